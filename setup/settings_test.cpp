@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "kit/testing/temp_dir.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -81,8 +83,7 @@ class GameDirectoryTest : public ::testing::Test {
     for (char& c : name) {
       if (c == '/') c = '_';
     }
-    game_ = (fs::path(::testing::TempDir()) / name).string();
-    fs::remove_all(game_);
+    game_ = mktest::MakeTempDir(name).string();
     fs::create_directories(fs::path(game_) / "init");
     path_ = (fs::path(game_) / "init" / "win_init.dat").string();
   }

@@ -2,12 +2,14 @@
 // would, and prints the message lines that the plug-ins write.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "stage/picture.h"
 #include "stage/stage.h"
 
 namespace {
@@ -27,6 +29,9 @@ const char kUsage[] =
     "  --trace FILE        write the call trace (every scene-interface call with its\n"
     "                      arguments and result, every command run and brain update)\n"
     "                      to FILE; '-' writes it to standard output\n"
+    "  --svg FILE          draw the run, seen from above, into the SVG picture FILE:\n"
+    "                      the paths of the objects that moved (the player's in red)\n"
+    "                      and the objects that stood still\n"
     "  --plugin-path DIR   look in DIR for plug-ins that the scene names without a\n"
     "                      directory (may be given more than once; the build's\n"
     "                      plug-in directories are searched last)\n"
@@ -77,7 +82,7 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string scenePath, tracePath;
+  std::string scenePath, tracePath, svgPath;
   std::vector<std::string> pluginPath;
   bool quiet = false;
   long frames = -1;
@@ -95,6 +100,8 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--trace") {
       if (!value(&tracePath)) return UsageError("--trace needs a file name");
+    } else if (arg == "--svg") {
+      if (!value(&svgPath)) return UsageError("--svg needs a file name");
     } else if (arg == "--plugin-path") {
       if (!value(&text)) return UsageError("--plugin-path needs a directory");
       pluginPath.push_back(text);
@@ -140,7 +147,20 @@ int main(int argc, char** argv) {
     stage.model().onMessage = [](const stage::Message& message) {
       std::printf("%s\n", stage::FormatMessage(message).c_str());
     };
+  // The stage plays in the scene's directory; output files are named from
+  // here.
+  std::error_code ec;
+  if (!tracePath.empty() && tracePath != "-")
+    tracePath = std::filesystem::absolute(tracePath, ec).string();
+  if (!svgPath.empty()) svgPath = std::filesystem::absolute(svgPath, ec).string();
+  stage::RunPicture picture;
+  if (!svgPath.empty())
+    stage.onFrameEnd = [&](int32_t) { picture.Record(stage.model()); };
   const bool played = stage.Play(scene, &errors);
+  if (!svgPath.empty() && !picture.Write(svgPath, stage.model())) {
+    std::fprintf(stderr, "stage: cannot write %s\n", svgPath.c_str());
+    return 1;
+  }
   for (const auto& e : errors) std::fprintf(stderr, "stage: %s\n", e.c_str());
   if (!tracePath.empty()) {
     std::ofstream file;

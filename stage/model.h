@@ -218,6 +218,7 @@ class Model {
   Detector* AddDetector(const std::string& name);
   void SetPlayer(SceneObject* object) { player_ = object; }
   void SetCamera(SceneObject* object) { camera_ = object; }
+  const void* GetPlayerHandle() const { return player_; }
   // Registers a plug-in object under its listed name; gives it a registry key
   // (its current key) and returns that key.
   mkRegistryKey* AddXCmd(const std::string& name, egXCmd* command);
@@ -241,7 +242,6 @@ class Model {
   // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
   // object name), and a host brain for the result. Returns 1 when attached.
   int32_t AttachBrainClass(SceneObject* object, const std::string& text);
-  const std::vector<std::unique_ptr<SceneObject>>& objects() const { return objects_; }
 
   SceneObject* FindObject(const std::string& name) const;
   Actor* FindActor(const std::string& name) const;
@@ -281,6 +281,7 @@ class Model {
   void QueueActor(Actor* actor, Detector* detector);
   // World transform of an object (its parents' local matrices times its own).
   mkMatrix44 WorldMatrix(const SceneObject* object) const;
+  const std::vector<std::unique_ptr<SceneObject>>& objects() const { return objects_; }
 
   // --- Scene operations -------------------------------------------------------
   // Named and typed as in the scene interface; see kit/host/scene_ops.inc.

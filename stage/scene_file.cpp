@@ -92,6 +92,14 @@ class Parser {
       if (Count(w, 2, 2)) scene_->events.push_back(w[1]);
     } else if (k == "brain") {
       if (Count(w, 3, 3)) scene_->brains.push_back({w[1], w[2], line_});
+    } else if (k == "brainclass") {
+      if (Count(w, 3, 3)) scene_->brainClasses.push_back({w[1], w[2], line_});
+    } else if (k == "behavior") {
+      Behavior(w);
+    } else if (k == "sound") {
+      if (Count(w, 2, 2)) scene_->sounds.push_back(w[1]);
+    } else if (k == "emitter") {
+      if (Count(w, 2, 2)) scene_->emitters.push_back(w[1]);
     } else if (k == "at") {
       At(w);
     } else {
@@ -151,6 +159,9 @@ class Parser {
         spec.light = true;
       } else if (word == "remote") {
         spec.remote = true;
+      } else if (word == "remoteplayer") {
+        spec.remotePlayer = true;
+        spec.character = true;
       } else {
         return void(Error("unknown object property '" + word + "'"));
       }
@@ -158,6 +169,31 @@ class Parser {
     if (w[0] == "player") scene_->player = spec.name;
     if (w[0] == "camera") scene_->camera = spec.name;
     scene_->objects.push_back(spec);
+  }
+
+  void Behavior(const std::vector<std::string>& w) {
+    if (w.size() < 3) return void(Error("'behavior' needs an object and a name"));
+    BehaviorSpec spec;
+    spec.object = w[1];
+    spec.name = w[2];
+    spec.line = line_;
+    for (size_t i = 3; i < w.size(); ++i) {
+      const std::string& word = w[i];
+      if (i + 1 >= w.size()) return void(Error("'" + word + "' needs a value"));
+      if (word == "seconds") {
+        if (!Float(w[++i], &spec.seconds)) return;
+        if (!(spec.seconds > 0.0f)) return void(Error("seconds must be above 0"));
+      } else if (word == "speed") {
+        if (!Float(w[++i], &spec.speed)) return;
+      } else if (word == "frames") {
+        int64_t n = 0;
+        if (!Int(w[++i], 1, 100000, &n)) return;
+        spec.frames = int32_t(n);
+      } else {
+        return void(Error("unknown behavior property '" + word + "'"));
+      }
+    }
+    scene_->behaviors.push_back(spec);
   }
 
   void At(const std::vector<std::string>& w) {
@@ -186,6 +222,20 @@ class Parser {
            ParseFloat(entry.words[3], &f);
     } else if (entry.verb == "event" || entry.verb == "noevent") {
       ok = n == 1;
+    } else if (entry.verb == "play") {
+      ok = n == 2;
+    } else if (entry.verb == "glide") {
+      float f = 0;
+      ok = n == 5 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
+           ParseFloat(entry.words[3], &f) && ParseFloat(entry.words[4], &f) && f > 0.0f;
+    } else if (entry.verb == "face") {
+      float f = 0;
+      ok = n == 4 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
+           ParseFloat(entry.words[3], &f);
+    } else if (entry.verb == "params" || entry.verb == "classparams") {
+      ok = n >= 1;
+    } else if (entry.verb == "draw" || entry.verb == "enable") {
+      ok = n == 2 && (entry.words[1] == "0" || entry.words[1] == "1");
     } else {
       return void(Error("unknown timeline verb '" + entry.verb + "'"));
     }

@@ -19,7 +19,17 @@ struct ObjectSpec {
   bool character = false;
   bool camera = false;
   bool light = false;
-  bool remote = false;  // not owned by this machine
+  bool remote = false;        // not owned by this machine
+  bool remotePlayer = false;  // another machine's player
+  int line = 0;
+};
+
+struct BehaviorSpec {
+  std::string object;
+  std::string name;
+  float seconds = 1.0f;  // one cycle
+  float speed = 0.0f;    // along the object's first axis while it plays
+  int32_t frames = 30;
   int line = 0;
 };
 
@@ -44,7 +54,7 @@ struct BrainSpec {
 // Something that happens at the start of a frame, in file order.
 struct TimelineEntry {
   int32_t frame = 0;
-  std::string verb;                // run, actor, key, move, place, event, noevent
+  std::string verb;                // see docs/scene-format.md
   std::vector<std::string> words;  // the words after the verb
   int line = 0;
 };
@@ -59,6 +69,10 @@ struct SceneDescription {
   std::vector<std::string> detectors;
   std::vector<std::string> events;
   std::vector<BrainSpec> brains;
+  std::vector<BrainSpec> brainClasses;  // brain: the class, or "Class:First"
+  std::vector<BehaviorSpec> behaviors;
+  std::vector<std::string> sounds;
+  std::vector<std::string> emitters;
   std::string player;
   std::string camera;
   int32_t frames = 1;

@@ -1,5 +1,7 @@
 #include "stage/stage.h"
 
+#include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -129,7 +131,25 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     object->camera = spec.camera;
     object->light = spec.light;
     object->locallyOwned = spec.remote ? 0 : 1;
+    object->remotePlayer = spec.remotePlayer;
   }
+  for (const BehaviorSpec& spec : scene.behaviors) {
+    SceneObject* object = m.FindObject(spec.object);
+    if (object == nullptr) {
+      error(spec.line, "no object " + spec.object + " for the behavior " + spec.name);
+      continue;
+    }
+    Behavior* behavior = m.AddBehavior(object, spec.name);
+    if (behavior == nullptr) {
+      error(spec.line, spec.object + " already has a behavior " + spec.name);
+      continue;
+    }
+    behavior->cycleSeconds = spec.seconds;
+    behavior->speed = spec.speed;
+    behavior->frames = spec.frames;
+  }
+  for (const std::string& name : scene.sounds) m.AddSound(name);
+  for (const std::string& name : scene.emitters) m.AddEmitter(name);
   m.SetPlayer(m.FindObject(scene.player));
   m.SetCamera(m.FindObject(scene.camera));
   for (const VariableSpec& spec : scene.variables) {
@@ -160,14 +180,43 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     brain->fSceneApi = api_.get();
     brain->fBrain = host;
   }
+  for (const BrainSpec& spec : scene.brainClasses) {
+    SceneObject* object = m.FindObject(spec.object);
+    const std::string className = spec.brain.substr(0, spec.brain.find(':'));
+    if (object == nullptr || m.FindBrainClass(className) == nullptr) {
+      error(spec.line, object == nullptr ? "no object " + spec.object
+                                         : "no loaded plug-in lists the brain class " + className);
+      continue;
+    }
+    if (!m.AttachBrainClass(object, spec.brain))
+      error(spec.line, "the brain class " + className + " made no brain for " + spec.object);
+  }
   return errors->size() == before;
 }
 
 bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  // Plug-ins named by a path are found relative to the scene file, and the
+  // search path holds directories from before the move.
+  std::vector<std::string> plugins;
   for (const std::string& plugin : scene.plugins) {
+    const bool relative = HasDirectory(plugin) && !fs::path(plugin).is_absolute();
+    plugins.push_back(relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).string()
+                               : plugin);
+  }
+  for (std::string& dir : pluginPath) dir = fs::absolute(dir, ec).string();
+  if (enterSceneDirectory && !scene.directory.empty()) {
+    fs::current_path(scene.directory, ec);
+    if (ec) {
+      errors->push_back("cannot enter the scene's directory " + scene.directory + ": " +
+                        ec.message());
+      return false;
+    }
+  }
+  for (const std::string& plugin : plugins) {
     std::string error;
-    const bool relative = HasDirectory(plugin) && plugin[0] != '/';
-    if (!LoadPlugin(relative ? scene.directory + "/" + plugin : plugin, &error)) {
+    if (!LoadPlugin(plugin, &error)) {
       errors->push_back(error);
       return false;
     }
@@ -202,6 +251,8 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
     line.Result(host->plugin->Update(scene.frameTime));
   }
   RunQueuedActors();
+  m.Advance(scene.frameTime);
+  if (onFrameEnd) onFrameEnd(frame);
 }
 
 void Stage::ApplyTimeline(const TimelineEntry& e) {
@@ -230,20 +281,89 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
                                 std::strtof(w[1].c_str(), nullptr),
                                 std::strtof(w[2].c_str(), nullptr)};
   } else if (e.verb == "place") {
-    SceneObject* object = m.FindObject(w[0]);
-    if (object == nullptr) {
-      m.Say(MessageKind::kStage, "no object named " + w[0]);
-      return;
-    }
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
     object->local.m[0][3] = std::strtof(w[1].c_str(), nullptr);
     object->local.m[1][3] = std::strtof(w[2].c_str(), nullptr);
     object->local.m[2][3] = std::strtof(w[3].c_str(), nullptr);
     object->local.flags = 0;
+  } else if (e.verb == "play") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    Behavior* found = nullptr;
+    for (Behavior* b : object->behaviors)
+      if (b->name == w[1]) found = b;
+    if (found == nullptr) {
+      m.Say(MessageKind::kStage, w[0] + " has no behavior " + w[1]);
+      return;
+    }
+    m.Play(found);
+  } else if (e.verb == "glide") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    const float seconds = std::strtof(w[4].c_str(), nullptr);
+    const mkVector3 move{std::strtof(w[1].c_str(), nullptr) - object->local.m[0][3],
+                         std::strtof(w[2].c_str(), nullptr) - object->local.m[1][3],
+                         std::strtof(w[3].c_str(), nullptr) - object->local.m[2][3]};
+    object->glide.step = {move.fX / seconds, move.fY / seconds, move.fZ / seconds};
+    object->glide.remaining = seconds;
+    Face(object, move);
+  } else if (e.verb == "face") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    Face(object, {std::strtof(w[1].c_str(), nullptr), std::strtof(w[2].c_str(), nullptr),
+                  std::strtof(w[3].c_str(), nullptr)});
+  } else if (e.verb == "params" || e.verb == "classparams") {
+    std::vector<const char*> argv;
+    for (size_t i = 1; i < w.size(); ++i) argv.push_back(w[i].c_str());
+    argv.push_back(nullptr);
+    if (e.verb == "params") {
+      SceneObject* object = Find(w[0]);
+      if (object == nullptr) return;
+      if (object->brain == nullptr) {
+        m.Say(MessageKind::kStage, w[0] + " has no brain");
+        return;
+      }
+      CallTrace::Line(m.trace(), (">" + w[0] + ".SendParams").c_str()).Finish();
+      m.BrainSendParams(Model::ToHandle<egPhysicalSceneObject>(object), int32_t(w.size() - 1),
+                        argv.data());
+    } else {
+      if (m.FindBrainClass(w[0]) == nullptr) {
+        m.Say(MessageKind::kStage, "no brain class named " + w[0]);
+        return;
+      }
+      CallTrace::Line(m.trace(), (">" + w[0] + ".SendClassParams").c_str()).Finish();
+      m.BrainClassSendParams(w[0].c_str(), int32_t(w.size() - 1), argv.data());
+    }
+    RunQueuedActors();
+  } else if (e.verb == "draw" || e.verb == "enable") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    (e.verb == "draw" ? object->draw : object->enable) = w[1] == "1" ? 1 : 0;
   } else if (e.verb == "event") {
     m.EventRegister(w[0].c_str(), 0, 0);
   } else if (e.verb == "noevent") {
     m.EventRemove(w[0].c_str(), 0);
   }
+}
+
+SceneObject* Stage::Find(const std::string& name) {
+  SceneObject* object = model_->FindObject(name);
+  if (object == nullptr) model_->Say(MessageKind::kStage, "no object named " + name);
+  return object;
+}
+
+// Turns the object about the vertical axis so that its first axis points
+// along the horizontal part of `direction`; the vertical axis stays up.
+void Stage::Face(SceneObject* object, const mkVector3& direction) {
+  const float length = std::sqrt(direction.fX * direction.fX + direction.fY * direction.fY);
+  if (length <= 0.0f) return;
+  const float x = direction.fX / length, y = direction.fY / length;
+  mkMatrix44& m = object->local;
+  m.m[0][0] = x, m.m[0][1] = -y, m.m[0][2] = 0;
+  m.m[1][0] = y, m.m[1][1] = x, m.m[1][2] = 0;
+  m.m[2][0] = 0, m.m[2][1] = 0, m.m[2][2] = 1;
+  m.flags = 0;
 }
 
 int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string>& args,

@@ -15,6 +15,7 @@
 #define TESSERA_STAGE_STAGE_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,11 @@ class Stage {
   // brains on the model (plug-ins must be loaded). False with errors when a
   // name is missing or taken.
   bool Build(const SceneDescription& scene, std::vector<std::string>* errors);
+  // Whether Play makes the scene file's directory the current directory
+  // first: it is the game directory, against which plug-ins open their files
+  // (init/chars/hopkin.ini and the like).
+  bool enterSceneDirectory = true;
+
   // Loads the scene's plug-ins, builds it and plays all its frames.
   bool Play(const SceneDescription& scene, std::vector<std::string>* errors);
 
@@ -66,12 +72,19 @@ class Stage {
   int32_t RunCommand(const std::string& name, const std::vector<std::string>& args,
                      Actor* actor = nullptr, Detector* detector = nullptr);
 
+  // Called at the end of every frame that RunFrame plays (the picture of a
+  // run records positions here); may be empty.
+  std::function<void(int32_t frame)> onFrameEnd;
+
   Model& model() { return *model_; }
   StageSceneApi& api() { return *api_; }
 
  private:
   void RunQueuedActors();
   void ApplyTimeline(const TimelineEntry& entry);
+  // The object of that name, or null with a stage note.
+  SceneObject* Find(const std::string& name);
+  void Face(SceneObject* object, const mkVector3& direction);
 
   // Destroyed in reverse order: the plug-ins are unloaded first, while the
   // model's keys that they clear still exist.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kit/testing/raw_slots.h"
+#include "stage/picture.h"
 
 namespace {
 
@@ -228,6 +229,110 @@ TEST(StageTest, LoadingAMissingPluginFails) {
   std::string error;
   EXPECT_FALSE(stage.LoadPlugin("/nonexistent/NoSuch.so", &error));
   EXPECT_NE(error.find("cannot load /nonexistent/NoSuch.so"), std::string::npos) << error;
+}
+
+}  // namespace
+
+namespace {
+
+// Plays `text` (no plug-ins) and returns the stage for inspection.
+std::unique_ptr<stage::Stage> PlayText(const std::string& text) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  EXPECT_TRUE(stage::ParseScene(text, &scene, &errors)) << (errors.empty() ? "" : errors[0]);
+  auto played = std::make_unique<stage::Stage>();
+  played->enterSceneDirectory = false;
+  EXPECT_TRUE(played->Play(scene, &errors)) << (errors.empty() ? "" : errors[0]);
+  return played;
+}
+
+TEST(StageMotionTest, BehaviorsLoopUntilToldToFinishAndCarryTheirObject) {
+  auto played = PlayText(
+      "frames 0\nframetime 0.25\n"
+      "object Hop at 0 0 0\n"
+      "behavior Hop walk seconds 1 speed 2\n"
+      "behavior Hop wait0 seconds 0.5\n");
+  Model& m = played->model();
+  auto* hop = Model::ToHandle<mkSceneObject>(m.FindObject("Hop"));
+  mkGBehavior* walk = m.FindBehavior(Model::ToHandle<egCharacter>(m.FindObject("Hop")), "WALK", -4);
+  ASSERT_NE(walk, nullptr);
+  EXPECT_EQ(m.GetBehavior(hop), nullptr);
+  m.AnimPlay(hop, walk, 1, 1, 0, 0, 100.0f, 0, 0, 1.0f, 0);
+  EXPECT_EQ(m.GetBehavior(hop), walk);
+  for (int i = 0; i < 6; ++i) m.Advance(0.25f);  // a cycle and a half: still looping
+  EXPECT_EQ(m.BehGetPlaying(walk, -1.0f, 1), 1);
+  mkPoint3 p{};
+  m.GetWorldPos(hop, &p, 0);
+  EXPECT_FLOAT_EQ(p.fX, 3.0f);  // 1.5 s at 2 units per second along the first axis
+  m.AnimStop(hop, 0, 1, 0, 0, 100.0f, 0, 1.0f);
+  m.Advance(0.25f);
+  EXPECT_EQ(m.BehGetPlaying(walk, -1.0f, 1), 1);  // finishing its cycle
+  m.Advance(0.25f);
+  EXPECT_EQ(m.BehGetPlaying(walk, -1.0f, 1), 0);  // ran out
+  EXPECT_STREQ(m.KeyGetName(m.BehGetKey(walk)), "Hop..walk");
+  // An idle started with AnimContinuePlay plays one cycle.
+  mkGBehavior* wait0 = m.GetBehaviorFromName(hop, "wait0");
+  m.AnimContinuePlay(hop, wait0, 0, 0, 1, 0, 0, -1.0f, 0, 0, 1.0f, 0);
+  EXPECT_EQ(m.BehGetPlaying(wait0, -1.0f, 1), 1);
+  m.Advance(0.5f);
+  EXPECT_EQ(m.BehGetPlaying(wait0, -1.0f, 1), 0);
+}
+
+TEST(StageMotionTest, TimelineGlidesFacesAndHides) {
+  auto played = PlayText(
+      "frames 5\nframetime 0.5\n"
+      "player Hero at 0 0 0\nobject Rock\n"
+      "at 0 glide Hero 0 4 0 2\n"
+      "at 2 draw Rock 0\n");
+  Model& m = played->model();
+  auto* hero = Model::ToHandle<mkSceneObject>(m.FindObject("Hero"));
+  mkPoint3 p{};
+  m.GetWorldPos(hero, &p, 0);
+  EXPECT_FLOAT_EQ(p.fY, 4.0f);
+  mkVector3 first{};
+  m.GetWorldAxes(hero, &first, nullptr, nullptr);
+  EXPECT_FLOAT_EQ(first.fX, 0.0f);
+  EXPECT_FLOAT_EQ(first.fY, 1.0f);  // faces the way it went
+  EXPECT_EQ(m.GetDraw(Model::ToHandle<mkSceneObject>(m.FindObject("Rock"))), 0);
+}
+
+TEST(StageMotionTest, OtherPlayersSoundsAndEmitters) {
+  auto played = PlayText(
+      "frames 0\n"
+      "player Hero\nobject Guest1 remoteplayer\nobject Creature character remote\n"
+      "object Guest2 remoteplayer\n"
+      "sound hnorm01\nemitter Creature..ZoveziHead\n");
+  Model& m = played->model();
+  EXPECT_EQ(m.NetGetNumRemoteChars(), 2);
+  EXPECT_EQ(m.NetGetRemoteChar(1), Model::ToHandle<egCharacter>(m.FindObject("Guest2")));
+  EXPECT_EQ(m.NetGetRemoteChar(2), nullptr);
+  EXPECT_EQ(m.NetGetLocallyOwned(Model::ToHandle<mkSceneObject>(m.FindObject("Creature"))), 0);
+  egSoundSource* emitter = m.GetSoundSourceByID("Creature..ZoveziHead");
+  ASSERT_NE(emitter, nullptr);
+  m.SoundEmitterPlay(emitter, 1, 1, 0);
+  EXPECT_EQ(m.SoundEmitterIsPlaying(emitter), 0);  // nothing to play
+  m.SoundEmitterAddSound(emitter, m.GetSoundObjectByID("hnorm01"));
+  m.SoundEmitterPlay(emitter, 1, 1, 0);
+  EXPECT_EQ(m.SoundEmitterIsPlaying(emitter), 1);
+  EXPECT_EQ(m.GetSoundObjectByID("hnorm02"), nullptr);
+}
+
+TEST(StagePictureTest, DrawsPathsAndStillObjects) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene("frames 3\nplayer Hero\nobject Wall<1> at 5 5 0 radius 2\n"
+                                "at 0 glide Hero 3 0 0 0.1\n",
+                                &scene, &errors));
+  stage::Stage played;
+  played.enterSceneDirectory = false;
+  stage::RunPicture picture;
+  played.onFrameEnd = [&](int32_t) { picture.Record(played.model()); };
+  ASSERT_TRUE(played.Play(scene, &errors));
+  const std::string svg = picture.Svg(played.model());
+  EXPECT_EQ(svg.rfind("<svg ", 0), 0u);
+  EXPECT_NE(svg.find(">Wall&lt;1&gt;</text>"), std::string::npos);
+  EXPECT_NE(svg.find("<polyline fill=\"none\" stroke=\"#d62728\""), std::string::npos);
+  EXPECT_NE(svg.find(">Hero</text>"), std::string::npos);
 }
 
 }  // namespace

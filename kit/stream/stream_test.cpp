@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kit/testing/raw_slots.h"
+#include "kit/testing/temp_dir.h"
 
 namespace {
 
@@ -107,10 +108,8 @@ class StreamFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           (std::string("stream_test_") + info->test_suite_name() + "_" + info->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = mktest::MakeTempDir(std::string("stream_test_") + info->test_suite_name() + "_" +
+                               info->name());
   }
   void TearDown() override {
     if (stream_.fFile != nullptr) stream_.Close();
