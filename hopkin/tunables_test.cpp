@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "kit/testing/temp_dir.h"
+
 namespace {
 
 // "5" for an integer, "5f" for a float, "'text'" for a string, separated by
@@ -36,18 +38,15 @@ std::string Describe(const ktTunableList& list) {
 // A hopkin.ini of the test's own, removed afterwards.
 class IniFile {
  public:
-  explicit IniFile(const std::string& text) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("hopkin_") + info->test_suite_name() + "_" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    path_ = (std::filesystem::temp_directory_path() / (name + ".ini")).string();
+  explicit IniFile(const std::string& text) : dir_(mktest::MakeTempDir("hopkin_ini")) {
+    path_ = (dir_ / "hopkin.ini").string();
     std::ofstream(path_, std::ios::binary) << text;
   }
-  ~IniFile() { std::filesystem::remove(path_); }
+  ~IniFile() { std::filesystem::remove_all(dir_); }
   const char* path() const { return path_.c_str(); }
 
  private:
+  std::filesystem::path dir_;
   std::string path_;
 };
 
