@@ -230,3 +230,29 @@ TEST_F(KilnTest, UnloadingClearsTheHostsKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> PlayExample(std::vector<std::string>* messages) {
+  stage::SceneDescription scene;
+  std::vector<std::string> errors;
+  EXPECT_TRUE(stage::LoadScene(TESSERA_SOURCE_DIR "/scenes/door.scene", &scene, &errors));
+  scene.plugins = {KILNXCMD_PLUGIN_PATH};
+  stage::Stage stage;
+  EXPECT_TRUE(stage.Play(scene, &errors)) << (errors.empty() ? "" : errors[0]);
+  for (const auto& m : stage.model().messages()) messages->push_back(stage::FormatMessage(m));
+  return stage.model().trace().lines();
+}
+
+TEST(KilnExampleSceneTest, PlaysTheSameTwice) {
+  std::vector<std::string> first_messages, second_messages;
+  const auto first = PlayExample(&first_messages);
+  const auto second = PlayExample(&second_messages);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(first_messages, second_messages);
+  EXPECT_NE(std::find(first_messages.begin(), first_messages.end(),
+                      "@0 log: SetObjVar: Door is set to 1"),
+            first_messages.end());
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,42 @@ const char kUsage[] =
     "                      plug-in directories are searched last)\n"
     "  --frames N          play N frames instead of the scene's count\n"
     "  --quiet             do not print the message lines\n"
+    "  --exports PLUGIN    load the plug-in PLUGIN (a path or a name), print the\n"
+    "                      names that it must export (its entry points, version\n"
+    "                      functions and every listed object), one per line, and\n"
+    "                      stop\n"
     "  --help              show this text\n"
     "\n"
     "A run is reproducible: the same scene gives the same output and trace.\n"
     "Exit status: 0 when the scene was played, 1 when it or a plug-in could not be\n"
     "loaded, 2 for wrong options.\n";
+
+// Plug-ins named without a directory are looked for last in the build tree.
+void AddBuildPluginPath(stage::Stage* stage) {
+#ifdef STAGE_BUILD_PLUGIN_PATH
+  for (const char* dir : {STAGE_BUILD_PLUGIN_PATH}) stage->pluginPath.push_back(dir);
+#endif
+}
+
+// The export names that a plug-in's lists and entry points call for, sorted.
+int PrintExports(stage::Stage& stage, const std::string& plugin) {
+  std::string error;
+  if (!stage.LoadPlugin(plugin, &error)) {
+    std::fprintf(stderr, "stage: %s\n", error.c_str());
+    return 1;
+  }
+  const stage::PluginLibrary& library = *stage.plugins().back();
+  std::set<std::string> names;
+  if (library.hasXCmdIdent) names.insert("XCmdIdentDLL");
+  if (library.hasBrainIdent) names.insert("BrainIdentDLL");
+  if (library.hasBrainClassIdent) names.insert("BrainClassIdentDLL");
+  if (library.xcmdMajor >= 0) names.insert({"XCmdMajorVersionDll", "XCmdMinorVersionDll"});
+  if (library.brainMajor >= 0) names.insert({"BrainMajorVersionDll", "BrainMinorVersionDll"});
+  for (const auto* list : {&library.xcmdNames, &library.brainNames, &library.brainClassNames})
+    names.insert(list->begin(), list->end());
+  for (const auto& name : names) std::printf("%s\n", name.c_str());
+  return 0;
+}
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "stage: %s\n(stage --help explains the options)\n", message.c_str());
@@ -49,6 +81,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> pluginPath;
   bool quiet = false;
   long frames = -1;
+  std::string exportsOf;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string* out) {
@@ -71,6 +104,9 @@ int main(int argc, char** argv) {
       frames = std::strtol(text.c_str(), &end, 10);
       if (end == text.c_str() || *end != '\0' || frames < 0 || frames > stage::kMaxFrames)
         return UsageError("--frames needs a number from 0 to " + std::to_string(stage::kMaxFrames));
+    } else if (arg == "--exports") {
+      if (!value(&text)) return UsageError("--exports needs a plug-in");
+      exportsOf = text;
     } else if (arg == "--quiet") {
       quiet = true;
     } else if (!arg.empty() && arg[0] == '-') {
@@ -80,6 +116,12 @@ int main(int argc, char** argv) {
     } else {
       return UsageError("only one scene can be played at a time");
     }
+  }
+  if (!exportsOf.empty()) {
+    stage::Stage stage;
+    stage.pluginPath = pluginPath;
+    AddBuildPluginPath(&stage);
+    return PrintExports(stage, exportsOf);
   }
   if (scenePath.empty()) return UsageError("no scene file given");
 
@@ -93,9 +135,7 @@ int main(int argc, char** argv) {
 
   stage::Stage stage;
   stage.pluginPath = pluginPath;
-#ifdef STAGE_BUILD_PLUGIN_PATH
-  for (const char* dir : {STAGE_BUILD_PLUGIN_PATH}) stage.pluginPath.push_back(dir);
-#endif
+  AddBuildPluginPath(&stage);
   if (!quiet)
     stage.model().onMessage = [](const stage::Message& message) {
       std::printf("%s\n", stage::FormatMessage(message).c_str());

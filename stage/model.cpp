@@ -12,6 +12,9 @@ const char kNoObjectName[] = "(none)";
 std::string KindPrefix(EntityKind kind) {
   switch (kind) {
     case EntityKind::kObject: return "";
+    case EntityKind::kBehavior: return "behavior:";
+    case EntityKind::kSound: return "sound:";
+    case EntityKind::kEmitter: return "emitter:";
     case EntityKind::kKey: return "key:";
     case EntityKind::kContext: return "context:";
     case EntityKind::kActor: return "actor:";
@@ -301,6 +304,17 @@ Actor* Model::ActorOf(const void* handle) const {
 Detector* Model::DetectorOf(const void* handle) const {
   return Is(handle, EntityKind::kDetector) ? static_cast<Detector*>(const_cast<void*>(handle))
                                            : nullptr;
+}
+Behavior* Model::BehaviorOf(const void* handle) const {
+  return Is(handle, EntityKind::kBehavior) ? static_cast<Behavior*>(const_cast<void*>(handle))
+                                           : nullptr;
+}
+Emitter* Model::EmitterOf(const void* handle) const {
+  return Is(handle, EntityKind::kEmitter) ? static_cast<Emitter*>(const_cast<void*>(handle))
+                                          : nullptr;
+}
+Sound* Model::SoundOf(const void* handle) const {
+  return Is(handle, EntityKind::kSound) ? static_cast<Sound*>(const_cast<void*>(handle)) : nullptr;
 }
 mkRegistryKey* Model::Key(const void* handle) const {
   return Is(handle, EntityKind::kKey) ? static_cast<mkRegistryKey*>(const_cast<void*>(handle))
@@ -627,6 +641,13 @@ mkRegistryKey* Model::GetXCmdKeyByID(const char* a1) {
 mkRegistryKey* Model::GetBrainDllKeyByID(const char* a1) {
   egBrainDll* brain = a1 != nullptr ? FindBrainDll(a1) : nullptr;
   return brain != nullptr ? brain->fCurrentKey : nullptr;
+}
+
+int32_t Model::NetGetNumRemoteChars() {
+  int32_t count = 0;
+  for (const auto& object : objects_)
+    if (object->remotePlayer) ++count;
+  return count;
 }
 
 int32_t Model::NetGetLocallyOwned(mkSceneObject* a1) {

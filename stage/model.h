@@ -31,9 +31,13 @@
 namespace stage {
 
 class HostBrain;
+struct SceneObject;
 
 enum class EntityKind {
   kObject,
+  kBehavior,
+  kSound,
+  kEmitter,
   kKey,
   kContext,
   kActor,
@@ -43,6 +47,39 @@ enum class EntityKind {
   kBrainClass,
   kHostBrain,
   kController,
+};
+
+// A behaviour (an animation) of an object. While it plays it runs through
+// cycles of `cycleSeconds`; a looping behaviour starts its next cycle, a
+// finishing one stops at the end of the cycle. While it plays it carries its
+// object along the object's first axis at `speed` units per second.
+struct Behavior {
+  std::string name;
+  SceneObject* owner = nullptr;
+  float cycleSeconds = 1.0f;
+  float speed = 0.0f;
+  int32_t frames = 30;
+  int32_t playing = 0;
+  int32_t looping = 0;
+  float position = 0.0f;  // seconds into the cycle
+  mkRegistryKey* key = nullptr;  // named "<object>..<behaviour>"
+};
+
+struct Sound {
+  std::string name;
+};
+
+// A sound emitter: the sounds it was given, and whether it plays.
+struct Emitter {
+  std::string name;
+  std::vector<Sound*> sounds;
+  int32_t playing = 0;
+};
+
+// A straight move of an object over some seconds (the timeline's glide).
+struct Glide {
+  mkPoint3 step{0, 0, 0};  // per second
+  float remaining = 0.0f;
 };
 
 struct SceneObject {
@@ -59,8 +96,12 @@ struct SceneObject {
   int32_t draw = 1;
   int32_t update = 1;
   int32_t locallyOwned = 1;
+  bool remotePlayer = false;  // another machine's player (NetGetRemoteChar)
   mkRegistryKey* key = nullptr;  // the key that names this object
   HostBrain* brain = nullptr;
+  std::vector<Behavior*> behaviors;
+  Behavior* current = nullptr;  // the behaviour GetBehavior gives
+  Glide glide;
 };
 
 struct Actor {
@@ -187,6 +228,21 @@ class Model {
   // Forgets every host brain and every plug-in object (before unloading).
   void DetachBrains();
 
+  // A behaviour of `object`; null when the object already has one of that
+  // name.
+  Behavior* AddBehavior(SceneObject* object, const std::string& name);
+  Sound* AddSound(const std::string& name);
+  Emitter* AddEmitter(const std::string& name);
+  // Makes `behavior` the object's current behaviour and plays it in a loop.
+  void Play(Behavior* behavior);
+  // Moves every playing behaviour and glide on by `seconds`.
+  void Advance(float seconds);
+  // Gives `object` a brain of the brain class `text` ("Class" or
+  // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
+  // object name), and a host brain for the result. Returns 1 when attached.
+  int32_t AttachBrainClass(SceneObject* object, const std::string& text);
+  const std::vector<std::unique_ptr<SceneObject>>& objects() const { return objects_; }
+
   SceneObject* FindObject(const std::string& name) const;
   Actor* FindActor(const std::string& name) const;
   Detector* FindDetector(const std::string& name) const;
@@ -207,6 +263,9 @@ class Model {
   Actor* ActorOf(const void* handle) const;
   Detector* DetectorOf(const void* handle) const;
   mkRegistryKey* Key(const void* handle) const;
+  Behavior* BehaviorOf(const void* handle) const;
+  Emitter* EmitterOf(const void* handle) const;
+  Sound* SoundOf(const void* handle) const;
   std::string Label(const void* handle) const;
 
   // --- Running ----------------------------------------------------------------
@@ -296,8 +355,40 @@ class Model {
   int32_t NetGetGameMaster() { return 1; }
   int32_t NetGetMultiPlayer() { return 0; }
   int32_t NetGetLocallyOwned(mkSceneObject* a1);
-  int32_t NetGetNumRemoteChars() { return 0; }
+  int32_t NetGetNumRemoteChars();
   egBrain* GetBrain(egPhysicalSceneObject* a1);
+  // Behaviours, sounds, networking and brain classes (model_motion.cpp).
+  void ReservedStatBegin(int32_t) {}
+  void ReservedStatEnd(int32_t) {}
+  mkGBehavior* GetBehavior(mkSceneObject* a1);
+  mkGBehavior* GetBehaviorFromName(mkSceneObject* a1, const char* a2);
+  mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
+  int32_t BehGetPlaying(mkGBehavior* a1, float a2, int32_t a3);
+  int32_t BehGetLooped(mkGBehavior* a1);
+  int32_t BehGetNumFrames(mkGBehavior* a1);
+  int32_t BehGetLastPlayed(mkGBehavior* a1);
+  const char* BehGetID(mkGBehavior* a1);
+  mkRegistryKey* BehGetKey(mkGBehavior* a1);
+  int32_t GetAnimating(mkSceneObject* a1);
+  void AnimPlay(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5, int32_t a6,
+                float a7, int32_t a8, int32_t a9, float a10, int32_t a11);
+  void AnimStop(mkSceneObject* a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, float a6,
+                int32_t a7, float a8);
+  void AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
+                        int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10, float a11,
+                        int32_t a12);
+  mkSoundObject* GetSoundObjectByID(const char* a1);
+  egSoundSource* GetSoundSourceByID(const char* a1);
+  void SoundEmitterRemoveSounds(egSoundSource* a1);
+  void SoundEmitterAddSound(egSoundSource* a1, mkSoundObject* a2);
+  void SoundEmitterPlay(egSoundSource* a1, int32_t a2, int32_t a3, int32_t a4);
+  void SoundEmitterStop(egSoundSource* a1, int32_t a2);
+  int32_t SoundEmitterIsPlaying(egSoundSource* a1);
+  egCharacter* NetGetRemoteChar(int32_t a1);
+  int32_t NetUpdateObjectTransform(mkSceneObject* a1, int32_t a2);
+  int32_t BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2);
+  void BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3);
+  void BrainClassSendParams(const char* a1, int32_t a2, const char** a3);
 
  private:
   void Register(const void* handle, EntityKind kind, std::string label);
@@ -325,6 +416,12 @@ class Model {
   std::map<std::string, egBrainDll*> brainDlls_;
   std::map<std::string, egBrainClassDll*> brainClasses_;
   std::vector<std::unique_ptr<HostBrain>> hostBrains_;
+  std::vector<std::unique_ptr<Behavior>> behaviors_;
+  std::vector<std::unique_ptr<Sound>> sounds_;
+  std::map<std::string, Sound*> soundsByName_;
+  std::vector<std::unique_ptr<Emitter>> emitters_;
+  std::map<std::string, Emitter*> emittersByName_;
+  std::set<egBrainClassDll*> preparedClasses_;
   std::set<std::string> events_;
   Controller controller_;
   SceneObject* player_ = nullptr;
