@@ -218,7 +218,7 @@ TEST_F(BoidScene, LoneBoidOnlyCruises) {
   EXPECT_EQ(boid.fPositionValid, 1);
   EXPECT_EQ(boid.fPosition.fZ, 5.0f);
   EXPECT_EQ(boid.GetWhereToDistance(), ktINFINITY);
-  EXPECT_EQ(TraceSinceMark(), std::vector<std::string>{"@0 GetWorldPos(Zovezi, ?, 0) -> 1"});
+  EXPECT_EQ(TraceSinceMark(), std::vector<std::string>{"@0 GetWorldPos(Zovezi, &(3 4 5), 0) -> 1"});
 }
 
 // Keep distance and heading are recomputed only while friends are seen; a
@@ -383,7 +383,7 @@ const BlockerCase kBlockerCases[] = {
      {{"Aside", {5, 4, 0}, 1.0f, 1}},
      {0, 0, 0},
      0.0f,
-     {"DoesLineCollideWithObject(Aside, ?, ?, 1, ?) -> 0"}},
+     {"DoesLineCollideWithObject(Aside, &(0 0 0), &(10 0 0), 1, &(0 0 0)) -> 0"}},
     {"only disabled blockers", {{"Off", {5, 0, 0}, 1.0f, 0}, {"Off2", {2, 0, 0}, 1.0f, 0}},
      {0, 0, 0}, 0.0f, {}},
     // Far hit only: the vector from the blocker toward the probe, negated.
@@ -391,19 +391,19 @@ const BlockerCase kBlockerCases[] = {
      {{"Far", {8, 0, -1.2f}, 0.5f, 1}},
      {0, 0, -1},
      0.25f,
-     {"DoesLineCollideWithObject(Far, ?, ?, 1, ?) -> 1",
-      "DoesLineCollideWithObject(Far, ?, ?, 0.5, ?) -> 0"}},
+     {"DoesLineCollideWithObject(Far, &(0 0 0), &(10 0 0), 1, &(0 0 1)) -> 1",
+      "DoesLineCollideWithObject(Far, &(0 0 0), &(3 0 0), 0.5, &(0 0 1)) -> 0"}},
     // The near hit counts twice: -2 (0, -1, 0) - (0, 0, 1) = (0, 2, -1).
     {"near hit counts twice",
      {{"Near", {2, 0.8f, 0}, 0.5f, 1}, {"Far", {8, 0, -1.2f}, 0.5f, 1}},
      {0, 2 / 2.2360680f, -1 / 2.2360680f},
      0.25f,
-     {"DoesLineCollideWithObject(Near, ?, ?, 1, ?) -> 1",
-      "DoesLineCollideWithObject(Near, ?, ?, 0.5, ?) -> 1",
-      "DoesLineCollideWithObject(Far, ?, ?, 1, ?) -> 1",
-      "DoesLineCollideWithObject(Far, ?, ?, 0.5, ?) -> 0"}},
+     {"DoesLineCollideWithObject(Near, &(0 0 0), &(10 0 0), 1, &(0 -1 0)) -> 1",
+      "DoesLineCollideWithObject(Near, &(0 0 0), &(3 0 0), 0.5, &(0 -1 0)) -> 1",
+      "DoesLineCollideWithObject(Far, &(0 0 0), &(10 0 0), 1, &(0 0 1)) -> 1",
+      "DoesLineCollideWithObject(Far, &(0 0 0), &(3 0 0), 0.5, &(0 0 1)) -> 0"}},
     {"behind the creature", {{"Behind", {-3, 0, 0}, 1.0f, 1}}, {0, 0, 0}, 0.0f,
-     {"DoesLineCollideWithObject(Behind, ?, ?, 1, ?) -> 0"}},
+     {"DoesLineCollideWithObject(Behind, &(0 0 0), &(10 0 0), 1, &(0 0 0)) -> 0"}},
 };
 
 TEST_F(BoidScene, AvoidBlockersTable) {
