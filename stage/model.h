@@ -336,6 +336,9 @@ class Model {
   void SetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2);
   void TransformChanged(mkSceneObject* a1) {}
   float GetRadius(mkSceneObject* a1);
+  // The probe against the object's sphere; see stage/collision.cpp.
+  int32_t DoesLineCollideWithObject(mkSceneObject* a1, mkPoint3* a2, mkPoint3* a3, float a4,
+                                    mkVector3* a5);
   mkSceneObject* GetRoot(mkSceneObject* a1);
   int32_t GetNumChildren(mkSceneObject* a1);
   mkSceneObject* GetChild(mkSceneObject* a1, int32_t a2);

@@ -139,61 +139,61 @@ class Parser {
 
   void Object(const std::vector<std::string>& w) {
     if (w.size() < 2) return void(Error("'" + w[0] + "' needs a name"));
-    ObjectSpec spec;
-    spec.name = w[1];
-    spec.line = line_;
-    spec.character = w[0] == "player";
-    spec.camera = w[0] == "camera";
+    ObjectSpec def;
+    def.name = w[1];
+    def.line = line_;
+    def.character = w[0] == "player";
+    def.camera = w[0] == "camera";
     for (size_t i = 2; i < w.size(); ++i) {
       const std::string& word = w[i];
       if (word == "at") {
-        if (!Point(w, i + 1, &spec.position)) return;
+        if (!Point(w, i + 1, &def.position)) return;
         i += 3;
       } else if (word == "parent" && i + 1 < w.size()) {
-        spec.parent = w[++i];
+        def.parent = w[++i];
       } else if (word == "radius" && i + 1 < w.size()) {
-        if (!Float(w[++i], &spec.radius)) return;
+        if (!Float(w[++i], &def.radius)) return;
       } else if (word == "character") {
-        spec.character = true;
+        def.character = true;
       } else if (word == "light") {
-        spec.light = true;
+        def.light = true;
       } else if (word == "remote") {
-        spec.remote = true;
+        def.remote = true;
       } else if (word == "remoteplayer") {
-        spec.remotePlayer = true;
-        spec.character = true;
+        def.remotePlayer = true;
+        def.character = true;
       } else {
         return void(Error("unknown object property '" + word + "'"));
       }
     }
-    if (w[0] == "player") scene_->player = spec.name;
-    if (w[0] == "camera") scene_->camera = spec.name;
-    scene_->objects.push_back(spec);
+    if (w[0] == "player") scene_->player = def.name;
+    if (w[0] == "camera") scene_->camera = def.name;
+    scene_->objects.push_back(def);
   }
 
   void Behavior(const std::vector<std::string>& w) {
     if (w.size() < 3) return void(Error("'behavior' needs an object and a name"));
-    BehaviorSpec spec;
-    spec.object = w[1];
-    spec.name = w[2];
-    spec.line = line_;
+    BehaviorSpec def;
+    def.object = w[1];
+    def.name = w[2];
+    def.line = line_;
     for (size_t i = 3; i < w.size(); ++i) {
       const std::string& word = w[i];
       if (i + 1 >= w.size()) return void(Error("'" + word + "' needs a value"));
       if (word == "seconds") {
-        if (!Float(w[++i], &spec.seconds)) return;
-        if (!(spec.seconds > 0.0f)) return void(Error("seconds must be above 0"));
+        if (!Float(w[++i], &def.seconds)) return;
+        if (!(def.seconds > 0.0f)) return void(Error("seconds must be above 0"));
       } else if (word == "speed") {
-        if (!Float(w[++i], &spec.speed)) return;
+        if (!Float(w[++i], &def.speed)) return;
       } else if (word == "frames") {
         int64_t n = 0;
         if (!Int(w[++i], 1, 100000, &n)) return;
-        spec.frames = int32_t(n);
+        def.frames = int32_t(n);
       } else {
         return void(Error("unknown behavior property '" + word + "'"));
       }
     }
-    scene_->behaviors.push_back(spec);
+    scene_->behaviors.push_back(def);
   }
 
   void At(const std::vector<std::string>& w) {

@@ -112,84 +112,84 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     errors->push_back((scene.path.empty() ? "" : scene.path + ":") + std::to_string(line) + ": " +
                       text);
   };
-  for (const ObjectSpec& spec : scene.objects) {
+  for (const ObjectSpec& def : scene.objects) {
     SceneObject* parent = nullptr;
-    if (!spec.parent.empty()) {
-      parent = m.FindObject(spec.parent);
+    if (!def.parent.empty()) {
+      parent = m.FindObject(def.parent);
       if (parent == nullptr) {
-        error(spec.line, "parent " + spec.parent + " is not an object defined above");
+        error(def.line, "parent " + def.parent + " is not an object defined above");
         continue;
       }
     }
-    SceneObject* object = m.AddObject(spec.name, parent, spec.position);
+    SceneObject* object = m.AddObject(def.name, parent, def.position);
     if (object == nullptr) {
-      error(spec.line, "the name " + spec.name + " is taken");
+      error(def.line, "the name " + def.name + " is taken");
       continue;
     }
-    object->radius = spec.radius;
-    object->character = spec.character;
-    object->camera = spec.camera;
-    object->light = spec.light;
-    object->locallyOwned = spec.remote ? 0 : 1;
-    object->remotePlayer = spec.remotePlayer;
+    object->radius = def.radius;
+    object->character = def.character;
+    object->camera = def.camera;
+    object->light = def.light;
+    object->locallyOwned = def.remote ? 0 : 1;
+    object->remotePlayer = def.remotePlayer;
   }
-  for (const BehaviorSpec& spec : scene.behaviors) {
-    SceneObject* object = m.FindObject(spec.object);
+  for (const BehaviorSpec& def : scene.behaviors) {
+    SceneObject* object = m.FindObject(def.object);
     if (object == nullptr) {
-      error(spec.line, "no object " + spec.object + " for the behavior " + spec.name);
+      error(def.line, "no object " + def.object + " for the behavior " + def.name);
       continue;
     }
-    Behavior* behavior = m.AddBehavior(object, spec.name);
+    Behavior* behavior = m.AddBehavior(object, def.name);
     if (behavior == nullptr) {
-      error(spec.line, spec.object + " already has a behavior " + spec.name);
+      error(def.line, def.object + " already has a behavior " + def.name);
       continue;
     }
-    behavior->cycleSeconds = spec.seconds;
-    behavior->speed = spec.speed;
-    behavior->frames = spec.frames;
+    behavior->cycleSeconds = def.seconds;
+    behavior->speed = def.speed;
+    behavior->frames = def.frames;
   }
   for (const std::string& name : scene.sounds) m.AddSound(name);
   for (const std::string& name : scene.emitters) m.AddEmitter(name);
   m.SetPlayer(m.FindObject(scene.player));
   m.SetCamera(m.FindObject(scene.camera));
-  for (const VariableSpec& spec : scene.variables) {
+  for (const VariableSpec& def : scene.variables) {
     SceneObject* object = nullptr;
-    if (!spec.object.empty() && (object = m.FindObject(spec.object)) == nullptr) {
-      error(spec.line, "variable " + spec.name + " names " + spec.object + ", which is not an object");
+    if (!def.object.empty() && (object = m.FindObject(def.object)) == nullptr) {
+      error(def.line, "variable " + def.name + " names " + def.object + ", which is not an object");
       continue;
     }
-    if (!m.AddVariable(spec.name, object)) error(spec.line, "the name " + spec.name + " is taken");
+    if (!m.AddVariable(def.name, object)) error(def.line, "the name " + def.name + " is taken");
   }
-  for (const ActorSpec& spec : scene.actors) {
-    Actor* actor = m.AddActor(spec.name);
-    actor->steps = spec.steps;
+  for (const ActorSpec& def : scene.actors) {
+    Actor* actor = m.AddActor(def.name);
+    actor->steps = def.steps;
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
   for (const std::string& name : scene.events) m.EventRegister(name.c_str(), 0, 0);
-  for (const BrainSpec& spec : scene.brains) {
-    SceneObject* object = m.FindObject(spec.object);
-    egBrainDll* brain = m.FindBrainDll(spec.brain);
+  for (const BrainSpec& def : scene.brains) {
+    SceneObject* object = m.FindObject(def.object);
+    egBrainDll* brain = m.FindBrainDll(def.brain);
     if (object == nullptr || brain == nullptr) {
-      error(spec.line, object == nullptr ? "no object " + spec.object
-                                         : "no loaded plug-in lists the brain " + spec.brain);
+      error(def.line, object == nullptr ? "no object " + def.object
+                                         : "no loaded plug-in lists the brain " + def.brain);
       continue;
     }
-    HostBrain* host = m.AttachBrain(object, brain, spec.brain);
+    HostBrain* host = m.AttachBrain(object, brain, def.brain);
     // The host writes the two brain fields directly when it attaches an
     // exported brain.
     brain->fSceneApi = api_.get();
     brain->fBrain = host;
   }
-  for (const BrainSpec& spec : scene.brainClasses) {
-    SceneObject* object = m.FindObject(spec.object);
-    const std::string className = spec.brain.substr(0, spec.brain.find(':'));
+  for (const BrainSpec& def : scene.brainClasses) {
+    SceneObject* object = m.FindObject(def.object);
+    const std::string className = def.brain.substr(0, def.brain.find(':'));
     if (object == nullptr || m.FindBrainClass(className) == nullptr) {
-      error(spec.line, object == nullptr ? "no object " + spec.object
+      error(def.line, object == nullptr ? "no object " + def.object
                                          : "no loaded plug-in lists the brain class " + className);
       continue;
     }
-    if (!m.AttachBrainClass(object, spec.brain))
-      error(spec.line, "the brain class " + className + " made no brain for " + spec.object);
+    if (!m.AttachBrainClass(object, def.brain))
+      error(def.line, "the brain class " + className + " made no brain for " + def.object);
   }
   return errors->size() == before;
 }

@@ -69,7 +69,7 @@ TEST(SceneApiTest, TraceNamesHandlesAndMarksWhatIsNotModelled) {
   api.FogSetYon(nullptr, 1.5f, 2.0f);
   EXPECT_EQ(model.trace().lines(), (std::vector<std::string>{
                                        "@0 GetSceneObjectByID(\"Door\") -> Door",
-                                       "@0 GetWorldPos(Door, ?, 0) -> 1",
+                                       "@0 GetWorldPos(Door, &(1 2 3), 0) -> 1",
                                        "@0 GetSceneObjectByID(\"Ghost\") -> null",
                                        "@0 FogSetYon(null, 1.5, 2) [not modelled]",
                                    }));

@@ -66,17 +66,62 @@ void CallTrace::Line::Arg(const mkVector3& vector) {
   text_ += "(" + FormatFloat(vector.fX) + " " + FormatFloat(vector.fY) + " " +
            FormatFloat(vector.fZ) + ")";
 }
+void CallTrace::Line::Defer(const float* floats, int count) {
+  Separate();
+  if (floats == nullptr) {
+    text_ += "null";
+    return;
+  }
+  deferred_.push_back(Deferred{text_.size(), floats, count});
+}
+void CallTrace::Line::Arg(const mkPoint3* point) {
+  Defer(point != nullptr ? &point->fX : nullptr, 3);
+}
+void CallTrace::Line::Arg(const mkVector3* vector) {
+  Defer(vector != nullptr ? &vector->fX : nullptr, 3);
+}
+void CallTrace::Line::Arg(const float* scalar) { Defer(scalar, 1); }
+void CallTrace::Line::Arg(const int32_t* box) {
+  Separate();
+  if (box == nullptr) {
+    text_ += "null";
+    return;
+  }
+  deferred_.push_back(Deferred{text_.size(), box, 0});
+}
+
+std::string CallTrace::Line::Resolve() const {
+  std::string text;
+  size_t from = 0;
+  for (const Deferred& d : deferred_) {
+    text.append(text_, from, d.at - from);
+    from = d.at;
+    if (d.count == 0) {
+      text += "&" + std::to_string(*static_cast<const int32_t*>(d.values));
+      continue;
+    }
+    const float* f = static_cast<const float*>(d.values);
+    text += "&(";
+    for (int i = 0; i < d.count; ++i) text += (i ? " " : "") + FormatFloat(f[i]);
+    text += ")";
+  }
+  text.append(text_, from, std::string::npos);
+  return text;
+}
+
 void CallTrace::Line::Arg(const void* handle) {
   Separate();
   text_ += trace_.Label(handle);
 }
 
 void CallTrace::Line::Finish() {
+  if (!deferred_.empty()) text_ = Resolve(), deferred_.clear();
   if (!closed_) text_ += ')';
   trace_.Append(text_);
 }
 
 void CallTrace::Line::Finish(const char* note) {
+  if (!deferred_.empty()) text_ = Resolve(), deferred_.clear();
   if (!closed_) text_ += ')';
   text_ += ' ';
   text_ += note;

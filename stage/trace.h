@@ -44,12 +44,20 @@ class CallTrace {
     void Arg(const char* text);
     void Arg(const char** list);
     void Arg(const mkVector3& vector);
+    // Points, vectors and scalar boxes are written with the values they hold
+    // once the call is over: what the caller gave, or what the call handed
+    // back through them.
+    void Arg(const mkPoint3* point);
+    void Arg(const mkVector3* vector);
+    void Arg(const float* scalar);
+    void Arg(const int32_t* box);
     void Arg(const void* handle);
     void Finish();
     void Finish(const char* note);
     template <class T>
     void Result(T value) {
-      text_ += ")";
+      text_ = Resolve() + ")";
+      deferred_.clear();
       closed_ = true;
       first_ = true;
       text_ += " -> ";
@@ -59,7 +67,15 @@ class CallTrace {
 
    private:
     void Separate();
+    void Defer(const float* floats, int count);
+    std::string Resolve() const;
     CallTrace& trace_;
+    struct Deferred {
+      size_t at;
+      const void* values;
+      int count;  // floats; 0 for one int32_t
+    };
+    std::vector<Deferred> deferred_;
     std::string text_;
     bool first_ = true;
     bool closed_ = false;
