@@ -10,15 +10,6 @@
 
 namespace {
 
-bool SameText(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
-    const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
-    if (x != y) return false;
-    if (x == '\0') return true;
-  }
-}
-
 void CopyName(char* buffer, const char* name) {
   std::snprintf(buffer, HopkinBrain::kNameLimit, "%s", name);
 }
@@ -31,9 +22,9 @@ void HopkinBrain::PlayAnimation(const char* name) {
   auto* character = reinterpret_cast<egCharacter*>(object);
   mkGBehavior* behavior = api->GetBehavior(object);
   const bool playing = api->BehGetPlaying(behavior, -1.0f, 1) != 0;
-  const bool idling = SameText(fCurrentAnimation, "wait");
+  const bool idling = HopkinSameName(fCurrentAnimation, "wait");
 
-  if (SameText(name, "wait")) {
+  if (HopkinSameName(name, "wait")) {
     if (!idling && playing) {
       if (fMovePlaying) {
         api->AnimStop(object, 0, 1, 0, 0, -1.0f, 0, 1.0f);
@@ -64,7 +55,7 @@ void HopkinBrain::PlayAnimation(const char* name) {
     return;
   }
 
-  if (SameText(fCurrentAnimation, name) && playing) {
+  if (HopkinSameName(fCurrentAnimation, name) && playing) {
     if (fVoiceTimer > fVoiceInterval) {
       if (std::rand() % 2 == 1) Speak(name);
       fVoiceTimer = 0.0f;
@@ -95,11 +86,11 @@ void HopkinBrain::Speak(const char* name) {
   egSoundSource* emitter = api->GetSoundSourceByID(fVoiceEmitter.c_str());
   if (emitter == nullptr) return;
   char sound[16];
-  if (SameText(name, "short_jump")) {
+  if (HopkinSameName(name, "short_jump")) {
     std::snprintf(sound, sizeof sound, "hhop0%d", std::rand() % 6 + 1);
-  } else if (SameText(name, "run")) {
+  } else if (HopkinSameName(name, "run")) {
     std::snprintf(sound, sizeof sound, "hexcite0%d", std::rand() % 6 + 1);
-  } else if (SameText(name, "waitmad")) {
+  } else if (HopkinSameName(name, "waitmad")) {
     std::snprintf(sound, sizeof sound, "hmad01");
   } else {
     std::snprintf(sound, sizeof sound, "hnorm0%d", std::rand() % 6 + 1);

@@ -10,15 +10,6 @@
 
 namespace {
 
-bool SameText(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
-    const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
-    if (x != y) return false;
-    if (x == '\0') return true;
-  }
-}
-
 // A pseudo-random integer from 0 to 999.
 int32_t Draw1000() { return std::rand() % 1000; }
 
@@ -239,21 +230,21 @@ void HopkinBrain::TravelTo(int32_t count, const char* const* names) {
 int32_t HopkinBrain::SendParams(int32_t argc, const char** argv) {
   if (argc < 1 || argv == nullptr || argv[0] == nullptr) return 1;
   const char* command = argv[0];
-  if (SameText(command, "leaveflock")) {
+  if (HopkinSameName(command, "leaveflock")) {
     if (fLocallyOwned) LeaveFlock();
-  } else if (SameText(command, "enterflock")) {
+  } else if (HopkinSameName(command, "enterflock")) {
     // Also when leaveflock came before the boid: that leave is undone.
     if (fLocallyOwned && (fBoid != nullptr || fLeavePending)) EnterFlock();
     fActive = 1;
-  } else if (SameText(command, "freedom")) {
+  } else if (HopkinSameName(command, "freedom")) {
     Freedom();
-  } else if (SameText(command, "death")) {
+  } else if (HopkinSameName(command, "death")) {
     Death();
-  } else if (SameText(command, "deactivate")) {
+  } else if (HopkinSameName(command, "deactivate")) {
     fActive = 0;
-  } else if (SameText(command, "activate")) {
+  } else if (HopkinSameName(command, "activate")) {
     fActive = 1;
-  } else if (SameText(command, "travelto")) {
+  } else if (HopkinSameName(command, "travelto")) {
     if (fLocallyOwned && fBoid != nullptr && argc >= 2) TravelTo(argc - 1, argv + 1);
   }
   return 1;
@@ -322,7 +313,7 @@ egBrainDll* cHopkin::MakeBrain(const char* first, const char* second) {
   if (second == nullptr) second = "";
   for (uint16_t i = 0; i < fBrains.fCount; ++i) {
     auto* brain = static_cast<HopkinBrain*>(fBrains[i]);
-    if (SameText(brain->fFirstName.c_str(), first) && SameText(brain->fSecondName.c_str(), second))
+    if (HopkinSameName(brain->fFirstName.c_str(), first) && HopkinSameName(brain->fSecondName.c_str(), second))
       return brain;
   }
   HopkinBrain* brain = nullptr;

@@ -37,7 +37,11 @@ constexpr HopkinMoodAction kMoodActions[4][4] = {
     {kApproachFast, kApproachSlow, kFleeSlow, kFleeFast},
 };
 
-bool SameName(const char* a, const char* b) {
+int32_t Clamp03(int32_t band) { return band < 0 ? 0 : band > 3 ? 3 : band; }
+
+}  // namespace
+
+bool HopkinSameName(const char* a, const char* b) {
   for (;; ++a, ++b) {
     const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
     const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
@@ -46,22 +50,10 @@ bool SameName(const char* a, const char* b) {
   }
 }
 
-// Scales to unit length by 1 / length; a zero vector stays zero.
-mkVector3 UnitOrZero(mkVector3 v) {
-  const float length = std::sqrt(v.fX * v.fX + v.fY * v.fY + v.fZ * v.fZ);
-  if (length == 0.0f) return v;
-  const float inverse = 1.0f / length;
-  return {v.fX * inverse, v.fY * inverse, v.fZ * inverse};
-}
-
-int32_t Clamp03(int32_t band) { return band < 0 ? 0 : band > 3 ? 3 : band; }
-
-}  // namespace
-
 HopkinActivityFactors HopkinActivity(const char* activity) {
   if (activity != nullptr)
     for (const ActivityRow& row : kActivities)
-      if (SameName(row.name, activity)) return row.factors;
+      if (HopkinSameName(row.name, activity)) return row.factors;
   return {0.5f, 0.5f};
 }
 
@@ -80,11 +72,11 @@ float HopkinRawCuriosity(float distance, float maxDistance, float peakDistance,
 
 float HopkinFacing(const mkPoint3& player, const mkPoint3& creature, const mkVector3& playerAxis,
                    float factor) {
-  const mkVector3 f = UnitOrZero(playerAxis);
-  const mkVector3 v = UnitOrZero({player.fX - creature.fX, player.fY - creature.fY,
-                                  player.fZ - creature.fZ});
-  const mkVector3 sum = {f.fX + v.fX, f.fY + v.fY, f.fZ + v.fZ};
-  const float s = sum.fX * sum.fX + sum.fY * sum.fY + sum.fZ * sum.fZ;
+  mkVector3 f = playerAxis;
+  mkVector3 v = player - creature;
+  Normalize(f);
+  Normalize(v);
+  const float s = MagnitudeSquared(f + v);
   const float m = s > 3.8f ? 0.0f : 1.0f - s / 3.8f;
   return m * factor;
 }

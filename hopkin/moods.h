@@ -15,6 +15,10 @@
 // The mood levels: one column of every per-level tunable each.
 constexpr int32_t kHopkinMoodLevels = 4;
 
+// Whether two names are the same without regard to the case of ASCII
+// letters: behaviour names, commands and animation names of the creatures.
+bool HopkinSameName(const char* a, const char* b);
+
 // Curiosity and fear factors of a player doing `activity` (a behaviour name,
 // compared without regard to case): the seventeen names of the table, and
 // 0.5 for both moods for any other name, the empty name and null.
