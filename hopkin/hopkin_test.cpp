@@ -1,0 +1,306 @@
+// The creature brain on the stage's model, with the brain class built into
+// the test: its modes, parameter commands, animation requests, voice and
+// steering, judged by the brain's state and the stage's call trace.
+#include "hopkin/hopkin.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "kit/testing/temp_dir.h"
+#include "stage/stage.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The objects of one creature as a scene declares them: a character with
+// its animations and the emitter on its head.
+std::string Creature(const std::string& name, const std::string& properties) {
+  std::string text = "object " + name + " character " + properties + "\n";
+  for (const char* movement : {"walk", "run", "short_jump"})
+    text += "behavior " + name + " " + movement + " seconds 0.5 speed 1\n";
+  for (const char* turn : {"slow_turn_left", "slow_turn_right"})
+    text += "behavior " + name + " " + turn + " seconds 0.5\n";
+  for (int i = 0; i < 7; ++i) text += "behavior " + name + " wait" + std::to_string(i) + " seconds 1\n";
+  text += "emitter " + name + "..ZoveziHead\n";
+  text += "brainclass " + name + " cHopkin\n";
+  return text;
+}
+
+const char kSounds[] =
+    "sound hnorm01\n sound hnorm02\n sound hnorm03\n sound hnorm04\n sound hnorm05\n"
+    "sound hnorm06\n sound hexcite01\n sound hexcite02\n sound hexcite03\n sound hexcite04\n"
+    "sound hexcite05\n sound hexcite06\n sound hhop01\n sound hhop02\n sound hhop03\n"
+    "sound hhop04\n sound hhop05\n sound hhop06\n sound hmad01\n";
+
+// Sound names with a random digit lose it: "hnorm0?".
+std::string WithoutDigits(const std::string& line) {
+  static const std::regex digit("(hnorm0|hexcite0|hhop0)[1-6]");
+  return std::regex_replace(line, digit, "$1?");
+}
+
+class HopkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hopkin_.SetSceneApi(&stage_.api());
+    stage_.model().AddBrainClass("cHopkin", &hopkin_);
+    stage::SetSceneCalendarTime(1000000000);
+  }
+
+  // Builds the scene; the class is prepared by its first brain.
+  void Scene(const std::string& text) {
+    std::vector<std::string> errors;
+    ASSERT_TRUE(stage::ParseScene("frametime 0.1\n" + text, &scene_, &errors)) << errors[0];
+    ASSERT_TRUE(stage_.Build(scene_, &errors)) << errors[0];
+  }
+
+  HopkinBrain* Brain(const std::string& object) {
+    stage::SceneObject* o = stage_.model().FindObject(object);
+    return o != nullptr && o->brain != nullptr ? static_cast<HopkinBrain*>(o->brain->plugin)
+                                               : nullptr;
+  }
+  stage::SceneObject* Object(const std::string& name) { return stage_.model().FindObject(name); }
+  void* Handle(const std::string& name) { return Object(name); }
+
+  // Plays the next frame (brains update, behaviours move on).
+  void Frame() { stage_.RunFrame(scene_, frame_++); }
+
+  // Trace lines written from now on.
+  void Mark() { mark_ = stage_.model().trace().lines().size(); }
+  // Trace lines since Mark() that call one of `ops`, without random digits.
+  Lines Calls(const std::set<std::string>& ops) {
+    Lines lines;
+    const auto& trace = stage_.model().trace().lines();
+    for (size_t i = mark_; i < trace.size(); ++i) {
+      const std::string& line = trace[i];
+      const size_t start = line.find(' ') + 1;
+      const std::string op = line.substr(start, line.find('(', start) - start);
+      if (ops.count(op) != 0) lines.push_back(WithoutDigits(line));
+    }
+    return lines;
+  }
+  Lines AnimationCalls() {
+    return Calls({"AnimStop", "AnimPlay", "AnimContinuePlay", "SoundEmitterAddSound"});
+  }
+
+  // Sends one command to a brain as the host does.
+  void Params(HopkinBrain* brain, std::vector<const char*> words) {
+    brain->SendParams(int32_t(words.size()), words.data());
+  }
+
+  // For tests that drive PlayAnimation themselves: the brain has steered one
+  // frame (it knows its object and emitter) and then does nothing in Update.
+  HopkinBrain* AnimatedCreature(bool sounds = true) {
+    Scene(Creature("Zovezi01", "at 0 0 0") + (sounds ? kSounds : "") +
+          "player Hero at 0 -500 0\n");
+    HopkinBrain* brain = Brain("Zovezi01");
+    brain->fActive = 0;
+    brain->fObject = static_cast<mkSceneObject*>(Handle("Zovezi01"));
+    brain->fVoiceEmitter = "Zovezi01..ZoveziHead";
+    return brain;
+  }
+  // Requests names[i] in frame i, after which the behaviours move on by the
+  // frame time.
+  void Requests(HopkinBrain* brain, const std::vector<const char*>& names) {
+    for (const char* name : names) {
+      stage_.model().SetClock(frame_, float(frame_) * 0.1f, 0.1f);
+      brain->PlayAnimation(name);
+      stage_.model().Advance(0.1f);
+      ++frame_;
+    }
+  }
+
+  stage::Stage stage_;
+  cHopkin hopkin_;  // destroyed before the stage, as a plug-in is unloaded
+  stage::SceneDescription scene_;
+  int32_t frame_ = 0;
+  size_t mark_ = 0;
+};
+
+// --- Animation requests and voice --------------------------------------------
+
+TEST_F(HopkinTest, WalkEveryFrameStartsItOnce) {
+  HopkinBrain* brain = AnimatedCreature();
+  Mark();
+  Requests(brain, {"walk", "walk", "walk", "walk", "walk"});
+  EXPECT_EQ(AnimationCalls(),
+            (Lines{"@0 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+                   "@0 AnimPlay(Zovezi01, behavior:Zovezi01..walk, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)"}));
+  EXPECT_EQ(brain->fMovePlaying, 1);
+  EXPECT_STREQ(brain->fCurrentAnimation, "walk");
+  // Only the voice timer advanced, by the frame time of frames 1 to 4.
+  EXPECT_FLOAT_EQ(brain->fVoiceTimer, 0.4f);
+}
+
+TEST_F(HopkinTest, VoiceTimerRestartsOnceItPassesTheInterval) {
+  HopkinBrain* brain = AnimatedCreature();
+  brain->fVoiceInterval = 0.25f;
+  Requests(brain, {"walk"});
+  std::vector<float> timers;
+  for (int i = 0; i < 5; ++i) {
+    Requests(brain, {"walk"});
+    timers.push_back(brain->fVoiceTimer);
+  }
+  EXPECT_EQ(timers, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.0f, 0.1f}));
+}
+
+TEST_F(HopkinTest, RunWhileWalkLoopsWaitsForTheWalkToEnd) {
+  HopkinBrain* brain = AnimatedCreature();
+  Mark();
+  // walk lasts 0.5 s: told to finish in frame 1, it stops at the end of
+  // frame 4, and run starts on the request of frame 5.
+  Requests(brain, {"walk", "run", "run", "run", "run", "run", "run"});
+  EXPECT_EQ(AnimationCalls(),
+            (Lines{"@0 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+                   "@0 AnimPlay(Zovezi01, behavior:Zovezi01..walk, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)",
+                   "@1 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+                   "@1 AnimContinuePlay(Zovezi01, behavior:Zovezi01..walk, 0, 0, 1, 0, 0, 100, 0, "
+                   "0, 1, 0)",
+                   "@5 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+                   "@5 AnimPlay(Zovezi01, behavior:Zovezi01..run, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
+                   "@5 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hexcite0?)"}));
+  EXPECT_STREQ(brain->fCurrentAnimation, "run");
+  EXPECT_EQ(brain->fMovePlaying, 1);
+}
+
+TEST_F(HopkinTest, WalkDuringAnIdleInterruptsItAtOnce) {
+  HopkinBrain* brain = AnimatedCreature();
+  brain->fIdleWeights = {0.0f, 1.0f};  // always wait1
+  Mark();
+  Requests(brain, {"wait", "walk"});
+  EXPECT_EQ(AnimationCalls(),
+            (Lines{"@0 AnimContinuePlay(Zovezi01, behavior:Zovezi01..wait1, 0, 0, 1, 0, 0, -1, 0, "
+                   "0, 1, 0)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)",
+                   "@1 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+                   "@1 AnimPlay(Zovezi01, behavior:Zovezi01..walk, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
+                   "@1 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)"}));
+}
+
+TEST_F(HopkinTest, WaitDuringWalkTellsItToFinishThenIdles) {
+  HopkinBrain* brain = AnimatedCreature();
+  brain->fIdleWeights = {0.0f, 0.0f, 2.0f};  // always wait2
+  Mark();
+  Requests(brain, {"walk", "wait", "wait", "wait", "wait", "wait", "wait"});
+  EXPECT_EQ(AnimationCalls(),
+            (Lines{"@0 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+                   "@0 AnimPlay(Zovezi01, behavior:Zovezi01..walk, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)",
+                   "@1 AnimStop(Zovezi01, 0, 1, 0, 0, -1, 0, 1)",
+                   "@1 AnimContinuePlay(Zovezi01, behavior:Zovezi01..walk, 0, 0, 1, 0, 0, -1, 0, 0, "
+                   "1, 0)",
+                   "@5 AnimContinuePlay(Zovezi01, behavior:Zovezi01..wait2, 0, 0, 1, 0, 0, -1, 0, "
+                   "0, 1, 0)",
+                   "@5 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)"}));
+  EXPECT_STREQ(brain->fCurrentAnimation, "wait");
+  EXPECT_EQ(brain->fMovePlaying, 0);
+}
+
+TEST_F(HopkinTest, IdleVariantThreeSpeaksAngrily) {
+  HopkinBrain* brain = AnimatedCreature();
+  brain->fIdleWeights = {0.0f, 0.0f, 0.0f, 5.0f, 0.0f};
+  Mark();
+  Requests(brain, {"wait"});
+  EXPECT_EQ(AnimationCalls(),
+            (Lines{"@0 AnimContinuePlay(Zovezi01, behavior:Zovezi01..wait3, 0, 0, 1, 0, 0, -1, 0, "
+                   "0, 1, 0)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hmad01)"}));
+}
+
+struct IdleCase {
+  const char* name;
+  std::vector<float> weights;
+  const char* variant;
+};
+
+class IdleVariantTest : public HopkinTest, public ::testing::WithParamInterface<IdleCase> {};
+
+TEST_P(IdleVariantTest, IsDrawn) {
+  HopkinBrain* brain = AnimatedCreature();
+  brain->fIdleWeights = GetParam().weights;
+  Mark();
+  Requests(brain, {"wait"});
+  const std::string variant = GetParam().variant;
+  const std::string length = std::to_string(variant.size());
+  EXPECT_EQ(Calls({"FindBehavior"}),
+            (Lines{"@0 FindBehavior(Zovezi01, \"" + variant + "\", -" + length + ") -> " +
+                   (variant == "wait7" ? "null" : "behavior:Zovezi01.." + variant)}));
+}
+
+const IdleCase kIdleCases[] = {
+    {"AllZeroWeightsGiveTheCount", {0, 0, 0, 0, 0, 0, 0}, "wait7"},
+    {"NoWeightsGiveWaitZero", {}, "wait0"},
+    {"OnlyTheLastWeight", {0, 0, 0, 0, 0, 0, 3}, "wait6"},
+    {"OnlyTheFirstWeight", {4, 0, 0}, "wait0"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Weights, IdleVariantTest, ::testing::ValuesIn(kIdleCases),
+                         [](const ::testing::TestParamInfo<IdleCase>& c) {
+                           return std::string(c.param.name);
+                         });
+
+// With the default weights the seven variants turn up about 1/11 (wait0 to
+// wait4) and 3/11 (wait5, wait6) of the time.
+TEST_F(HopkinTest, DefaultIdleWeightsFavourTheLastTwoVariants) {
+  HopkinBrain* brain = AnimatedCreature();
+  std::srand(7);
+  int counts[8] = {};
+  constexpr int kDraws = 11000;
+  for (int i = 0; i < kDraws; ++i) {
+    Object("Zovezi01")->current = nullptr;  // nothing plays: draw again
+    Mark();
+    brain->PlayAnimation("wait");
+    const Lines find = Calls({"FindBehavior"});
+    ASSERT_EQ(find.size(), 1u);
+    counts[find[0][find[0].find("wait") + 4] - '0']++;
+  }
+  for (int k = 0; k < 5; ++k) EXPECT_NEAR(counts[k], kDraws / 11, 150) << k;
+  for (int k = 5; k < 7; ++k) EXPECT_NEAR(counts[k], 3 * kDraws / 11, 250) << k;
+  EXPECT_EQ(counts[7], 0);
+}
+
+TEST_F(HopkinTest, MissingEmitterSilencesTheCreature) {
+  HopkinBrain* brain = AnimatedCreature();
+  brain->fVoiceEmitter = "Nobody..ZoveziHead";
+  Mark();
+  brain->Speak("run");
+  EXPECT_EQ(Calls({"GetSoundSourceByID", "GetSoundObjectByID", "SoundEmitterPlay"}),
+            (Lines{"@0 GetSoundSourceByID(\"Nobody..ZoveziHead\") -> null"}));
+}
+
+TEST_F(HopkinTest, MissingSoundSilencesTheCreature) {
+  HopkinBrain* brain = AnimatedCreature(false);
+  Mark();
+  brain->Speak("waitmad");
+  EXPECT_EQ(Calls({"GetSoundObjectByID", "SoundEmitterRemoveSounds", "SoundEmitterPlay"}),
+            (Lines{"@0 GetSoundObjectByID(\"hmad01\") -> null"}));
+}
+
+TEST_F(HopkinTest, VoiceSoundsByRequest) {
+  HopkinBrain* brain = AnimatedCreature();
+  Mark();
+  brain->Speak("waitmad");
+  brain->Speak("short_jump");
+  EXPECT_EQ(Calls({"GetSoundObjectByID", "SoundEmitterRemoveSounds", "SoundEmitterAddSound",
+                   "SoundEmitterPlay"}),
+            (Lines{"@0 GetSoundObjectByID(\"hmad01\") -> sound:hmad01",
+                   "@0 SoundEmitterRemoveSounds(emitter:Zovezi01..ZoveziHead)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hmad01)",
+                   "@0 SoundEmitterPlay(emitter:Zovezi01..ZoveziHead, 1, 1, 0)",
+                   "@0 GetSoundObjectByID(\"hhop0?\") -> sound:hhop0?",
+                   "@0 SoundEmitterRemoveSounds(emitter:Zovezi01..ZoveziHead)",
+                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hhop0?)",
+                   "@0 SoundEmitterPlay(emitter:Zovezi01..ZoveziHead, 1, 1, 0)"}));
+}
+
+}  // namespace
