@@ -80,13 +80,22 @@ class mkStream {
 
   // Text readers. Store the next line (token) into `buffer`, which holds
   // `capacity` bytes including the terminating zero; the rest of a longer
-  // line is read and dropped. Empty lines are skipped, lines starting with
-  // `comment` are skipped to `lineEnd`, and blocks from a "skip" line to its
-  // matching "piks" line (any letter case, nested) are skipped. Return
-  // non-zero when a line was stored, 0 at the end of the stream. A capacity
-  // below 1 stores nothing and returns 0.
+  // line is read and dropped (capacity 256 keeps 255 characters). Carriage
+  // returns and line feeds separate lines, so empty lines are skipped; a
+  // line starting with `comment` is skipped to the next `lineEnd` byte, while
+  // a `comment` later in a line stays in it. Blocks from a "skip" line to its
+  // matching "piks" line (any letter case, nested) are skipped; a "piks"
+  // outside a block is an ordinary line.
+  //
+  // Returns non-zero when a line was stored, 0 at the end of the stream with
+  // `buffer` emptied; the end inside a skip block is the end too. The byte
+  // that meets the end is dropped, so a last line of a single character
+  // without a line break yields no line. A null buffer or a capacity below 1
+  // stores nothing and returns 0. Reads stop where AtEnd says so or where a
+  // read comes back empty.
   int32_t ReadLine(char* buffer, int32_t capacity, char comment, char lineEnd);
-  // As ReadLine, with white space, ',' and '=' as the separators.
+  // As ReadLine, with white space, ',' and '=' as the separators instead of
+  // the line breaks.
   int32_t ReadToken(char* buffer, int32_t capacity, char comment, char lineEnd);
 
   uint32_t fReadCount = 0;  // bytes requested by reads and skips since the last rewind
@@ -96,7 +105,11 @@ class mkStream {
   ~mkStream() = default;
 };
 
-// A stream over the runtime's buffered file I/O.
+// A stream over the runtime's buffered file I/O. The counters track requested
+// bytes, not transferred ones: Read and Skip add their count to both, Write
+// to fPosition only; Rewind and FastFwd set both to the file position.
+// Every operation on a stream without an open file does nothing and reports
+// failure (AtEnd reports the end).
 class mkBufferedFileStream : public mkStream {
  public:
   mkBufferedFileStream() = default;
@@ -104,17 +117,25 @@ class mkBufferedFileStream : public mkStream {
   ~mkBufferedFileStream() = default;
 
   void* Destroy(uint32_t flags) override;
+  // Opens `path` with the runtime mode string `mode` ("rb", "wb", ...); an
+  // open file is closed first. The counters are not changed.
   int32_t Open(const char* path, const char* mode) override;
+  // 0 when no file was open.
   int32_t Close() override;
+  // Peeks one byte; a read error counts as the end.
   int32_t AtEnd() override;
+  // Returns the bytes actually read; the counters advance by `count`.
   uint32_t Read(uint32_t count, void* destination) override;
+  // Writes the bytes as one item: non-zero when all were written.
   uint32_t Write(uint32_t count, const void* source) override;
   void Skip(uint32_t count) override;
   void Rewind() override;
+  // To the end of the file; both counters become its length.
   void FastFwd() override;
+  // Cuts the file at the current file position.
   void Truncate() override;
 
-  std::FILE* fFile = nullptr;
+  std::FILE* fFile = nullptr;  // null while closed
 };
 
 #endif  // TESSERA_KIT_STREAM_STREAM_H_

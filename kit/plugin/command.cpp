@@ -1,0 +1,77 @@
+#include "kit/plugin/command.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void Say(egSceneApi* api, bool warning, const char* format, va_list args) {
+  char line[kMessageLimit];
+  std::vsnprintf(line, sizeof line, format, args);
+  if (warning) {
+    api->ApiMessageWarn(line);
+  } else {
+    api->ApiMessage(line);
+  }
+}
+
+}  // namespace
+
+void ktLog(egSceneApi* api, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  Say(api, false, format, args);
+  va_end(args);
+}
+
+void ktWarn(egSceneApi* api, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  Say(api, true, format, args);
+  va_end(args);
+}
+
+int32_t ktAtoi(const char* text) {
+  if (text == nullptr) return 0;
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  int64_t value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > int64_t(INT32_MAX) + 1) value = int64_t(INT32_MAX) + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) value = INT32_MAX;
+  return int32_t(value);
+}
+
+void ktRunActorByName(egSceneApi* api, const char* name, egTrigDetector* detector,
+                      const ktActorTexts& texts) {
+  if (texts.nothingToExecute != nullptr && std::strcmp(name, "nothing") == 0) {
+    ktLog(api, "%s", texts.nothingToExecute);
+    return;
+  }
+  egTrigActor* actor = api->GetTrigActorByID(name);
+  if (actor != nullptr) {
+    api->ExecActor(actor, detector, 1, -1);
+  } else {
+    ktWarn(api, texts.notFoundFormat, name);
+  }
+}
+
+int32_t* ktIntRecord(egSceneApi* api, void* object, int32_t kind, int32_t* fallback) {
+  *fallback = 0;
+  egContextMgr::Context* context =
+      api->XCmdFindContext(object, reinterpret_cast<void*>(intptr_t(kind)), nullptr);
+  if (context == nullptr) return fallback;
+  auto* value = static_cast<int32_t*>(context->GetData());
+  if (value == nullptr) {
+    value = static_cast<int32_t*>(context->AllocData(sizeof(int32_t)));
+    if (value == nullptr) return fallback;
+    *value = 0;
+  }
+  return value;
+}

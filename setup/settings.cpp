@@ -1,0 +1,396 @@
+#include "setup/settings.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+#include "kit/stream/stream.h"
+
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>  // _commit, _fileno
+#include <windows.h>
+#else
+#include <unistd.h>  // fsync, fileno
+#endif
+
+namespace {
+
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+const char kLineEnd[] = "\r\n";
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// Keywords compare without regard to case, in ASCII whatever the locale.
+bool SameWord(const char* text, const char* word) {
+  for (; *word != '\0'; ++text, ++word) {
+    if (LowerAscii(*text) != LowerAscii(*word)) return false;
+  }
+  return *text == '\0';
+}
+
+bool StartsWithWord(const char* text, const char* prefix) {
+  for (; *prefix != '\0'; ++text, ++prefix) {
+    if (*text == '\0' || LowerAscii(*text) != LowerAscii(*prefix)) return false;
+  }
+  return true;
+}
+
+// The leading decimal digits of `token`, after an optional sign, as the
+// runtime's atoi reads them; no digits give 0. Out-of-range values stop at the
+// limits of int32_t instead of wrapping.
+int32_t ParseInteger(const char* token) {
+  bool negative = false;
+  if (*token == '+' || *token == '-') negative = *token++ == '-';
+  const int64_t limit = negative ? 2147483648LL : 2147483647LL;
+  int64_t value = 0;
+  for (; *token >= '0' && *token <= '9'; ++token) {
+    value = value * 10 + (*token - '0');
+    if (value > limit) value = limit;
+  }
+  return int32_t(negative ? -value : value);
+}
+
+// The leading real number of `token` as the runtime's atof reads it (decimal
+// or exponent form, "inf", "nan"); no number gives 0.
+double ParseReal(const char* token) {
+  bool negative = false;
+  if (*token == '+' || *token == '-') negative = *token++ == '-';
+  if (*token == '+' || *token == '-') return 0.0;
+  double value = 0.0;
+  const char* end = token + std::strlen(token);
+  const std::from_chars_result result = std::from_chars(token, end, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too small or too large for a double: tell the two apart by the sign
+    // of the exponent.
+    const char* exponent = std::strpbrk(token, "eE");
+    value = exponent != nullptr && exponent[1] == '-' ? 0.0 : HUGE_VAL;
+  } else if (result.ec != std::errc()) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+// Truncates toward zero; values beyond int32_t stop at its limits and NaN
+// gives 0, where a plain conversion would be undefined.
+int32_t TruncateToInteger(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return 2147483647;
+  if (value <= -2147483648.0) return -2147483647 - 1;
+  return int32_t(value);
+}
+
+// A text field's characters, never reading past the field even when the
+// dialog left it without a terminator.
+std::string TextOf(const char (&field)[SetupSettings::kTextCapacity]) {
+  const void* zero = std::memchr(field, '\0', sizeof field);
+  const size_t length =
+      zero != nullptr ? size_t(static_cast<const char*>(zero) - field) : sizeof field - 1;
+  return std::string(field, length);
+}
+
+void AppendInteger(std::string& out, int32_t value) {
+  char digits[16];
+  const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, result.ptr);
+}
+
+// "%f" of the C locale: fixed notation with six decimals.
+void AppendFixed(std::string& out, double value) {
+  char digits[400];
+  const std::to_chars_result result =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6);
+  out.append(digits, result.ptr);
+}
+
+void AppendLine(std::string& out, const char* keyword, int32_t value) {
+  out += keyword;
+  out += ' ';
+  AppendInteger(out, value);
+  out += kLineEnd;
+}
+
+void AppendTextLine(std::string& out, const char* keyword, const std::string& value) {
+  if (value.empty()) return;
+  out += keyword;
+  out += ' ';
+  out += value;
+  out += kLineEnd;
+}
+
+struct IntegerKeyword {
+  const char* name;
+  int32_t SetupSettings::*field;
+};
+const IntegerKeyword kIntegerKeywords[] = {
+    {"MouseLookSpeed", &SetupSettings::fMouseLookSpeed},
+    {"MousePickSpeed", &SetupSettings::fMousePickSpeed},
+    {"WalkSpeed", &SetupSettings::fWalkSpeed},
+    {"BackUpSpeed", &SetupSettings::fBackUpSpeed},
+    {"StrafeSpeed", &SetupSettings::fStrafeSpeed},
+};
+
+struct FlagKeyword {
+  const char* name;
+  bool SetupSettings::*field;
+};
+const FlagKeyword kFlagKeywords[] = {
+    {"MouseInvert", &SetupSettings::fMouseInvert},
+    {"AdvancedMappings", &SetupSettings::fAdvancedMappings},
+    {"SoundEnable3D", &SetupSettings::fSound3D},
+};
+
+struct TextKeyword {
+  const char* name;
+  char (SetupSettings::*field)[SetupSettings::kTextCapacity];
+};
+// The keywords of the multiplayer block.
+const TextKeyword kBlockKeywords[] = {
+    {"hostname", &SetupSettings::fServerName}, {"servername", &SetupSettings::fServerName},
+    {"clientName", &SetupSettings::fUserName}, {"serverport", &SetupSettings::fLobbyPort},
+    {"session", &SetupSettings::fSessionName},
+};
+
+}  // namespace
+
+SetupSettings::SetupSettings(UserNameSource* userNames) : fUserNames(userNames) {
+  ResetInputDefaults();
+  ResetNetworkDefaults();
+}
+
+void SetupSettings::SetText(char (&field)[kTextCapacity], const char* text) {
+  size_t length = 0;
+  if (text != nullptr) {
+    while (length < kTextCapacity - 1 && text[length] != '\0') ++length;
+    std::memcpy(field, text, length);
+  }
+  field[length] = '\0';
+}
+
+void SetupSettings::ResetInputDefaults() {
+  fMouseLookSpeed = 5;
+  fMousePickSpeed = 5;
+  fMouseInvert = false;
+  fAdvancedMappings = false;
+  fWalkSpeed = 15;
+  fBackUpSpeed = 10;
+  fStrafeSpeed = 15;
+  fSound3D = false;
+  fMouseCtrlZone = 6;
+  fCursorSleepTime = 5;
+}
+
+void SetupSettings::ResetNetworkDefaults() {
+  if (fUserNames != nullptr) {
+    char name[kTextCapacity] = {};
+    if (fUserNames->LoggedInUserName(name, kTextCapacity)) {
+      name[kTextCapacity - 1] = '\0';
+      SetText(fUserName, name);
+    }
+  }
+  SetText(fServerName, kDefaultServerName);
+  SetText(fLobbyPort, kDefaultLobbyPort);
+  SetText(fSessionName, kDefaultSessionName);
+  SetText(fPlayerFile, kDefaultPlayerFile);
+  fOptimalRecording = true;
+  fNetworking = false;
+}
+
+bool SetupSettings::ReadInitFile(const std::string& gameDirectory) {
+  ResetInputDefaults();
+  ResetNetworkDefaults();
+  mkBufferedFileStream stream;
+  if (!stream.Open(InitFilePath(gameDirectory).c_str(), "rb")) return false;
+
+  char token[kMaxTokenLength + 1];
+  auto next = [&] { return stream.ReadToken(token, sizeof token, '#', '\n') != 0; };
+  while (next()) {
+    bool known = false;
+    for (const IntegerKeyword& keyword : kIntegerKeywords) {
+      if (!SameWord(token, keyword.name)) continue;
+      if (next()) this->*keyword.field = ParseInteger(token);
+      known = true;
+      break;
+    }
+    if (known) continue;
+    for (const FlagKeyword& keyword : kFlagKeywords) {
+      if (!SameWord(token, keyword.name)) continue;
+      this->*keyword.field = true;
+      known = true;
+      break;
+    }
+    if (known) continue;
+
+    if (SameWord(token, "OptimalRecSettings")) {
+      if (next()) fOptimalRecording = ParseInteger(token) != 0;
+    } else if (SameWord(token, "SetMouseCtrlZone")) {
+      if (next()) fMouseCtrlZone = TruncateToInteger(ParseReal(token) * 20.0);
+    } else if (SameWord(token, "SetMouseCtrlLongStillTime")) {
+      if (next()) fCursorSleepTime = TruncateToInteger(ParseReal(token));
+    } else if (SameWord(token, "playerinit")) {
+      // Only a file in the init directory: "init" and a separator of either
+      // kind, then the name.
+      if (next() && StartsWithWord(token, "init") && (token[4] == '\\' || token[4] == '/')) {
+        SetText(fPlayerFile, token + 5);
+      }
+    } else if (StartsWithWord(token, "multi")) {
+      fNetworking = true;
+      while (next() && !SameWord(token, "end")) {
+        for (const TextKeyword& keyword : kBlockKeywords) {
+          if (!SameWord(token, keyword.name)) continue;
+          if (next()) SetText(this->*keyword.field, token);
+          break;
+        }
+      }
+    }
+  }
+  stream.Close();
+  return true;
+}
+
+std::string SetupSettings::SectionText() const {
+  std::string out;
+  AppendLine(out, "MouseLookSpeed", fMouseLookSpeed);
+  AppendLine(out, "MousePickSpeed", fMousePickSpeed);
+  if (fMouseInvert) out += std::string("MouseInvert") + kLineEnd;
+  if (fAdvancedMappings) out += std::string("AdvancedMappings") + kLineEnd;
+  AppendLine(out, "WalkSpeed", fWalkSpeed);
+  AppendLine(out, "BackUpSpeed", fBackUpSpeed);
+  AppendLine(out, "StrafeSpeed", fStrafeSpeed);
+  if (fSound3D) out += std::string("SoundEnable3D") + kLineEnd;
+  // The zone is kept in steps of 0.05: the single-precision constant, with
+  // the product taken in double precision (zone 6 gives 0.300000).
+  out += "SetMouseCtrlZone ";
+  AppendFixed(out, double(fMouseCtrlZone) * double(0.05f));
+  out += kLineEnd;
+  out += "SetMouseCtrlLongStillTime ";
+  AppendFixed(out, double(fCursorSleepTime));
+  out += kLineEnd;
+  AppendLine(out, "OptimalRecSettings", fOptimalRecording ? 1 : 0);
+  const std::string playerFile = TextOf(fPlayerFile);
+  if (!playerFile.empty()) out += "playerinit init\\" + playerFile + kLineEnd;
+  if (fNetworking) {
+    out += std::string("multiplayer") + kLineEnd;
+    out += std::string("\tlayer winsock") + kLineEnd;
+    out += std::string("\tprot udp") + kLineEnd;
+    std::string userName = TextOf(fUserName);
+    for (char& c : userName) {
+      if (c == ' ') c = '_';
+    }
+    AppendTextLine(out, "\tclientname", userName);
+    AppendTextLine(out, "\tservername", TextOf(fServerName));
+    AppendTextLine(out, "\tserverport", TextOf(fLobbyPort));
+    AppendTextLine(out, "\tsession", TextOf(fSessionName));
+    out += std::string("end") + kLineEnd;
+  }
+  return out;
+}
+
+bool SetupSettings::WriteInitFile(const std::string& gameDirectory) const {
+  const std::string path = InitFilePath(gameDirectory);
+  mkBufferedFileStream old;
+  // Opened for update although it is only read here: a file that cannot be
+  // updated is left alone, and a missing file is not created.
+  if (!old.Open(path.c_str(), "r+b")) return false;
+
+  // Find the end of the part to keep: up to and including the marker line
+  // with its line break, or the whole file when there is no marker.
+  char line[kMaxTokenLength + 1];
+  bool marker = false;
+  while (old.ReadLine(line, sizeof line, '\0', '\n')) {
+    if (std::strcmp(line, kMarker) == 0) {
+      marker = true;
+      break;
+    }
+  }
+  uint32_t keep = 0;
+  bool breakLine = false;  // the kept part ends in the middle of a line
+  if (marker) {
+    // The line reader has taken the byte after the marker, which is a line
+    // break unless the marker ends the file; the LF of a CR LF pair remains.
+    keep = old.GetPosition();
+    old.SetPosition(keep - 1);
+    const uint8_t last = old.ReadByte();
+    if (last == '\r') {
+      if (!old.AtEnd() && old.ReadByte() == '\n') ++keep;
+    } else if (last != '\n') {
+      breakLine = true;
+    }
+  } else {
+    old.FastFwd();
+    keep = old.GetPosition();
+    if (keep > 0) {
+      old.SetPosition(keep - 1);
+      const uint8_t last = old.ReadByte();
+      breakLine = last != '\r' && last != '\n';
+    }
+  }
+
+  const std::string temporary = path + ".new";
+  mkBufferedFileStream fresh;
+  if (!fresh.Open(temporary.c_str(), "wb")) {
+    old.Close();
+    return false;
+  }
+  bool written = true;
+  old.Rewind();
+  char chunk[4096];
+  for (uint32_t left = keep; left > 0 && written;) {
+    const uint32_t count = left < sizeof chunk ? left : uint32_t(sizeof chunk);
+    written = old.Read(count, chunk) == count && fresh.Write(count, chunk) != 0;
+    left -= count;
+  }
+  old.Close();
+  std::string tail = breakLine ? kLineEnd : "";
+  if (!marker) tail += std::string(kMarker) + kLineEnd;
+  tail += SectionText();
+  written = written && fresh.Write(uint32_t(tail.size()), tail.data()) != 0;
+  written = written && FlushToDisk(fresh.fFile);
+  written = fresh.Close() != 0 && written;
+  if (!written || !RenameReplacing(temporary.c_str(), path.c_str())) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string InitFilePath(const std::string& gameDirectory) {
+  std::string path = gameDirectory;
+  if (!path.empty() && path.back() != '/' && path.back() != kPathSeparator) {
+    path += kPathSeparator;
+  }
+  path += "init";
+  path += kPathSeparator;
+  path += "win_init.dat";
+  return path;
+}
+
+bool FlushToDisk(std::FILE* file) {
+  if (file == nullptr || std::fflush(file) != 0) return false;
+#if defined(_WIN32)
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
+bool RenameReplacing(const char* from, const char* to) {
+#if defined(_WIN32)
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  return std::rename(from, to) == 0;
+#endif
+}

@@ -1,0 +1,663 @@
+#include "stage/model.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace stage {
+
+namespace {
+
+const char kNoObjectName[] = "(none)";
+
+std::string KindPrefix(EntityKind kind) {
+  switch (kind) {
+    case EntityKind::kObject: return "";
+    case EntityKind::kBehavior: return "behavior:";
+    case EntityKind::kSound: return "sound:";
+    case EntityKind::kEmitter: return "emitter:";
+    case EntityKind::kKey: return "key:";
+    case EntityKind::kContext: return "context:";
+    case EntityKind::kActor: return "actor:";
+    case EntityKind::kDetector: return "detector:";
+    case EntityKind::kXCmd: return "xcmd:";
+    case EntityKind::kBrainDll: return "brain:";
+    case EntityKind::kBrainClass: return "brainclass:";
+    case EntityKind::kHostBrain: return "hostbrain:";
+    case EntityKind::kController: return "controller:";
+  }
+  return "";
+}
+
+}  // namespace
+
+mkMatrix44 IdentityMatrix() {
+  mkMatrix44 m{};
+  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+  m.flags = 1;
+  return m;
+}
+
+mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) {
+  if (a.flags & 1u) return b;
+  if (b.flags & 1u) return a;
+  mkMatrix44 r{};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      float sum = 0.0f;
+      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
+      r.m[i][j] = sum;
+    }
+  r.flags = 0;
+  return r;
+}
+
+// --- Context ------------------------------------------------------------------
+
+void* Context::GetData() { return data_; }
+
+void* Context::AllocData(int32_t size) {
+  if (size < 0 || size > kMaxDataSize) {
+    model->Say(MessageKind::kStage, "context " + label + ": refused a data block of " +
+                                        std::to_string(size) + " bytes");
+    return nullptr;
+  }
+  // Zeroed, and never smaller than one byte, so that every block is distinct.
+  blocks_.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[size > 0 ? size : 1]()));
+  data_ = blocks_.back().get();
+  return data_;
+}
+
+// --- Controller --------------------------------------------------------------------
+
+Controller::Controller() {
+  fCursorKey = nullptr;
+  fFlags = 2;
+  fMovement = {0, 0, 0};
+  fAttitude = {0, 0, 0};
+}
+
+void Controller::ResetInputStates() {
+  keysDown.clear();
+  fMovement = {0, 0, 0};
+  fAttitude = {0, 0, 0};
+  CallTrace::Line(model->trace(), "controller.ResetInputStates").Finish();
+}
+
+int32_t Controller::isKeyDown(int32_t code) {
+  const int32_t down = keysDown.count(code) ? 1 : 0;
+  CallTrace::Line line(model->trace(), "controller.isKeyDown");
+  line.Arg(code);
+  line.Result(down);
+  return down;
+}
+
+void Controller::SetScalarInputState(int32_t code, float value, const char* text) {
+  CallTrace::Line line(model->trace(), "controller.SetScalarInputState");
+  line.Arg(code);
+  line.Arg(value);
+  line.Arg(text);
+  line.Finish();
+}
+
+// --- HostBrain ------------------------------------------------------------------------
+
+void HostBrain::Note(const char* name) {
+  std::string text = model->Label(owner) + ".brain." + name;
+  CallTrace::Line line(model->trace(), text.c_str());
+  line.Finish(pluginCall ? "" : "[without SetPluginCall]");
+  pluginCall = 0;
+}
+
+egPhysicalSceneObject* HostBrain::GetOwner() { return Model::ToHandle<egPhysicalSceneObject>(owner); }
+egCharacter* HostBrain::GetOwnerChar() {
+  return owner->character ? Model::ToHandle<egCharacter>(owner) : nullptr;
+}
+egMovingSceneObject* HostBrain::GetOwnerMove() { return Model::ToHandle<egMovingSceneObject>(owner); }
+mkSceneObject* HostBrain::GetOwnerObj() { return Model::ToHandle<mkSceneObject>(owner); }
+int32_t HostBrain::GetFlags() { return 0; }
+egGameController* HostBrain::GetController() { return &model->controller(); }
+egBrainDll* HostBrain::GetBrainDll() { return plugin; }
+void HostBrain::SetPluginCall(int32_t value) { pluginCall = value; }
+int32_t HostBrain::Update(float) { return Note("Update"), 0; }
+int32_t HostBrain::PreUpdate(float) { return Note("PreUpdate"), 0; }
+int32_t HostBrain::Reset() { return Note("Reset"), 0; }
+int32_t HostBrain::SendParams(int32_t, const char**) { return Note("SendParams"), 0; }
+int32_t HostBrain::PrepareToDetach() { return Note("PrepareToDetach"), 0; }
+int32_t HostBrain::PrepareToAttach(int32_t) { return Note("PrepareToAttach"), 0; }
+int32_t HostBrain::CanCollideWith(mkSceneObject*) { return Note("CanCollideWith"), 1; }
+int32_t HostBrain::ReportCollision(mkSceneObject*, mkSceneObject*) {
+  return Note("ReportCollision"), 0;
+}
+int32_t HostBrain::WantGravity() { return Note("WantGravity"), 1; }
+int32_t HostBrain::StartBehavior(float, mkGBehavior*) { return Note("StartBehavior"), 0; }
+void HostBrain::PersonaChanged() { Note("PersonaChanged"); }
+void HostBrain::SetFalling() { Note("SetFalling"); }
+void HostBrain::UpdateGoals() { Note("UpdateGoals"); }
+mkVector3 HostBrain::AdjustVectorA(const mkVector3& v) { return Note("AdjustVectorA"), v; }
+mkVector3 HostBrain::AdjustVectorB(const mkVector3& v) { return Note("AdjustVectorB"), v; }
+mkVector3 HostBrain::AdjustVectorC(const mkVector3& v) { return Note("AdjustVectorC"), v; }
+int32_t HostBrain::ApplyValue(int32_t) { return Note("ApplyValue"), 0; }
+void HostBrain::GetIn() { Note("GetIn"); }
+void HostBrain::WriteState(mkStream*) { Note("WriteState"); }
+void HostBrain::ReadState(mkStream*) { Note("ReadState"); }
+
+// --- Model: building ------------------------------------------------------------------------
+
+Model::Model() : trace_([this](const void* handle) { return Label(handle); }) {
+  controller_.model = this;
+  Register(&controller_, EntityKind::kController, "player");
+}
+
+Model::~Model() = default;
+
+void Model::Register(const void* handle, EntityKind kind, std::string label) {
+  entities_[handle] = Entry{kind, std::move(label)};
+}
+
+bool Model::Is(const void* handle, EntityKind kind) const {
+  if (handle == nullptr) return false;
+  auto it = entities_.find(handle);
+  return it != entities_.end() && it->second.kind == kind;
+}
+
+std::string Model::Label(const void* handle) const {
+  if (handle == nullptr) return "null";
+  if (reinterpret_cast<uintptr_t>(handle) < 0x10000) return std::to_string(reinterpret_cast<uintptr_t>(handle));
+  auto it = entities_.find(handle);
+  if (it == entities_.end()) return "?";
+  return KindPrefix(it->second.kind) + it->second.label;
+}
+
+mkRegistryKey* Model::NewKey(const std::string& name, void* object, bool findable) {
+  keys_.push_back(std::make_unique<mkRegistryKey>(mkRegistryKey{object}));
+  mkRegistryKey* key = keys_.back().get();
+  keyNames_[key] = name;
+  if (findable) keysByName_.emplace(name, key);
+  Register(key, EntityKind::kKey, name);
+  return key;
+}
+
+SceneObject* Model::AddObject(const std::string& name, SceneObject* parent,
+                              const mkPoint3& position) {
+  if (name.empty() || objectsByName_.count(name) != 0 || keysByName_.count(name) != 0)
+    return nullptr;
+  objects_.push_back(std::make_unique<SceneObject>());
+  SceneObject* object = objects_.back().get();
+  object->name = name;
+  object->local = IdentityMatrix();
+  object->local.m[0][3] = position.fX;
+  object->local.m[1][3] = position.fY;
+  object->local.m[2][3] = position.fZ;
+  object->local.flags = 0;
+  object->parent = parent;
+  if (parent != nullptr) parent->children.push_back(object);
+  objectsByName_[name] = object;
+  Register(object, EntityKind::kObject, name);
+  object->key = NewKey(name, object, true);
+  return object;
+}
+
+bool Model::AddVariable(const std::string& name, SceneObject* object) {
+  if (name.empty() || keysByName_.count(name) != 0) return false;
+  NewKey(name, object, true);
+  return true;
+}
+
+Actor* Model::AddActor(const std::string& name) {
+  if (Actor* existing = FindActor(name)) return existing;
+  actors_.push_back(std::make_unique<Actor>());
+  Actor* actor = actors_.back().get();
+  actor->name = name;
+  actorsByName_[name] = actor;
+  Register(actor, EntityKind::kActor, name);
+  return actor;
+}
+
+Detector* Model::AddDetector(const std::string& name) {
+  if (Detector* existing = FindDetector(name)) return existing;
+  detectors_.push_back(std::make_unique<Detector>());
+  Detector* detector = detectors_.back().get();
+  detector->name = name;
+  detectorsByName_[name] = detector;
+  Register(detector, EntityKind::kDetector, name);
+  return detector;
+}
+
+mkRegistryKey* Model::AddXCmd(const std::string& name, egXCmd* command) {
+  xcmds_[name] = command;
+  Register(command, EntityKind::kXCmd, name);
+  mkRegistryKey* key = NewKey(name, command, false);
+  command->fCurrentKey = key;
+  return key;
+}
+
+mkRegistryKey* Model::AddBrainDll(const std::string& name, egBrainDll* brain) {
+  brainDlls_[name] = brain;
+  Register(brain, EntityKind::kBrainDll, name);
+  mkRegistryKey* key = NewKey(name, brain, false);
+  brain->fCurrentKey = key;
+  return key;
+}
+
+void Model::AddBrainClass(const std::string& name, egBrainClassDll* brainClass) {
+  brainClasses_[name] = brainClass;
+  Register(brainClass, EntityKind::kBrainClass, name);
+}
+
+HostBrain* Model::AttachBrain(SceneObject* object, egBrainDll* brain, const std::string& name) {
+  hostBrains_.push_back(std::make_unique<HostBrain>());
+  HostBrain* host = hostBrains_.back().get();
+  host->owner = object;
+  host->plugin = brain;
+  host->pluginName = name;
+  host->model = this;
+  object->brain = host;
+  Register(host, EntityKind::kHostBrain, object->name);
+  if (!Is(brain, EntityKind::kBrainDll)) Register(brain, EntityKind::kBrainDll, name);
+  return host;
+}
+
+void Model::DetachBrains() {
+  for (auto& object : objects_) object->brain = nullptr;
+  for (auto& host : hostBrains_) entities_.erase(host.get());
+  hostBrains_.clear();
+  for (auto& [name, command] : xcmds_) entities_.erase(command);
+  for (auto& [name, brain] : brainDlls_) entities_.erase(brain);
+  for (auto& [name, brainClass] : brainClasses_) entities_.erase(brainClass);
+  xcmds_.clear();
+  brainDlls_.clear();
+  brainClasses_.clear();
+}
+
+SceneObject* Model::FindObject(const std::string& name) const {
+  auto it = objectsByName_.find(name);
+  return it == objectsByName_.end() ? nullptr : it->second;
+}
+Actor* Model::FindActor(const std::string& name) const {
+  auto it = actorsByName_.find(name);
+  return it == actorsByName_.end() ? nullptr : it->second;
+}
+Detector* Model::FindDetector(const std::string& name) const {
+  auto it = detectorsByName_.find(name);
+  return it == detectorsByName_.end() ? nullptr : it->second;
+}
+egXCmd* Model::FindXCmd(const std::string& name) const {
+  auto it = xcmds_.find(name);
+  return it == xcmds_.end() ? nullptr : it->second;
+}
+egBrainDll* Model::FindBrainDll(const std::string& name) const {
+  auto it = brainDlls_.find(name);
+  return it == brainDlls_.end() ? nullptr : it->second;
+}
+egBrainClassDll* Model::FindBrainClass(const std::string& name) const {
+  auto it = brainClasses_.find(name);
+  return it == brainClasses_.end() ? nullptr : it->second;
+}
+
+SceneObject* Model::Object(const void* handle) const {
+  return Is(handle, EntityKind::kObject) ? static_cast<SceneObject*>(const_cast<void*>(handle))
+                                         : nullptr;
+}
+Actor* Model::ActorOf(const void* handle) const {
+  return Is(handle, EntityKind::kActor) ? static_cast<Actor*>(const_cast<void*>(handle)) : nullptr;
+}
+Detector* Model::DetectorOf(const void* handle) const {
+  return Is(handle, EntityKind::kDetector) ? static_cast<Detector*>(const_cast<void*>(handle))
+                                           : nullptr;
+}
+Behavior* Model::BehaviorOf(const void* handle) const {
+  return Is(handle, EntityKind::kBehavior) ? static_cast<Behavior*>(const_cast<void*>(handle))
+                                           : nullptr;
+}
+Emitter* Model::EmitterOf(const void* handle) const {
+  return Is(handle, EntityKind::kEmitter) ? static_cast<Emitter*>(const_cast<void*>(handle))
+                                          : nullptr;
+}
+Sound* Model::SoundOf(const void* handle) const {
+  return Is(handle, EntityKind::kSound) ? static_cast<Sound*>(const_cast<void*>(handle)) : nullptr;
+}
+mkRegistryKey* Model::Key(const void* handle) const {
+  return Is(handle, EntityKind::kKey) ? static_cast<mkRegistryKey*>(const_cast<void*>(handle))
+                                      : nullptr;
+}
+
+// --- Model: running ------------------------------------------------------------------------
+
+void Model::Say(MessageKind kind, const std::string& text) {
+  messages_.push_back(Message{frame_, kind, text});
+  if (onMessage) onMessage(messages_.back());
+}
+
+void Model::SetClock(int32_t frame, float seconds, float delta) {
+  frame_ = frame;
+  seconds_ = seconds;
+  delta_ = delta;
+  trace_.SetFrame(frame);
+}
+
+void Model::QueueActor(Actor* actor, Detector* detector) {
+  for (const auto& step : actor->steps) {
+    if (step.empty()) continue;
+    actorQueue_.push_back(
+        CommandRun{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
+                   detector});
+  }
+}
+
+mkMatrix44 Model::WorldMatrix(const SceneObject* object) const {
+  mkMatrix44 world = object->local;
+  // Parents form a tree built by the model; the depth bound guards against a
+  // cycle made through AttachObject all the same.
+  int depth = 0;
+  for (const SceneObject* p = object->parent; p != nullptr && depth < 256; p = p->parent, ++depth)
+    world = Multiply(p->local, world);
+  return world;
+}
+
+// --- Model: scene operations ------------------------------------------------------------------
+
+void Model::ApiMessage(const char* a1) {
+  if (messageEnable_) Say(MessageKind::kLog, a1 != nullptr ? a1 : "");
+}
+void Model::ApiMessageWarn(const char* a1) {
+  if (messageEnable_) Say(MessageKind::kWarning, a1 != nullptr ? a1 : "");
+}
+
+egCharacter* Model::GetPlayer() { return ToHandle<egCharacter>(player_); }
+egCamera* Model::GetCamera() { return ToHandle<egCamera>(camera_); }
+int32_t Model::IsCamera(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr && o->camera;
+}
+int32_t Model::IsCharacter(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr && o->character;
+}
+int32_t Model::IsLight(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr && o->light;
+}
+int32_t Model::IsPhysical(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr && (o->character || o->brain != nullptr);
+}
+int32_t Model::IsMoving(mkSceneObject* a1) { return IsPhysical(a1); }
+
+mkSceneObject* Model::GetSceneObjectByID(const char* a1) {
+  return a1 == nullptr ? nullptr : ToHandle<mkSceneObject>(FindObject(a1));
+}
+egPhysicalSceneObject* Model::GetPhysicalSceneObjectByID(const char* a1) {
+  auto* object = Object(GetSceneObjectByID(a1));
+  return IsPhysical(ToHandle<mkSceneObject>(object)) ? ToHandle<egPhysicalSceneObject>(object)
+                                                     : nullptr;
+}
+egCharacter* Model::GetCharacterByID(const char* a1) {
+  auto* object = Object(GetSceneObjectByID(a1));
+  return object != nullptr && object->character ? ToHandle<egCharacter>(object) : nullptr;
+}
+egLight* Model::GetLightByID(const char* a1) {
+  auto* object = Object(GetSceneObjectByID(a1));
+  return object != nullptr && object->light ? ToHandle<egLight>(object) : nullptr;
+}
+egTrigDetector* Model::GetTrigDetectorByID(const char* a1) {
+  return a1 == nullptr ? nullptr : ToHandle<egTrigDetector>(FindDetector(a1));
+}
+egTrigActor* Model::GetTrigActorByID(const char* a1) {
+  return a1 == nullptr ? nullptr : ToHandle<egTrigActor>(FindActor(a1));
+}
+egXCmd* Model::GetXCmdByID(const char* a1) { return a1 == nullptr ? nullptr : FindXCmd(a1); }
+egBrainDll* Model::GetBrainDllByID(const char* a1) {
+  return a1 == nullptr ? nullptr : FindBrainDll(a1);
+}
+const char* Model::DetectorGetID(egTrigDetector* a1) {
+  Detector* detector = DetectorOf(a1);
+  return detector != nullptr ? detector->name.c_str() : kNoObjectName;
+}
+
+mkRegistryKey* Model::RegisterXCmd(const char* a1, egXCmd* a2) {
+  if (a1 == nullptr || a2 == nullptr || *a1 == '\0') return nullptr;
+  return AddXCmd(a1, a2);
+}
+
+egContextMgr::Context* Model::XCmdFindContext(void* a1, void* a2, void* a3) {
+  const auto key = std::make_tuple(reinterpret_cast<uintptr_t>(a1), reinterpret_cast<uintptr_t>(a2),
+                                   reinterpret_cast<uintptr_t>(a3));
+  auto& slot = contexts_[key];
+  if (!slot) {
+    slot = std::make_unique<Context>();
+    slot->model = this;
+    // Values that are the model's handles read as their names, others as
+    // numbers.
+    auto part = [this](void* value) {
+      return entities_.count(value) != 0 ? Label(value)
+                                         : std::to_string(reinterpret_cast<intptr_t>(value));
+    };
+    slot->label = part(a1) + "," + part(a2) + "," + part(a3);
+    Register(slot.get(), EntityKind::kContext, slot->label);
+  }
+  return slot.get();
+}
+
+int32_t Model::XCmdRun(egXCmd* a1, int32_t a2, const char** a3, egActorInstance* a4,
+                       egTrigActor* a5, egTrigDetector* a6) {
+  if (!Is(a1, EntityKind::kXCmd) || a2 < 0 || (a2 > 0 && a3 == nullptr)) return 1;
+  return a1->Run(a2, a3, a4, a5, a6);
+}
+
+int32_t Model::EventFind(const char* a1) { return a1 != nullptr && events_.count(a1) ? 1 : 0; }
+void Model::EventRegister(const char* a1, int32_t, int32_t) {
+  if (a1 != nullptr) events_.insert(a1);
+}
+void Model::EventRemove(const char* a1, int32_t) {
+  if (a1 != nullptr) events_.erase(a1);
+}
+
+void Model::SetEnable(mkSceneObject* a1, int32_t a2) {
+  if (SceneObject* o = Object(a1)) o->enable = a2 != 0;
+}
+void Model::SetCollide(mkSceneObject* a1, int32_t a2) {
+  if (SceneObject* o = Object(a1)) o->collide = a2 != 0;
+}
+void Model::SetDraw(mkSceneObject* a1, int32_t a2) {
+  if (SceneObject* o = Object(a1)) o->draw = a2 != 0;
+}
+void Model::SetUpdate(mkSceneObject* a1, int32_t a2) {
+  if (SceneObject* o = Object(a1)) o->update = a2 != 0;
+}
+void Model::ToggleEnable(mkSceneObject* a1) {
+  if (SceneObject* o = Object(a1)) o->enable = !o->enable;
+}
+void Model::ToggleCollide(mkSceneObject* a1) {
+  if (SceneObject* o = Object(a1)) o->collide = !o->collide;
+}
+void Model::ToggleDraw(mkSceneObject* a1) {
+  if (SceneObject* o = Object(a1)) o->draw = !o->draw;
+}
+void Model::ToggleUpdate(mkSceneObject* a1) {
+  if (SceneObject* o = Object(a1)) o->update = !o->update;
+}
+int32_t Model::GetEnable(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->enable : 0;
+}
+int32_t Model::GetCollide(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->collide : 0;
+}
+int32_t Model::GetDraw(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->draw : 0;
+}
+int32_t Model::GetUpdate(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->update : 0;
+}
+
+const char* Model::GetID(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->name.c_str() : kNoObjectName;
+}
+
+// The stage's objects have their centre at their pivot, so both forms of the
+// position are the translation of the world matrix.
+int32_t Model::GetWorldPos(mkSceneObject* a1, mkPoint3* a2, int32_t a3) {
+  SceneObject* o = Object(a1);
+  if (o == nullptr || a2 == nullptr) return 0;
+  const mkMatrix44 world = WorldMatrix(o);
+  *a2 = {world.m[0][3], world.m[1][3], world.m[2][3]};
+  return 1;
+}
+
+int32_t Model::GetDelWorldPos(mkSceneObject* a1, mkVector3* a2) {
+  if (Object(a1) == nullptr || a2 == nullptr) return 0;
+  *a2 = {0, 0, 0};
+  return 1;
+}
+
+int32_t Model::GetLocalToWorld(mkSceneObject* a1, mkMatrix44* a2) {
+  SceneObject* o = Object(a1);
+  if (o == nullptr || a2 == nullptr) return 0;
+  *a2 = WorldMatrix(o);
+  return 1;
+}
+
+// Axes are the columns of the world matrix's rotation part.
+int32_t Model::GetWorldAxes(mkSceneObject* a1, mkVector3* a2, mkVector3* a3, mkVector3* a4) {
+  SceneObject* o = Object(a1);
+  if (o == nullptr) return 0;
+  const mkMatrix44 w = WorldMatrix(o);
+  mkVector3* axes[3] = {a2, a3, a4};
+  for (int i = 0; i < 3; ++i)
+    if (axes[i] != nullptr) *axes[i] = {w.m[0][i], w.m[1][i], w.m[2][i]};
+  return 1;
+}
+
+int32_t Model::GetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2) {
+  SceneObject* o = Object(a1);
+  if (o == nullptr || a2 == nullptr) return 0;
+  *a2 = o->local;
+  return 1;
+}
+
+void Model::SetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2) {
+  SceneObject* o = Object(a1);
+  if (o != nullptr && a2 != nullptr) o->local = *a2;
+}
+
+float Model::GetRadius(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->radius : 0.0f;
+}
+
+mkSceneObject* Model::GetRoot(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  if (o == nullptr) return nullptr;
+  int depth = 0;
+  while (o->parent != nullptr && depth++ < 256) o = o->parent;
+  return ToHandle<mkSceneObject>(o);
+}
+int32_t Model::GetNumChildren(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? int32_t(o->children.size()) : 0;
+}
+mkSceneObject* Model::GetChild(mkSceneObject* a1, int32_t a2) {
+  SceneObject* o = Object(a1);
+  if (o == nullptr || a2 < 0 || size_t(a2) >= o->children.size()) return nullptr;
+  return ToHandle<mkSceneObject>(o->children[size_t(a2)]);
+}
+mkSceneObject* Model::GetParent(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? ToHandle<mkSceneObject>(o->parent) : nullptr;
+}
+
+// AttachObject(parent, child, attach, ...): a non-zero third value makes
+// `child` a child of `parent`; 0 detaches it from its parent.
+void Model::AttachObject(mkSceneObject* a1, mkSceneObject* a2, int32_t a3, int32_t, int32_t) {
+  SceneObject* parent = Object(a1);
+  SceneObject* child = Object(a2);
+  if (child == nullptr) return;
+  if (child->parent != nullptr) {
+    auto& siblings = child->parent->children;
+    for (auto it = siblings.begin(); it != siblings.end(); ++it)
+      if (*it == child) {
+        siblings.erase(it);
+        break;
+      }
+    child->parent = nullptr;
+  }
+  if (a3 != 0 && parent != nullptr && parent != child) {
+    for (SceneObject* p = parent; p != nullptr; p = p->parent)
+      if (p == child) return;  // would make a cycle
+    child->parent = parent;
+    parent->children.push_back(child);
+  }
+}
+
+int32_t Model::ExecActor(egTrigActor* a1, egTrigDetector* a2, int32_t, int32_t) {
+  Actor* actor = ActorOf(a1);
+  if (actor == nullptr) return 0;
+  Say(MessageKind::kStage, "actor " + actor->name);
+  QueueActor(actor, DetectorOf(a2));
+  return 1;
+}
+
+void Model::VarSetTo(mkRegistryKey* a1, mkSceneObject* a2) {
+  mkRegistryKey* key = Key(a1);
+  if (key == nullptr) return;
+  key->fObject = Object(a2);
+}
+
+void Model::VarSetToFirstChild(mkRegistryKey* a1, mkSceneObject* a2) {
+  mkRegistryKey* key = Key(a1);
+  if (key == nullptr) return;
+  SceneObject* parent = Object(a2);
+  key->fObject = parent != nullptr && !parent->children.empty() ? parent->children[0] : nullptr;
+}
+
+const char* Model::KeyGetName(mkRegistryKey* a1) {
+  auto it = keyNames_.find(Key(a1));
+  return it != keyNames_.end() ? it->second.c_str() : kNoObjectName;
+}
+
+mkRegistryKey* Model::GetKey(mkKeyedObject* a1) {
+  if (Is(a1, EntityKind::kXCmd) || Is(a1, EntityKind::kBrainDll) ||
+      Is(a1, EntityKind::kBrainClass))
+    return a1->fCurrentKey;
+  return nullptr;
+}
+mkRegistryKey* Model::ObjectGetKey(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->key : nullptr;
+}
+mkRegistryKey* Model::GetObjKeyByID(const char* a1) {
+  if (a1 == nullptr) return nullptr;
+  auto it = keysByName_.find(a1);
+  return it == keysByName_.end() ? nullptr : it->second;
+}
+mkRegistryKey* Model::GetXCmdKeyByID(const char* a1) {
+  egXCmd* command = a1 != nullptr ? FindXCmd(a1) : nullptr;
+  return command != nullptr ? command->fCurrentKey : nullptr;
+}
+mkRegistryKey* Model::GetBrainDllKeyByID(const char* a1) {
+  egBrainDll* brain = a1 != nullptr ? FindBrainDll(a1) : nullptr;
+  return brain != nullptr ? brain->fCurrentKey : nullptr;
+}
+
+int32_t Model::NetGetNumRemoteChars() {
+  int32_t count = 0;
+  for (const auto& object : objects_)
+    if (object->remotePlayer) ++count;
+  return count;
+}
+
+int32_t Model::NetGetLocallyOwned(mkSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->locallyOwned : 0;
+}
+
+egBrain* Model::GetBrain(egPhysicalSceneObject* a1) {
+  SceneObject* o = Object(a1);
+  return o != nullptr ? o->brain : nullptr;
+}
+
+}  // namespace stage

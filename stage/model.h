@@ -1,0 +1,441 @@
+// The stage's scene model: the world that the reference host keeps in place
+// of the engine's. Objects by name with parents, children and local
+// matrices; registry keys and scene variables; contexts found by three
+// values; actors, detectors and events; the player, the camera and the game
+// controller; host brains that drive plug-in brains; the clock.
+//
+// The model also implements the scene operations that plug-ins rely on, as
+// member functions with the names and signatures of the scene interface's
+// table (kit/host/scene_ops.inc); StageSceneApi forwards each operation to
+// the member of the same name when there is one. Every handle that the model
+// hands out is registered with a kind, and every handle it is given is
+// checked against that register, so a null, stale or foreign pointer is
+// answered like "not found" and never dereferenced.
+#ifndef TESSERA_STAGE_MODEL_H_
+#define TESSERA_STAGE_MODEL_H_
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "kit/host/host.h"
+#include "kit/plugin/plugin.h"
+#include "stage/trace.h"
+
+namespace stage {
+
+class HostBrain;
+struct SceneObject;
+
+enum class EntityKind {
+  kObject,
+  kBehavior,
+  kSound,
+  kEmitter,
+  kKey,
+  kContext,
+  kActor,
+  kDetector,
+  kXCmd,
+  kBrainDll,
+  kBrainClass,
+  kHostBrain,
+  kController,
+};
+
+// A behaviour (an animation) of an object. While it plays it runs through
+// cycles of `cycleSeconds`; a looping behaviour starts its next cycle, a
+// finishing one stops at the end of the cycle. While it plays it carries its
+// object along the object's first axis at `speed` units per second.
+struct Behavior {
+  std::string name;
+  SceneObject* owner = nullptr;
+  float cycleSeconds = 1.0f;
+  float speed = 0.0f;
+  int32_t frames = 30;
+  int32_t playing = 0;
+  int32_t looping = 0;
+  float position = 0.0f;  // seconds into the cycle
+  mkRegistryKey* key = nullptr;  // named "<object>..<behaviour>"
+};
+
+struct Sound {
+  std::string name;
+};
+
+// A sound emitter: the sounds it was given, and whether it plays.
+struct Emitter {
+  std::string name;
+  std::vector<Sound*> sounds;
+  int32_t playing = 0;
+};
+
+// A straight move of an object over some seconds (the timeline's glide).
+struct Glide {
+  mkPoint3 step{0, 0, 0};  // per second
+  float remaining = 0.0f;
+};
+
+struct SceneObject {
+  std::string name;
+  SceneObject* parent = nullptr;
+  std::vector<SceneObject*> children;
+  mkMatrix44 local;  // relative to the parent; translation in column 3
+  float radius = 0.5f;
+  bool character = false;
+  bool camera = false;
+  bool light = false;
+  int32_t enable = 1;
+  int32_t collide = 1;
+  int32_t draw = 1;
+  int32_t update = 1;
+  int32_t locallyOwned = 1;
+  bool remotePlayer = false;  // another machine's player (NetGetRemoteChar)
+  mkRegistryKey* key = nullptr;  // the key that names this object
+  HostBrain* brain = nullptr;
+  std::vector<Behavior*> behaviors;
+  Behavior* current = nullptr;  // the behaviour GetBehavior gives
+  Glide glide;
+};
+
+struct Actor {
+  std::string name;
+  // Each step runs a command: the command's name, then its arguments.
+  std::vector<std::vector<std::string>> steps;
+};
+
+struct Detector {
+  std::string name;
+};
+
+// A context: a data block that the host keeps for plug-ins. Blocks that
+// AllocData replaces stay alive until the model goes, so that a plug-in still
+// holding the old address reads memory that exists.
+class Context final : public egContextMgr::Context {
+ public:
+  // Larger requests are refused (AllocData returns null).
+  static constexpr int32_t kMaxDataSize = 1 << 20;
+
+  void* GetData() override;
+  void* AllocData(int32_t size) override;
+
+  std::string label;
+  class Model* model = nullptr;
+
+ private:
+  std::vector<std::unique_ptr<uint8_t[]>> blocks_;
+  void* data_ = nullptr;
+};
+
+// The player's input state.
+class Controller final : public egGameController {
+ public:
+  Controller();
+  void ResetInputStates() override;
+  int32_t isKeyDown(int32_t code) override;
+  void SetScalarInputState(int32_t code, float value, const char* text) override;
+
+  std::set<int32_t> keysDown;
+  class Model* model = nullptr;
+};
+
+// A host brain: the engine's side of a brain attached to a scene object.
+// Operations that the plug-in brain passes on (after SetPluginCall(1)) are
+// recorded in the trace and do the host's default: nothing, result 0, a
+// vector returned unchanged.
+class HostBrain final : public egBrain {
+ public:
+  egPhysicalSceneObject* GetOwner() override;
+  egCharacter* GetOwnerChar() override;
+  egMovingSceneObject* GetOwnerMove() override;
+  mkSceneObject* GetOwnerObj() override;
+  int32_t GetFlags() override;
+  egGameController* GetController() override;
+  egBrainDll* GetBrainDll() override;
+  void SetPluginCall(int32_t value) override;
+  int32_t Update(float time) override;
+  int32_t PreUpdate(float time) override;
+  int32_t Reset() override;
+  int32_t SendParams(int32_t argc, const char** argv) override;
+  int32_t PrepareToDetach() override;
+  int32_t PrepareToAttach(int32_t value) override;
+  int32_t CanCollideWith(mkSceneObject* object) override;
+  int32_t ReportCollision(mkSceneObject* first, mkSceneObject* second) override;
+  int32_t WantGravity() override;
+  int32_t StartBehavior(float time, mkGBehavior* behavior) override;
+  void PersonaChanged() override;
+  void SetFalling() override;
+  void UpdateGoals() override;
+  mkVector3 AdjustVectorA(const mkVector3& vector) override;
+  mkVector3 AdjustVectorB(const mkVector3& vector) override;
+  mkVector3 AdjustVectorC(const mkVector3& vector) override;
+  int32_t ApplyValue(int32_t value) override;
+  void GetIn() override;
+  void WriteState(mkStream* stream) override;
+  void ReadState(mkStream* stream) override;
+
+  SceneObject* owner = nullptr;
+  egBrainDll* plugin = nullptr;
+  std::string pluginName;
+  int32_t pluginCall = 0;
+  class Model* model = nullptr;
+
+ private:
+  // Records a host-brain operation: "<owner>.brain.<name>" with a mark when
+  // the plug-in did not announce the call with SetPluginCall(1).
+  void Note(const char* name);
+};
+
+// A command run that the stage still owes: an actor's step, or a command
+// that asked to be run again on the next frame.
+struct CommandRun {
+  std::string command;
+  std::vector<std::string> args;
+  Actor* actor = nullptr;
+  Detector* detector = nullptr;
+};
+
+class Model {
+ public:
+  Model();
+  ~Model();
+  Model(const Model&) = delete;
+  Model& operator=(const Model&) = delete;
+
+  // --- Building the scene -------------------------------------------------
+  // Null when the name is taken or empty.
+  SceneObject* AddObject(const std::string& name, SceneObject* parent, const mkPoint3& position);
+  // A scene variable: a registry key named `name` that names `object` (or
+  // nothing). False when the name is taken.
+  bool AddVariable(const std::string& name, SceneObject* object);
+  Actor* AddActor(const std::string& name);
+  Detector* AddDetector(const std::string& name);
+  void SetPlayer(SceneObject* object) { player_ = object; }
+  void SetCamera(SceneObject* object) { camera_ = object; }
+  // Registers a plug-in object under its listed name; gives it a registry key
+  // (its current key) and returns that key.
+  mkRegistryKey* AddXCmd(const std::string& name, egXCmd* command);
+  mkRegistryKey* AddBrainDll(const std::string& name, egBrainDll* brain);
+  void AddBrainClass(const std::string& name, egBrainClassDll* brainClass);
+  // Attaches a plug-in brain to `object` through a new host brain.
+  HostBrain* AttachBrain(SceneObject* object, egBrainDll* brain, const std::string& name);
+  // Forgets every host brain and every plug-in object (before unloading).
+  void DetachBrains();
+
+  // A behaviour of `object`; null when the object already has one of that
+  // name.
+  Behavior* AddBehavior(SceneObject* object, const std::string& name);
+  Sound* AddSound(const std::string& name);
+  Emitter* AddEmitter(const std::string& name);
+  // Makes `behavior` the object's current behaviour and plays it in a loop.
+  void Play(Behavior* behavior);
+  // Moves every playing behaviour and glide on by `seconds`.
+  void Advance(float seconds);
+  // Gives `object` a brain of the brain class `text` ("Class" or
+  // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
+  // object name), and a host brain for the result. Returns 1 when attached.
+  int32_t AttachBrainClass(SceneObject* object, const std::string& text);
+  const std::vector<std::unique_ptr<SceneObject>>& objects() const { return objects_; }
+
+  SceneObject* FindObject(const std::string& name) const;
+  Actor* FindActor(const std::string& name) const;
+  Detector* FindDetector(const std::string& name) const;
+  egXCmd* FindXCmd(const std::string& name) const;
+  egBrainDll* FindBrainDll(const std::string& name) const;
+  egBrainClassDll* FindBrainClass(const std::string& name) const;
+  const std::vector<std::unique_ptr<HostBrain>>& hostBrains() const { return hostBrains_; }
+  Controller& controller() { return controller_; }
+
+  // --- Handles --------------------------------------------------------------
+  template <class Handle>
+  static Handle* ToHandle(const void* entity) {
+    return reinterpret_cast<Handle*>(const_cast<void*>(entity));
+  }
+  // The entity behind a handle, or null when the handle is not one of the
+  // model's entities of that kind.
+  SceneObject* Object(const void* handle) const;
+  Actor* ActorOf(const void* handle) const;
+  Detector* DetectorOf(const void* handle) const;
+  mkRegistryKey* Key(const void* handle) const;
+  Behavior* BehaviorOf(const void* handle) const;
+  Emitter* EmitterOf(const void* handle) const;
+  Sound* SoundOf(const void* handle) const;
+  std::string Label(const void* handle) const;
+
+  // --- Running ----------------------------------------------------------------
+  CallTrace& trace() { return trace_; }
+  const std::vector<Message>& messages() const { return messages_; }
+  void Say(MessageKind kind, const std::string& text);
+  // Messages also go to this function as they are written (the stage program
+  // prints them); may be empty.
+  std::function<void(const Message&)> onMessage;
+  void SetClock(int32_t frame, float seconds, float delta);
+  std::deque<CommandRun>& actorQueue() { return actorQueue_; }
+  // Queues the steps of `actor` for the running frame.
+  void QueueActor(Actor* actor, Detector* detector);
+  // World transform of an object (its parents' local matrices times its own).
+  mkMatrix44 WorldMatrix(const SceneObject* object) const;
+
+  // --- Scene operations -------------------------------------------------------
+  // Named and typed as in the scene interface; see kit/host/scene_ops.inc.
+  void SetMessageEnable(int32_t a1) { messageEnable_ = a1; }
+  int32_t GetMessageEnable() { return messageEnable_; }
+  void ApiMessage(const char* a1);
+  void ApiMessageWarn(const char* a1);
+  void ApiMessageClear() {}
+  egCharacter* GetPlayer();
+  egCamera* GetCamera();
+  int32_t IsCamera(mkSceneObject* a1);
+  int32_t IsCharacter(mkSceneObject* a1);
+  int32_t IsLight(mkSceneObject* a1);
+  int32_t IsPhysical(mkSceneObject* a1);
+  int32_t IsMoving(mkSceneObject* a1);
+  mkSceneObject* GetSceneObjectByID(const char* a1);
+  egPhysicalSceneObject* GetPhysicalSceneObjectByID(const char* a1);
+  egCharacter* GetCharacterByID(const char* a1);
+  egLight* GetLightByID(const char* a1);
+  egTrigDetector* GetTrigDetectorByID(const char* a1);
+  egTrigActor* GetTrigActorByID(const char* a1);
+  egXCmd* GetXCmdByID(const char* a1);
+  egBrainDll* GetBrainDllByID(const char* a1);
+  const char* DetectorGetID(egTrigDetector* a1);
+  mkRegistryKey* RegisterXCmd(const char* a1, egXCmd* a2);
+  egContextMgr::Context* XCmdFindContext(void* a1, void* a2, void* a3);
+  int32_t XCmdRun(egXCmd* a1, int32_t a2, const char** a3, egActorInstance* a4, egTrigActor* a5,
+                  egTrigDetector* a6);
+  float GetSecs() { return seconds_; }
+  float GetSecsDelta() { return delta_; }
+  int32_t EventFind(const char* a1);
+  void EventRegister(const char* a1, int32_t a2, int32_t a3);
+  void EventRemove(const char* a1, int32_t a2);
+  void SetEnable(mkSceneObject* a1, int32_t a2);
+  void SetCollide(mkSceneObject* a1, int32_t a2);
+  void SetDraw(mkSceneObject* a1, int32_t a2);
+  void SetUpdate(mkSceneObject* a1, int32_t a2);
+  void ToggleEnable(mkSceneObject* a1);
+  void ToggleCollide(mkSceneObject* a1);
+  void ToggleDraw(mkSceneObject* a1);
+  void ToggleUpdate(mkSceneObject* a1);
+  int32_t GetEnable(mkSceneObject* a1);
+  int32_t GetCollide(mkSceneObject* a1);
+  int32_t GetDraw(mkSceneObject* a1);
+  int32_t GetUpdate(mkSceneObject* a1);
+  const char* GetID(mkSceneObject* a1);
+  int32_t GetWorldPos(mkSceneObject* a1, mkPoint3* a2, int32_t a3);
+  int32_t GetDelWorldPos(mkSceneObject* a1, mkVector3* a2);
+  int32_t GetLocalToWorld(mkSceneObject* a1, mkMatrix44* a2);
+  int32_t GetWorldAxes(mkSceneObject* a1, mkVector3* a2, mkVector3* a3, mkVector3* a4);
+  int32_t GetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2);
+  void SetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2);
+  void TransformChanged(mkSceneObject* a1) {}
+  float GetRadius(mkSceneObject* a1);
+  mkSceneObject* GetRoot(mkSceneObject* a1);
+  int32_t GetNumChildren(mkSceneObject* a1);
+  mkSceneObject* GetChild(mkSceneObject* a1, int32_t a2);
+  mkSceneObject* GetParent(mkSceneObject* a1);
+  void AttachObject(mkSceneObject* a1, mkSceneObject* a2, int32_t a3, int32_t a4, int32_t a5);
+  int32_t ExecActor(egTrigActor* a1, egTrigDetector* a2, int32_t a3, int32_t a4);
+  void VarSetTo(mkRegistryKey* a1, mkSceneObject* a2);
+  void VarSetToFirstChild(mkRegistryKey* a1, mkSceneObject* a2);
+  const char* KeyGetName(mkRegistryKey* a1);
+  mkRegistryKey* GetKey(mkKeyedObject* a1);
+  mkRegistryKey* ObjectGetKey(mkSceneObject* a1);
+  mkRegistryKey* GetObjKeyByID(const char* a1);
+  mkRegistryKey* GetXCmdKeyByID(const char* a1);
+  mkRegistryKey* GetBrainDllKeyByID(const char* a1);
+  int32_t NetGetGameMaster() { return 1; }
+  int32_t NetGetMultiPlayer() { return 0; }
+  int32_t NetGetLocallyOwned(mkSceneObject* a1);
+  int32_t NetGetNumRemoteChars();
+  egBrain* GetBrain(egPhysicalSceneObject* a1);
+  // Behaviours, sounds, networking and brain classes (model_motion.cpp).
+  void ReservedStatBegin(int32_t) {}
+  void ReservedStatEnd(int32_t) {}
+  mkGBehavior* GetBehavior(mkSceneObject* a1);
+  mkGBehavior* GetBehaviorFromName(mkSceneObject* a1, const char* a2);
+  mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
+  int32_t BehGetPlaying(mkGBehavior* a1, float a2, int32_t a3);
+  int32_t BehGetLooped(mkGBehavior* a1);
+  int32_t BehGetNumFrames(mkGBehavior* a1);
+  int32_t BehGetLastPlayed(mkGBehavior* a1);
+  const char* BehGetID(mkGBehavior* a1);
+  mkRegistryKey* BehGetKey(mkGBehavior* a1);
+  int32_t GetAnimating(mkSceneObject* a1);
+  void AnimPlay(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5, int32_t a6,
+                float a7, int32_t a8, int32_t a9, float a10, int32_t a11);
+  void AnimStop(mkSceneObject* a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, float a6,
+                int32_t a7, float a8);
+  void AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
+                        int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10, float a11,
+                        int32_t a12);
+  mkSoundObject* GetSoundObjectByID(const char* a1);
+  egSoundSource* GetSoundSourceByID(const char* a1);
+  void SoundEmitterRemoveSounds(egSoundSource* a1);
+  void SoundEmitterAddSound(egSoundSource* a1, mkSoundObject* a2);
+  void SoundEmitterPlay(egSoundSource* a1, int32_t a2, int32_t a3, int32_t a4);
+  void SoundEmitterStop(egSoundSource* a1, int32_t a2);
+  int32_t SoundEmitterIsPlaying(egSoundSource* a1);
+  egCharacter* NetGetRemoteChar(int32_t a1);
+  int32_t NetUpdateObjectTransform(mkSceneObject* a1, int32_t a2);
+  int32_t BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2);
+  void BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3);
+  void BrainClassSendParams(const char* a1, int32_t a2, const char** a3);
+
+ private:
+  void Register(const void* handle, EntityKind kind, std::string label);
+  // Keys of scene objects and variables are found by name (GetObjKeyByID);
+  // those of plug-in objects are not.
+  mkRegistryKey* NewKey(const std::string& name, void* object, bool findable);
+  bool Is(const void* handle, EntityKind kind) const;
+
+  struct Entry {
+    EntityKind kind;
+    std::string label;
+  };
+  std::unordered_map<const void*, Entry> entities_;
+  std::vector<std::unique_ptr<SceneObject>> objects_;
+  std::map<std::string, SceneObject*> objectsByName_;
+  std::vector<std::unique_ptr<mkRegistryKey>> keys_;
+  std::map<std::string, mkRegistryKey*> keysByName_;
+  std::unordered_map<const mkRegistryKey*, std::string> keyNames_;
+  std::map<std::tuple<uintptr_t, uintptr_t, uintptr_t>, std::unique_ptr<Context>> contexts_;
+  std::vector<std::unique_ptr<Actor>> actors_;
+  std::map<std::string, Actor*> actorsByName_;
+  std::vector<std::unique_ptr<Detector>> detectors_;
+  std::map<std::string, Detector*> detectorsByName_;
+  std::map<std::string, egXCmd*> xcmds_;
+  std::map<std::string, egBrainDll*> brainDlls_;
+  std::map<std::string, egBrainClassDll*> brainClasses_;
+  std::vector<std::unique_ptr<HostBrain>> hostBrains_;
+  std::vector<std::unique_ptr<Behavior>> behaviors_;
+  std::vector<std::unique_ptr<Sound>> sounds_;
+  std::map<std::string, Sound*> soundsByName_;
+  std::vector<std::unique_ptr<Emitter>> emitters_;
+  std::map<std::string, Emitter*> emittersByName_;
+  std::set<egBrainClassDll*> preparedClasses_;
+  std::set<std::string> events_;
+  Controller controller_;
+  SceneObject* player_ = nullptr;
+  SceneObject* camera_ = nullptr;
+  CallTrace trace_;
+  std::vector<Message> messages_;
+  std::deque<CommandRun> actorQueue_;
+  int32_t messageEnable_ = 1;
+  int32_t frame_ = 0;
+  float seconds_ = 0.0f;
+  float delta_ = 0.0f;
+};
+
+// The identity matrix with its flag set, and one that places at `position`.
+mkMatrix44 IdentityMatrix();
+mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b);
+
+}  // namespace stage
+
+#endif  // TESSERA_STAGE_MODEL_H_

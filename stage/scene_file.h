@@ -1,0 +1,87 @@
+// Scene files: what the stage plays. A scene file is plain text, one
+// statement per line; docs/scene-format.md describes it with examples.
+#ifndef TESSERA_STAGE_SCENE_FILE_H_
+#define TESSERA_STAGE_SCENE_FILE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kit/math/math.h"
+
+namespace stage {
+
+struct ObjectSpec {
+  std::string name;
+  std::string parent;  // empty: none
+  mkPoint3 position{0, 0, 0};
+  float radius = 0.5f;
+  bool character = false;
+  bool camera = false;
+  bool light = false;
+  bool remote = false;  // not owned by this machine
+  int line = 0;
+};
+
+struct VariableSpec {
+  std::string name;
+  std::string object;  // empty: names nothing
+  int line = 0;
+};
+
+struct ActorSpec {
+  std::string name;
+  std::vector<std::vector<std::string>> steps;  // command and arguments
+  int line = 0;
+};
+
+struct BrainSpec {
+  std::string object;
+  std::string brain;
+  int line = 0;
+};
+
+// Something that happens at the start of a frame, in file order.
+struct TimelineEntry {
+  int32_t frame = 0;
+  std::string verb;                // run, actor, key, move, place, event, noevent
+  std::vector<std::string> words;  // the words after the verb
+  int line = 0;
+};
+
+struct SceneDescription {
+  std::string path;       // where the scene was read from ("" for text)
+  std::string directory;  // its directory, for relative plug-in paths
+  std::vector<std::string> plugins;
+  std::vector<ObjectSpec> objects;
+  std::vector<VariableSpec> variables;
+  std::vector<ActorSpec> actors;
+  std::vector<std::string> detectors;
+  std::vector<std::string> events;
+  std::vector<BrainSpec> brains;
+  std::string player;
+  std::string camera;
+  int32_t frames = 1;
+  float frameTime = 1.0f / 30.0f;
+  int64_t clock = 1000000000;  // calendar seconds at frame 0
+  std::vector<TimelineEntry> timeline;
+};
+
+// The limits of a scene: larger values are errors.
+constexpr int32_t kMaxFrames = 1000000;
+
+// Splits a line into words: blanks separate, double quotes group (inside
+// them a backslash escapes a quote or a backslash), '#' at the start of a
+// word begins a comment. False when a quote is not closed.
+bool SplitWords(const std::string& line, std::vector<std::string>* words);
+
+// Parses scene text. On failure returns false and appends "LINE: message"
+// errors; `scene` then holds what was read before the errors.
+bool ParseScene(const std::string& text, SceneDescription* scene,
+                std::vector<std::string>* errors);
+// Reads and parses the file at `path`.
+bool LoadScene(const std::string& path, SceneDescription* scene, std::vector<std::string>* errors);
+
+}  // namespace stage
+
+#endif  // TESSERA_STAGE_SCENE_FILE_H_

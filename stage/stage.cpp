@@ -1,0 +1,290 @@
+#include "stage/stage.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+namespace stage {
+
+namespace {
+
+int64_t gCalendarTime = 1000000000;
+
+bool HasDirectory(const std::string& path) {
+  return path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
+}
+
+bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+
+}  // namespace
+
+void SetSceneCalendarTime(int64_t seconds) { gCalendarTime = seconds; }
+
+}  // namespace stage
+
+#if !defined(_WIN32)
+// Plug-ins seed the C runtime's random generator with time(); a stage process
+// answers time() from the scene's clock, so that scene runs are reproducible.
+// The symbol is exported from the executable (see stage/CMakeLists.txt) and
+// so takes the place of the C runtime's for every library loaded into it.
+extern "C" time_t time(time_t* out) {
+  const time_t now = time_t(stage::gCalendarTime);
+  if (out != nullptr) *out = now;
+  return now;
+}
+#endif
+
+namespace stage {
+
+Stage::Stage() : model_(std::make_unique<Model>()), api_(std::make_unique<StageSceneApi>(*model_)) {
+  timelineDetector_ = model_->AddDetector("timeline");
+}
+
+Stage::~Stage() { UnloadPlugins(); }
+
+void Stage::UnloadPlugins() {
+  for (const auto& host : model_->hostBrains()) host->plugin = nullptr;
+  model_->DetachBrains();
+  while (!plugins_.empty()) plugins_.pop_back();
+}
+
+bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
+  std::string path = pathOrName;
+  if (!HasDirectory(pathOrName)) {
+    const std::string file =
+        pathOrName.find('.') == std::string::npos ? PluginFileName(pathOrName) : pathOrName;
+    path = file;
+    for (const std::string& dir : pluginPath)
+      if (Exists(dir + "/" + file)) {
+        path = dir + "/" + file;
+        break;
+      }
+    if (!HasDirectory(path)) path = "./" + file;
+  }
+  for (const auto& loaded : plugins_)
+    if (loaded->path == path) return true;
+  auto library = PluginLibrary::Load(path, error);
+  if (!library) return false;
+  Model& m = *model_;
+  const std::string from = " (" + library->name + ")";
+  m.Say(MessageKind::kStage, "loaded " + library->name + ": " +
+                                 std::to_string(library->xcmdNames.size()) + " commands, " +
+                                 std::to_string(library->brainNames.size()) + " brains, " +
+                                 std::to_string(library->brainClassNames.size()) +
+                                 " brain classes, version " + std::to_string(library->xcmdMajor) +
+                                 "." + std::to_string(library->xcmdMinor));
+  for (const std::string& name : library->xcmdNames) {
+    auto* command = static_cast<egXCmd*>(library->Symbol(name.c_str()));
+    if (command == nullptr) {
+      m.Say(MessageKind::kStage, "listed command " + name + " is not exported" + from);
+      continue;
+    }
+    m.AddXCmd(name, command);
+    command->SetSceneApi(api_.get());
+  }
+  for (const std::string& name : library->brainNames) {
+    auto* brain = static_cast<egBrainDll*>(library->Symbol(name.c_str()));
+    if (brain == nullptr) {
+      m.Say(MessageKind::kStage, "listed brain " + name + " is not exported" + from);
+      continue;
+    }
+    m.AddBrainDll(name, brain);
+  }
+  for (const std::string& name : library->brainClassNames) {
+    auto* brainClass = static_cast<egBrainClassDll*>(library->Symbol(name.c_str()));
+    if (brainClass == nullptr) {
+      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from);
+      continue;
+    }
+    m.AddBrainClass(name, brainClass);
+    brainClass->SetSceneApi(api_.get());
+  }
+  plugins_.push_back(std::move(library));
+  return true;
+}
+
+bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* errors) {
+  Model& m = *model_;
+  const size_t before = errors->size();
+  auto error = [&](int line, const std::string& text) {
+    errors->push_back((scene.path.empty() ? "" : scene.path + ":") + std::to_string(line) + ": " +
+                      text);
+  };
+  for (const ObjectSpec& spec : scene.objects) {
+    SceneObject* parent = nullptr;
+    if (!spec.parent.empty()) {
+      parent = m.FindObject(spec.parent);
+      if (parent == nullptr) {
+        error(spec.line, "parent " + spec.parent + " is not an object defined above");
+        continue;
+      }
+    }
+    SceneObject* object = m.AddObject(spec.name, parent, spec.position);
+    if (object == nullptr) {
+      error(spec.line, "the name " + spec.name + " is taken");
+      continue;
+    }
+    object->radius = spec.radius;
+    object->character = spec.character;
+    object->camera = spec.camera;
+    object->light = spec.light;
+    object->locallyOwned = spec.remote ? 0 : 1;
+  }
+  m.SetPlayer(m.FindObject(scene.player));
+  m.SetCamera(m.FindObject(scene.camera));
+  for (const VariableSpec& spec : scene.variables) {
+    SceneObject* object = nullptr;
+    if (!spec.object.empty() && (object = m.FindObject(spec.object)) == nullptr) {
+      error(spec.line, "variable " + spec.name + " names " + spec.object + ", which is not an object");
+      continue;
+    }
+    if (!m.AddVariable(spec.name, object)) error(spec.line, "the name " + spec.name + " is taken");
+  }
+  for (const ActorSpec& spec : scene.actors) {
+    Actor* actor = m.AddActor(spec.name);
+    actor->steps = spec.steps;
+  }
+  for (const std::string& name : scene.detectors) m.AddDetector(name);
+  for (const std::string& name : scene.events) m.EventRegister(name.c_str(), 0, 0);
+  for (const BrainSpec& spec : scene.brains) {
+    SceneObject* object = m.FindObject(spec.object);
+    egBrainDll* brain = m.FindBrainDll(spec.brain);
+    if (object == nullptr || brain == nullptr) {
+      error(spec.line, object == nullptr ? "no object " + spec.object
+                                         : "no loaded plug-in lists the brain " + spec.brain);
+      continue;
+    }
+    HostBrain* host = m.AttachBrain(object, brain, spec.brain);
+    // The host writes the two brain fields directly when it attaches an
+    // exported brain.
+    brain->fSceneApi = api_.get();
+    brain->fBrain = host;
+  }
+  return errors->size() == before;
+}
+
+bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors) {
+  for (const std::string& plugin : scene.plugins) {
+    std::string error;
+    const bool relative = HasDirectory(plugin) && plugin[0] != '/';
+    if (!LoadPlugin(relative ? scene.directory + "/" + plugin : plugin, &error)) {
+      errors->push_back(error);
+      return false;
+    }
+  }
+  if (!Build(scene, errors)) return false;
+  frameTime_ = scene.frameTime;
+  clock_ = scene.clock;
+  SetSceneCalendarTime(clock_);
+  std::srand(unsigned(clock_));
+  for (int32_t frame = 0; frame < scene.frames; ++frame) RunFrame(scene, frame);
+  return true;
+}
+
+void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
+  Model& m = *model_;
+  const float seconds = float(frame) * scene.frameTime;
+  m.SetClock(frame, seconds, scene.frameTime);
+  SetSceneCalendarTime(scene.clock + int64_t(seconds));
+  std::vector<CommandRun> repeats;
+  repeats.swap(repeats_);
+  for (const CommandRun& run : repeats) RunCommand(run.command, run.args, run.actor, run.detector);
+  for (const TimelineEntry& entry : scene.timeline)
+    if (entry.frame == frame) {
+      ApplyTimeline(entry);
+      RunQueuedActors();
+    }
+  RunQueuedActors();
+  for (const auto& host : m.hostBrains()) {
+    CallTrace::Line line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".Update")
+                                        .c_str());
+    line.Arg(scene.frameTime);
+    line.Result(host->plugin->Update(scene.frameTime));
+  }
+  RunQueuedActors();
+}
+
+void Stage::ApplyTimeline(const TimelineEntry& e) {
+  Model& m = *model_;
+  const auto& w = e.words;
+  if (e.verb == "run") {
+    RunCommand(w[0], std::vector<std::string>(w.begin() + 1, w.end()), nullptr, timelineDetector_);
+  } else if (e.verb == "actor") {
+    Actor* actor = m.FindActor(w[0]);
+    Detector* detector = w.size() > 1 ? m.AddDetector(w[1]) : timelineDetector_;
+    if (actor == nullptr) {
+      m.Say(MessageKind::kStage, "no actor named " + w[0]);
+      return;
+    }
+    m.ExecActor(Model::ToHandle<egTrigActor>(actor), Model::ToHandle<egTrigDetector>(detector), 1,
+                -1);
+  } else if (e.verb == "key") {
+    const int32_t code = std::atoi(w[0].c_str());
+    if (w[1] == "down") {
+      m.controller().keysDown.insert(code);
+    } else {
+      m.controller().keysDown.erase(code);
+    }
+  } else if (e.verb == "move") {
+    m.controller().fMovement = {std::strtof(w[0].c_str(), nullptr),
+                                std::strtof(w[1].c_str(), nullptr),
+                                std::strtof(w[2].c_str(), nullptr)};
+  } else if (e.verb == "place") {
+    SceneObject* object = m.FindObject(w[0]);
+    if (object == nullptr) {
+      m.Say(MessageKind::kStage, "no object named " + w[0]);
+      return;
+    }
+    object->local.m[0][3] = std::strtof(w[1].c_str(), nullptr);
+    object->local.m[1][3] = std::strtof(w[2].c_str(), nullptr);
+    object->local.m[2][3] = std::strtof(w[3].c_str(), nullptr);
+    object->local.flags = 0;
+  } else if (e.verb == "event") {
+    m.EventRegister(w[0].c_str(), 0, 0);
+  } else if (e.verb == "noevent") {
+    m.EventRemove(w[0].c_str(), 0);
+  }
+}
+
+int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string>& args,
+                          Actor* actor, Detector* detector) {
+  Model& m = *model_;
+  egXCmd* command = m.FindXCmd(name);
+  if (command == nullptr) {
+    m.Say(MessageKind::kStage, "no loaded plug-in lists the command " + name);
+    return 1;
+  }
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  argv.push_back(nullptr);
+  CallTrace::Line line(m.trace(), (">" + name + ".Run").c_str());
+  line.Arg(int32_t(args.size()));
+  for (const char* arg : argv)
+    if (arg != nullptr) line.Arg(arg);
+  line.Finish();
+  const int32_t result =
+      command->Run(int32_t(args.size()), argv.data(), nullptr, Model::ToHandle<egTrigActor>(actor),
+                   Model::ToHandle<egTrigDetector>(detector));
+  CallTrace::Line done(m.trace(), ("<" + name + ".Run").c_str());
+  done.Result(result);
+  if (result == 0) repeats_.push_back(CommandRun{name, args, actor, detector});
+  return result;
+}
+
+void Stage::RunQueuedActors() {
+  Model& m = *model_;
+  int runs = 0;
+  while (!m.actorQueue().empty()) {
+    if (++runs > kMaxRunsPerFrame) {
+      m.Say(MessageKind::kStage, "more than " + std::to_string(kMaxRunsPerFrame) +
+                                     " command runs in one frame; the rest are dropped");
+      m.actorQueue().clear();
+      break;
+    }
+    CommandRun run = std::move(m.actorQueue().front());
+    m.actorQueue().pop_front();
+    RunCommand(run.command, run.args, run.actor, run.detector);
+  }
+}
+
+}  // namespace stage

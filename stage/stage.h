@@ -1,0 +1,93 @@
+// The reference host: loads plug-ins as the engine does, builds a scene on
+// its model and plays it frame by frame. Tests use it as their fixture:
+//
+//   stage::Stage stage;
+//   stage.LoadPlugin(KILNXCMD_PLUGIN_PATH, &error);
+//   stage.Play(scene);            // or Build(scene) and RunCommand(...)
+//   stage.model().messages();     // the log and warning lines
+//   stage.model().trace().lines();
+//
+// A run is reproducible: the clock that plug-ins read (the scene interface's
+// GetSecs and GetSecsDelta, and the C runtime's time()) follows the scene's
+// frames, and the C runtime's random generator is seeded from the scene's
+// clock before the first frame.
+#ifndef TESSERA_STAGE_STAGE_H_
+#define TESSERA_STAGE_STAGE_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "stage/model.h"
+#include "stage/plugin_loader.h"
+#include "stage/scene_api.h"
+#include "stage/scene_file.h"
+
+namespace stage {
+
+class Stage {
+ public:
+  // A frame runs at most this many command runs (actor steps and repeats);
+  // the rest are dropped with a warning, so that actors that run each other
+  // in a circle cannot hang the stage.
+  static constexpr int kMaxRunsPerFrame = 10000;
+
+  Stage();
+  ~Stage();
+  Stage(const Stage&) = delete;
+  Stage& operator=(const Stage&) = delete;
+
+  // Directories searched for plug-ins named without a path.
+  std::vector<std::string> pluginPath;
+
+  // Loads a plug-in by path (or by name through pluginPath), binds every
+  // listed name to its exported object and hands the scene interface to
+  // commands and brain classes. False with `error` set when it cannot.
+  bool LoadPlugin(const std::string& pathOrName, std::string* error);
+  const std::vector<std::unique_ptr<PluginLibrary>>& plugins() const { return plugins_; }
+  // Unloads every plug-in, in reverse order of loading; their exported
+  // objects are destroyed. The model stays (its host brains are detached).
+  void UnloadPlugins();
+
+  // Builds the scene's objects, variables, actors, detectors, events and
+  // brains on the model (plug-ins must be loaded). False with errors when a
+  // name is missing or taken.
+  bool Build(const SceneDescription& scene, std::vector<std::string>* errors);
+  // Loads the scene's plug-ins, builds it and plays all its frames.
+  bool Play(const SceneDescription& scene, std::vector<std::string>* errors);
+
+  // Plays one frame: the clock, repeated commands, timeline entries of this
+  // frame, queued actors, then every attached brain's Update.
+  void RunFrame(const SceneDescription& scene, int32_t frame);
+
+  // Runs a command by name, as an actor's step would; returns its
+  // just-one-frame result (1 when the command does not exist).
+  int32_t RunCommand(const std::string& name, const std::vector<std::string>& args,
+                     Actor* actor = nullptr, Detector* detector = nullptr);
+
+  Model& model() { return *model_; }
+  StageSceneApi& api() { return *api_; }
+
+ private:
+  void RunQueuedActors();
+  void ApplyTimeline(const TimelineEntry& entry);
+
+  // Destroyed in reverse order: the plug-ins are unloaded first, while the
+  // model's keys that they clear still exist.
+  std::unique_ptr<Model> model_;
+  std::unique_ptr<StageSceneApi> api_;
+  std::vector<std::unique_ptr<PluginLibrary>> plugins_;
+  std::vector<CommandRun> repeats_;
+  Detector* timelineDetector_ = nullptr;
+  float frameTime_ = 1.0f / 30.0f;
+  int64_t clock_ = 0;
+};
+
+// The calendar time that the C runtime's time() reports inside a stage
+// process: the scene's clock plus the whole seconds played.
+void SetSceneCalendarTime(int64_t seconds);
+
+}  // namespace stage
+
+#endif  // TESSERA_STAGE_STAGE_H_

@@ -1,0 +1,233 @@
+// The stage on its own: the scene file reader, the scene model behind the
+// scene interface, and the interface's slot order through the raw table.
+#include "stage/stage.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+#include "kit/testing/raw_slots.h"
+
+namespace {
+
+using stage::Model;
+using stage::SceneDescription;
+
+// Calls slot N of the scene interface through its raw table with zero
+// arguments of the operation's own types.
+template <class Op>
+struct RawCall;
+template <class Ret, class... Params>
+struct RawCall<Ret(Params...)> {
+  static void In(egSceneApi* api, int slot) {
+    mktest::CallSlot<Ret, std::decay_t<Params>...>(api, slot, std::decay_t<Params>{}...);
+  }
+};
+
+TEST(SceneApiSlotsTest, EverySlotRunsTheOperationOfItsRow) {
+  stage::Model model;
+  stage::StageSceneApi api(model);
+  static const char* const kNames[] = {
+#define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) #Name,
+#include "kit/host/scene_ops.inc"
+  };
+  using Caller = void (*)(egSceneApi*, int);
+  static const Caller kCallers[] = {
+#define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) &RawCall<Ret Params>::In,
+#include "kit/host/scene_ops.inc"
+  };
+  ASSERT_EQ(sizeof(kCallers) / sizeof(kCallers[0]), 434u);
+  for (int slot = 0; slot < kSceneApiOpCount; ++slot) {
+    const size_t before = model.trace().lines().size();
+    kCallers[slot](&api, slot);
+    ASSERT_EQ(model.trace().lines().size(), before + 1) << kNames[slot];
+    const std::string& line = model.trace().lines().back();
+    EXPECT_EQ(line.rfind(std::string("@0 ") + kNames[slot] + "(", 0), 0u)
+        << "slot " << slot << " ran " << line;
+  }
+  // A few by number.
+  EXPECT_STREQ(kNames[5], "ApiMessage");
+  EXPECT_STREQ(kNames[38], "GetSceneObjectByID");
+  EXPECT_STREQ(kNames[433], "BoundsGetCenter");
+  EXPECT_TRUE(stage::StageSceneApi::IsModelled(kSceneSlot_XCmdFindContext));
+  EXPECT_FALSE(stage::StageSceneApi::IsModelled(kSceneSlot_FogSetYon));
+}
+
+TEST(SceneApiTest, TraceNamesHandlesAndMarksWhatIsNotModelled) {
+  stage::Model model;
+  stage::StageSceneApi api(model);
+  model.AddObject("Door", nullptr, {1, 2, 3});
+  mkSceneObject* door = api.GetSceneObjectByID("Door");
+  mkPoint3 p{};
+  EXPECT_EQ(api.GetWorldPos(door, &p, 0), 1);
+  EXPECT_EQ(api.GetSceneObjectByID("Ghost"), nullptr);
+  api.FogSetYon(nullptr, 1.5f, 2.0f);
+  EXPECT_EQ(model.trace().lines(), (std::vector<std::string>{
+                                       "@0 GetSceneObjectByID(\"Door\") -> Door",
+                                       "@0 GetWorldPos(Door, ?, 0) -> 1",
+                                       "@0 GetSceneObjectByID(\"Ghost\") -> null",
+                                       "@0 FogSetYon(null, 1.5, 2) [not modelled]",
+                                   }));
+  EXPECT_FLOAT_EQ(p.fZ, 3.0f);
+}
+
+TEST(SceneModelTest, ContextsAreFoundByThreeValuesAndKeepTheirBlocks) {
+  stage::Model model;
+  mkSceneObject* door = Model::ToHandle<mkSceneObject>(model.AddObject("Door", nullptr, {}));
+  auto* kind = reinterpret_cast<void*>(intptr_t(1002));
+  egContextMgr::Context* c = model.XCmdFindContext(door, kind, nullptr);
+  EXPECT_EQ(model.XCmdFindContext(door, kind, nullptr), c);
+  EXPECT_NE(model.XCmdFindContext(door, reinterpret_cast<void*>(intptr_t(1001)), nullptr), c);
+  EXPECT_NE(model.XCmdFindContext(nullptr, kind, nullptr), c);
+  EXPECT_EQ(c->GetData(), nullptr);
+  auto* first = static_cast<int32_t*>(c->AllocData(4));
+  *first = 7;
+  EXPECT_EQ(c->GetData(), first);
+  // Too large or negative requests are refused; the old block stays.
+  EXPECT_EQ(c->AllocData(stage::Context::kMaxDataSize + 1), nullptr);
+  EXPECT_EQ(c->AllocData(-4), nullptr);
+  EXPECT_EQ(c->GetData(), first);
+  EXPECT_EQ(*first, 7);
+}
+
+TEST(SceneModelTest, VariablesAreKeysThatNameObjects) {
+  stage::Model model;
+  auto* room = model.AddObject("Room", nullptr, {});
+  auto* lamp = model.AddObject("Lamp", room, {1, 0, 0});
+  ASSERT_TRUE(model.AddVariable("Chosen", nullptr));
+  EXPECT_FALSE(model.AddVariable("Lamp", nullptr));  // taken by the object's own key
+  mkRegistryKey* chosen = model.GetObjKeyByID("Chosen");
+  ASSERT_NE(chosen, nullptr);
+  EXPECT_EQ(chosen->fObject, nullptr);
+  model.VarSetToFirstChild(chosen, Model::ToHandle<mkSceneObject>(room));
+  EXPECT_EQ(chosen->fObject, lamp);
+  model.VarSetTo(chosen, nullptr);
+  EXPECT_EQ(chosen->fObject, nullptr);
+  EXPECT_EQ(model.GetObjKeyByID("Lamp")->fObject, lamp);
+  EXPECT_STREQ(model.KeyGetName(chosen), "Chosen");
+  // A handle that is not a key is not written through.
+  model.VarSetTo(reinterpret_cast<mkRegistryKey*>(lamp), Model::ToHandle<mkSceneObject>(room));
+  EXPECT_EQ(model.GetObjKeyByID("Lamp")->fObject, lamp);
+}
+
+TEST(SceneModelTest, WorldPositionFollowsParentsAndAttachAvoidsCycles) {
+  stage::Model model;
+  auto* room = model.AddObject("Room", nullptr, {10, 0, 0});
+  auto* lamp = model.AddObject("Lamp", room, {1, 2, 0});
+  mkPoint3 p{};
+  model.GetWorldPos(Model::ToHandle<mkSceneObject>(lamp), &p, 1);
+  EXPECT_EQ(p.fX, 11.0f);
+  EXPECT_EQ(p.fY, 2.0f);
+  // Attaching a parent under its own child is refused.
+  model.AttachObject(Model::ToHandle<mkSceneObject>(lamp), Model::ToHandle<mkSceneObject>(room), 1, 0, 0);
+  EXPECT_EQ(room->parent, nullptr);
+  model.AttachObject(Model::ToHandle<mkSceneObject>(room), Model::ToHandle<mkSceneObject>(lamp), 0, 0, 0);
+  EXPECT_EQ(lamp->parent, nullptr);
+  EXPECT_EQ(model.GetNumChildren(Model::ToHandle<mkSceneObject>(room)), 0);
+}
+
+TEST(SceneFileTest, ReadsEveryStatement) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene(
+      "# a comment\n"
+      "plugin KilnXcmd\n"
+      "frames 12\nframetime 0.05\nclock 42\n"
+      "object Room at 1 2.5 -3 radius 2\n"
+      "object Door parent Room character remote   # trailing comment\n"
+      "player Hero at 0 0 5\n"
+      "camera Eye\n"
+      "variable Chosen Door\n"
+      "actor Open SetObjVar Door + 1\n"
+      "actor Open \"Say it\" \"a \\\"quoted\\\" word\"\n"
+      "detector Gate\nevent Night\nbrain Door Cam\n"
+      "at 3 run SetObjFlag Door true\nat 4 actor Open Gate\nat 5 key 13 down\n"
+      "at 6 move 0 0 1\nat 7 place Door 1 2 3\nat 8 event Dawn\nat 9 noevent Night\n",
+      &scene, &errors))
+      << errors[0];
+  EXPECT_EQ(scene.plugins, (std::vector<std::string>{"KilnXcmd"}));
+  EXPECT_EQ(scene.frames, 12);
+  EXPECT_FLOAT_EQ(scene.frameTime, 0.05f);
+  EXPECT_EQ(scene.clock, 42);
+  ASSERT_EQ(scene.objects.size(), 4u);
+  EXPECT_FLOAT_EQ(scene.objects[0].position.fY, 2.5f);
+  EXPECT_FLOAT_EQ(scene.objects[0].position.fZ, -3.0f);
+  EXPECT_FLOAT_EQ(scene.objects[0].radius, 2.0f);
+  EXPECT_EQ(scene.objects[1].parent, "Room");
+  EXPECT_TRUE(scene.objects[1].character && scene.objects[1].remote);
+  EXPECT_EQ(scene.player, "Hero");
+  EXPECT_TRUE(scene.objects[2].character);
+  EXPECT_EQ(scene.camera, "Eye");
+  ASSERT_EQ(scene.actors.size(), 1u);
+  EXPECT_EQ(scene.actors[0].steps,
+            (std::vector<std::vector<std::string>>{{"SetObjVar", "Door", "+", "1"},
+                                                   {"Say it", "a \"quoted\" word"}}));
+  ASSERT_EQ(scene.timeline.size(), 7u);
+  EXPECT_EQ(scene.timeline[1].verb, "actor");
+  EXPECT_EQ(scene.timeline[1].words, (std::vector<std::string>{"Open", "Gate"}));
+}
+
+TEST(SceneFileTest, ReportsEachBadLineWithItsNumber) {
+  const std::tuple<const char*, const char*> kCases[] = {
+      {"frames -1", "1: '-1' is not a whole number from 0 to 1000000"},
+      {"frames 1x", "1: '1x' is not a whole number from 0 to 1000000"},
+      {"frametime 0", "1: frametime must be above 0 and at most 10 seconds"},
+      {"object", "1: 'object' needs a name"},
+      {"object A at 1 2", "1: 'at' needs three numbers"},
+      {"object A at 1 2 z", "1: 'z' is not a number"},
+      {"object A shiny", "1: unknown object property 'shiny'"},
+      {"\n\nlamp A", "3: unknown statement 'lamp'"},
+      {"at x run A", "1: 'x' is not a whole number from 0 to 1000000"},
+      {"at 1 jump A", "1: unknown timeline verb 'jump'"},
+      {"at 1 key 13 sideways", "1: wrong words for 'at ... key'"},
+      {"actor \"open", "1: a quoted word is not closed"},
+      {"brain A", "1: 'brain' takes 2 word(s)"},
+  };
+  for (const auto& [text, expected] : kCases) {
+    SceneDescription scene;
+    std::vector<std::string> errors;
+    EXPECT_FALSE(stage::ParseScene(text, &scene, &errors)) << text;
+    ASSERT_EQ(errors.size(), 1u) << text;
+    EXPECT_EQ(errors[0], expected);
+  }
+}
+
+TEST(StageTest, BuildReportsMissingAndTakenNames) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene("object A parent B\nobject C\nobject C\nvariable V Nowhere\nbrain C Cam\n",
+                                &scene, &errors));
+  stage::Stage stage;
+  EXPECT_FALSE(stage.Build(scene, &errors));
+  EXPECT_EQ(errors, (std::vector<std::string>{
+                        "1: parent B is not an object defined above",
+                        "3: the name C is taken",
+                        "4: variable V names Nowhere, which is not an object",
+                        "5: no loaded plug-in lists the brain Cam",
+                    }));
+}
+
+TEST(StageTest, TimeFollowsTheScenesClock) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene("frames 3\nframetime 0.5\nclock 5000\n", &scene, &errors));
+  stage::Stage stage;
+  ASSERT_TRUE(stage.Play(scene, &errors));
+  // After frame 2 (one second played).
+  EXPECT_EQ(std::time(nullptr), 5001);
+  EXPECT_FLOAT_EQ(stage.model().GetSecs(), 1.0f);
+  EXPECT_FLOAT_EQ(stage.model().GetSecsDelta(), 0.5f);
+}
+
+TEST(StageTest, LoadingAMissingPluginFails) {
+  stage::Stage stage;
+  std::string error;
+  EXPECT_FALSE(stage.LoadPlugin("/nonexistent/NoSuch.so", &error));
+  EXPECT_NE(error.find("cannot load /nonexistent/NoSuch.so"), std::string::npos) << error;
+}
+
+}  // namespace
