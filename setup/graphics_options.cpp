@@ -231,9 +231,14 @@ void GraphicsOptions::SetCompressedTextures(bool on) {
 
 void GraphicsOptions::SetWindowed(bool on) {
   if (!HasSelection()) return;
-  const size_t mode = static_cast<size_t>(fSelectedMode);
-  fSelectedRecord.fModes[mode].fDepth =
-      on ? 0 : fTypeList[static_cast<size_t>(fSelectedDevice)].fModes[mode].fDepth;
+  // Only the selected mode may carry the windowed depth: a mode left
+  // windowed from an earlier selection would come back windowed when it is
+  // selected again, whatever the Windowed box then says.
+  const std::vector<DisplayMode>& real = fTypeList[static_cast<size_t>(fSelectedDevice)].fModes;
+  for (size_t i = 0; i < real.size() && i < fSelectedRecord.fModes.size(); ++i) {
+    fSelectedRecord.fModes[i].fDepth = real[i].fDepth;
+  }
+  if (on) fSelectedRecord.fModes[static_cast<size_t>(fSelectedMode)].fDepth = 0;
 }
 
 bool GraphicsOptions::AntiAliasingSupported() const {

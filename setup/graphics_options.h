@@ -97,7 +97,9 @@ class GraphicsOptions {
   void SetAntiAliasing(bool on);
   void SetCompressedTextures(bool on);
   // On: the selected mode's depth in the selected record becomes 0. Off: it
-  // becomes the depth of the same mode in the per-type list.
+  // becomes the depth of the same mode in the per-type list. Either way every
+  // other mode of the selected record gets its real depth back, so that only
+  // the selected mode can be windowed.
   void SetWindowed(bool on);
 
   // Queries; all false without a selected device.

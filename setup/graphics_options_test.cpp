@@ -295,6 +295,19 @@ TEST_F(ChoiceTest, SelectionAndItsQueries) {
   EXPECT_TRUE(options.CompressedTexturesOn());
 }
 
+TEST_F(ChoiceTest, OnlyTheSelectedModeCanBeWindowed) {
+  Run(ParseProfile(Direct3DMachine(kAllModes, "16 32")));
+  ASSERT_TRUE(options_->ChooseDefault());
+  ASSERT_TRUE(options_->SelectMode(0));
+  options_->SetWindowed(true);  // Windowed checked on 640x480
+  ASSERT_TRUE(options_->SelectMode(2));
+  options_->SetWindowed(true);  // still checked on 1024x768
+  options_->SetWindowed(false);  // unchecked
+  ASSERT_TRUE(options_->SelectMode(0));  // back to 640x480, box unchecked
+  EXPECT_FALSE(options_->WindowedOn());
+  EXPECT_EQ(SelectedModeText(), "640x480x16");
+}
+
 // ---------------------------------------------------------------------------
 // The default choice.
 
