@@ -1,6 +1,9 @@
 #include "setup/debug_log.h"
 
+
 #include <utility>
+
+#include "setup/format.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -8,16 +11,7 @@
 
 namespace {
 
-// printf into a std::string, without a fixed buffer.
-template <class... Args>
-std::string Format(const char* format, Args... args) {
-  int n = std::snprintf(nullptr, 0, format, args...);
-  if (n <= 0) return std::string();
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(&text[0], text.size(), format, args...);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
+using setup::Format;
 
 }  // namespace
 

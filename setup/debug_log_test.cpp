@@ -14,17 +14,7 @@ using setuptest::ReadFile;
 using setuptest::TempPath;
 using setuptest::WriteFile;
 
-std::tm FixedTime() {
-  std::tm time{};
-  time.tm_year = 2001 - 1900;
-  time.tm_mon = 3;
-  time.tm_mday = 16;
-  time.tm_wday = 1;
-  time.tm_hour = 12;
-  time.tm_min = 7;
-  time.tm_sec = 39;
-  return time;
-}
+using setuptest::FixedTime;
 
 TEST(DebugInfoLogTest, WritesHeaderLineFormsAndClosingLine) {
   std::string path = TempPath("debug_info.dat");

@@ -1,7 +1,10 @@
 #include "setup/device.h"
 
+
 #include <algorithm>
 #include <cstdio>
+
+#include "setup/format.h"
 
 namespace {
 
@@ -9,15 +12,7 @@ constexpr uint32_t k16MB = 16u * 1024u * 1024u;
 // Direct3D keeps at most this many characters of a device's name.
 constexpr size_t kMaxDeviceNameLength = 39;
 
-template <class... Args>
-std::string Format(const char* format, Args... args) {
-  int n = std::snprintf(nullptr, 0, format, args...);
-  if (n <= 0) return std::string();
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(&text[0], text.size(), format, args...);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
+using setup::Format;
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -17,17 +17,7 @@ using setuptest::ParseProfile;
 using setuptest::ReadFile;
 using setuptest::TempPath;
 
-std::tm FixedTime() {
-  std::tm time{};
-  time.tm_year = 2001 - 1900;
-  time.tm_mon = 3;
-  time.tm_mday = 16;
-  time.tm_wday = 1;
-  time.tm_hour = 12;
-  time.tm_min = 7;
-  time.tm_sec = 39;
-  return time;
-}
+using setuptest::FixedTime;
 
 std::string ModeList(const std::vector<DisplayMode>& modes) {
   std::string text;

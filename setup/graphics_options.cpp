@@ -1,22 +1,16 @@
 #include "setup/graphics_options.h"
 
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "setup/settings.h"
+#include "setup/format.h"
 
 namespace {
 
-template <class... Args>
-std::string Format(const char* format, Args... args) {
-  int n = std::snprintf(nullptr, 0, format, args...);
-  if (n <= 0) return std::string();
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(&text[0], text.size(), format, args...);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
+using setup::Format;
 
 void WriteString(mkStream& stream, const std::string& text) {
   stream.Write32(static_cast<uint32_t>(text.size()));

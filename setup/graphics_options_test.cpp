@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "setup/platform_profile.h"
+#include "kit/testing/byte_stream.h"
 #include "setup/test_support.h"
 
 namespace {
@@ -73,28 +74,6 @@ const char* kAllModes = "640x480x16 640x480x32 800x600x16 800x600x32 1024x768x16
 // ---------------------------------------------------------------------------
 // The file layout.
 
-class VectorStream : public mkStream {
- public:
-  int32_t Open(const char*, const char*) override { return 1; }
-  int32_t Close() override { return 1; }
-  uint32_t Read(uint32_t count, void* destination) override {
-    uint32_t n = 0;
-    while (n < count && at_ < bytes.size()) static_cast<uint8_t*>(destination)[n++] = bytes[at_++];
-    return n;
-  }
-  uint32_t Write(uint32_t count, const void* source) override {
-    auto* p = static_cast<const uint8_t*>(source);
-    bytes.insert(bytes.end(), p, p + count);
-    return 1;
-  }
-  void Skip(uint32_t count) override { at_ += count; }
-  void Rewind() override { at_ = 0; }
-
-  std::vector<uint8_t> bytes;
-
- private:
-  size_t at_ = 0;
-};
 
 DeviceRecord SampleRecord() {
   DeviceRecord record;
@@ -115,7 +94,7 @@ DeviceRecord SampleRecord() {
 }
 
 TEST(DevModeFileTest, ExactBytes) {
-  VectorStream stream;
+  mktest::ByteStream stream;
   WriteDeviceChoice(stream, SampleRecord(), DisplayMode{0, 800, 600, 0}, 25);
   const std::vector<uint8_t> expected = {
       7, 0, 0, 0,                      // version
@@ -142,7 +121,7 @@ TEST(DevModeFileTest, ExactBytes) {
 }
 
 TEST(DevModeFileTest, ReadBackGivesTheSameRecordWithClass0) {
-  VectorStream stream;
+  mktest::ByteStream stream;
   DeviceRecord written = SampleRecord();
   written.AddMode(640, 480, 16);
   WriteDeviceChoice(stream, written, DisplayMode{1, 1024, 768, 32}, 100);
@@ -171,14 +150,14 @@ TEST(DevModeFileTest, ReadBackGivesTheSameRecordWithClass0) {
 // Every way a file can be broken, each rejected without reading past its end
 // or allocating what its lengths claim.
 TEST(DevModeFileTest, CorruptFilesFailCleanly) {
-  VectorStream good;
+  mktest::ByteStream good;
   DeviceRecord record = SampleRecord();
   record.AddMode(640, 480, 16);
   WriteDeviceChoice(good, record, DisplayMode{0, 640, 480, 16}, 25);
   const std::vector<uint8_t> bytes = good.bytes;
 
   for (size_t size = 0; size < bytes.size(); ++size) {
-    VectorStream cut;
+    mktest::ByteStream cut;
     cut.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
     DeviceRecord out;
     DisplayMode mode;
@@ -188,7 +167,7 @@ TEST(DevModeFileTest, CorruptFilesFailCleanly) {
   }
 
   auto patched = [&](size_t offset, uint32_t value) {
-    VectorStream stream;
+    mktest::ByteStream stream;
     stream.bytes = bytes;
     for (int i = 0; i < 4; ++i) stream.bytes[offset + size_t(i)] = uint8_t(value >> (8 * i));
     DeviceRecord out;
@@ -223,7 +202,7 @@ TEST(DevModeFileTest, CorruptFilesFailCleanly) {
   };
   for (const Case& c : cases) EXPECT_EQ(patched(c.offset, c.value), c.expected) << c.what;
 
-  VectorStream wrong;
+  mktest::ByteStream wrong;
   wrong.bytes = bytes;
   wrong.bytes[0] = 6;
   DeviceRecord out;

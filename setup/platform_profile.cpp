@@ -1,19 +1,14 @@
 #include "setup/platform_profile.h"
 
+
 #include <cstdio>
 #include <utility>
 
+#include "setup/format.h"
+
 namespace {
 
-template <class... Args>
-std::string Format(const char* format, Args... args) {
-  int n = std::snprintf(nullptr, 0, format, args...);
-  if (n <= 0) return std::string();
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(&text[0], text.size(), format, args...);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
+using setup::Format;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 

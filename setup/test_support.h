@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
+#include "kit/testing/temp_dir.h"
 #include "setup/platform_profile.h"
 
 namespace setuptest {
@@ -33,14 +35,29 @@ inline HardwareProfile ParseProfile(const std::string& text) {
   return profile;
 }
 
-// A path in the test's temporary directory, unique to the running test.
+// A path in a temporary directory of this test process, unique to the
+// running test.
 inline std::string TempPath(const std::string& name) {
+  static const std::string dir = mktest::MakeTempDir("setup_test").string() + "/";
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string unique = std::string(info->test_suite_name()) + "." + info->name();
   for (char& c : unique) {
     if (c == '/') c = '_';
   }
-  return ::testing::TempDir() + unique + "." + name;
+  return dir + unique + "." + name;
+}
+
+// The moment that tests write into logs: Monday 16 April 2001, 12:07:39.
+inline std::tm FixedTime() {
+  std::tm time{};
+  time.tm_year = 2001 - 1900;
+  time.tm_mon = 3;
+  time.tm_mday = 16;
+  time.tm_wday = 1;
+  time.tm_hour = 12;
+  time.tm_min = 7;
+  time.tm_sec = 39;
+  return time;
 }
 
 // The whole file as bytes; empty when it cannot be read.
