@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kit/stream/stream.h"
+#include "kit/testing/byte_stream.h"
 #include "kit/testing/raw_slots.h"
 
 namespace {
@@ -14,30 +15,6 @@ namespace {
 using mktest::CallSlot;
 using mktest::OffsetOf;
 
-// A stream over a vector of bytes.
-class MemoryStream : public mkStream {
- public:
-  MK_DESTROYING_DESTRUCTOR(MemoryStream)
-  int32_t Open(const char*, const char*) override { return 1; }
-  int32_t Close() override { return 1; }
-  uint32_t Read(uint32_t count, void* destination) override {
-    uint32_t n = 0;
-    while (n < count && at_ < bytes.size()) static_cast<uint8_t*>(destination)[n++] = bytes[at_++];
-    return n;
-  }
-  uint32_t Write(uint32_t count, const void* source) override {
-    auto* p = static_cast<const uint8_t*>(source);
-    bytes.insert(bytes.end(), p, p + count);
-    return 1;
-  }
-  void Skip(uint32_t count) override { at_ += count; }
-  void Rewind() override { at_ = 0; }
-
-  std::vector<uint8_t> bytes;
-
- private:
-  size_t at_ = 0;
-};
 
 class TestCommand : public egXCmd {
  public:
@@ -199,7 +176,7 @@ TEST(BaseSlotsTest, ReservedSlotsDoNothingAndSlotTenEchoes) {
 TEST(BaseSlotsTest, KeyedLayerWritesAndReadsItsValueThroughSlotsFourAndSeven) {
   TestBrainClass brain_class;
   brain_class.fStateValue = 0x01020304;
-  MemoryStream stream;
+  mktest::ByteStream stream;
   CallSlot<void>(&brain_class, 4, static_cast<mkStream*>(&stream));
   EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{4, 3, 2, 1}));
   brain_class.fStateValue = 0;
@@ -207,7 +184,7 @@ TEST(BaseSlotsTest, KeyedLayerWritesAndReadsItsValueThroughSlotsFourAndSeven) {
   EXPECT_EQ(brain_class.fStateValue, 0x01020304);
 
   TestCommand command;  // commands carry nothing
-  MemoryStream empty;
+  mktest::ByteStream empty;
   CallSlot<void>(&command, 4, static_cast<mkStream*>(&empty));
   EXPECT_TRUE(empty.bytes.empty());
 }
@@ -272,7 +249,7 @@ TEST(BrainSlotsTest, DefaultsPassOnToTheHostBrain) {
   RecordingHostBrain host;
   brain.fBrain = &host;
   const mkVector3 v{1, 2, 3};
-  MemoryStream stream;
+  mktest::ByteStream stream;
   struct Case {
     int slot;
     const char* op;
