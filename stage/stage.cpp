@@ -221,10 +221,12 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
       return false;
     }
   }
-  if (!Build(scene, errors)) return false;
-  frameTime_ = scene.frameTime;
+  // Brain classes are prepared while the scene is built, and seed their
+  // draws with time(): the scene's clock is in force from then on.
   clock_ = scene.clock;
   SetSceneCalendarTime(clock_);
+  if (!Build(scene, errors)) return false;
+  frameTime_ = scene.frameTime;
   std::srand(unsigned(clock_));
   for (int32_t frame = 0; frame < scene.frames; ++frame) RunFrame(scene, frame);
   return true;
