@@ -132,12 +132,14 @@ struct ExampleRun {
   Lines messages;
 };
 
-ExampleRun PlayExample() {
+// Plays scenes/hopkin.scene, at its own clock or at `clock`.
+ExampleRun PlayExample(int64_t clock = 0) {
   stage::Stage stage;
   stage::SceneDescription scene;
   std::vector<std::string> errors;
   EXPECT_TRUE(stage::LoadScene(TESSERA_SOURCE_DIR "/scenes/hopkin.scene", &scene, &errors));
   scene.plugins = {HOPKIN_PLUGIN_PATH};
+  if (clock != 0) scene.clock = clock;
   EXPECT_TRUE(stage.Play(scene, &errors)) << (errors.empty() ? "" : errors[0]);
   ExampleRun run;
   run.trace = stage.model().trace().lines();
@@ -190,8 +192,19 @@ TEST(HopkinExampleSceneTest, PlaysTheSameTwice) {
   const ExampleRun first = PlayExample();
   const ExampleRun second = PlayExample();
   ASSERT_GT(first.trace.size(), 1000u);
-  EXPECT_TRUE(first.trace == second.trace);
+  EXPECT_EQ(first.trace.size(), second.trace.size());
+  const auto differ = std::mismatch(first.trace.begin(), first.trace.end(), second.trace.begin(),
+                                    second.trace.end());
+  EXPECT_TRUE(differ.first == first.trace.end())
+      << *differ.first << "\n" << (differ.second != second.trace.end() ? *differ.second : "");
   EXPECT_EQ(first.messages, second.messages);
+}
+
+// The creatures draw their temperaments from the scene's clock.
+TEST(HopkinExampleSceneTest, AnotherClockPlaysDifferently) {
+  const ExampleRun first = PlayExample();
+  const ExampleRun other = PlayExample(1234567);
+  EXPECT_FALSE(first.trace == other.trace);
 }
 
 }  // namespace
