@@ -12,6 +12,7 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,8 @@ struct IdleCase {
   const char* variant;
 };
 
+void PrintTo(const IdleCase& c, std::ostream* os) { *os << c.name; }
+
 class IdleVariantTest : public HopkinTest, public ::testing::WithParamInterface<IdleCase> {};
 
 TEST_P(IdleVariantTest, IsDrawn) {
@@ -334,6 +337,8 @@ struct LevelCase {
   std::vector<const char*> commands;
   int32_t level;
 };
+
+void PrintTo(const LevelCase& c, std::ostream* os) { *os << c.name; }
 
 class MoodLevelTest : public ::testing::TestWithParam<LevelCase> {};
 
@@ -682,6 +687,8 @@ struct NearestCase {
   float distance;
 };
 
+void PrintTo(const NearestCase& c, std::ostream* os) { *os << c.name; }
+
 class NearestPlayerTest : public HopkinTest, public ::testing::WithParamInterface<NearestCase> {};
 
 TEST_P(NearestPlayerTest, Is) {
@@ -755,6 +762,8 @@ struct TooCloseCase {
   float avoidSpeed;
 };
 
+void PrintTo(const TooCloseCase& c, std::ostream* os) { *os << c.name; }
+
 class TooCloseTest : public HopkinTest, public ::testing::WithParamInterface<TooCloseCase> {};
 
 // The player stands 3 from the creature, within PlayerTooClose.
@@ -797,6 +806,8 @@ struct LonerPullCase {
   float playerDistance;
   float flockInfluence;
 };
+
+void PrintTo(const LonerPullCase& c, std::ostream* os) { *os << c.name; }
 
 class LonerPullTest : public HopkinTest, public ::testing::WithParamInterface<LonerPullCase> {};
 
@@ -907,6 +918,8 @@ struct TurnCase {
   std::vector<std::string> animations;  // expected starts
   int32_t standingAfter;
 };
+
+void PrintTo(const TurnCase& c, std::ostream* os) { *os << c.name; }
 
 class TurnTest : public HopkinTest, public ::testing::WithParamInterface<TurnCase> {};
 

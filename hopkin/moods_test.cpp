@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -14,6 +16,8 @@ struct CuriosityCase {
   const char* activity;
   float expected;
 };
+
+void PrintTo(const CuriosityCase& c, std::ostream* os) { *os << c.name; }
 
 // Level 1 of the defaults: maximum 100, peak 50; level 3: peak 20.
 const CuriosityCase kCuriosityCases[] = {
@@ -51,6 +55,8 @@ struct FearCase {
   float expected;
 };
 
+void PrintTo(const FearCase& c, std::ostream* os) { *os << c.name; }
+
 // Level 1 of the defaults: maximum 100, peak 30.
 const FearCase kFearCases[] = {
     {"JustInsideThePeak", 29.99f, 100.0f, 30.0f, 0.0f, "run", (1.0f + 0.8f) * 0.5f * kRate},
@@ -85,6 +91,8 @@ struct FacingCase {
   mkVector3 axis;
   float expected;  // before the factor
 };
+
+void PrintTo(const FacingCase& c, std::ostream* os) { *os << c.name; }
 
 // The creature stands at (10, 0, 0).
 const FacingCase kFacingCases[] = {
@@ -134,6 +142,8 @@ struct SmoothCase {
   float mood, raw, timer, delta;
   float expectedMood, expectedTimer;
 };
+
+void PrintTo(const SmoothCase& c, std::ostream* os) { *os << c.name; }
 
 const SmoothCase kSmoothCases[] = {
     {"SmallChangeWaits", 0.0f, 0.5f, 0.0f, 0.1f, 0.0f, 0.1f},

@@ -176,8 +176,9 @@ void HopkinBrain::Step() {
 
   if (fNearestPlayer != nullptr) {
     mkGBehavior* behavior = api->GetBehavior(reinterpret_cast<mkSceneObject*>(fNearestPlayer));
-    if (behavior != nullptr) {
-      const char* name = api->KeyGetName(api->BehGetKey(behavior));
+    mkRegistryKey* key = behavior != nullptr ? api->BehGetKey(behavior) : nullptr;
+    if (key != nullptr) {
+      const char* name = api->KeyGetName(key);
       if (name != nullptr) {
         const char* dot = std::strrchr(name, '.');
         std::snprintf(fPlayerActivity, kNameLimit, "%s", dot != nullptr ? dot + 1 : name);

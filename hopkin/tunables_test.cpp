@@ -5,6 +5,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "kit/testing/temp_dir.h"
@@ -64,6 +65,8 @@ struct IniCase {
   const char* key;
   std::string values;  // Describe() of the key's list after loading
 };
+
+void PrintTo(const IniCase& c, std::ostream* os) { *os << c.name; }
 
 class TunablesFileTest : public ::testing::TestWithParam<IniCase> {};
 
