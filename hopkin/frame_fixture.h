@@ -61,8 +61,10 @@ class CreatureFrame {
       const struct {
         const char* name;
         float seconds, speed;
-      } behaviors[] = {{"walk", 1.0f, 8.0f},           {"run", 0.8f, 16.0f},
-                       {"short_jump", 0.6f, 24.0f},    {"slow_turn_left", 0.5f, 0.0f},
+      } behaviors[] = {{"walk", 1.0f, 8.0f},
+                       {"run", 0.8f, 16.0f},
+                       {"short_jump", 0.6f, 24.0f},
+                       {"slow_turn_left", 0.5f, 0.0f},
                        {"slow_turn_right", 0.5f, 0.0f}};
       for (const auto& b : behaviors) {
         stage::Behavior* behavior = model_.AddBehavior(creature, b.name);
@@ -85,9 +87,7 @@ class CreatureFrame {
     ++frame_;
   }
 
-  HopkinBrain& brain(int i) {
-    return *static_cast<HopkinBrain*>(model_.hostBrains()[i]->plugin);
-  }
+  HopkinBrain& brain(int i) { return *static_cast<HopkinBrain*>(model_.hostBrains()[i]->plugin); }
 
  private:
   stage::Model model_;

@@ -1,6 +1,6 @@
 // The brain class cHopkin, and the making, modes and parameter commands of
-// its brains. The per-frame step is in steer.cpp, animation and voice in
-// animation.cpp.
+// its brains and the making of their boids. The per-frame step is in
+// steer.cpp, animation and voice in animation.cpp.
 #include "hopkin/hopkin.h"
 
 #include <cstdlib>
@@ -11,7 +11,9 @@
 namespace {
 
 // A pseudo-random integer from 0 to 999.
-int32_t Draw1000() { return std::rand() % 1000; }
+int32_t Draw1000() {
+  return std::rand() % 1000;
+}
 
 int32_t ClampLevel(int32_t level) {
   return level < 0 ? 0 : level >= kHopkinMoodLevels ? kHopkinMoodLevels - 1 : level;
@@ -110,7 +112,9 @@ HopkinBrain::~HopkinBrain() {
   }
 }
 
-const char* HopkinBrain::GetName() { return "HopkinBrain"; }
+const char* HopkinBrain::GetName() {
+  return "HopkinBrain";
+}
 
 // --- HopkinBrain: modes ----------------------------------------------------------
 
@@ -156,7 +160,8 @@ void HopkinBrain::BoidToLoner() {
   const ktTunables& t = *fTunables;
   fBoid->DefaultAll();
   fBoid->RemoveAllAvoidObjects();
-  ForEachName(t, "LonerAvoiders", [this](const char* const* names) { fBoid->AddAvoidObjects(names); });
+  ForEachName(t, "LonerAvoiders",
+              [this](const char* const* names) { fBoid->AddAvoidObjects(names); });
   fBoid->RemoveAllGatheringPlaces();
   ForEachName(t, "LonerGatherPlaces",
               [this](const char* const* names) { fBoid->AddGatheringPlaces(names); });
@@ -167,6 +172,47 @@ void HopkinBrain::BoidToLoner() {
   fBoid->SetDesiredSteerToCenterInfluence(t.Float("LonerFlockSteerToCenterInfluence"));
   fBoid->SetDesiredGatheringPlaceInfluence(t.Float("LonerFlockGatheringPlaceInfluence"));
   fBoid->SetInFlock(0);
+}
+
+bool HopkinBrain::MakeBoid() {
+  egSceneApi* api = fSceneApi;
+  if (fFlock == nullptr) return false;
+  if (*fFlockListsFilled == 0) {
+    fFlock->RemoveAllAvoidObjects();
+    ForEachName(*fTunables, "FlockAvoiders",
+                [this](const char* const* names) { fFlock->AddAvoidObjects(names); });
+    fFlock->RemoveAllGatheringPlaces();
+    ForEachName(*fTunables, "FlockGatherPlaces",
+                [this](const char* const* names) { fFlock->AddGatheringPlaces(names); });
+    *fFlockListsFilled = 1;
+  }
+  const char* id = api->GetID(fObject);
+  try {
+    fVoiceEmitter = id != nullptr ? id : "";
+    fVoiceEmitter += "..ZoveziHead";
+  } catch (...) {
+    return false;
+  }
+  fBoid = new (std::nothrow) ktBoid(api->ObjectGetKey(fObject), fFlock, api);
+  if (fBoid == nullptr) return false;
+  const ktTunables& t = *fTunables;
+  const float minSeparation = t.Float("MinSeparationDist");
+  fBoid->SetSeparationDist(minSeparation + float(std::rand() % 1000) * 0.001f *
+                                               (t.Float("MaxSeparationDist") - minSeparation));
+  const float minCohesion = t.Float("MinCohesionDist");
+  fBoid->SetCohesionDist(minCohesion + float(std::rand() % 1000) * 0.001f *
+                                           (t.Float("MaxCohesionDist") - minCohesion));
+  fFlock->AddTo(fBoid);
+  fBoid->SetInFlock(1);
+  fInFlock = 1;
+  fVelocity.SetSpeed(fSpeedFactor);
+  fVelocity.SetInfluence(fInfluences.velocity);
+  if (fLeavePending) {
+    BoidToLoner();
+    fInFlock = 0;
+    fLeavePending = 0;
+  }
+  return true;
 }
 
 void HopkinBrain::LeaveFlock() {
@@ -275,7 +321,9 @@ cHopkin::~cHopkin() {
   fTunables.Clear();
 }
 
-int32_t cHopkin::GetClassKind() { return 2; }
+int32_t cHopkin::GetClassKind() {
+  return 2;
+}
 
 void cHopkin::Prepare() {
   if (fPrepared) return;
@@ -313,7 +361,8 @@ egBrainDll* cHopkin::MakeBrain(const char* first, const char* second) {
   if (second == nullptr) second = "";
   for (uint16_t i = 0; i < fBrains.fCount; ++i) {
     auto* brain = static_cast<HopkinBrain*>(fBrains[i]);
-    if (HopkinSameName(brain->fFirstName.c_str(), first) && HopkinSameName(brain->fSecondName.c_str(), second))
+    if (HopkinSameName(brain->fFirstName.c_str(), first) &&
+        HopkinSameName(brain->fSecondName.c_str(), second))
       return brain;
   }
   HopkinBrain* brain = nullptr;

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <regex>
 #include <set>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,7 +31,8 @@ std::string Creature(const std::string& name, const std::string& properties) {
     text += "behavior " + name + " " + movement + " seconds 0.5 speed 1\n";
   for (const char* turn : {"slow_turn_left", "slow_turn_right"})
     text += "behavior " + name + " " + turn + " seconds 0.5\n";
-  for (int i = 0; i < 7; ++i) text += "behavior " + name + " wait" + std::to_string(i) + " seconds 1\n";
+  for (int i = 0; i < 7; ++i)
+    text += "behavior " + name + " wait" + std::to_string(i) + " seconds 1\n";
   text += "emitter " + name + "..ZoveziHead\n";
   text += "brainclass " + name + " cHopkin\n";
   return text;
@@ -105,8 +106,7 @@ class HopkinTest : public ::testing::Test {
   // For tests that drive PlayAnimation themselves: the brain has steered one
   // frame (it knows its object and emitter) and then does nothing in Update.
   HopkinBrain* AnimatedCreature(bool sounds = true) {
-    Scene(Creature("Zovezi01", "at 0 0 0") + (sounds ? kSounds : "") +
-          "player Hero at 0 -500 0\n");
+    Scene(Creature("Zovezi01", "at 0 0 0") + (sounds ? kSounds : "") + "player Hero at 0 -500 0\n");
     HopkinBrain* brain = Brain("Zovezi01");
     brain->fActive = 0;
     brain->fObject = static_cast<mkSceneObject*>(Handle("Zovezi01"));
@@ -198,16 +198,17 @@ TEST_F(HopkinTest, WaitDuringWalkTellsItToFinishThenIdles) {
   brain->fIdleWeights = {0.0f, 0.0f, 2.0f};  // always wait2
   Mark();
   Requests(brain, {"walk", "wait", "wait", "wait", "wait", "wait", "wait"});
-  EXPECT_EQ(AnimationCalls(),
-            (Lines{"@0 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
-                   "@0 AnimPlay(Zovezi01, behavior:Zovezi01..walk, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
-                   "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)",
-                   "@1 AnimStop(Zovezi01, 0, 1, 0, 0, -1, 0, 1)",
-                   "@1 AnimContinuePlay(Zovezi01, behavior:Zovezi01..walk, 0, 0, 1, 0, 0, -1, 0, 0, "
-                   "1, 0)",
-                   "@5 AnimContinuePlay(Zovezi01, behavior:Zovezi01..wait2, 0, 0, 1, 0, 0, -1, 0, "
-                   "0, 1, 0)",
-                   "@5 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)"}));
+  EXPECT_EQ(
+      AnimationCalls(),
+      (Lines{"@0 AnimStop(Zovezi01, 0, 1, 0, 0, 100, 0, 1)",
+             "@0 AnimPlay(Zovezi01, behavior:Zovezi01..walk, 1, 1, 0, 0, 100, 0, 0, 1, 0)",
+             "@0 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)",
+             "@1 AnimStop(Zovezi01, 0, 1, 0, 0, -1, 0, 1)",
+             "@1 AnimContinuePlay(Zovezi01, behavior:Zovezi01..walk, 0, 0, 1, 0, 0, -1, 0, 0, "
+             "1, 0)",
+             "@5 AnimContinuePlay(Zovezi01, behavior:Zovezi01..wait2, 0, 0, 1, 0, 0, -1, 0, "
+             "0, 1, 0)",
+             "@5 SoundEmitterAddSound(emitter:Zovezi01..ZoveziHead, sound:hnorm0?)"}));
   EXPECT_STREQ(brain->fCurrentAnimation, "wait");
   EXPECT_EQ(brain->fMovePlaying, 0);
 }
@@ -229,7 +230,9 @@ struct IdleCase {
   const char* variant;
 };
 
-void PrintTo(const IdleCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const IdleCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class IdleVariantTest : public HopkinTest, public ::testing::WithParamInterface<IdleCase> {};
 
@@ -338,7 +341,9 @@ struct LevelCase {
   int32_t level;
 };
 
-void PrintTo(const LevelCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LevelCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class MoodLevelTest : public ::testing::TestWithParam<LevelCase> {};
 
@@ -356,17 +361,24 @@ const LevelCase kLevelCases[] = {
     {"CommandsIgnoreCase", "", {"FREEDOM", "Freedom", "freedom"}, 2},
     {"DeathResetsTheFreedomCount", "", {"freedom", "freedom", "death", "freedom", "freedom"}, 1},
     {"FreedomResetsTheDeathCount", "", {"death", "death", "freedom", "death", "death"}, 1},
-    {"FreedomAtTheMaximumStays", "", {"freedom", "freedom", "freedom", "freedom", "freedom", "freedom"}, 2},
+    {"FreedomAtTheMaximumStays",
+     "",
+     {"freedom", "freedom", "freedom", "freedom", "freedom", "freedom"},
+     2},
     {"ThreeDeathsLowerByOne", "", {"death", "death", "death"}, 0},
     {"DeathAtTheMinimumStays", "", {"death", "death", "death", "death", "death", "death"}, 0},
     {"UpAndDown", "", {"freedom", "freedom", "freedom", "death", "death", "death"}, 1},
     {"OtherCommandsChangeNothing", "", {"dance", "activate", "deactivate", "travelto"}, 1},
     {"NoConsecutiveFreedomsMakesEveryFreedomCount", "ConsecutiveFreedoms\n", {"freedom"}, 2},
     {"OneDeathInARow", "ConsecutiveDeaths 1\n", {"death"}, 0},
-    {"LevelsAreKeptWithinTheTables", "StartFlockMood 7\nMaxFlockMood 9\n",
-     {"freedom", "freedom", "freedom"}, 3},
-    {"MinimumBelowZeroIsZero", "StartFlockMood -4\nMinFlockMood -2\n",
-     {"death", "death", "death"}, 0},
+    {"LevelsAreKeptWithinTheTables",
+     "StartFlockMood 7\nMaxFlockMood 9\n",
+     {"freedom", "freedom", "freedom"},
+     3},
+    {"MinimumBelowZeroIsZero",
+     "StartFlockMood -4\nMinFlockMood -2\n",
+     {"death", "death", "death"},
+     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Commands, MoodLevelTest, ::testing::ValuesIn(kLevelCases),
@@ -400,9 +412,9 @@ TEST(HopkinBrainTest, DrawsItsTemperamentInOrder) {
 }
 
 TEST(HopkinBrainTest, ReadsFourValuesPerLevelKey) {
-  const ktTunables tunables =
-      Tunables("PeakCuriosityDistance 40.0\nMaxFearDistance 80.0, 70.0, 60.0, 50.0, 40.0\n"
-               "FacingFearFactor\n");
+  const ktTunables tunables = Tunables(
+      "PeakCuriosityDistance 40.0\nMaxFearDistance 80.0, 70.0, 60.0, 50.0, 40.0\n"
+      "FacingFearFactor\n");
   int32_t filled = 0;
   HopkinBrain brain(&tunables, nullptr, &filled);
   const HopkinLevels& l = brain.fLevels;
@@ -445,8 +457,8 @@ TEST(HopkinBrainTest, StartsInTheFlock) {
   EXPECT_EQ(brain.fAccumulator.fMinInfluence, 0.1f);
   EXPECT_EQ(brain.fAccumulator.fMaxInfluence, 0.9f);
   // The five tendencies, in the accumulator's order.
-  const ktInfluenceVector* order[] = {&brain.fFlockResult, &brain.fAvoidResult,
-                                      &brain.fAvoidPlayer, &brain.fVelocity, &brain.fMood};
+  const ktInfluenceVector* order[] = {&brain.fFlockResult, &brain.fAvoidResult, &brain.fAvoidPlayer,
+                                      &brain.fVelocity, &brain.fMood};
   const ktInfluenceVector* v = brain.fAccumulator.fFirst;
   for (const ktInfluenceVector* expected : order) {
     EXPECT_EQ(v, expected);
@@ -537,7 +549,8 @@ TEST(HopkinBrainTest, ResetReturnsToTheStart) {
   const ktTunables tunables = Tunables("");
   int32_t filled = 0;
   HopkinBrain brain(&tunables, nullptr, &filled);
-  for (const char* command : {"freedom", "freedom", "freedom", "freedom", "leaveflock", "deactivate"})
+  for (const char* command :
+       {"freedom", "freedom", "freedom", "freedom", "leaveflock", "deactivate"})
     Send(brain, {command});
   brain.fLocallyOwned = 0;
   brain.fMovePlaying = 1;
@@ -658,10 +671,9 @@ TEST_F(HopkinTest, CreatureOwnedElsewhereComputesNothing) {
   EXPECT_EQ(brain->fBoid, nullptr);
   EXPECT_EQ(brain->fLocallyOwned, 0);
   EXPECT_EQ(hopkin_.fFlockListsFilled, 0);
-  EXPECT_EQ(Since(),
-            (Lines{"@1 ReservedStatBegin(5)", "@1 NetGetLocallyOwned(Zovezi01) -> 0",
-                   "@1 GetEnable(Zovezi01) -> 1", "@1 GetDraw(Zovezi01) -> 1",
-                   "@1 ReservedStatEnd(5)", "@1 >Zovezi01.cHopkin.Update(0.1) -> 1"}));
+  EXPECT_EQ(Since(), (Lines{"@1 ReservedStatBegin(5)", "@1 NetGetLocallyOwned(Zovezi01) -> 0",
+                            "@1 GetEnable(Zovezi01) -> 1", "@1 GetDraw(Zovezi01) -> 1",
+                            "@1 ReservedStatEnd(5)", "@1 >Zovezi01.cHopkin.Update(0.1) -> 1"}));
   // Mode commands need a creature this machine owns.
   Params(brain, {"leaveflock"});
   EXPECT_EQ(brain->fInFlock, 1);
@@ -674,7 +686,7 @@ TEST_F(HopkinTest, DeactivatedCreatureDoesNothingUntilActivated) {
   Mark();
   Frame();
   EXPECT_EQ(Since(), (Lines{"@0 ReservedStatBegin(5)", "@0 ReservedStatEnd(5)",
-                   "@0 >Zovezi01.cHopkin.Update(0.1) -> 1"}));
+                            "@0 >Zovezi01.cHopkin.Update(0.1) -> 1"}));
   Params(brain, {"activate"});
   Frame();
   EXPECT_NE(brain->fBoid, nullptr);
@@ -687,7 +699,9 @@ struct NearestCase {
   float distance;
 };
 
-void PrintTo(const NearestCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NearestCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NearestPlayerTest : public HopkinTest, public ::testing::WithParamInterface<NearestCase> {};
 
@@ -762,7 +776,9 @@ struct TooCloseCase {
   float avoidSpeed;
 };
 
-void PrintTo(const TooCloseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TooCloseCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TooCloseTest : public HopkinTest, public ::testing::WithParamInterface<TooCloseCase> {};
 
@@ -807,7 +823,9 @@ struct LonerPullCase {
   float flockInfluence;
 };
 
-void PrintTo(const LonerPullCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LonerPullCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LonerPullTest : public HopkinTest, public ::testing::WithParamInterface<LonerPullCase> {};
 
@@ -859,7 +877,7 @@ TEST_F(HopkinTest, LeaveFlockBeforeTheFirstFrameMakesALonerBoid) {
   EXPECT_EQ(boid.GetDesiredSteerToCenterInfluence(), 0.0f);
   EXPECT_EQ(boid.GetDesiredGatheringPlaceInfluence(), 1.0f);
   EXPECT_EQ(boid.GetDesiredSteerToLeaderInfluence(), 0.5f);  // not a loner's key
-  EXPECT_EQ(boid.GetSeparationDist(), 5.0f);  // DefaultAll: the flock's
+  EXPECT_EQ(boid.GetSeparationDist(), 5.0f);                 // DefaultAll: the flock's
 
   Params(brain, {"enterflock"});
   EXPECT_EQ(brain->fInFlock, 1);
@@ -895,13 +913,11 @@ TEST_F(HopkinTest, TravelToGivesTheBoidItsOwnGoals) {
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], nullptr);
   Params(brain, {"TravelTo", "Elsewhere", "Nowhere", "Cove..GatherPlace02"});
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], stage_.model().GetObjKeyByID("Elsewhere"));
-  EXPECT_EQ(brain->fBoid->fGatheringPlaces[1],
-            stage_.model().GetObjKeyByID("Cove..GatherPlace02"));
+  EXPECT_EQ(brain->fBoid->fGatheringPlaces[1], stage_.model().GetObjKeyByID("Cove..GatherPlace02"));
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[2], nullptr);
   EXPECT_EQ(brain->fInfluences.mood, 0.35f);
   Params(brain, {"travelto", "Cove..GatherPlace01"});
-  EXPECT_EQ(brain->fBoid->fGatheringPlaces[0],
-            stage_.model().GetObjKeyByID("Cove..GatherPlace01"));
+  EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], stage_.model().GetObjKeyByID("Cove..GatherPlace01"));
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[1], nullptr);
   EXPECT_EQ(brain->fInfluences.mood, 0.35f * 0.35f);
 }
@@ -911,19 +927,23 @@ TEST_F(HopkinTest, TravelToGivesTheBoidItsOwnGoals) {
 struct TurnCase {
   const char* name;
   int32_t standing;
-  float heading;  // of the creature's velocity: opposite its first axis
-  float turn;     // heading minus the blend's heading
-  float speed;    // of the blend
-  float rotation;              // expected, radians about the vertical axis
+  float heading;                        // of the creature's velocity: opposite its first axis
+  float turn;                           // heading minus the blend's heading
+  float speed;                          // of the blend
+  float rotation;                       // expected, radians about the vertical axis
   std::vector<std::string> animations;  // expected starts
   int32_t standingAfter;
 };
 
-void PrintTo(const TurnCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TurnCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TurnTest : public HopkinTest, public ::testing::WithParamInterface<TurnCase> {};
 
-mkVector3 Direction(float heading) { return {std::sin(heading), std::cos(heading), 0.0f}; }
+mkVector3 Direction(float heading) {
+  return {std::sin(heading), std::cos(heading), 0.0f};
+}
 
 TEST_P(TurnTest, Turns) {
   const TurnCase& c = GetParam();
@@ -991,10 +1011,10 @@ TEST_F(HopkinTest, TurningCallsTheHostInOrder) {
   ktVelocityVector blend(Direction(kPi - 0.1f), 0.0f);
   Mark();
   brain->TurnAndMove(blend);
-  EXPECT_EQ(Calls({"GetLocalMatrix", "SetLocalMatrix", "TransformChanged",
-                   "NetUpdateObjectTransform"}),
-            (Lines{"@0 GetLocalMatrix(Zovezi01, ?) -> 1", "@0 SetLocalMatrix(Zovezi01, ?)",
-                   "@0 TransformChanged(Zovezi01)", "@0 NetUpdateObjectTransform(Zovezi01, 1) -> 1"}));
+  EXPECT_EQ(
+      Calls({"GetLocalMatrix", "SetLocalMatrix", "TransformChanged", "NetUpdateObjectTransform"}),
+      (Lines{"@0 GetLocalMatrix(Zovezi01, ?) -> 1", "@0 SetLocalMatrix(Zovezi01, ?)",
+             "@0 TransformChanged(Zovezi01)", "@0 NetUpdateObjectTransform(Zovezi01, 1) -> 1"}));
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ constexpr HopkinMoodAction kMoodActions[4][4] = {
     {kApproachFast, kApproachSlow, kFleeSlow, kFleeFast},
 };
 
-int32_t Clamp03(int32_t band) { return band < 0 ? 0 : band > 3 ? 3 : band; }
+int32_t Clamp03(int32_t band) {
+  return band < 0 ? 0 : band > 3 ? 3 : band;
+}
 
 }  // namespace
 

@@ -17,7 +17,9 @@ struct CuriosityCase {
   float expected;
 };
 
-void PrintTo(const CuriosityCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CuriosityCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // Level 1 of the defaults: maximum 100, peak 50; level 3: peak 20.
 const CuriosityCase kCuriosityCases[] = {
@@ -55,7 +57,9 @@ struct FearCase {
   float expected;
 };
 
-void PrintTo(const FearCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FearCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // Level 1 of the defaults: maximum 100, peak 30.
 const FearCase kFearCases[] = {
@@ -92,7 +96,9 @@ struct FacingCase {
   float expected;  // before the factor
 };
 
-void PrintTo(const FacingCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FacingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // The creature stands at (10, 0, 0).
 const FacingCase kFacingCases[] = {
@@ -122,12 +128,15 @@ TEST(ActivityTest, TheSeventeenNames) {
     const char* name;
     float curiosity, fear;
   } rows[] = {
-      {"walk", 0.4f, 0.6f},          {"run", 0, 0.8f},           {"short_jump", 0, 0.8f},
-      {"wait", 0.7f, 0.1f},          {"long_jump", 0, 0.8f},     {"stop", 0.4f, 0.7f},
-      {"turn_left", 0.4f, 0.6f},     {"turn_right", 0.4f, 0.6f}, {"turn_left_fast", 0.3f, 0.7f},
-      {"turn_right_fast", 0.3f, 0.7f}, {"back_up", 0.4f, 0.4f},  {"fall", 0.5f, 0.8f},
-      {"get_up", 0.5f, 0.5f},        {"pick_up_right", 0.8f, 0}, {"pick_up_left", 0.8f, 0},
-      {"drop_right", 1.0f, 0},       {"drop_left", 1.0f, 0},
+      {"walk", 0.4f, 0.6f},           {"run", 0, 0.8f},
+      {"short_jump", 0, 0.8f},        {"wait", 0.7f, 0.1f},
+      {"long_jump", 0, 0.8f},         {"stop", 0.4f, 0.7f},
+      {"turn_left", 0.4f, 0.6f},      {"turn_right", 0.4f, 0.6f},
+      {"turn_left_fast", 0.3f, 0.7f}, {"turn_right_fast", 0.3f, 0.7f},
+      {"back_up", 0.4f, 0.4f},        {"fall", 0.5f, 0.8f},
+      {"get_up", 0.5f, 0.5f},         {"pick_up_right", 0.8f, 0},
+      {"pick_up_left", 0.8f, 0},      {"drop_right", 1.0f, 0},
+      {"drop_left", 1.0f, 0},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(HopkinActivity(row.name).curiosity, row.curiosity) << row.name;
@@ -143,7 +152,9 @@ struct SmoothCase {
   float expectedMood, expectedTimer;
 };
 
-void PrintTo(const SmoothCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SmoothCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const SmoothCase kSmoothCases[] = {
     {"SmallChangeWaits", 0.0f, 0.5f, 0.0f, 0.1f, 0.0f, 0.1f},

@@ -90,15 +90,15 @@ TEST_F(HopkinPluginTest, RepeatedPrepareChangesNothing) {
 TEST_F(HopkinPluginTest, BrainSlots) {
   Scene("object Zovezi01 character\n brainclass Zovezi01 cHopkin\n player Hero at 0 -50 0\n");
   egBrainDll* brain = stage_.model().FindObject("Zovezi01")->brain->plugin;
-  EXPECT_EQ(CallSlot<int32_t>(brain, 12), 300);                          // GetType
-  EXPECT_STREQ(CallSlot<const char*>(brain, 22), "HopkinBrain");         // GetName
-  EXPECT_EQ(CallSlot<egBrainDll*>(brain, 32), brain);                    // SelfBrain
-  EXPECT_EQ(CallSlot<int32_t>(brain, 13, 0.1f), 1);                      // Update
+  EXPECT_EQ(CallSlot<int32_t>(brain, 12), 300);                   // GetType
+  EXPECT_STREQ(CallSlot<const char*>(brain, 22), "HopkinBrain");  // GetName
+  EXPECT_EQ(CallSlot<egBrainDll*>(brain, 32), brain);             // SelfBrain
+  EXPECT_EQ(CallSlot<int32_t>(brain, 13, 0.1f), 1);               // Update
   EXPECT_NE(static_cast<HopkinBrain*>(brain)->fBoid, nullptr);
   const char* death[] = {"death"};
-  EXPECT_EQ(CallSlot<int32_t>(brain, 16, int32_t(1), death), 1);        // SendParams
+  EXPECT_EQ(CallSlot<int32_t>(brain, 16, int32_t(1), death), 1);  // SendParams
   EXPECT_EQ(static_cast<HopkinBrain*>(brain)->fDeathsInRow, 1);
-  EXPECT_EQ(CallSlot<int32_t>(brain, 15), 1);                            // Reset
+  EXPECT_EQ(CallSlot<int32_t>(brain, 15), 1);  // Reset
   EXPECT_EQ(static_cast<HopkinBrain*>(brain)->fDeathsInRow, 0);
 
   // What the brain does not do itself goes to its host brain.
@@ -196,7 +196,8 @@ TEST(HopkinExampleSceneTest, PlaysTheSameTwice) {
   const auto differ = std::mismatch(first.trace.begin(), first.trace.end(), second.trace.begin(),
                                     second.trace.end());
   EXPECT_TRUE(differ.first == first.trace.end())
-      << *differ.first << "\n" << (differ.second != second.trace.end() ? *differ.second : "");
+      << *differ.first << "\n"
+      << (differ.second != second.trace.end() ? *differ.second : "");
   EXPECT_EQ(first.messages, second.messages);
 }
 

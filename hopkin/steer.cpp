@@ -1,11 +1,10 @@
 // The per-frame steering step of a creature. After the first frame it
 // allocates nothing: the boid, the voice emitter's name and the flock's lists
-// are made on the creature's first steered frame.
+// are made on the creature's first steered frame (MakeBoid, hopkin.cpp).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "hopkin/hopkin.h"
 
@@ -14,16 +13,6 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831854f;
 constexpr float kHalfPi = 1.57079635f;
-
-// Calls `add` once for each string value of `key`, with that name alone.
-template <class Add>
-void ForEachName(const ktTunables& tunables, const char* key, Add add) {
-  for (const ktTunableValue& value : tunables.List(key)) {
-    if (value.AsString() == nullptr) continue;
-    const char* names[2] = {value.AsString(), nullptr};
-    add(names);
-  }
-}
 
 mkPoint3 WorldPos(egSceneApi* api, void* object) {
   mkPoint3 position = {0.0f, 0.0f, 0.0f};
@@ -76,47 +65,6 @@ int32_t HopkinBrain::Update(float) {
   Step();
   fSceneApi->ReservedStatEnd(5);
   return 1;
-}
-
-bool HopkinBrain::MakeBoid() {
-  egSceneApi* api = fSceneApi;
-  if (fFlock == nullptr) return false;
-  if (*fFlockListsFilled == 0) {
-    fFlock->RemoveAllAvoidObjects();
-    ForEachName(*fTunables, "FlockAvoiders",
-                [this](const char* const* names) { fFlock->AddAvoidObjects(names); });
-    fFlock->RemoveAllGatheringPlaces();
-    ForEachName(*fTunables, "FlockGatherPlaces",
-                [this](const char* const* names) { fFlock->AddGatheringPlaces(names); });
-    *fFlockListsFilled = 1;
-  }
-  const char* id = api->GetID(fObject);
-  try {
-    fVoiceEmitter = id != nullptr ? id : "";
-    fVoiceEmitter += "..ZoveziHead";
-  } catch (...) {
-    return false;
-  }
-  fBoid = new (std::nothrow) ktBoid(api->ObjectGetKey(fObject), fFlock, api);
-  if (fBoid == nullptr) return false;
-  const ktTunables& t = *fTunables;
-  const float minSeparation = t.Float("MinSeparationDist");
-  fBoid->SetSeparationDist(minSeparation + float(std::rand() % 1000) * 0.001f *
-                                               (t.Float("MaxSeparationDist") - minSeparation));
-  const float minCohesion = t.Float("MinCohesionDist");
-  fBoid->SetCohesionDist(minCohesion + float(std::rand() % 1000) * 0.001f *
-                                           (t.Float("MaxCohesionDist") - minCohesion));
-  fFlock->AddTo(fBoid);
-  fBoid->SetInFlock(1);
-  fInFlock = 1;
-  fVelocity.SetSpeed(fSpeedFactor);
-  fVelocity.SetInfluence(fInfluences.velocity);
-  if (fLeavePending) {
-    BoidToLoner();
-    fInFlock = 0;
-    fLeavePending = 0;
-  }
-  return true;
 }
 
 void HopkinBrain::Step() {
@@ -191,8 +139,9 @@ void HopkinBrain::Step() {
     if (where > fPlayerDistance) {
       const float r = fPlayerDistance / where;
       fInfluences.flock =
-          r > 0.5f ? fLonerFlockInfluence + (fLonerFlockInfluenceClose - fLonerFlockInfluence) * r * 0.5f
-                   : fLonerFlockInfluenceClose;
+          r > 0.5f
+              ? fLonerFlockInfluence + (fLonerFlockInfluenceClose - fLonerFlockInfluence) * r * 0.5f
+              : fLonerFlockInfluenceClose;
     }
   }
 
@@ -238,8 +187,7 @@ void HopkinBrain::UpdateMoods(const mkPoint3& creature, const mkPoint3& player) 
     mkVector3 axes[3] = {};
     api->GetWorldAxes(reinterpret_cast<mkSceneObject*>(fNearestPlayer), &axes[0], &axes[1],
                       &axes[2]);
-    const float facing =
-        HopkinFacing(player, creature, axes[0], fLevels.facingFearFactor[level]);
+    const float facing = HopkinFacing(player, creature, axes[0], fLevels.facingFearFactor[level]);
     rawFear = HopkinRawFear(d, fLevels.maxFearDist[level], fLevels.peakFearDist[level], facing,
                             activity.fear, fLevels.fearRate[level]);
   }

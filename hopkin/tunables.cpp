@@ -9,7 +9,9 @@
 
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 bool SameKey(const std::string& a, const char* b) {
   const size_t n = std::strlen(b);
@@ -251,7 +253,9 @@ void ktTunables::Remove(const char* key) {
   if (const Entry* entry = FindEntry(key)) const_cast<Entry*>(entry)->values.clear();
 }
 
-void ktTunables::Clear() { entries_.clear(); }
+void ktTunables::Clear() {
+  entries_.clear();
+}
 
 void ktTunables::ApplyLine(const char* line) {
   std::string key;

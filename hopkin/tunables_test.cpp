@@ -66,7 +66,9 @@ struct IniCase {
   std::string values;  // Describe() of the key's list after loading
 };
 
-void PrintTo(const IniCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TunablesFileTest : public ::testing::TestWithParam<IniCase> {};
 
@@ -78,8 +80,8 @@ TEST_P(TunablesFileTest, GivesTheseValues) {
 const std::string kLongValue(300, 'x');
 
 const IniCase kIniCases[] = {
-    {"TwoAvoidersReplaceTheFourDefaults",
-     "FlockAvoiders 'Cove..A', 'Cove..B'\n", "FlockAvoiders", "'Cove..A' 'Cove..B'"},
+    {"TwoAvoidersReplaceTheFourDefaults", "FlockAvoiders 'Cove..A', 'Cove..B'\n", "FlockAvoiders",
+     "'Cove..A' 'Cove..B'"},
     {"KeyAloneEmptiesTheList", "FlockAvoiders\n", "FlockAvoiders", ""},
     {"KeyAloneWithSeparatorsEmptiesTheList", "FlockAvoiders = \n", "FlockAvoiders", ""},
     {"IntegerWithoutDecimalPoint", "VelocityWalk 1\n", "VelocityWalk", "1"},
@@ -114,10 +116,9 @@ const IniCase kIniCases[] = {
     {"FloatWithSigns", "VelocityWalk -.5 +2.25\n", "VelocityWalk", "-0.5f 2.25f"},
     {"FloatWithExponent", "VelocityWalk 1.5e2\n", "VelocityWalk", "150f"},
     {"FloatWithoutDigits", "VelocityWalk .x\n", "VelocityWalk", "0f"},
-    {"FloatBeyondTheRangeStopsAtItsEnd", "VelocityWalk 1.0e999 -1.0e999 1.0e-999\n",
-     "VelocityWalk", "3.4028235e+38f -3.4028235e+38f 0f"},
-    {"FloatNamedNotANumberIsZero", "VelocityWalk nan. inf.\n", "VelocityWalk",
-     "0f 3.4028235e+38f"},
+    {"FloatBeyondTheRangeStopsAtItsEnd", "VelocityWalk 1.0e999 -1.0e999 1.0e-999\n", "VelocityWalk",
+     "3.4028235e+38f -3.4028235e+38f 0f"},
+    {"FloatNamedNotANumberIsZero", "VelocityWalk nan. inf.\n", "VelocityWalk", "0f 3.4028235e+38f"},
     {"IntegerWithTrailingGarbage", "StartFlockMood 7abc\n", "StartFlockMood", "7"},
     {"IntegerWithoutDigits", "StartFlockMood x7\n", "StartFlockMood", "0"},
     {"IntegerWithSigns", "StartFlockMood -2 +3 -\n", "StartFlockMood", "-2 3 0"},
@@ -125,8 +126,8 @@ const IniCase kIniCases[] = {
      "StartFlockMood", "2147483647 -2147483648"},
     // A line is read into a buffer of 256 bytes: the key and the opening
     // quote take 15 characters of the 255 kept, the string the other 240.
-    {"LongLineKeepsItsFirst255Characters", "FlockAvoiders '" + kLongValue + "'\n",
-     "FlockAvoiders", "'" + std::string(240, 'x') + "'"},
+    {"LongLineKeepsItsFirst255Characters", "FlockAvoiders '" + kLongValue + "'\n", "FlockAvoiders",
+     "'" + std::string(240, 'x') + "'"},
     {"LineAfterALongLineIsRead", "FlockAvoiders '" + kLongValue + "'\nVelocityWalk 0.3\n",
      "VelocityWalk", "0.3f"},
     {"LongLineCutInsideANumber", "VelocityWalk " + std::string(238, ' ') + "0.12345678\n",
@@ -134,7 +135,9 @@ const IniCase kIniCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Edges, TunablesFileTest, ::testing::ValuesIn(kIniCases),
-                         [](const ::testing::TestParamInfo<IniCase>& c) { return std::string(c.param.name); });
+                         [](const ::testing::TestParamInfo<IniCase>& c) {
+                           return std::string(c.param.name);
+                         });
 
 TEST(TunablesTest, IntegerReadsAsFloatAndFloatAsTruncatedInteger) {
   const ktTunables tunables = Loaded("VelocityWalk 1\nMaxFlockMood 2.9\nMinFlockMood -2.9\n");
