@@ -29,10 +29,15 @@ void ReadLevels(const ktTunables& tunables, const char* key, float* levels) {
   }
 }
 
-std::vector<float> ReadWeights(const ktTunables& tunables, const char* key) {
-  std::vector<float> weights;
-  for (const ktTunableValue& value : tunables.List(key)) weights.push_back(value.AsFloat());
-  return weights;
+// The weights of key's values. Out of memory they are left empty (every idle
+// request then plays wait0) rather than let the failure reach the host.
+void ReadWeights(const ktTunables& tunables, const char* key, std::vector<float>* weights) {
+  weights->clear();
+  try {
+    for (const ktTunableValue& value : tunables.List(key)) weights->push_back(value.AsFloat());
+  } catch (...) {
+    weights->clear();
+  }
 }
 
 // Calls `add` once for each string value of `key`, with that name alone.
@@ -141,7 +146,7 @@ void HopkinBrain::SetFlockMode() {
   SetSteeringConstants();
   std::strcpy(fCurrentAnimation, "wait");
   fStanding = 1;
-  fIdleWeights = ReadWeights(t, "FlockWaitWeights");
+  ReadWeights(t, "FlockWaitWeights", &fIdleWeights);
   fCuriosity = 0.0f;
   fFear = 0.0f;
   fCuriosityTimer = 0.0f;
@@ -233,7 +238,7 @@ void HopkinBrain::LeaveFlock() {
   SetSteeringConstants();
   std::strcpy(fCurrentAnimation, "wait");
   fStanding = 1;
-  fIdleWeights = ReadWeights(t, "LonerWaitWeights");
+  ReadWeights(t, "LonerWaitWeights", &fIdleWeights);
   fActive = 1;
 }
 

@@ -753,6 +753,17 @@ TEST_F(HopkinTest, StillPlayerMakesTheCreatureCurious) {
   EXPECT_EQ(brain->fCuriosityTimer, 0.0f);
 }
 
+TEST_F(HopkinTest, PlayerWithoutBehaviourKeepsTheLastActivity) {
+  Scene(Creature("Zovezi01", "at 0 0 0") + "player Hero at 0 -25 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  std::strcpy(brain->fPlayerActivity, "run");
+  Mark();
+  Frame();
+  EXPECT_STREQ(brain->fPlayerActivity, "run");
+  EXPECT_EQ(Calls({"GetBehavior", "BehGetKey", "KeyGetName"}),
+            (Lines{"@0 GetBehavior(Hero) -> null"}));
+}
+
 TEST_F(HopkinTest, NoBlockerAheadLeavesTheAvoidTendencyOut) {
   Scene(Creature("Zovezi01", "at 0 0 0") + "object Cove..ZoveziWallBlocker at 0 30 0\n" +
         "player Hero at 0 -80 0\n");

@@ -56,6 +56,9 @@ TEST_F(HopkinPluginTest, LoadsAsTheEngineDoes) {
   EXPECT_EQ(hopkin_->fRefCount, 1);
   EXPECT_EQ(hopkin_->fBrains.fCount, 0);
   EXPECT_EQ(hopkin_->fFlock, nullptr);
+  // The list of brains is the class's first own field.
+  EXPECT_EQ(mktest::OffsetOf(*hopkin_, hopkin_->fBrains),
+            mktest::OffsetOf(*hopkin_, hopkin_->fSceneApi) + ptrdiff_t(sizeof(void*)));
 }
 
 TEST_F(HopkinPluginTest, BrainClassSlots) {
