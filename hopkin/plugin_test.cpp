@@ -172,8 +172,12 @@ int Count(const Lines& lines, std::initializer_list<std::string> parts) {
 TEST(HopkinExampleSceneTest, CreaturesTurnMoveIdleAndSpeak) {
   const ExampleRun run = PlayExample();
   ASSERT_FALSE(run.trace.empty());
-  EXPECT_EQ(run.messages,
-            Lines{"loaded hopkin: 0 commands, 0 brains, 1 brain classes, version 2.27"});
+  // The load, then where each creature ended: the one sent off as a loner
+  // far from the flock's gathering places.
+  ASSERT_EQ(run.messages.size(), 7u);
+  EXPECT_EQ(run.messages[0], "loaded hopkin: 0 commands, 0 brains, 1 brain classes, version 2.27");
+  EXPECT_EQ(Count(run.messages, {" (cHopkin) ends at "}), 6);
+  EXPECT_EQ(run.messages[3].rfind("Cove..Hopkin03 (cHopkin) ends at ", 0), 0u);
   EXPECT_EQ(Count(run.trace, {">cHopkin.Prepare("}), 1);
   for (int i = 1; i <= 6; ++i) {
     const std::string creature = "Cove..Hopkin0" + std::to_string(i);

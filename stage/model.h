@@ -52,12 +52,14 @@ enum class EntityKind {
 // A behaviour (an animation) of an object. While it plays it runs through
 // cycles of `cycleSeconds`; a looping behaviour starts its next cycle, a
 // finishing one stops at the end of the cycle. While it plays it carries its
-// object along the object's first axis at `speed` units per second.
+// object along the object's first axis at `speed` units per second and turns
+// it about the vertical axis at `turn` radians per second.
 struct Behavior {
   std::string name;
   SceneObject* owner = nullptr;
   float cycleSeconds = 1.0f;
   float speed = 0.0f;
+  float turn = 0.0f;  // radians per second about the vertical axis, counterclockwise
   int32_t frames = 30;
   int32_t playing = 0;
   int32_t looping = 0;

@@ -76,6 +76,17 @@ void Model::Advance(float seconds) {
         object->local.m[2][3] += m.m[2][0] * step;
         object->local.flags = 0;
       }
+      if (b->turn != 0.0f) {
+        // Rotate the axes (the upper 3x3) about the vertical axis.
+        const float angle = b->turn * seconds, c = std::cos(angle), sn = std::sin(angle);
+        mkMatrix44& m = object->local;
+        for (int row = 0; row < 3; ++row) {
+          const float x = m.m[row][0], y = m.m[row][1];
+          m.m[row][0] = x * c + y * sn;
+          m.m[row][1] = -x * sn + y * c;
+        }
+        m.flags = 0;
+      }
       b->position += seconds;
       if (b->position >= b->cycleSeconds) {
         if (b->looping) {

@@ -60,12 +60,15 @@ std::string RunPicture::Svg(const Model& model) const {
   minX -= margin, minY -= margin, maxX += margin, maxY += margin;
   const float width = maxX - minX, height = maxY - minY;
   const float scale = 800.0f / std::max(width, height);
-  auto px = [&](float x) { return Number((x - minX) * scale); };
-  auto py = [&](float y) { return Number((maxY - y) * scale); };
+  // Room beside the drawing for the names of objects at its edges.
+  const float pad = 160.0f;
+  auto px = [&](float x) { return Number(pad + (x - minX) * scale); };
+  auto py = [&](float y) { return Number(pad / 4 + (maxY - y) * scale); };
   const float font = 12.0f;
 
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(width * scale) +
-                    "\" height=\"" + Number(height * scale) + "\">\n";
+  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                    Number(width * scale + 2 * pad) + "\" height=\"" +
+                    Number(height * scale + pad / 2) + "\">\n";
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   // Objects that stood still: circles of their radius, named.
   for (const SceneObject* object : order_) {
@@ -94,7 +97,7 @@ std::string RunPicture::Svg(const Model& model) const {
            "\" r=\"5\" fill=\"white\" stroke=\"" + stroke + "\" stroke-width=\"2\"/>\n";
     svg += "<circle cx=\"" + px(path.back().fX) + "\" cy=\"" + py(path.back().fY) +
            "\" r=\"4\" fill=\"" + stroke + "\"/>\n";
-    svg += "<text x=\"" + px(path.back().fX) + "\" y=\"" + Number((maxY - path.back().fY) * scale - 7) +
+    svg += "<text x=\"" + px(path.back().fX) + "\" y=\"" + py(path.back().fY + 7 / scale) +
            "\" font-size=\"" + Number(font) + "\" fill=\"" + stroke + "\">" + Escape(object->name) +
            "</text>\n";
   }

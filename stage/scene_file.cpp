@@ -185,6 +185,8 @@ class Parser {
         if (!(def.seconds > 0.0f)) return void(Error("seconds must be above 0"));
       } else if (word == "speed") {
         if (!Float(w[++i], &def.speed)) return;
+      } else if (word == "turn") {
+        if (!Float(w[++i], &def.turn)) return;
       } else if (word == "frames") {
         int64_t n = 0;
         if (!Int(w[++i], 1, 100000, &n)) return;

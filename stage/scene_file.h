@@ -29,6 +29,7 @@ struct BehaviorSpec {
   std::string name;
   float seconds = 1.0f;  // one cycle
   float speed = 0.0f;    // along the object's first axis while it plays
+  float turn = 0.0f;     // radians per second about the vertical axis (+ is left)
   int32_t frames = 30;
   int line = 0;
 };

@@ -146,6 +146,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     }
     behavior->cycleSeconds = def.seconds;
     behavior->speed = def.speed;
+    behavior->turn = def.turn;
     behavior->frames = def.frames;
   }
   for (const std::string& name : scene.sounds) m.AddSound(name);
@@ -222,13 +223,22 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
     }
   }
   // Brain classes are prepared while the scene is built, and seed their
-  // draws with time(): the scene's clock is in force from then on.
+  // draws with time(): the scene's clock is in force from then on, and the
+  // generator starts from it for plug-ins that draw without seeding.
   clock_ = scene.clock;
   SetSceneCalendarTime(clock_);
+  std::srand(unsigned(clock_));
   if (!Build(scene, errors)) return false;
   frameTime_ = scene.frameTime;
-  std::srand(unsigned(clock_));
   for (int32_t frame = 0; frame < scene.frames; ++frame) RunFrame(scene, frame);
+  // Where the brains took their objects.
+  for (const auto& host : model_->hostBrains()) {
+    const mkMatrix44 world = model_->WorldMatrix(host->owner);
+    model_->Say(MessageKind::kStage, host->owner->name + " (" + host->pluginName + ") ends at " +
+                                         FormatFloat(world.m[0][3]) + " " +
+                                         FormatFloat(world.m[1][3]) + " " +
+                                         FormatFloat(world.m[2][3]));
+  }
   return true;
 }
 

@@ -1,14 +1,17 @@
 #!/bin/sh
 # Builds the plug-ins and the stage, then plays the bundled example scenes
-# (or the scene files given as arguments).
+# (or the scene files given as arguments). Each run is also drawn, seen from
+# above, into build/pictures/SCENE.svg.
 set -eu
 cd "$(dirname "$0")/.."
 . tools/packages.sh
 tools/ensure-packages.sh $NATIVE_PACKAGES
 cmake --preset default >/dev/null
 cmake --build --preset default --target stage
-[ $# -gt 0 ] || set -- scenes/door.scene
+[ $# -gt 0 ] || set -- scenes/door.scene scenes/hopkin.scene
+mkdir -p build/pictures
 for scene in "$@"; do
-  echo "== stage $scene"
-  build/default/stage/stage "$scene"
+  picture="build/pictures/$(basename "$scene" .scene).svg"
+  echo "== stage --svg $picture $scene"
+  build/default/stage/stage --svg "$picture" "$scene"
 done
