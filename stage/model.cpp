@@ -269,27 +269,27 @@ void Model::DetachBrains() {
   brainClasses_.clear();
 }
 
-SceneObject* Model::FindObject(const std::string& name) const {
+SceneObject* Model::FindObject(std::string_view name) const {
   auto it = objectsByName_.find(name);
   return it == objectsByName_.end() ? nullptr : it->second;
 }
-Actor* Model::FindActor(const std::string& name) const {
+Actor* Model::FindActor(std::string_view name) const {
   auto it = actorsByName_.find(name);
   return it == actorsByName_.end() ? nullptr : it->second;
 }
-Detector* Model::FindDetector(const std::string& name) const {
+Detector* Model::FindDetector(std::string_view name) const {
   auto it = detectorsByName_.find(name);
   return it == detectorsByName_.end() ? nullptr : it->second;
 }
-egXCmd* Model::FindXCmd(const std::string& name) const {
+egXCmd* Model::FindXCmd(std::string_view name) const {
   auto it = xcmds_.find(name);
   return it == xcmds_.end() ? nullptr : it->second;
 }
-egBrainDll* Model::FindBrainDll(const std::string& name) const {
+egBrainDll* Model::FindBrainDll(std::string_view name) const {
   auto it = brainDlls_.find(name);
   return it == brainDlls_.end() ? nullptr : it->second;
 }
-egBrainClassDll* Model::FindBrainClass(const std::string& name) const {
+egBrainClassDll* Model::FindBrainClass(std::string_view name) const {
   auto it = brainClasses_.find(name);
   return it == brainClasses_.end() ? nullptr : it->second;
 }

@@ -20,6 +20,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
@@ -245,12 +246,12 @@ class Model {
   // object name), and a host brain for the result. Returns 1 when attached.
   int32_t AttachBrainClass(SceneObject* object, const std::string& text);
 
-  SceneObject* FindObject(const std::string& name) const;
-  Actor* FindActor(const std::string& name) const;
-  Detector* FindDetector(const std::string& name) const;
-  egXCmd* FindXCmd(const std::string& name) const;
-  egBrainDll* FindBrainDll(const std::string& name) const;
-  egBrainClassDll* FindBrainClass(const std::string& name) const;
+  SceneObject* FindObject(std::string_view name) const;
+  Actor* FindActor(std::string_view name) const;
+  Detector* FindDetector(std::string_view name) const;
+  egXCmd* FindXCmd(std::string_view name) const;
+  egBrainDll* FindBrainDll(std::string_view name) const;
+  egBrainClassDll* FindBrainClass(std::string_view name) const;
   const std::vector<std::unique_ptr<HostBrain>>& hostBrains() const { return hostBrains_; }
   Controller& controller() { return controller_; }
 
@@ -406,26 +407,27 @@ class Model {
   };
   std::unordered_map<const void*, Entry> entities_;
   std::vector<std::unique_ptr<SceneObject>> objects_;
-  std::map<std::string, SceneObject*> objectsByName_;
+  // Names are found without making strings: lookups run every frame.
+  std::map<std::string, SceneObject*, std::less<>> objectsByName_;
   std::vector<std::unique_ptr<mkRegistryKey>> keys_;
-  std::map<std::string, mkRegistryKey*> keysByName_;
+  std::map<std::string, mkRegistryKey*, std::less<>> keysByName_;
   std::unordered_map<const mkRegistryKey*, std::string> keyNames_;
   std::map<std::tuple<uintptr_t, uintptr_t, uintptr_t>, std::unique_ptr<Context>> contexts_;
   std::vector<std::unique_ptr<Actor>> actors_;
-  std::map<std::string, Actor*> actorsByName_;
+  std::map<std::string, Actor*, std::less<>> actorsByName_;
   std::vector<std::unique_ptr<Detector>> detectors_;
-  std::map<std::string, Detector*> detectorsByName_;
-  std::map<std::string, egXCmd*> xcmds_;
-  std::map<std::string, egBrainDll*> brainDlls_;
-  std::map<std::string, egBrainClassDll*> brainClasses_;
+  std::map<std::string, Detector*, std::less<>> detectorsByName_;
+  std::map<std::string, egXCmd*, std::less<>> xcmds_;
+  std::map<std::string, egBrainDll*, std::less<>> brainDlls_;
+  std::map<std::string, egBrainClassDll*, std::less<>> brainClasses_;
   std::vector<std::unique_ptr<HostBrain>> hostBrains_;
   std::vector<std::unique_ptr<Behavior>> behaviors_;
   std::vector<std::unique_ptr<Sound>> sounds_;
-  std::map<std::string, Sound*> soundsByName_;
+  std::map<std::string, Sound*, std::less<>> soundsByName_;
   std::vector<std::unique_ptr<Emitter>> emitters_;
-  std::map<std::string, Emitter*> emittersByName_;
+  std::map<std::string, Emitter*, std::less<>> emittersByName_;
   std::set<egBrainClassDll*> preparedClasses_;
-  std::set<std::string> events_;
+  std::set<std::string, std::less<>> events_;
   Controller controller_;
   SceneObject* player_ = nullptr;
   SceneObject* camera_ = nullptr;
