@@ -2,48 +2,26 @@
 // replaces the global allocation functions with counting ones.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "hopkin/frame_fixture.h"
-
-namespace {
-long gAllocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++gAllocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  ++gAllocations;
-  return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "kit/testing/count_allocations.h"
 
 namespace {
 
 TEST(CreatureAllocationTest, SteadyStateFrameAllocatesNothing) {
   hopkintest::CreatureFrame frame;
-  const long beforeFirst = gAllocations;
+  const long beforeFirst = mktest::gAllocations;
   frame.Step();
   // The first frame makes each creature's boid and voice emitter name.
-  EXPECT_GE(gAllocations - beforeFirst, hopkintest::CreatureFrame::kCreatures);
+  EXPECT_GE(mktest::gAllocations - beforeFirst, hopkintest::CreatureFrame::kCreatures);
   for (int i = 0; i < 30; ++i) frame.Step();
-  const long before = gAllocations;
+  const long before = mktest::gAllocations;
   int moving = 0;
   for (int i = 0; i < 60; ++i) {
     frame.Step();
     for (int k = 0; k < hopkintest::CreatureFrame::kCreatures; ++k)
       moving += frame.brain(k).fMovePlaying;
   }
-  EXPECT_EQ(gAllocations - before, 0);
+  EXPECT_EQ(mktest::gAllocations - before, 0);
   EXPECT_GT(moving, 0);  // animations were started and told to finish
   // The frames did steer: the creatures have friends and moods, and move.
   EXPECT_GT(frame.brain(0).fBoid->fFriendCount, 0);
@@ -52,10 +30,10 @@ TEST(CreatureAllocationTest, SteadyStateFrameAllocatesNothing) {
 }
 
 TEST(CreatureAllocationTest, TheCounterCounts) {
-  const long before = gAllocations;
+  const long before = mktest::gAllocations;
   void* volatile p = ::operator new(8);
   ::operator delete(p);
-  EXPECT_EQ(gAllocations - before, 1);
+  EXPECT_EQ(mktest::gAllocations - before, 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "kit/plugin/command.h"
 #include "kit/stream/stream.h"
 
 namespace {
@@ -25,22 +26,6 @@ bool SameKey(const std::string& a, const char* b) {
 bool IsSeparator(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == ',' ||
          c == '=';
-}
-
-// Leading decimal digits with an optional sign; 0 when there are none.
-// Values beyond the 32-bit range stop at its ends.
-int32_t ParseInteger(const char* text) {
-  const char* p = text;
-  const bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  int64_t value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > int64_t(INT32_MAX) + 1) value = int64_t(INT32_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) value = INT32_MAX;
-  return int32_t(value);
 }
 
 // The decimal conversion of the C library without its locale: an optional
@@ -95,7 +80,7 @@ bool SplitLine(const char* line, std::string* key, std::vector<ktTunableValue>* 
     } else if (token.find('.') != std::string::npos) {
       values->push_back(ktTunableValue::Float(ParseFloat(token.c_str())));
     } else {
-      values->push_back(ktTunableValue::Integer(ParseInteger(token.c_str())));
+      values->push_back(ktTunableValue::Integer(ktAtoi(token.c_str())));
     }
   }
   return haveKey;
