@@ -256,3 +256,33 @@ TEST(KilnExampleSceneTest, PlaysTheSameTwice) {
 }
 
 }  // namespace
+
+namespace {
+
+// A wrong argument count is warned and nothing else happens: no lookup, no
+// record made or changed, no actor run.
+TEST(KilnWrongCountTest, WarnsAndTouchesNothing) {
+  const std::vector<std::vector<std::string>> kRuns = {
+      {"SetObjFlag", "Door"},
+      {"SetObjFlag", "Door", "true", "extra"},
+      {"IfObjFlag", "Door", "Yes"},
+      {"SetObjVar", "Door", "+"},
+      {"IfObjVar", "Door", "0", "A", "B"},
+      {"CaseObjVar", "Door"},
+      {"TransObjVar", "Door", "+", "1", "3", "Step", "extra"},
+  };
+  for (const auto& run : kRuns) {
+    stage::Stage stage;
+    std::string error;
+    ASSERT_TRUE(stage.LoadPlugin(KILNXCMD_PLUGIN_PATH, &error)) << error;
+    stage.model().AddObject("Door", nullptr, {0, 0, 0});
+    stage.RunCommand(run[0], std::vector<std::string>(run.begin() + 1, run.end()));
+    const auto& trace = stage.model().trace().lines();
+    ASSERT_EQ(trace.size(), 3u) << run[0];
+    EXPECT_EQ(trace[1].rfind("@0 ApiMessageWarn(\"" + run[0] + ": wrong number of arguments (", 0), 0u)
+        << trace[1];
+    EXPECT_EQ(trace[2], "@0 <" + run[0] + ".Run() -> 1");
+  }
+}
+
+}  // namespace
