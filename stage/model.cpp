@@ -452,45 +452,15 @@ void Model::EventRemove(const char* a1, int32_t) {
   if (a1 != nullptr) events_.erase(a1);
 }
 
-void Model::SetEnable(mkSceneObject* a1, int32_t a2) {
-  if (SceneObject* o = Object(a1)) o->enable = a2 != 0;
-}
-void Model::SetCollide(mkSceneObject* a1, int32_t a2) {
-  if (SceneObject* o = Object(a1)) o->collide = a2 != 0;
-}
-void Model::SetDraw(mkSceneObject* a1, int32_t a2) {
-  if (SceneObject* o = Object(a1)) o->draw = a2 != 0;
-}
-void Model::SetUpdate(mkSceneObject* a1, int32_t a2) {
-  if (SceneObject* o = Object(a1)) o->update = a2 != 0;
-}
-void Model::ToggleEnable(mkSceneObject* a1) {
-  if (SceneObject* o = Object(a1)) o->enable = !o->enable;
-}
-void Model::ToggleCollide(mkSceneObject* a1) {
-  if (SceneObject* o = Object(a1)) o->collide = !o->collide;
-}
-void Model::ToggleDraw(mkSceneObject* a1) {
-  if (SceneObject* o = Object(a1)) o->draw = !o->draw;
-}
-void Model::ToggleUpdate(mkSceneObject* a1) {
-  if (SceneObject* o = Object(a1)) o->update = !o->update;
-}
-int32_t Model::GetEnable(mkSceneObject* a1) {
+int32_t Model::Flag(mkSceneObject* a1, int32_t SceneObject::*flag) {
   SceneObject* o = Object(a1);
-  return o != nullptr ? o->enable : 0;
+  return o != nullptr ? o->*flag : 0;
 }
-int32_t Model::GetCollide(mkSceneObject* a1) {
-  SceneObject* o = Object(a1);
-  return o != nullptr ? o->collide : 0;
+void Model::SetFlag(mkSceneObject* a1, int32_t SceneObject::*flag, int32_t value) {
+  if (SceneObject* o = Object(a1)) o->*flag = value != 0;
 }
-int32_t Model::GetDraw(mkSceneObject* a1) {
-  SceneObject* o = Object(a1);
-  return o != nullptr ? o->draw : 0;
-}
-int32_t Model::GetUpdate(mkSceneObject* a1) {
-  SceneObject* o = Object(a1);
-  return o != nullptr ? o->update : 0;
+void Model::ToggleFlag(mkSceneObject* a1, int32_t SceneObject::*flag) {
+  if (SceneObject* o = Object(a1)) o->*flag = !(o->*flag);
 }
 
 const char* Model::GetID(mkSceneObject* a1) {

@@ -318,18 +318,18 @@ class Model {
   int32_t EventFind(const char* a1);
   void EventRegister(const char* a1, int32_t a2, int32_t a3);
   void EventRemove(const char* a1, int32_t a2);
-  void SetEnable(mkSceneObject* a1, int32_t a2);
-  void SetCollide(mkSceneObject* a1, int32_t a2);
-  void SetDraw(mkSceneObject* a1, int32_t a2);
-  void SetUpdate(mkSceneObject* a1, int32_t a2);
-  void ToggleEnable(mkSceneObject* a1);
-  void ToggleCollide(mkSceneObject* a1);
-  void ToggleDraw(mkSceneObject* a1);
-  void ToggleUpdate(mkSceneObject* a1);
-  int32_t GetEnable(mkSceneObject* a1);
-  int32_t GetCollide(mkSceneObject* a1);
-  int32_t GetDraw(mkSceneObject* a1);
-  int32_t GetUpdate(mkSceneObject* a1);
+  void SetEnable(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::enable, a2); }
+  void SetCollide(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::collide, a2); }
+  void SetDraw(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::draw, a2); }
+  void SetUpdate(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::update, a2); }
+  void ToggleEnable(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::enable); }
+  void ToggleCollide(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::collide); }
+  void ToggleDraw(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::draw); }
+  void ToggleUpdate(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::update); }
+  int32_t GetEnable(mkSceneObject* a1) { return Flag(a1, &SceneObject::enable); }
+  int32_t GetCollide(mkSceneObject* a1) { return Flag(a1, &SceneObject::collide); }
+  int32_t GetDraw(mkSceneObject* a1) { return Flag(a1, &SceneObject::draw); }
+  int32_t GetUpdate(mkSceneObject* a1) { return Flag(a1, &SceneObject::update); }
   const char* GetID(mkSceneObject* a1);
   int32_t GetWorldPos(mkSceneObject* a1, mkPoint3* a2, int32_t a3);
   int32_t GetDelWorldPos(mkSceneObject* a1, mkVector3* a2);
@@ -400,6 +400,10 @@ class Model {
   // those of plug-in objects are not.
   mkRegistryKey* NewKey(const std::string& name, void* object, bool findable);
   bool Is(const void* handle, EntityKind kind) const;
+  // An object's flag (0 for a handle that is not an object), set, toggled.
+  int32_t Flag(mkSceneObject* a1, int32_t SceneObject::*flag);
+  void SetFlag(mkSceneObject* a1, int32_t SceneObject::*flag, int32_t value);
+  void ToggleFlag(mkSceneObject* a1, int32_t SceneObject::*flag);
 
   struct Entry {
     EntityKind kind;
