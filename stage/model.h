@@ -104,6 +104,15 @@ struct SceneObject {
   std::vector<Behavior*> behaviors;
   Behavior* current = nullptr;  // the behaviour GetBehavior gives
   Glide glide;
+  // A flock manager (IsFlock, GetFlockManagerByID): the swarm is drawn as one
+  // point, its centroid, that flies at `flockSpeed` units per second straight
+  // toward the object its goal key names, and stops there.
+  bool flock = false;
+  float flockSpeed = 1.0f;
+  mkRegistryKey* flockGoal = nullptr;  // FlockSetGoalKey; null: no goal
+  // A firemarble (IsFireMarble): a light that is lit or dark.
+  bool fireMarble = false;
+  int32_t lit = 0;
 };
 
 struct Actor {
@@ -238,8 +247,16 @@ class Model {
   Emitter* AddEmitter(const std::string& name);
   // Makes `behavior` the object's current behaviour and plays it in a loop.
   void Play(Behavior* behavior);
-  // Moves every playing behaviour and glide on by `seconds`.
+  // Moves every playing behaviour, glide and flock on by `seconds`.
   void Advance(float seconds);
+  // Moves every flock toward its goal (part of Advance).
+  void AdvanceFlocks(float seconds);
+  // Takes an object out of the scene: its name finds nothing any more, its
+  // handle is no longer an object (operations answer it like "not found"),
+  // and every key that named it names nothing. Its memory stays, so that
+  // nothing the stage keeps dangles. False, with a stage note, for an object
+  // with children or a brain.
+  bool RemoveObject(SceneObject* object);
   // Gives `object` a brain of the brain class `text` ("Class" or
   // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
   // object name), and a host brain for the result. Returns 1 when attached.
@@ -297,6 +314,7 @@ class Model {
   friend class BrainOps;
   friend class KeyOps;
   friend class NetworkOps;
+  friend class FlockOps;
 
   void Register(const void* handle, EntityKind kind, std::string label);
   // Keys of scene objects and variables are found by name (GetObjKeyByID);
