@@ -14,8 +14,12 @@ SceneObject* FlockOps::FireMarble(const void* handle) {
   return o != nullptr && o->fireMarble ? o : nullptr;
 }
 
-int32_t FlockOps::IsFlock(mkSceneObject* a1) { return Flock(a1) != nullptr; }
-int32_t FlockOps::IsFireMarble(mkSceneObject* a1) { return FireMarble(a1) != nullptr; }
+int32_t FlockOps::IsFlock(mkSceneObject* a1) {
+  return Flock(a1) != nullptr;
+}
+int32_t FlockOps::IsFireMarble(mkSceneObject* a1) {
+  return FireMarble(a1) != nullptr;
+}
 
 egFlockManager* FlockOps::GetFlockManagerByID(const char* a1) {
   if (a1 == nullptr) return nullptr;

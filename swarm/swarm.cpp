@@ -7,8 +7,8 @@
 
 #include "kit/plugin/command.h"
 
-#define SWARM_XCMDS(X)                   \
-  X(BugFlockInit, BugFlockInitCmd)       \
+#define SWARM_XCMDS(X)                     \
+  X(BugFlockInit, BugFlockInitCmd)         \
   X(BugFlockAddFlock, BugFlockAddFlockCmd) \
   X(BugFlockUpdate, BugFlockUpdateCmd)
 
@@ -17,7 +17,9 @@ MK_EXPORT_XCMD_VERSIONS()
 
 namespace {
 
-void* Value(int32_t value) { return reinterpret_cast<void*>(intptr_t(value)); }
+void* Value(int32_t value) {
+  return reinterpret_cast<void*>(intptr_t(value));
+}
 
 // The header, made (swarmCount and firemarbleCount 0, reachSq 0 until
 // BugFlockInit sets it) when it has no data yet; `made` tells which. Null when
@@ -145,8 +147,7 @@ void Consume(egSceneApi* api, const SwarmHeader& header, SwarmRecord& swarm,
     swarm.meals += 1;
     swarm.state = swarm.meals >= swarm.mealLimit ? kSwarmReturning : kSwarmSearching;
     RunSwarmActor(api, swarm.onMeal, swarm.flock, swarm.target, detector);
-  } else if (DistanceSq(Centroid(api, swarm.flock), Position(api, swarm.target)) >
-             header.reachSq) {
+  } else if (DistanceSq(Centroid(api, swarm.flock), Position(api, swarm.target)) > header.reachSq) {
     swarm.state = kSwarmSearching;
   }
 }
@@ -196,8 +197,8 @@ int32_t BugFlockInitCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
   return 1;
 }
 
-int32_t BugFlockAddFlockCmd::Run(int32_t argc, const char** argv, egActorInstance*,
-                                 egTrigActor*, egTrigDetector*) {
+int32_t BugFlockAddFlockCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
+                                 egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   if (argc != 9) {
     ktWarn(api, "BugFlockAddFlock: wrong number of arguments (there are some)");
@@ -215,8 +216,7 @@ int32_t BugFlockAddFlockCmd::Run(int32_t argc, const char** argv, egActorInstanc
   if (context == nullptr) return 1;
   // A record already at the next index is kept as it is, and not counted.
   if (context->GetData() != nullptr) {
-    ktWarn(api, "BugFlockAddFlock: swarm record %d is taken; %s is not added", int(index),
-           argv[0]);
+    ktWarn(api, "BugFlockAddFlock: swarm record %d is taken; %s is not added", int(index), argv[0]);
     return 1;
   }
   auto* swarm = static_cast<SwarmRecord*>(context->AllocData(int32_t(sizeof(SwarmRecord))));

@@ -98,12 +98,12 @@ static_assert(offsetof(SwarmRecord, onHome) == 72, "swarm record layout");
 // and `name` empty, when the name does not fit.
 bool FiremarbleName(int32_t number, char* name, size_t size);
 
-#define SWARM_COMMAND(Class)                                                \
-  class Class final : public egXCmd {                                       \
-   public:                                                                  \
-    MK_DESTROYING_DESTRUCTOR(Class)                                         \
-    int32_t Run(int32_t argc, const char** argv, egActorInstance* instance, \
-                egTrigActor* actor, egTrigDetector* detector) override;     \
+#define SWARM_COMMAND(Class)                                                                    \
+  class Class final : public egXCmd {                                                           \
+   public:                                                                                      \
+    MK_DESTROYING_DESTRUCTOR(Class)                                                             \
+    int32_t Run(int32_t argc, const char** argv, egActorInstance* instance, egTrigActor* actor, \
+                egTrigDetector* detector) override;                                             \
   };
 
 // BugFlockInit(firemarbleCount, reachSq): 1.
