@@ -86,8 +86,8 @@ TEST_F(SwarmTest, LoadsAsTheEngineDoes) {
   EXPECT_FALSE(library.hasBrainClassIdent);
   EXPECT_EQ(library.brainMajor, -1);
   EXPECT_EQ(library.brainMinor, -1);
-  for (const char* name : {"BrainIdentDLL", "BrainClassIdentDLL", "BrainMajorVersionDll",
-                           "BrainMinorVersionDll"})
+  for (const char* name :
+       {"BrainIdentDLL", "BrainClassIdentDLL", "BrainMajorVersionDll", "BrainMinorVersionDll"})
     EXPECT_EQ(library.Symbol(name), nullptr) << name;
   for (const auto& name : library.xcmdNames) {
     egXCmd* command = stage_.model().FindXCmd(name);
