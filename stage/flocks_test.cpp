@@ -209,6 +209,8 @@ TEST(FlockActorTest, HostActionsReadVariablesWhenTheActorStarts) {
   const auto& trace = m.trace().lines();
   EXPECT_NE(std::find(trace.begin(), trace.end(), "@1 >do(\"unlight\", \"M1\")"), trace.end());
   EXPECT_NE(std::find(trace.begin(), trace.end(), "@1 >do(\"unlight\", \"M3\")"), trace.end());
+  EXPECT_EQ(StageNotes(m),
+            (std::vector<std::string>{"actor Eat", "actor Eat", "do unlight M1", "do unlight M3"}));
 }
 
 TEST(FlockPictureTest, MarksFiremarblesLitAndDark) {

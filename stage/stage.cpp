@@ -448,8 +448,13 @@ void Stage::RunQueuedActors() {
     if (run.command == "do" && !run.args.empty()) {
       // A host action: the timeline verb, applied now.
       CallTrace::Line line(m.trace(), ">do");
-      for (const std::string& word : run.args) line.Arg(word.c_str());
+      std::string note = "do";
+      for (const std::string& word : run.args) {
+        line.Arg(word.c_str());
+        note += " " + word;
+      }
       line.Finish();
+      m.Say(MessageKind::kStage, note);
       TimelineEntry entry;
       entry.verb = run.args[0];
       entry.words.assign(run.args.begin() + 1, run.args.end());
