@@ -349,7 +349,8 @@ void Model::QueueActor(Actor* actor, Detector* detector) {
         std::string& word = run.args[i];
         if (FindObject(word) != nullptr) continue;
         const mkRegistryKey* key = FindKey(word);
-        if (SceneObject* named = key != nullptr ? Object(key->fObject) : nullptr) word = named->name;
+        if (SceneObject* named = key != nullptr ? Object(key->fObject) : nullptr)
+          word = named->name;
       }
     actorQueue_.push_back(std::move(run));
   }

@@ -88,8 +88,8 @@ std::string RunPicture::Svg(const Model& model) const {
       textY = py(p.fY - object->radius - font / scale);
     }
     svg += "<circle cx=\"" + px(p.fX) + "\" cy=\"" + py(p.fY) + "\" r=\"" +
-           Number(std::max(object->radius * scale, 2.0f)) + "\" fill=\"" + fill +
-           "\" stroke=\"" + outline + "\"/>\n";
+           Number(std::max(object->radius * scale, 2.0f)) + "\" fill=\"" + fill + "\" stroke=\"" +
+           outline + "\"/>\n";
     svg += "<text x=\"" + px(p.fX) + "\" y=\"" + textY + "\" font-size=\"" + Number(font) +
            "\" text-anchor=\"middle\" fill=\"#333333\">" + Escape(name) + "</text>\n";
   }
