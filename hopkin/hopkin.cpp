@@ -269,12 +269,20 @@ void HopkinBrain::Death() {
 }
 
 void HopkinBrain::TravelTo(int32_t count, const char* const* names) {
-  fBoid->RemoveAllGatheringPlaces();
-  for (int32_t i = 0; i < count; ++i) {
-    if (names[i] == nullptr) continue;
-    const char* one[2] = {names[i], nullptr};
-    fBoid->AddGatheringPlaces(one);
+  // All names go to one AddGatheringPlaces call: the list takes up to its
+  // capacity from one call, while a call made on a list that already holds
+  // nine places adds nothing.
+  std::vector<const char*> list;
+  try {
+    list.reserve(size_t(count) + 1);
+  } catch (...) {
+    return;  // out of memory: the command changes nothing
   }
+  for (int32_t i = 0; i < count; ++i)
+    if (names[i] != nullptr) list.push_back(names[i]);
+  list.push_back(nullptr);
+  fBoid->RemoveAllGatheringPlaces();
+  fBoid->AddGatheringPlaces(list.data());
   fInfluences.mood *= fTunables->Float("TravelToMoodFactor");
 }
 
