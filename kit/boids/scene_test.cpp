@@ -473,6 +473,27 @@ TEST_F(BoidScene, OwnGatheringPlacesChooseTheOwnAvoidList) {
   ExpectVector({0, -1, 0}, out.GetVector());  // at Right, its own blocker, only
 }
 
+// Places at the same distance: the earlier in the list stays the nearest.
+TEST_F(BoidScene, NearestPlaceTiesKeepTheEarlierPlace) {
+  Add("Zovezi", {0, 0, 0});
+  Add("North", {0, 10, 0});
+  Add("South", {0, -10, 0});
+  const char* northFirst[] = {"North", "South", nullptr};
+  const char* southFirst[] = {"South", "North", nullptr};
+  for (const char* const* names : {northFirst, southFirst}) {
+    SCOPED_TRACE(names[0]);
+    ktFlock f(api);
+    f.AddGatheringPlaces(names);
+    ktBoid boid(Key("Zovezi"), &f, api);
+    boid.fPosition = {0, 0, 0};
+    mkVector3 toward = {0, 0, 0};
+    int32_t waypoint = -1;
+    EXPECT_EQ(boid.NearestPlace(f.GetGatheringPlaces(), toward, waypoint), 10.0f);
+    ExpectVector({0, names[0][0] == 'N' ? -10.0f : 10.0f, 0}, toward);
+    EXPECT_EQ(waypoint, -1);
+  }
+}
+
 // One frame of a small flock, whole: three boids in a row, the middle one
 // a loner, with a gathering place and a blocker.
 TEST_F(BoidScene, FrameOfASmallFlock) {
