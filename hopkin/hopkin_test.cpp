@@ -1182,7 +1182,6 @@ TEST_F(HopkinTest, TurningCallsTheHostInOrder) {
              "@0 TransformChanged(Zovezi01)", "@0 NetUpdateObjectTransform(Zovezi01, 1) -> 1"}));
 }
 
-
 // The rotation goes on the right of the local matrix: the translation in
 // column 3 stays where it is, while a rotation on the left would swing it
 // round the origin.
