@@ -948,7 +948,7 @@ TEST_F(HopkinTest, TravelToKeepsTenNames) {
   Frame();
   Params(brain, words);
   for (int i = 0; i < 10; ++i)
-    EXPECT_EQ(brain->fBoid->fGatheringPlaces[i], stage_.model().GetObjKeyByID(kNames[i])) << i;
+    EXPECT_EQ(brain->fBoid->fGatheringPlaces[i], stage_.model().FindKey(kNames[i])) << i;
 }
 
 // A creature sent off with travelto has places of its own, so it probes its
