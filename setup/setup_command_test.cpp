@@ -143,9 +143,9 @@ TEST_F(SetupCommandTest, AcceptedChoicesReadBack) {
     ProfilePlatform platform(LoadProfile(c.profile));
     DebugInfoLog log(TempPath("debug_info.dat"));
     GraphicsOptions options(platform, log, game_);
-    ::testing::internal::CaptureStderr();
+    TraceCapture capture;
     options.Detect();
-    ::testing::internal::GetCapturedStderr();
+    capture.Take();
     ASSERT_TRUE(options.LoadSavedChoice()) << c.profile;
     EXPECT_EQ(options.CurrentType(), c.type) << c.profile;
     EXPECT_EQ(options.SelectedDevice(), c.device) << c.profile;
@@ -189,9 +189,10 @@ TEST_F(SetupCommandTest, NoSuitableAccelerator) {
 TEST_F(SetupCommandTest, DeviceChoiceThatCannotBeSaved) {
   std::filesystem::remove_all(game_ + "/init");
   EXPECT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupFailed);
-  EXPECT_EQ(err_, "Tessera Setup (Developer Mode): Options could not be saved.\n");
-  EXPECT_NE(out_.find("Not updated (missing or read-only): " + game_ + "/init/win_init.dat\n"),
-            std::string::npos);
+  EXPECT_EQ(err_, "Tessera Setup (Developer Mode): Options could not be saved.\n"
+                  "setup: cannot write " + game_ + "/init/dev_mode.dat: the game folder " + game_ +
+                  " has no init directory; nothing written\n");
+  EXPECT_EQ(out_.find("\nSaved "), std::string::npos);
 }
 
 TEST_F(SetupCommandTest, ChangesTheDialogWouldNotAllowWriteNothing) {

@@ -1,0 +1,3 @@
+#include "setup/dialog_state.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "setup/file_replace.h"
+
+#include <gtest/gtest.h>
