@@ -71,7 +71,7 @@ const ControlInfo kSetupControls[24] = {
      "Player File Name:", "--player-file", "TEXT", 0, 0, "the Player File Name edit box"},
     {SetupControl::kFindPlayerFile, SetupPage::kNetwork, ControlKind::kButton, 1039,
      "Find Player File", "--find-player-file", "NAME", 0, 0,
-     "choose NAME among DIR/init/player_*.dat, as the Find Player File button"},
+     "Find Player File: NAME among DIR/init/player_*.dat"},
     {SetupControl::kNetworking, SetupPage::kNetwork, ControlKind::kCheckBox, 1033,
      "ENABLE NETWORKING", "--networking", "on|off", 0, 0, "the ENABLE NETWORKING box"},
     {SetupControl::kServerName, SetupPage::kNetwork, ControlKind::kEdit, 1030,

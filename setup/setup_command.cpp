@@ -69,7 +69,9 @@ std::string UsageText() {
       } else if (*info.fValues != '\0') {
         left += std::string(" ") + info.fValues;
       }
-      left += left.size() < 25 ? std::string(25 - left.size(), ' ') : std::string(" ");
+      // The help begins in column 26, on a line of its own after a long
+      // option.
+      left += left.size() < 25 ? std::string(25 - left.size(), ' ') : "\n" + std::string(25, ' ');
       text += left + info.fHelp + "\n";
     }
   }
