@@ -213,7 +213,9 @@ TEST_F(DialogStateTest, AcceptWritesBothFilesOrNeither) {
     EXPECT_EQ(problem, expected) << c.name;
     EXPECT_FALSE(initUpdated) << c.name;
     EXPECT_FALSE(FileExists(DevModeFile())) << c.name;
-    if (fs::is_regular_file(InitFile())) EXPECT_EQ(ReadFile(InitFile()), before) << c.name;
+    if (fs::is_regular_file(InitFile())) {
+      EXPECT_EQ(ReadFile(InitFile()), before) << c.name;
+    }
     EXPECT_FALSE(fs::exists(DevModeFile() + ".new") && fs::is_regular_file(DevModeFile() + ".new"))
         << c.name;
   }
