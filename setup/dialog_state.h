@@ -13,7 +13,7 @@
 //   if (!dialog.Start()) ...show kNoDevicesMessage and end...
 //   dialog.ClickApi(kDeviceTypeDirect3D, &problem);   // a radio button
 //   dialog.MoveTrackbar(SetupControl::kMouseSpeed, 7, &problem);
-//   dialog.Accept(&saved);                              // OK
+//   if (!dialog.Accept(&problem, &initUpdated)) ...show kNotSavedMessage...
 //
 // A handler refuses what the dialog would not allow (a disabled control, a
 // position outside a trackbar's range, an entry that is not in a list, a
