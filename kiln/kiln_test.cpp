@@ -1,6 +1,7 @@
 // KilnXcmd loaded into the stage the way the engine loads it, its commands
 // run on small scenes, judged by the message lines and the call trace.
 #include "kiln/kiln_fixture.h"
+#include "stage/ops.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TEST_F(KilnTest, LoadsAsTheEngineDoes) {
 // Unloading destroys the exported objects, which clear the keys that the host
 // holds for them.
 TEST_F(KilnTest, UnloadingClearsTheHostsKeys) {
-  mkRegistryKey* key = stage_.model().GetXCmdKeyByID("SetObjVar");
+  mkRegistryKey* key = stage::KeyOps(stage_.model()).GetXCmdKeyByID("SetObjVar");
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key->fObject, stage_.model().FindXCmd("SetObjVar"));
   stage_.UnloadPlugins();
