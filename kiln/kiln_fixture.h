@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "stage/ops.h"
 #include "stage/stage.h"
 
 namespace kilntest {

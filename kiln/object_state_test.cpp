@@ -25,6 +25,10 @@ struct CommandCase {
   Lines expected;                              // lines of the last run
 };
 
+void PrintTo(const CommandCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class KilnCommandTest : public KilnTest, public ::testing::WithParamInterface<CommandCase> {};
 
 TEST_P(KilnCommandTest, GivesTheseLines) {
