@@ -22,7 +22,9 @@ class RelatedTest : public KilnTest {
         "object Hall..Fan01\n behavior Hall..Fan01 spin\n object Hall..Fan02\n behavior "
         "Hall..Fan02 spin\n"
         "object Hall..Fan03\n object Hall..Fan05\n behavior Hall..Fan05 spin\n"
-        "object Door01\n object ab\n object abc\n"
+        "object Door01\n object ab\n object abc\n object " +
+        std::string(97, 'y') +
+        "98\n"
         "object " +
         std::string(38, 'R') + "..Door01\n object " + std::string(39, 'R') +
         "..Door01\n"
@@ -153,6 +155,12 @@ const RelatedCase kRelatedCases[] = {
      {"LoopRelatedObjs", "ab", "found", "Rope", "Pull"},
      {kShortWarning},
      "Cove..Door01"},
+    // Room (6) + Text + number (2) + letter: 99 characters is the longest.
+    {"LoopNameTooLong",
+     {"LoopRelatedObjs", "Cove..Bell301", "found", std::string(91, 'T'), "Pull"},
+     {"warning: LoopRelatedObjs: related name longer than 99 characters: Cove.." +
+      std::string(34, 'T') + "..."},
+     "Cove..Door01"},
     {"LoopWrongCount",
      {"LoopRelatedObjs", "Cove..Bell301", "found", "Rope"},
      {"warning: LoopRelatedObjs: wrong number of arguments (Object, Variable, Text, Actor)"},
@@ -205,6 +213,14 @@ const RelatedCase kRelatedCases[] = {
      {"NextIdleRelatedObject", "found", std::string(100, 'x'), "2"},
      {"warning: NextIdleRelatedObject: base object name is too big!"},
      "Cove..Door01"},
+    // 97 + "98" and "99" have 99 characters; 97 + "100" is refused.
+    {"IdleNameTooLong",
+     {"NextIdleRelatedObject", "found", std::string(97, 'y') + "98", "100"},
+     {"warning: NextIdleRelatedObject: " + std::string(97, 'y') + "98 behavior not found?",
+      "warning: NextIdleRelatedObject: " + std::string(97, 'y') + "99 object not found",
+      "warning: NextIdleRelatedObject: related name longer than 99 characters: " +
+          std::string(40, 'y') + "..."},
+     ""},
     {"IdleWrongCount",
      {"NextIdleRelatedObject", "found", "Hall..Fan01", "2", "Ringing", "x"},
      {"warning: NextIdleRelatedObject: wrong number of arguments (Var, base_obj, max_number)"},
