@@ -15,9 +15,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// windows.h comes first: the others build on it.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <windows.h>
+// clang-format on
 
 #include <cstdint>
 #include <cstdio>
