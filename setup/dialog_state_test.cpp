@@ -134,6 +134,29 @@ class DialogStateTest : public ::testing::Test {
   std::unique_ptr<SetupDialogState> dialog_;
 };
 
+TEST_F(DialogStateTest, ApiButtonsAsShown) {
+  SetupDialogState& dialog = Start("geforce-voodoo2.profile");
+  struct Expected {
+    uint32_t type;
+    int32_t item;
+    std::string text;
+    bool visible, enabled, checked;
+  };
+  const Expected expected[] = {
+      {kDeviceTypeGlide, 1000, "Glide", true, true, false},
+      {kDeviceTypeDirect3D, 1001, "Direct3D", true, true, true},
+      {kDeviceTypeDX8Direct3D, 1004, "DX8 Direct3D", false, false, false},
+  };
+  for (const Expected& e : expected) {
+    const SetupDialogState::ApiButton button = dialog.ApiButtonOf(e.type);
+    EXPECT_EQ(button.fItem, e.item) << e.text;
+    EXPECT_EQ(button.fText, e.text);
+    EXPECT_EQ(button.fVisible, e.visible) << e.text;
+    EXPECT_EQ(button.fEnabled, e.enabled) << e.text;
+    EXPECT_EQ(button.fChecked, e.checked) << e.text;
+  }
+}
+
 TEST_F(DialogStateTest, RefusedTextLeavesTheFieldAsItWas) {
   SetupDialogState& dialog = Start("voodoo3.profile");
   std::string problem;
@@ -488,6 +511,12 @@ TEST_P(ActionTest, LeadsToThePageStateAndTheSavedFiles) {
   }
   const Shown& s = c.shown;
   EXPECT_EQ(dialog.CurrentType(), s.type);
+  for (uint32_t type : {kDeviceTypeGlide, kDeviceTypeDirect3D}) {
+    const SetupDialogState::ApiButton button = dialog.ApiButtonOf(type);
+    EXPECT_TRUE(button.fVisible);
+    EXPECT_EQ(button.fEnabled, dialog.ApiEnabled(type));
+    EXPECT_EQ(button.fChecked, s.type == type);
+  }
   EXPECT_EQ(dialog.ShownDevice(), s.device);
   EXPECT_EQ(dialog.ShownMode(), s.mode);
   EXPECT_EQ(dialog.ModeLabels().size(), s.modes);

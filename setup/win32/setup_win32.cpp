@@ -8,6 +8,7 @@
 // the player sees it, makes a few changes through the controls' own
 // messages, saves a picture of each page as DIR/basic.bmp, DIR/expert.bmp
 // and DIR/network.bmp, writes what detection found as DIR/detected.profile,
+// starts a second copy and notes how it ended in DIR/second-copy.txt,
 // presses OK and ends.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -143,12 +144,14 @@ void ShowBasic(Program& p) {
   HWND page = p.fPages[kBasicPage];
   const SetupDialogState& state = p.fState;
   p.fShowing = true;
-  ::EnableWindow(::GetDlgItem(page, IDC_GLIDE), state.ApiEnabled(kDeviceTypeGlide));
-  ::EnableWindow(::GetDlgItem(page, IDC_DIRECT3D), state.ApiEnabled(kDeviceTypeDirect3D));
-  ::CheckRadioButton(page, IDC_GLIDE, IDC_DX8,
-                     state.CurrentType() == kDeviceTypeGlide      ? IDC_GLIDE
-                     : state.CurrentType() == kDeviceTypeDirect3D ? IDC_DIRECT3D
-                                                                  : IDC_DX8);
+  for (uint32_t type : {kDeviceTypeGlide, kDeviceTypeDirect3D, kDeviceTypeDX8Direct3D}) {
+    const SetupDialogState::ApiButton button = state.ApiButtonOf(type);
+    HWND control = ::GetDlgItem(page, button.fItem);
+    ::SetWindowTextA(control, button.fText);
+    ::ShowWindow(control, button.fVisible ? SW_SHOW : SW_HIDE);
+    ::EnableWindow(control, button.fEnabled ? TRUE : FALSE);
+    ::CheckDlgButton(page, button.fItem, button.fChecked ? BST_CHECKED : BST_UNCHECKED);
+  }
   FillList(page, IDC_DEVICE_LIST, state.DeviceLabels(), state.ShownDevice());
   FillList(page, IDC_MODE_LIST, state.ModeLabels(), state.ShownMode());
   ::SendDlgItemMessageA(page, IDC_TEXTURE, TBM_SETPOS, TRUE, state.TexturePosition());
@@ -379,10 +382,6 @@ bool InitializeBasic(Program& p) {
   const bool started = p.fState.Start();
   if (progress != nullptr) ::DestroyWindow(progress);
   HWND page = p.fPages[kBasicPage];
-  // Detection finds no DX8 Direct3D devices: that button is never shown.
-  ::ShowWindow(::GetDlgItem(page, IDC_DX8), SW_HIDE);
-  ::EnableWindow(::GetDlgItem(page, IDC_DX8), FALSE);
-  ::SetDlgItemTextA(page, IDC_DIRECT3D, "Direct3D");
   if (!started) {
     WarningBox(nullptr, kNoDevicesMessage);
     return false;
@@ -485,6 +484,38 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   return saved;
 }
 
+// Starts a second copy of the program while this one shows its dialog and
+// writes how it ended to `path`: "ended at once with exit code N" or why not.
+void CheckSecondCopy(const std::string& path) {
+  char program[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string commandLine = std::string("\"") + program + "\"";
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  std::string result;
+  if (!::CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    result = "could not be started\n";
+  } else {
+    if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+      ::TerminateProcess(process.hProcess, 1);
+      result = "was still running after 20 seconds\n";
+    } else {
+      DWORD code = 0;
+      ::GetExitCodeProcess(process.hProcess, &code);
+      result = "ended at once with exit code " + std::to_string(code) + "\n";
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+  if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(result.data(), 1, result.size(), out);
+    std::fclose(out);
+  }
+}
+
 void SelectTab(Program& p, int index) {
   ::SendMessageA(p.fTabs, TCM_SETCURSEL, WPARAM(index), 0);
   ShowPage(p, index);
@@ -512,6 +543,7 @@ void AutotestStep(Program& p) {
   switch (p.fAutotestStep++) {
     case 0:
       WriteHardwareProfile(*p.fSystem, dir + "\\detected.profile");
+      CheckSecondCopy(dir + "\\second-copy.txt");
       MoveTrackbarControl(basic, IDC_TEXTURE, 1);
       SelectTab(p, kBasicPage);
       break;
