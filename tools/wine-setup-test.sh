@@ -63,6 +63,21 @@ fi
 cp "$exe" "$work/game/setup.exe"
 # A virtual desktop of Wine's own draws the window frames.
 shots=$(winepath -w "$work/shots")
+
+# Esc writes nothing.
+cp -r "$work/game" "$work/cancel"
+cp "$exe" "$work/cancel/setup.exe"
+(cd "$work/cancel" && timeout 120 wine explorer /desktop=tessera,640x520 setup.exe \
+  --autotest-cancel "$shots" >"$work/wine-cancel.log" 2>&1) ||
+  { echo "wine-setup-test: setup.exe failed" >&2; cat "$work/wine-cancel.log" >&2; exit 1; }
+wineserver -w
+if [ -e "$work/cancel/init/dev_mode.dat" ] ||
+  ! cmp -s "$work/cancel/init/win_init.dat" "$work/game/init/win_init.dat"; then
+  echo "wine-setup-test: Esc changed the files in init" >&2
+  exit 1
+fi
+echo "wine-setup-test: Esc left init/dev_mode.dat and init/win_init.dat as they were"
+
 (cd "$work/game" && timeout 120 wine explorer /desktop=tessera,640x520 setup.exe \
   --autotest "$shots" >"$work/wine.log" 2>&1) ||
   { echo "wine-setup-test: setup.exe failed" >&2; cat "$work/wine.log" >&2; exit 1; }

@@ -9,7 +9,7 @@
 // messages, saves a picture of each page as DIR/basic.bmp, DIR/expert.bmp
 // and DIR/network.bmp, writes what detection found as DIR/detected.profile,
 // starts a second copy and notes how it ended in DIR/second-copy.txt,
-// presses OK and ends.
+// presses OK and ends. `--autotest-cancel DIR` presses Esc at once instead.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -111,6 +111,7 @@ struct Program {
   bool fShowing = false;
 
   std::string fAutotestDirectory;  // empty unless --autotest
+  bool fAutotestCancel = false;    // --autotest-cancel: Esc instead of the changes and OK
   int fAutotestStep = 0;
 };
 
@@ -540,6 +541,12 @@ void AutotestStep(Program& p) {
   HWND basic = p.fPages[kBasicPage];
   HWND expert = p.fPages[kExpertPage];
   HWND network = p.fPages[kNetworkPage];
+  if (p.fAutotestCancel) {
+    // Esc, as the keyboard gives it to the control that has the focus.
+    HWND focus = ::GetFocus();
+    ::PostMessageA(focus != nullptr ? focus : p.fMain, WM_KEYDOWN, VK_ESCAPE, 0);
+    return;
+  }
   switch (p.fAutotestStep++) {
     case 0:
       WriteHardwareProfile(*p.fSystem, dir + "\\detected.profile");
@@ -614,12 +621,16 @@ INT_PTR CALLBACK MainProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
-// "--autotest DIR" from the command line; empty when absent.
-std::string AutotestDirectory(const char* commandLine) {
+// "--autotest DIR" or "--autotest-cancel DIR" from the command line; empty
+// when absent.
+std::string AutotestDirectory(const char* commandLine, bool* cancel) {
   const char kSwitch[] = "--autotest";
+  const char kCancel[] = "-cancel";
   const char* at = std::strstr(commandLine, kSwitch);
   if (at == nullptr) return std::string();
   at += sizeof kSwitch - 1;
+  *cancel = std::strncmp(at, kCancel, sizeof kCancel - 1) == 0;
+  if (*cancel) at += sizeof kCancel - 1;
   while (*at == ' ') ++at;
   std::string dir = at;
   if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"')
@@ -642,7 +653,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   Program program;
   gProgram = &program;
   program.fInstance = instance;
-  program.fAutotestDirectory = AutotestDirectory(commandLine != nullptr ? commandLine : "");
+  program.fAutotestDirectory =
+      AutotestDirectory(commandLine != nullptr ? commandLine : "", &program.fAutotestCancel);
   program.fSettings.ReadInitFile("");
 
   HWND main = ::CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, MainProc, 0);
