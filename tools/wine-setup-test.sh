@@ -25,10 +25,11 @@ else
   echo "wine-setup-test: tools/ensure-wine.sh is missing; using the Wine that is installed" >&2
 fi
 
-work=$(pwd)/$win32/wine-test
+# Outside the Windows build tree, whose DLLs the export check goes through.
+work=$(pwd)/build/wine-setup/run
 rm -rf "$work"
 mkdir -p "$work/game/init" "$work/shots"
-export WINEPREFIX="$(pwd)/$win32/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$(pwd)/build/wine-setup/prefix" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The start-up file of a game folder, with a section of our own to replace.
