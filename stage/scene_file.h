@@ -26,6 +26,12 @@ struct ObjectSpec {
   std::string flockGoal;      // the object whose key is its first goal; empty: none
   bool fireMarble = false;    // a firemarble (the statement 'firemarble')
   bool lit = false;
+  // Cameras: the point looked at (by default one unit along the first
+  // axis), the field of view and the mode.
+  bool hasLookAt = false;
+  mkPoint3 lookAt{0, 0, 0};
+  float fov = 60.0f;
+  int32_t mode = 0;  // 0 fixed, 1 follow, 2 drive, 3 observer
   int line = 0;
 };
 
@@ -36,6 +42,8 @@ struct BehaviorSpec {
   float speed = 0.0f;    // along the object's first axis while it plays
   float turn = 0.0f;     // radians per second about the vertical axis (+ is left)
   int32_t frames = 30;
+  int32_t loopStart = 0;
+  int32_t loopEnd = -1;  // -1: the last frame
   int line = 0;
 };
 
@@ -74,6 +82,7 @@ struct SceneDescription {
   std::vector<ActorSpec> actors;
   std::vector<std::string> detectors;
   std::vector<std::string> events;
+  std::vector<std::string> timers;
   std::vector<BrainSpec> brains;
   std::vector<BrainSpec> brainClasses;  // brain: the class, or "Class:First"
   std::vector<BehaviorSpec> behaviors;
