@@ -249,6 +249,10 @@ class FlockOps {
   SceneObject* Flock(const void* handle);
   SceneObject* FireMarble(const void* handle);
   void SetLit(egFireMarble* a1, int32_t lit);
+
+  Model& model_;
+};
+
 // A null camera is the current one (GetCamera); a handle of an object that
 // is no camera is answered like "not found".
 class CameraOps {
