@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "kit/testing/count_allocations.h"
 #include "kit/testing/temp_dir.h"
+#include "stage/quiet_api.h"
 #include "stage/stage.h"
 
 namespace {
@@ -342,6 +344,21 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
             0);
   EXPECT_NE(std::find(trace.begin(), trace.end(), "@0 ReservedStatBegin(4)"), trace.end());
   EXPECT_NE(std::find(trace.begin(), trace.end(), "@0 ReservedStatEnd(4)"), trace.end());
+}
+
+// A steady-state brain frame allocates nothing on the plug-in's side (the
+// scene interface answers without a call trace, which would).
+TEST_F(ScriptTest, SteadyBrainFrameAllocatesNothing) {
+  Script("idle.py", "class Idle:\n    def Update(self, t): self.t = t\ndef brain(me): return Idle()\n");
+  Scene("object Zovezi\n");
+  egBrainDll* brain = Brain("Zovezi", "idle.py");
+  ASSERT_NE(brain, nullptr);
+  stage::QuietSceneApi quiet(stage_->model());
+  brain->fSceneApi = &quiet;
+  for (int i = 0; i < 10; ++i) brain->Update(0.5f);
+  const long before = mktest::gAllocations;
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(brain->Update(0.5f), 1);
+  EXPECT_EQ(mktest::gAllocations - before, 0);
 }
 
 TEST_F(ScriptTest, FailingMethodsFallBackAndAreSwitchedOffUntilReset) {
