@@ -159,8 +159,7 @@ PyObject* PythonScriptBrain::Call(int method, PyObject** args, int count) {
     stack[1] = object;
     for (int i = 0; i < count; ++i) stack[2 + i] = args[i];
     result = PyObject_VectorcallMethod(BrainMethodName(BrainMethod(method)), stack + 1,
-                                       size_t(1 + count) | PY_VECTORCALL_ARGUMENTS_OFFSET,
-                                       nullptr);
+                                       size_t(1 + count) | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
     Py_DECREF(object);
   }
   for (int i = 0; i < count; ++i) Py_XDECREF(args[i]);
@@ -225,8 +224,10 @@ int32_t PythonScriptBrain::SendParams(int32_t argc, const char** argv) {
   PyObject* list = PyList_New(argc > 0 ? argc : 0);
   for (int32_t i = 0; list != nullptr && i < argc; ++i) {
     PyObject* text = PyUnicode_DecodeFSDefault(argv[i] != nullptr ? argv[i] : "");
-    if (text == nullptr) Py_CLEAR(list);
-    else PyList_SET_ITEM(list, i, text);
+    if (text == nullptr)
+      Py_CLEAR(list);
+    else
+      PyList_SET_ITEM(list, i, text);
   }
   PyObject* args[] = {list};
   PyObject* result = Call(kMethodSendParams, args, 1);
@@ -342,9 +343,13 @@ PythonMgr::~PythonMgr() {
   fBrains.Clear();
 }
 
-int32_t PythonMgr::GetClassKind() { return 1; }
+int32_t PythonMgr::GetClassKind() {
+  return 1;
+}
 
-void PythonMgr::Prepare() { EnsureInterpreter(fSceneApi); }
+void PythonMgr::Prepare() {
+  EnsureInterpreter(fSceneApi);
+}
 
 egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
   if (fileName == nullptr || objectName == nullptr) return nullptr;

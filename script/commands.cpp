@@ -30,7 +30,9 @@ bool SetArgv(int32_t argc, const char** argv) {
 
 }  // namespace
 
-PythonCmd::~PythonCmd() { ShutdownInterpreter(); }
+PythonCmd::~PythonCmd() {
+  ShutdownInterpreter();
+}
 
 int32_t PythonCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor* actor,
                        egTrigDetector* detector) {

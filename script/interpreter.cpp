@@ -28,10 +28,10 @@ struct Session {
 Session* gSession = nullptr;
 
 const char* const kMethodNames[kBrainMethodCount] = {
-    "GetType",        "Update",          "PreUpdate",  "Reset",          "SendParams",
-    "PrepareToDetach", "PrepareToAttach", "CanCollideWith", "ReportCollision", "WantGravity",
-    "GetName",        "StartBehavior",   "PersonaChanged", "SetFalling",  "UpdateGoals",
-    "GetIn"};
+    "GetType",         "Update",          "PreUpdate",       "Reset",
+    "SendParams",      "PrepareToDetach", "PrepareToAttach", "CanCollideWith",
+    "ReportCollision", "WantGravity",     "GetName",         "StartBehavior",
+    "PersonaChanged",  "SetFalling",      "UpdateGoals",     "GetIn"};
 
 void SendLine() {
   egSceneApi* api = gDisplayApi;
@@ -59,10 +59,18 @@ PyObject* OutputWrite(PyObject*, PyObject* text) {
   return PyLong_FromSsize_t(PyUnicode_GET_LENGTH(text));
 }
 
-PyObject* OutputFlush(PyObject*, PyObject*) { Py_RETURN_NONE; }
-PyObject* OutputFalse(PyObject*, PyObject*) { Py_RETURN_FALSE; }
-PyObject* OutputTrue(PyObject*, PyObject*) { Py_RETURN_TRUE; }
-PyObject* OutputEncoding(PyObject*, void*) { return PyUnicode_FromString("utf-8"); }
+PyObject* OutputFlush(PyObject*, PyObject*) {
+  Py_RETURN_NONE;
+}
+PyObject* OutputFalse(PyObject*, PyObject*) {
+  Py_RETURN_FALSE;
+}
+PyObject* OutputTrue(PyObject*, PyObject*) {
+  Py_RETURN_TRUE;
+}
+PyObject* OutputEncoding(PyObject*, void*) {
+  return PyUnicode_FromString("utf-8");
+}
 
 PyMethodDef kOutputMethods[] = {
     {"write", OutputWrite, METH_O, nullptr},
@@ -203,9 +211,13 @@ void ShutdownInterpreter() {
   gState = State::kDown;
 }
 
-bool InterpreterUp() { return gState == State::kUp; }
+bool InterpreterUp() {
+  return gState == State::kUp;
+}
 
-uint32_t InterpreterGeneration() { return gGeneration; }
+uint32_t InterpreterGeneration() {
+  return gGeneration;
+}
 
 void ScriptDisplayHook(const char* text, size_t length) {
   constexpr size_t kFull = kDisplayLineSize - 1;
@@ -237,8 +249,12 @@ bool CanOpen(const char* path) {
   return true;
 }
 
-PyObject* MainDict() { return gSession != nullptr ? gSession->mainDict : nullptr; }
+PyObject* MainDict() {
+  return gSession != nullptr ? gSession->mainDict : nullptr;
+}
 
-PyObject* BrainMethodName(BrainMethod method) { return gSession->methodNames[method]; }
+PyObject* BrainMethodName(BrainMethod method) {
+  return gSession->methodNames[method];
+}
 
 }  // namespace script

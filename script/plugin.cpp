@@ -28,8 +28,9 @@ void FiniModule(const char* name) {
 
 }  // namespace
 
-#define SCRIPT_XCMDS(X) \
-  X(Python, script::PythonCmd) X(PythonBrain, script::PythonBrainCmd) X(BrainParams, script::BrainParamsCmd)
+#define SCRIPT_XCMDS(X)        \
+  X(Python, script::PythonCmd) \
+  X(PythonBrain, script::PythonBrainCmd) X(BrainParams, script::BrainParamsCmd)
 #define SCRIPT_BRAIN_CLASSES(X) X(PythonMgr, script::PythonMgr)
 
 MK_EXPORT_XCMDS(SCRIPT_XCMDS)
@@ -37,9 +38,13 @@ MK_EXPORT_BRAIN_CLASSES(SCRIPT_BRAIN_CLASSES)
 MK_EXPORT_XCMD_VERSIONS()
 MK_EXPORT_BRAIN_VERSIONS()
 
-#define SCRIPT_MODULE_ENTRIES(Name)                                       \
-  extern "C" MK_EXPORT void MK_CDECL init##Name() { InitModule(#Name); } \
-  extern "C" MK_EXPORT void MK_CDECL fini##Name() { FiniModule(#Name); }
+#define SCRIPT_MODULE_ENTRIES(Name)                 \
+  extern "C" MK_EXPORT void MK_CDECL init##Name() { \
+    InitModule(#Name);                              \
+  }                                                 \
+  extern "C" MK_EXPORT void MK_CDECL fini##Name() { \
+    FiniModule(#Name);                              \
+  }
 SCRIPT_MODULE_ENTRIES(ktFlocksc)
 SCRIPT_MODULE_ENTRIES(mkRegistryc)
 SCRIPT_MODULE_ENTRIES(egBrainc)

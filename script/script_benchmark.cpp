@@ -40,7 +40,8 @@ struct Fixture {
            "def brain(me): return Idle()\n";
     fs::current_path(dir);
     std::string error;
-    if (!stage.LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+    if (!stage.LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error))
+      std::fprintf(stderr, "%s\n", error.c_str());
     stage::SceneDescription scene;
     std::vector<std::string> errors;
     stage::ParseScene("object Zovezi.1\n", &scene, &errors);

@@ -119,9 +119,9 @@ TEST_F(ScriptTest, LoadsAsTheEngineDoes) {
   egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(manager->GetClassKind(), 1);
-  for (const char* entry : {"initktFlocksc", "finiktFlocksc", "initmkRegistryc", "finimkRegistryc",
-                            "initegBrainc", "finiegBrainc", "initegGameControllerc",
-                            "finiegGameControllerc"})
+  for (const char* entry :
+       {"initktFlocksc", "finiktFlocksc", "initmkRegistryc", "finimkRegistryc", "initegBrainc",
+        "finiegBrainc", "initegGameControllerc", "finiegGameControllerc"})
     EXPECT_NE(library.Symbol(entry), nullptr) << entry;
   EXPECT_EQ(library.Symbol("initSceneAPIc"), nullptr);
 }
@@ -172,7 +172,8 @@ TEST_F(ScriptTest, FileNamesUpToTheLimitRun) {
 }
 
 TEST_F(ScriptTest, OutputIsAssembledIntoLines) {
-  Python("print('a', 'b')\nprint(1, 2.5, None, sep=',')\nprint('x\\ny')\nprint('partial', end='')\n");
+  Python(
+      "print('a', 'b')\nprint(1, 2.5, None, sep=',')\nprint('x\\ny')\nprint('partial', end='')\n");
   EXPECT_EQ(Said(), (Lines{"log: a b ", "log: 1,2.5,None ", "log: x ", "log: y "}));
   // The partial line waits for the next run's newline.
   Python("print(' rest')\n");
@@ -188,9 +189,9 @@ TEST_F(ScriptTest, OutputIsShownWithMessagesDisabled) {
   Python("print('shown')\n");
   stage_->model().SetMessageEnable(1);
   EXPECT_EQ(Said(), (Lines{"log: shown "}));
-  EXPECT_EQ(Traced(), (Lines{"@0 >Python.Run(1, \"run.py\")", "@0 GetMessageEnable() -> 0", "@0 SetMessageEnable(1)",
-                             "@0 ApiMessage(\"shown \")", "@0 SetMessageEnable(0)",
-                             "@0 <Python.Run() -> 1"}));
+  EXPECT_EQ(Traced(), (Lines{"@0 >Python.Run(1, \"run.py\")", "@0 GetMessageEnable() -> 0",
+                             "@0 SetMessageEnable(1)", "@0 ApiMessage(\"shown \")",
+                             "@0 SetMessageEnable(0)", "@0 <Python.Run() -> 1"}));
 }
 
 TEST_F(ScriptTest, JustOneFrameIsTheResultOfOneRun) {
@@ -205,8 +206,8 @@ TEST_F(ScriptTest, JustOneFrameIsTheResultOfOneRun) {
 TEST_F(ScriptTest, ExceptionsAreReportedAndTheHostLives) {
   EXPECT_EQ(Python("x = 1\n1/0\n"), 1);
   EXPECT_EQ(Said(), (Lines{"log: Traceback (most recent call last): ",
-                           "log:   File \"./python/run.py\", line 2, in <module> ",
-                           "log:     1/0 ", "log:     ~^~ ", "log: ZeroDivisionError: division by zero ",
+                           "log:   File \"./python/run.py\", line 2, in <module> ", "log:     1/0 ",
+                           "log:     ~^~ ", "log: ZeroDivisionError: division by zero ",
                            "warning: Python: error returned -1"}));
   // __main__ keeps what the failed run defined.
   Python("print(x)\n");
@@ -222,10 +223,10 @@ TEST_F(ScriptTest, ExceptionsAreReportedAndTheHostLives) {
     EXPECT_EQ(Said().back(), "warning: Python: error returned -1") << exit;
   }
   Python("import sys\nsys.exit(7)\n");
-  EXPECT_EQ(Said(), (Lines{"log: Traceback (most recent call last): ",
-                           "log:   File \"./python/run.py\", line 2, in <module> ",
-                           "log:     sys.exit(7) ", "log: SystemExit: 7 ",
-                           "warning: Python: error returned -1"}));
+  EXPECT_EQ(Said(),
+            (Lines{"log: Traceback (most recent call last): ",
+                   "log:   File \"./python/run.py\", line 2, in <module> ", "log:     sys.exit(7) ",
+                   "log: SystemExit: 7 ", "warning: Python: error returned -1"}));
   // Scripts have no standard input to wait on.
   EXPECT_EQ(Python("input()\n"), 1);
   EXPECT_EQ(Said().back(), "warning: Python: error returned -1");
@@ -238,35 +239,38 @@ TEST_F(ScriptTest, ModuleVariables) {
   Scene("actor Walk\ndetector Door\n");
   stage::Actor* actor = stage_->model().FindActor("Walk");
   const std::string walk = Hex(actor, "_egTrigActor_p");
-  Script("run.py", 
-      "from SceneAPIc import cvar\n"
-      "print(cvar)\n"
-      "print(repr(cvar), type(cvar).__name__)\n"
-      "for attempt in ['cvar.Nothing', 'cvar.JustOneFrame = \"x\"',\n"
-      "                'cvar.TheActor = 3', 'cvar.TheDetector = 3',\n"
-      "                'cvar.TheActor = \"_10_egTrigDetector_p\"',\n"
-      "                'cvar.TheDetector = \"_10_egTrigActor_p\"', 'cvar.Nothing = 1']:\n"
-      "    try:\n"
-      "        exec(attempt)\n"
-      "    except Exception as e:\n"
-      "        print(type(e).__name__ + ':', e)\n"
-      "print(cvar.TheActor == '" + walk + "', cvar.JustOneFrame)\n"
-      "cvar.TheDetector = 'NULL'\n"
-      "cvar.JustOneFrame = True\n"
-      "cvar.TheActor = '_1f_egTrigActor_p'\n"
-      "print(cvar.TheActor, cvar.TheDetector, cvar.JustOneFrame)\n");
+  Script("run.py",
+         "from SceneAPIc import cvar\n"
+         "print(cvar)\n"
+         "print(repr(cvar), type(cvar).__name__)\n"
+         "for attempt in ['cvar.Nothing', 'cvar.JustOneFrame = \"x\"',\n"
+         "                'cvar.TheActor = 3', 'cvar.TheDetector = 3',\n"
+         "                'cvar.TheActor = \"_10_egTrigDetector_p\"',\n"
+         "                'cvar.TheDetector = \"_10_egTrigActor_p\"', 'cvar.Nothing = 1']:\n"
+         "    try:\n"
+         "        exec(attempt)\n"
+         "    except Exception as e:\n"
+         "        print(type(e).__name__ + ':', e)\n"
+         "print(cvar.TheActor == '" +
+             walk +
+             "', cvar.JustOneFrame)\n"
+             "cvar.TheDetector = 'NULL'\n"
+             "cvar.JustOneFrame = True\n"
+             "cvar.TheActor = '_1f_egTrigActor_p'\n"
+             "print(cvar.TheActor, cvar.TheDetector, cvar.JustOneFrame)\n");
   Run("Python", {"run.py"}, actor, nullptr);
-  EXPECT_EQ(Said(),
-            (Lines{"log: Global variables { JustOneFrame, TheDetector, TheActor } ",
-                   "log: <Global variables> varlink ",
-                   "log: NameError: C global variable Nothing not found. ",
-                   "log: TypeError: C variable 'JustOneFrame'(mkBool32 ) ",
-                   "log: TypeError: C variable 'TheActor'(egTrigActor *) ",
-                   "log: TypeError: C variable 'TheDetector'(egTrigDetector *) ",
-                   "log: TypeError: Type error in value of TheActor. Expected _egTrigActor_p. ",
-                   "log: TypeError: Type error in value of TheDetector. Expected _egTrigDetector_p. ",
-                   "log: NameError: C global variable Nothing not found. ", "log: True 1 ",
-                   "log: _1f_egTrigActor_p NULL 1 "}));
+  EXPECT_EQ(
+      Said(),
+      (Lines{"log: Global variables { JustOneFrame, TheDetector, TheActor } ",
+             "log: <Global variables> varlink ",
+             "log: NameError: C global variable Nothing not found. ",
+             "log: TypeError: C variable 'JustOneFrame'(mkBool32 ) ",
+             "log: TypeError: C variable 'TheActor'(egTrigActor *) ",
+             "log: TypeError: C variable 'TheDetector'(egTrigDetector *) ",
+             "log: TypeError: Type error in value of TheActor. Expected _egTrigActor_p. ",
+             "log: TypeError: Type error in value of TheDetector. Expected _egTrigDetector_p. ",
+             "log: NameError: C global variable Nothing not found. ", "log: True 1 ",
+             "log: _1f_egTrigActor_p NULL 1 "}));
 }
 
 // --- Python brains -----------------------------------------------------------
@@ -327,21 +331,22 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
   EXPECT_STREQ(brain->GetName(), "Guard14");
 
   Python("import guard\nfor c in guard.calls: print(c)\nprint(type(Zovezi_1).__name__)\n");
-  EXPECT_EQ(Said(), (Lines{"log: ('made', '" + me + "') ", "log: ('Update', 0.5) ",
-                           "log: ('PreUpdate', 0.25) ", "log: ('Reset',) ",
-                           "log: ('SendParams', [\"it's\", 'a\\nb', \"__import__('os')\"]) ",
-                           "log: ('SendParams', []) ",
-                           "log: ('CanCollideWith', '" + rockText + "') ",
-                           "log: ('CanCollideWith', '_0_mkSceneObject_p') ",
-                           "log: ('ReportCollision', '" + rockText + "', '_0_mkSceneObject_p') ",
-                           "log: ('StartBehavior', 1.5, '_beef0_mkGBehavior_p') ",
-                           "log: ('PersonaChanged',) ", "log: ('SetFalling',) ",
-                           "log: ('UpdateGoals',) ", "log: ('GetIn',) ", "log: Guard "}));
+  EXPECT_EQ(
+      Said(),
+      (Lines{"log: ('made', '" + me + "') ", "log: ('Update', 0.5) ", "log: ('PreUpdate', 0.25) ",
+             "log: ('Reset',) ", "log: ('SendParams', [\"it's\", 'a\\nb', \"__import__('os')\"]) ",
+             "log: ('SendParams', []) ", "log: ('CanCollideWith', '" + rockText + "') ",
+             "log: ('CanCollideWith', '_0_mkSceneObject_p') ",
+             "log: ('ReportCollision', '" + rockText + "', '_0_mkSceneObject_p') ",
+             "log: ('StartBehavior', 1.5, '_beef0_mkGBehavior_p') ", "log: ('PersonaChanged',) ",
+             "log: ('SetFalling',) ", "log: ('UpdateGoals',) ", "log: ('GetIn',) ",
+             "log: Guard "}));
   // Nothing was passed on to the host brain, and Update was bracketed.
   const Lines& trace = stage_->model().trace().lines();
-  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
-                          [](const std::string& l) { return l.find(".brain.") != std::string::npos; }),
-            0);
+  EXPECT_EQ(
+      std::count_if(trace.begin(), trace.end(),
+                    [](const std::string& l) { return l.find(".brain.") != std::string::npos; }),
+      0);
   EXPECT_NE(std::find(trace.begin(), trace.end(), "@0 ReservedStatBegin(4)"), trace.end());
   EXPECT_NE(std::find(trace.begin(), trace.end(), "@0 ReservedStatEnd(4)"), trace.end());
 }
@@ -349,7 +354,8 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
 // A steady-state brain frame allocates nothing on the plug-in's side (the
 // scene interface answers without a call trace, which would).
 TEST_F(ScriptTest, SteadyBrainFrameAllocatesNothing) {
-  Script("idle.py", "class Idle:\n    def Update(self, t): self.t = t\ndef brain(me): return Idle()\n");
+  Script("idle.py",
+         "class Idle:\n    def Update(self, t): self.t = t\ndef brain(me): return Idle()\n");
   Scene("object Zovezi\n");
   egBrainDll* brain = Brain("Zovezi", "idle.py");
   ASSERT_NE(brain, nullptr);
@@ -410,8 +416,8 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
   EXPECT_EQ(manager->MakeBrain("bad.py", "Other"), nullptr);
   EXPECT_EQ(Last(), "RuntimeError: no ");
   // Names that are not module names are refused before Python sees them.
-  const Lines files = {"x;import os.py", "a\nb.py", "__import__('os').py", "9lives.py", "a..py",
-                       ".py"};
+  const Lines files = {"x;import os.py", "a\nb.py", "__import__('os').py",
+                       "9lives.py",      "a..py",   ".py"};
   const Lines modules = {"x;import os", "a\nb", "__import__('os')", "9lives", "a.", ".py"};
   for (size_t i = 0; i < files.size(); ++i) {
     Script(files[i], "def brain(me): return 1\n");
@@ -430,8 +436,9 @@ TEST_F(ScriptTest, NamesAndParametersNeverRunCode) {
   const char* params[] = {evil, "'", "\n"};
   EXPECT_EQ(brain->SendParams(3, params), 1);
   EXPECT_EQ(brain->Update(0.5f), 1);
-  Python("import sys\nprint('hacked' in sys.modules,\n"
-         "      [type(v).__name__ for k, v in globals().items() if k.startswith(\"x'\")])\n");
+  Python(
+      "import sys\nprint('hacked' in sys.modules,\n"
+      "      [type(v).__name__ for k, v in globals().items() if k.startswith(\"x'\")])\n");
   EXPECT_EQ(Said(), (Lines{"log: False ['Guard'] "}));
 }
 
@@ -447,13 +454,15 @@ TEST_F(ScriptTest, TearDownRemovesTheNameAndLongNamesWork) {
   for (const auto& t : texts) params.push_back(t.c_str());
   EXPECT_EQ(brain->SendParams(int32_t(params.size()), params.data()), 1);
   Python("import guard\nprint(len(guard.calls[-1][1]), len(globals()['" + longName + "'].me))\n");
-  EXPECT_EQ(Said(), (Lines{"log: 100 " + std::to_string(Hex(brain, "_egBrainDll_p").size()) + " "}));
+  EXPECT_EQ(Said(),
+            (Lines{"log: 100 " + std::to_string(Hex(brain, "_egBrainDll_p").size()) + " "}));
 }
 
 TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
   Scene("object Zovezi\n");
   EXPECT_EQ(Run("PythonBrain", {"Zovezi"}), 1);
-  EXPECT_EQ(Said(), (Lines{"warning: PythonBrain: wrong number of arguments (Object, PythonModule)"}));
+  EXPECT_EQ(Said(),
+            (Lines{"warning: PythonBrain: wrong number of arguments (Object, PythonModule)"}));
   EXPECT_EQ(Run("PythonBrain", {"Nobody", "guard.py"}), 1);
   EXPECT_EQ(Said(), (Lines{"warning: PythonBrain: Nobody not found (or not physical object)"}));
   EXPECT_EQ(Run("PythonBrain", {"Zovezi", "guard.py"}), 1);
@@ -461,7 +470,8 @@ TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
   EXPECT_EQ(Run("BrainParams", {"Nobody", "a"}), 1);
   EXPECT_EQ(Said(), (Lines{"warning: BrainParameters: Nobody not found (or not physical object)"}));
   EXPECT_EQ(Run("BrainParams", {}), 1);
-  EXPECT_EQ(Said(), (Lines{"warning: BrainParameters: wrong number of arguments (Object[,PARAMS...])"}));
+  EXPECT_EQ(Said(),
+            (Lines{"warning: BrainParameters: wrong number of arguments (Object[,PARAMS...])"}));
   EXPECT_EQ(Run("BrainParams", {"Zovezi", "a", "b"}), 1);
   EXPECT_EQ(Traced()[2], "@0 BrainSendParams(Zovezi, 2, [list])");
 }

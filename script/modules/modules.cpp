@@ -9,7 +9,9 @@ namespace {
 
 // Derived-to-base conversions keep the address: the classes have no second
 // base.
-void* SameAddress(void* address) { return address; }
+void* SameAddress(void* address) {
+  return address;
+}
 
 // A class name and its "_class_" alias accept each other.
 void RegisterClass(TypeTable& table, const char* name) {
@@ -61,9 +63,8 @@ ScriptModule* const* Modules() {
                                  RegisterScalarEquivalences);
   static ScriptModule registry("mkRegistryc", kNoFunctions, {}, RegisterPlainScalarEquivalences);
   static ScriptModule flocks("ktFlocksc", kFlockFunctions, {}, RegisterFlockEquivalences);
-  static ScriptModule* const modules[kModuleCount] = {&SceneModule(), &types,      &util,
-                                                      &brain,         &controller, &registry,
-                                                      &flocks};
+  static ScriptModule* const modules[kModuleCount] = {&SceneModule(), &types,    &util,  &brain,
+                                                      &controller,    &registry, &flocks};
   return modules;
 }
 

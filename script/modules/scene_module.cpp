@@ -69,7 +69,9 @@ Op* PreparedOps() {
 }
 bool gReady = false;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 void Prepare(const OpText& text, Op& op) {
   op.parseFormat = std::string(text.format) + ":" + text.name;
@@ -126,17 +128,27 @@ bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
   for (int k = 0; k < op.count; ++k) {
     a[k] = op.defaults[k];
     switch (op.codes[k]) {
-      case 's': targets[k] = &a[k].s; break;
-      case 'l': targets[k] = &a[k].l; break;
-      case 'i': targets[k] = &a[k].i; break;
-      case 'f': targets[k] = &a[k].f; break;
-      default: targets[k] = &a[k].o; break;
+      case 's':
+        targets[k] = &a[k].s;
+        break;
+      case 'l':
+        targets[k] = &a[k].l;
+        break;
+      case 'i':
+        targets[k] = &a[k].i;
+        break;
+      case 'f':
+        targets[k] = &a[k].f;
+        break;
+      default:
+        targets[k] = &a[k].o;
+        break;
     }
   }
   if (!PyArg_ParseTuple(args, op.parseFormat.c_str(), targets[0], targets[1], targets[2],
                         targets[3], targets[4], targets[5], targets[6], targets[7], targets[8],
-                        targets[9], targets[10], targets[11], targets[12], targets[13],
-                        targets[14], targets[15]))
+                        targets[9], targets[10], targets[11], targets[12], targets[13], targets[14],
+                        targets[15]))
     return false;
   const int given = int(PyTuple_GET_SIZE(args));
   TypeTable& types = SceneModule().types();
@@ -226,7 +238,9 @@ PyMethodDef kFunctions[] = {
 
 // --- Variables ---------------------------------------------------------------
 
-PyObject* GetJustOneFrame() { return PyLong_FromLong(gVariables.justOneFrame); }
+PyObject* GetJustOneFrame() {
+  return PyLong_FromLong(gVariables.justOneFrame);
+}
 
 int SetJustOneFrame(PyObject* value) {
   long number;
@@ -265,12 +279,16 @@ int SetPointer(PyObject* value, T** variable, const char* name, const char* nati
   return 0;
 }
 
-PyObject* GetTheDetector() { return PointerResult(gVariables.theDetector, "_egTrigDetector_p"); }
+PyObject* GetTheDetector() {
+  return PointerResult(gVariables.theDetector, "_egTrigDetector_p");
+}
 int SetTheDetector(PyObject* value) {
   return SetPointer(value, &gVariables.theDetector, "TheDetector", "egTrigDetector *",
                     "_egTrigDetector_p");
 }
-PyObject* GetTheActor() { return PointerResult(gVariables.theActor, "_egTrigActor_p"); }
+PyObject* GetTheActor() {
+  return PointerResult(gVariables.theActor, "_egTrigActor_p");
+}
 int SetTheActor(PyObject* value) {
   return SetPointer(value, &gVariables.theActor, "TheActor", "egTrigActor *", "_egTrigActor_p");
 }
@@ -304,8 +322,14 @@ ScriptModule& SceneModule() {
   return module;
 }
 
-void SetSceneModuleApi(egSceneApi* api) { gApi = api; }
-egSceneApi* SceneModuleApi() { return gApi; }
-SceneVariables& SceneModuleVariables() { return gVariables; }
+void SetSceneModuleApi(egSceneApi* api) {
+  gApi = api;
+}
+egSceneApi* SceneModuleApi() {
+  return gApi;
+}
+SceneVariables& SceneModuleVariables() {
+  return gVariables;
+}
 
 }  // namespace script

@@ -48,8 +48,10 @@ std::vector<Arg> Args(const Row& row) {
   std::vector<Arg> args;
   bool optional = false;
   for (const char* c = row.format; *c != '\0'; ++c) {
-    if (*c == '|') optional = true;
-    else args.push_back(Arg{*c, optional});
+    if (*c == '|')
+      optional = true;
+    else
+      args.push_back(Arg{*c, optional});
   }
   std::string types = row.types;
   for (size_t at = 0; at < types.size();) {
@@ -143,10 +145,15 @@ class SceneModuleTest : public ::testing::Test {
     if (arg.pointer && arg.type == "mkSceneObject") return {"'" + rock_ + "'", "Rock"};
     if (arg.pointer) return {"'NULL'", "null"};
     switch (arg.code) {
-      case 's': return {"'t" + n + "'", "\"t" + n + "\""};
-      case 'l': case 'i': return {std::to_string(10 + k), std::to_string(10 + k)};
-      case 'f': return {n + ".5", n + ".5"};
-      default: return {"['a', 'b']", "[list]"};
+      case 's':
+        return {"'t" + n + "'", "\"t" + n + "\""};
+      case 'l':
+      case 'i':
+        return {std::to_string(10 + k), std::to_string(10 + k)};
+      case 'f':
+        return {n + ".5", n + ".5"};
+      default:
+        return {"['a', 'b']", "[list]"};
     }
   }
 
@@ -285,8 +292,12 @@ TEST_F(SceneModuleTest, ArgumentErrors) {
   const Lines said = Python(
       "import SceneAPIc\n"
       "for f, args in [(SceneAPIc.AnimPlay, ()),\n"
-      "                (SceneAPIc.SetEnable, ('" + rock_ + "', 'x')),\n"
-      "                (SceneAPIc.SetEnable, ('" + rock_ + "', 1, 2)),\n"
+      "                (SceneAPIc.SetEnable, ('" +
+      rock_ +
+      "', 'x')),\n"
+      "                (SceneAPIc.SetEnable, ('" +
+      rock_ +
+      "', 1, 2)),\n"
       "                (SceneAPIc.AnimPlay, ('NULL', 'NULL', 1, 2, 3, 4, 5.0, 6, 7, 8.0, 9, 10)),\n"
       "                (SceneAPIc.XCmdRun, ('NULL', 1, ('a',))),\n"
       "                (SceneAPIc.XCmdRun, ('NULL', 1, ['a', 2])),\n"
@@ -306,9 +317,9 @@ TEST_F(SceneModuleTest, ArgumentErrors) {
                          "Type error in argument 1 of BrainSendParams. Expected "
                          "_egPhysicalSceneObject_p. ",
                          "not a list ", "1 NULL (none) ", "said"}));
-  EXPECT_EQ(Calls(), (Lines{"@0 XCmdRun(null, 5, [list], null, null, null) -> 1",
-                            "@0 GetPlayer() -> null", "@0 GetID(null) -> \"(none)\"",
-                            "@0 ApiMessage(\"said\")"}));
+  EXPECT_EQ(Calls(),
+            (Lines{"@0 XCmdRun(null, 5, [list], null, null, null) -> 1", "@0 GetPlayer() -> null",
+                   "@0 GetID(null) -> \"(none)\"", "@0 ApiMessage(\"said\")"}));
 }
 
 }  // namespace

@@ -94,7 +94,8 @@ bool TypeTable::Search(const char* expected, const char* received, void** addres
           std::strcmp(received + accepted.name.size(), tail) != 0)
         continue;
       // Remember the match; strings too long for a slot are not cached.
-      if (std::strlen(expected) < kPointerStringSize && std::strlen(received) < kPointerStringSize) {
+      if (std::strlen(expected) < kPointerStringSize &&
+          std::strlen(received) < kPointerStringSize) {
         CacheSlot& slot = cache_[nextSlot_];
         slot.entry = i;
         slot.accepted = int(a);
@@ -196,9 +197,13 @@ bool IsOwnedType(const char* type) {
   return false;
 }
 
-void Add(const void* address, const char* type) { Objects()[address] = type; }
+void Add(const void* address, const char* type) {
+  Objects()[address] = type;
+}
 
-void Remove(const void* address) { Objects().erase(address); }
+void Remove(const void* address) {
+  Objects().erase(address);
+}
 
 bool Contains(const void* address, const char* type) {
   auto found = Objects().find(address);
@@ -257,8 +262,7 @@ PyObject* PointerResult(const void* address, const char* type) {
 namespace {
 
 struct VarLink {
-  PyObject_HEAD
-  const std::vector<Variable>* variables;
+  PyObject_HEAD const std::vector<Variable>* variables;
 };
 
 const Variable* FindVariable(PyObject* self, PyObject* name) {
@@ -278,8 +282,7 @@ PyObject* VarLinkGetAttr(PyObject* self, PyObject* name) {
   if (IsSpecialName(name)) return PyObject_GenericGetAttr(self, name);
   const Variable* v = FindVariable(self, name);
   if (v == nullptr) {
-    if (!PyErr_Occurred())
-      PyErr_Format(PyExc_NameError, "C global variable %U not found.", name);
+    if (!PyErr_Occurred()) PyErr_Format(PyExc_NameError, "C global variable %U not found.", name);
     return nullptr;
   }
   return v->get();
@@ -288,8 +291,7 @@ PyObject* VarLinkGetAttr(PyObject* self, PyObject* name) {
 int VarLinkSetAttr(PyObject* self, PyObject* name, PyObject* value) {
   const Variable* v = FindVariable(self, name);
   if (v == nullptr) {
-    if (!PyErr_Occurred())
-      PyErr_Format(PyExc_NameError, "C global variable %U not found.", name);
+    if (!PyErr_Occurred()) PyErr_Format(PyExc_NameError, "C global variable %U not found.", name);
     return -1;
   }
   if (value == nullptr) {
@@ -310,7 +312,9 @@ PyObject* VarLinkStr(PyObject* self) {
   return PyUnicode_FromStringAndSize(text.data(), Py_ssize_t(text.size()));
 }
 
-PyObject* VarLinkRepr(PyObject*) { return PyUnicode_FromString("<Global variables>"); }
+PyObject* VarLinkRepr(PyObject*) {
+  return PyUnicode_FromString("<Global variables>");
+}
 
 PyType_Slot kVarLinkSlots[] = {
     {Py_tp_getattro, reinterpret_cast<void*>(VarLinkGetAttr)},
@@ -321,8 +325,7 @@ PyType_Slot kVarLinkSlots[] = {
 };
 
 PyType_Spec kVarLinkSpec = {"varlink", sizeof(VarLink), 0,
-                            Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
-                            kVarLinkSlots};
+                            Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, kVarLinkSlots};
 
 // The module being created: its exec routine finds its tables here.
 ScriptModule* gCreating = nullptr;
@@ -377,7 +380,9 @@ bool ScriptModule::Create() {
   return PyDict_SetItemString(PyImport_GetModuleDict(), name_, module.get()) == 0;
 }
 
-void ScriptModule::Release() { types_.Release(); }
+void ScriptModule::Release() {
+  types_.Release();
+}
 
 // --- Equivalences ------------------------------------------------------------
 
@@ -438,7 +443,9 @@ void RegisterAll(TypeTable& table, const Equivalence (&list)[N]) {
 
 }  // namespace
 
-void RegisterScalarEquivalences(TypeTable& table) { RegisterAll(table, kScalarEquivalences); }
+void RegisterScalarEquivalences(TypeTable& table) {
+  RegisterAll(table, kScalarEquivalences);
+}
 
 void RegisterPlainScalarEquivalences(TypeTable& table) {
   RegisterAll(table, kPlainScalarEquivalences);

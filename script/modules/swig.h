@@ -56,7 +56,7 @@ class TypeTable {
   struct Decoded {
     void* address = nullptr;  // handed back even when the string is rejected
     bool accepted = false;
-    const char* rest = "";    // the received type string (after the digits)
+    const char* rest = "";  // the received type string (after the digits)
   };
 
   // Accepted names of this length or more end a search with a rejection.

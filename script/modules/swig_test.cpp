@@ -112,7 +112,9 @@ TEST_P(DecodeTest, AsTheTableSays) {
 INSTANTIATE_TEST_SUITE_P(Strings, DecodeTest, ::testing::ValuesIn(kDecodeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-void* PlusEight(void* address) { return static_cast<char*>(address) + 8; }
+void* PlusEight(void* address) {
+  return static_cast<char*>(address) + 8;
+}
 
 TEST(TypeTableTest, CacheAndConversions) {
   TypeTable table;
@@ -202,13 +204,13 @@ TEST(ModuleEquivalenceTest, EachModuleHasItsOwnTable) {
 TEST(ModuleTest, EveryModuleIsImportableAndOnlySceneHasVariables) {
   script::PyRef main(PyImport_AddModule("__main__"));
   Py_INCREF(main.get());
-  ASSERT_EQ(PyRun_SimpleString(
-                "import SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, "
-                "mkRegistryc, ktFlocksc\n"
-                "names = [m.__name__ for m in (SceneAPIc, mkTypesc, mkUtilc, egBrainc, "
-                "egGameControllerc, mkRegistryc, ktFlocksc) if hasattr(m, 'cvar')]\n"
-                "functions = len([n for n in dir(SceneAPIc) if n[0].isupper()])\n"),
-            0);
+  ASSERT_EQ(
+      PyRun_SimpleString("import SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, "
+                         "mkRegistryc, ktFlocksc\n"
+                         "names = [m.__name__ for m in (SceneAPIc, mkTypesc, mkUtilc, egBrainc, "
+                         "egGameControllerc, mkRegistryc, ktFlocksc) if hasattr(m, 'cvar')]\n"
+                         "functions = len([n for n in dir(SceneAPIc) if n[0].isupper()])\n"),
+      0);
   PyObject* dict = PyModule_GetDict(main.get());
   script::PyRef names(PyObject_Str(PyDict_GetItemString(dict, "names")));
   EXPECT_STREQ(PyUnicode_AsUTF8(names.get()), "['SceneAPIc']");
