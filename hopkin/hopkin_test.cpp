@@ -604,9 +604,9 @@ TEST_F(HopkinTest, FirstFrameMakesTheBoidAndFillsTheFlockLists) {
   ASSERT_NE(brain->fBoid, nullptr);
   EXPECT_EQ(hopkin_.fFlockListsFilled, 1);
   // Only the names that name objects of the scene are kept.
-  EXPECT_EQ(flock.GetAvoidObjects()[0], stage_.model().GetObjKeyByID("Cove..ZoveziWallBlocker"));
+  EXPECT_EQ(flock.GetAvoidObjects()[0], stage_.model().FindKey("Cove..ZoveziWallBlocker"));
   EXPECT_EQ(flock.GetAvoidObjects()[1], nullptr);
-  EXPECT_EQ(flock.GetGatheringPlaces()[0], stage_.model().GetObjKeyByID("Cove..GatherPlace02"));
+  EXPECT_EQ(flock.GetGatheringPlaces()[0], stage_.model().FindKey("Cove..GatherPlace02"));
   EXPECT_EQ(flock.GetGatheringPlaces()[1], nullptr);
   EXPECT_EQ(flock.GetFirstMember(), brain->fBoid);
   EXPECT_EQ(brain->fBoid->IsInFlock(), 1);
@@ -878,10 +878,10 @@ TEST_F(HopkinTest, LeaveFlockBeforeTheFirstFrameMakesALonerBoid) {
   EXPECT_EQ(brain->fLeavePending, 0);
   EXPECT_EQ(boid.IsInFlock(), 0);
   // The loners' avoid list leaves the exit blocker out.
-  EXPECT_EQ(boid.fAvoidObjects[0], stage_.model().GetObjKeyByID("Cove..ZoveziWallBlocker"));
+  EXPECT_EQ(boid.fAvoidObjects[0], stage_.model().FindKey("Cove..ZoveziWallBlocker"));
   EXPECT_EQ(boid.fAvoidObjects[1], nullptr);
   EXPECT_EQ(boid.fGatheringPlaces[0],
-            stage_.model().GetObjKeyByID("Cove..ZoveziExitAttractorRight"));
+            stage_.model().FindKey("Cove..ZoveziExitAttractorRight"));
   EXPECT_EQ(boid.fGatheringPlaces[1], nullptr);
   EXPECT_EQ(boid.GetDesiredCruisingInfluence(), 0.0f);
   EXPECT_EQ(boid.GetDesiredKeepDistanceInfluence(), 1.0f);
@@ -908,7 +908,7 @@ TEST_F(HopkinTest, LeaveFlockAndResetWithTheBoid) {
   Params(brain, {"leaveflock"});
   EXPECT_EQ(brain->fBoid->IsInFlock(), 0);
   EXPECT_EQ(brain->fBoid->fAvoidObjects[0],
-            stage_.model().GetObjKeyByID("Cove..ZoveziWallBlocker"));
+            stage_.model().FindKey("Cove..ZoveziWallBlocker"));
   EXPECT_EQ(brain->Reset(), 1);
   EXPECT_EQ(brain->fBoid->IsInFlock(), 1);
   EXPECT_EQ(brain->fBoid->fAvoidObjects[0], nullptr);
@@ -925,12 +925,12 @@ TEST_F(HopkinTest, TravelToGivesTheBoidItsOwnGoals) {
   EXPECT_EQ(brain->fInfluences.mood, 1.0f);
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], nullptr);
   Params(brain, {"TravelTo", "Elsewhere", "Nowhere", "Cove..GatherPlace02"});
-  EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], stage_.model().GetObjKeyByID("Elsewhere"));
-  EXPECT_EQ(brain->fBoid->fGatheringPlaces[1], stage_.model().GetObjKeyByID("Cove..GatherPlace02"));
+  EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], stage_.model().FindKey("Elsewhere"));
+  EXPECT_EQ(brain->fBoid->fGatheringPlaces[1], stage_.model().FindKey("Cove..GatherPlace02"));
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[2], nullptr);
   EXPECT_EQ(brain->fInfluences.mood, 0.35f);
   Params(brain, {"travelto", "Cove..GatherPlace01"});
-  EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], stage_.model().GetObjKeyByID("Cove..GatherPlace01"));
+  EXPECT_EQ(brain->fBoid->fGatheringPlaces[0], stage_.model().FindKey("Cove..GatherPlace01"));
   EXPECT_EQ(brain->fBoid->fGatheringPlaces[1], nullptr);
   EXPECT_EQ(brain->fInfluences.mood, 0.35f * 0.35f);
 }

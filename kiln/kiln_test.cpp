@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "stage/ops.h"
 #include "stage/stage.h"
 
 namespace {
@@ -222,7 +223,7 @@ TEST_F(KilnTest, FlagAndVariableAreIndependent) {
 // Unloading destroys the exported objects, which clear the keys that the host
 // holds for them.
 TEST_F(KilnTest, UnloadingClearsTheHostsKeys) {
-  mkRegistryKey* key = stage_.model().GetXCmdKeyByID("SetObjVar");
+  mkRegistryKey* key = stage::KeyOps(stage_.model()).GetXCmdKeyByID("SetObjVar");
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key->fObject, stage_.model().FindXCmd("SetObjVar"));
   stage_.UnloadPlugins();

@@ -1,4 +1,4 @@
-// The stage's line-against-object test (DoesLineCollideWithObject).
+// The stage's line-against-object test (ObjectOps::DoesLineCollideWithObject).
 //
 // Geometry: every object is a sphere of its radius (SceneObject::radius)
 // around its world position; the probe is the segment from `from` to `to`
@@ -15,7 +15,7 @@
 // argument is left as it was.
 #include <cmath>
 
-#include "stage/model.h"
+#include "stage/ops.h"
 
 namespace stage {
 
@@ -37,11 +37,11 @@ mkVector3 Unit(const mkVector3& v) {
 
 }  // namespace
 
-int32_t Model::DoesLineCollideWithObject(mkSceneObject* a1, mkPoint3* a2, mkPoint3* a3, float a4,
-                                         mkVector3* a5) {
-  SceneObject* object = Object(a1);
+int32_t ObjectOps::DoesLineCollideWithObject(mkSceneObject* a1, mkPoint3* a2, mkPoint3* a3,
+                                             float a4, mkVector3* a5) {
+  SceneObject* object = model_.Object(a1);
   if (object == nullptr || a2 == nullptr || a3 == nullptr) return 0;
-  const mkMatrix44 world = WorldMatrix(object);
+  const mkMatrix44 world = model_.WorldMatrix(object);
   const mkPoint3 centre = {world.m[0][3], world.m[1][3], world.m[2][3]};
   const mkPoint3& from = *a2;
   const mkVector3 segment = Between(*a3, from);

@@ -4,13 +4,12 @@
 // values; actors, detectors and events; the player, the camera and the game
 // controller; host brains that drive plug-in brains; the clock.
 //
-// The model also implements the scene operations that plug-ins rely on, as
-// member functions with the names and signatures of the scene interface's
-// table (kit/host/scene_ops.inc); StageSceneApi forwards each operation to
-// the member of the same name when there is one. Every handle that the model
-// hands out is registered with a kind, and every handle it is given is
-// checked against that register, so a null, stale or foreign pointer is
-// answered like "not found" and never dereferenced.
+// The scene operations that plug-ins rely on are answered on this state by
+// the areas of stage/ops.h, one class and file per area of the scene
+// interface's table; stage/modelled_ops.inc lists them. Every handle that the
+// model hands out is registered with a kind, and every handle it is given is
+// checked against that register (Object, ActorOf, Key, ...), so a null, stale
+// or foreign pointer is answered like "not found" and never dereferenced.
 #ifndef TESSERA_STAGE_MODEL_H_
 #define TESSERA_STAGE_MODEL_H_
 
@@ -249,6 +248,8 @@ class Model {
   SceneObject* FindObject(std::string_view name) const;
   Actor* FindActor(std::string_view name) const;
   Detector* FindDetector(std::string_view name) const;
+  // The key of a scene object or variable by its name (GetObjKeyByID).
+  mkRegistryKey* FindKey(std::string_view name) const;
   egXCmd* FindXCmd(std::string_view name) const;
   egBrainDll* FindBrainDll(std::string_view name) const;
   egBrainClassDll* FindBrainClass(std::string_view name) const;
@@ -286,124 +287,22 @@ class Model {
   mkMatrix44 WorldMatrix(const SceneObject* object) const;
   const std::vector<std::unique_ptr<SceneObject>>& objects() const { return objects_; }
 
-  // --- Scene operations -------------------------------------------------------
-  // Named and typed as in the scene interface; see kit/host/scene_ops.inc.
-  void SetMessageEnable(int32_t a1) { messageEnable_ = a1; }
-  int32_t GetMessageEnable() { return messageEnable_; }
-  void ApiMessage(const char* a1);
-  void ApiMessageWarn(const char* a1);
-  void ApiMessageClear() {}
-  egCharacter* GetPlayer();
-  egCamera* GetCamera();
-  int32_t IsCamera(mkSceneObject* a1);
-  int32_t IsCharacter(mkSceneObject* a1);
-  int32_t IsLight(mkSceneObject* a1);
-  int32_t IsPhysical(mkSceneObject* a1);
-  int32_t IsMoving(mkSceneObject* a1);
-  mkSceneObject* GetSceneObjectByID(const char* a1);
-  egPhysicalSceneObject* GetPhysicalSceneObjectByID(const char* a1);
-  egCharacter* GetCharacterByID(const char* a1);
-  egLight* GetLightByID(const char* a1);
-  egTrigDetector* GetTrigDetectorByID(const char* a1);
-  egTrigActor* GetTrigActorByID(const char* a1);
-  egXCmd* GetXCmdByID(const char* a1);
-  egBrainDll* GetBrainDllByID(const char* a1);
-  const char* DetectorGetID(egTrigDetector* a1);
-  mkRegistryKey* RegisterXCmd(const char* a1, egXCmd* a2);
-  egContextMgr::Context* XCmdFindContext(void* a1, void* a2, void* a3);
-  int32_t XCmdRun(egXCmd* a1, int32_t a2, const char** a3, egActorInstance* a4, egTrigActor* a5,
-                  egTrigDetector* a6);
-  float GetSecs() { return seconds_; }
-  float GetSecsDelta() { return delta_; }
-  int32_t EventFind(const char* a1);
-  void EventRegister(const char* a1, int32_t a2, int32_t a3);
-  void EventRemove(const char* a1, int32_t a2);
-  void SetEnable(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::enable, a2); }
-  void SetCollide(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::collide, a2); }
-  void SetDraw(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::draw, a2); }
-  void SetUpdate(mkSceneObject* a1, int32_t a2) { SetFlag(a1, &SceneObject::update, a2); }
-  void ToggleEnable(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::enable); }
-  void ToggleCollide(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::collide); }
-  void ToggleDraw(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::draw); }
-  void ToggleUpdate(mkSceneObject* a1) { ToggleFlag(a1, &SceneObject::update); }
-  int32_t GetEnable(mkSceneObject* a1) { return Flag(a1, &SceneObject::enable); }
-  int32_t GetCollide(mkSceneObject* a1) { return Flag(a1, &SceneObject::collide); }
-  int32_t GetDraw(mkSceneObject* a1) { return Flag(a1, &SceneObject::draw); }
-  int32_t GetUpdate(mkSceneObject* a1) { return Flag(a1, &SceneObject::update); }
-  const char* GetID(mkSceneObject* a1);
-  int32_t GetWorldPos(mkSceneObject* a1, mkPoint3* a2, int32_t a3);
-  int32_t GetDelWorldPos(mkSceneObject* a1, mkVector3* a2);
-  int32_t GetLocalToWorld(mkSceneObject* a1, mkMatrix44* a2);
-  int32_t GetWorldAxes(mkSceneObject* a1, mkVector3* a2, mkVector3* a3, mkVector3* a4);
-  int32_t GetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2);
-  void SetLocalMatrix(mkSceneObject* a1, mkMatrix44* a2);
-  void TransformChanged(mkSceneObject* a1) {}
-  float GetRadius(mkSceneObject* a1);
-  // The probe against the object's sphere; see stage/collision.cpp.
-  int32_t DoesLineCollideWithObject(mkSceneObject* a1, mkPoint3* a2, mkPoint3* a3, float a4,
-                                    mkVector3* a5);
-  mkSceneObject* GetRoot(mkSceneObject* a1);
-  int32_t GetNumChildren(mkSceneObject* a1);
-  mkSceneObject* GetChild(mkSceneObject* a1, int32_t a2);
-  mkSceneObject* GetParent(mkSceneObject* a1);
-  void AttachObject(mkSceneObject* a1, mkSceneObject* a2, int32_t a3, int32_t a4, int32_t a5);
-  int32_t ExecActor(egTrigActor* a1, egTrigDetector* a2, int32_t a3, int32_t a4);
-  void VarSetTo(mkRegistryKey* a1, mkSceneObject* a2);
-  void VarSetToFirstChild(mkRegistryKey* a1, mkSceneObject* a2);
-  const char* KeyGetName(mkRegistryKey* a1);
-  mkRegistryKey* GetKey(mkKeyedObject* a1);
-  mkRegistryKey* ObjectGetKey(mkSceneObject* a1);
-  mkRegistryKey* GetObjKeyByID(const char* a1);
-  mkRegistryKey* GetXCmdKeyByID(const char* a1);
-  mkRegistryKey* GetBrainDllKeyByID(const char* a1);
-  int32_t NetGetGameMaster() { return 1; }
-  int32_t NetGetMultiPlayer() { return 0; }
-  int32_t NetGetLocallyOwned(mkSceneObject* a1);
-  int32_t NetGetNumRemoteChars();
-  egBrain* GetBrain(egPhysicalSceneObject* a1);
-  // Behaviours, sounds, networking and brain classes (model_motion.cpp).
-  void ReservedStatBegin(int32_t) {}
-  void ReservedStatEnd(int32_t) {}
-  mkGBehavior* GetBehavior(mkSceneObject* a1);
-  mkGBehavior* GetBehaviorFromName(mkSceneObject* a1, const char* a2);
-  mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
-  int32_t BehGetPlaying(mkGBehavior* a1, float a2, int32_t a3);
-  int32_t BehGetLooped(mkGBehavior* a1);
-  int32_t BehGetNumFrames(mkGBehavior* a1);
-  int32_t BehGetLastPlayed(mkGBehavior* a1);
-  const char* BehGetID(mkGBehavior* a1);
-  mkRegistryKey* BehGetKey(mkGBehavior* a1);
-  int32_t GetAnimating(mkSceneObject* a1);
-  void AnimPlay(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5, int32_t a6,
-                float a7, int32_t a8, int32_t a9, float a10, int32_t a11);
-  void AnimStop(mkSceneObject* a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, float a6,
-                int32_t a7, float a8);
-  void AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
-                        int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10, float a11,
-                        int32_t a12);
-  mkSoundObject* GetSoundObjectByID(const char* a1);
-  egSoundSource* GetSoundSourceByID(const char* a1);
-  void SoundEmitterRemoveSounds(egSoundSource* a1);
-  void SoundEmitterAddSound(egSoundSource* a1, mkSoundObject* a2);
-  void SoundEmitterPlay(egSoundSource* a1, int32_t a2, int32_t a3, int32_t a4);
-  void SoundEmitterStop(egSoundSource* a1, int32_t a2);
-  int32_t SoundEmitterIsPlaying(egSoundSource* a1);
-  egCharacter* NetGetRemoteChar(int32_t a1);
-  int32_t NetUpdateObjectTransform(mkSceneObject* a1, int32_t a2);
-  int32_t BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2);
-  void BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3);
-  void BrainClassSendParams(const char* a1, int32_t a2, const char** a3);
-
  private:
+  // The areas of scene operations (stage/ops.h) answer on this state.
+  friend class GameOps;
+  friend class ObjectOps;
+  friend class ActorOps;
+  friend class AnimationOps;
+  friend class SoundOps;
+  friend class BrainOps;
+  friend class KeyOps;
+  friend class NetworkOps;
+
   void Register(const void* handle, EntityKind kind, std::string label);
   // Keys of scene objects and variables are found by name (GetObjKeyByID);
   // those of plug-in objects are not.
   mkRegistryKey* NewKey(const std::string& name, void* object, bool findable);
   bool Is(const void* handle, EntityKind kind) const;
-  // An object's flag (0 for a handle that is not an object), set, toggled.
-  int32_t Flag(mkSceneObject* a1, int32_t SceneObject::*flag);
-  void SetFlag(mkSceneObject* a1, int32_t SceneObject::*flag, int32_t value);
-  void ToggleFlag(mkSceneObject* a1, int32_t SceneObject::*flag);
 
   struct Entry {
     EntityKind kind;

@@ -1,25 +1,12 @@
 // The moving parts of the stage's model: behaviours that play, loop and run
-// out and carry their objects along; glides; sound emitters; other players;
-// brain classes.
+// out and carry their objects along; glides; sounds and emitters; brain
+// classes that give objects their brains.
 #include <cmath>
 #include <cstring>
 
 #include "stage/model.h"
 
 namespace stage {
-
-namespace {
-
-bool SameName(const std::string& a, const char* b) {
-  if (b == nullptr || a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 Behavior* Model::AddBehavior(SceneObject* object, const std::string& name) {
   for (Behavior* b : object->behaviors)
@@ -131,143 +118,6 @@ int32_t Model::AttachBrainClass(SceneObject* object, const std::string& text) {
   line.Result(static_cast<const void*>(brain));
   brain->fBrain = host;
   return 1;
-}
-
-// --- Scene operations ---------------------------------------------------------
-
-mkGBehavior* Model::GetBehavior(mkSceneObject* a1) {
-  SceneObject* o = Object(a1);
-  return o != nullptr ? ToHandle<mkGBehavior>(o->current) : nullptr;
-}
-
-// A null name gives the object's current behaviour.
-mkGBehavior* Model::GetBehaviorFromName(mkSceneObject* a1, const char* a2) {
-  SceneObject* o = Object(a1);
-  if (o == nullptr) return nullptr;
-  if (a2 == nullptr) return ToHandle<mkGBehavior>(o->current);
-  for (Behavior* b : o->behaviors)
-    if (SameName(b->name, a2)) return ToHandle<mkGBehavior>(b);
-  return nullptr;
-}
-
-// Names compare without regard to case; the length argument is not needed.
-mkGBehavior* Model::FindBehavior(egCharacter* a1, const char* a2, int32_t) {
-  return GetBehaviorFromName(ToHandle<mkSceneObject>(Object(a1)), a2 != nullptr ? a2 : "");
-}
-
-int32_t Model::BehGetPlaying(mkGBehavior* a1, float, int32_t) {
-  Behavior* b = BehaviorOf(a1);
-  return b != nullptr ? b->playing : 0;
-}
-int32_t Model::BehGetLooped(mkGBehavior* a1) {
-  Behavior* b = BehaviorOf(a1);
-  return b != nullptr ? b->looping : 0;
-}
-int32_t Model::BehGetNumFrames(mkGBehavior* a1) {
-  Behavior* b = BehaviorOf(a1);
-  return b != nullptr ? b->frames : 0;
-}
-int32_t Model::BehGetLastPlayed(mkGBehavior* a1) {
-  Behavior* b = BehaviorOf(a1);
-  if (b == nullptr || b->cycleSeconds <= 0.0f) return 0;
-  return int32_t(b->position / b->cycleSeconds * float(b->frames));
-}
-const char* Model::BehGetID(mkGBehavior* a1) {
-  Behavior* b = BehaviorOf(a1);
-  return b != nullptr ? b->name.c_str() : "";
-}
-mkRegistryKey* Model::BehGetKey(mkGBehavior* a1) {
-  Behavior* b = BehaviorOf(a1);
-  return b != nullptr ? b->key : nullptr;
-}
-int32_t Model::GetAnimating(mkSceneObject* a1) {
-  SceneObject* o = Object(a1);
-  return o != nullptr && o->current != nullptr ? o->current->playing : 0;
-}
-
-// Starts `behaviour` on the object, looping until told to finish.
-void Model::AnimPlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t, int32_t, float,
-                     int32_t, int32_t, float, int32_t) {
-  SceneObject* o = Object(a1);
-  Behavior* b = BehaviorOf(a2);
-  if (o != nullptr && b != nullptr && b->owner == o) Play(b);
-}
-
-// Tells the object's current behaviour to finish its cycle.
-void Model::AnimStop(mkSceneObject* a1, int32_t, int32_t, int32_t, int32_t, float, int32_t, float) {
-  SceneObject* o = Object(a1);
-  if (o != nullptr && o->current != nullptr) o->current->looping = 0;
-}
-
-// The current behaviour finishes its cycle; another behaviour starts at once
-// and plays one cycle.
-void Model::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t,
-                             int32_t, int32_t, float, int32_t, int32_t, float, int32_t) {
-  SceneObject* o = Object(a1);
-  Behavior* b = BehaviorOf(a2);
-  if (o == nullptr || b == nullptr || b->owner != o) return;
-  if (o->current == b && b->playing) {
-    b->looping = 0;
-    return;
-  }
-  Play(b);
-  b->looping = 0;
-}
-
-mkSoundObject* Model::GetSoundObjectByID(const char* a1) {
-  auto it = a1 != nullptr ? soundsByName_.find(a1) : soundsByName_.end();
-  return it != soundsByName_.end() ? ToHandle<mkSoundObject>(it->second) : nullptr;
-}
-egSoundSource* Model::GetSoundSourceByID(const char* a1) {
-  auto it = a1 != nullptr ? emittersByName_.find(a1) : emittersByName_.end();
-  return it != emittersByName_.end() ? ToHandle<egSoundSource>(it->second) : nullptr;
-}
-void Model::SoundEmitterRemoveSounds(egSoundSource* a1) {
-  if (Emitter* e = EmitterOf(a1)) e->sounds.clear();
-}
-void Model::SoundEmitterAddSound(egSoundSource* a1, mkSoundObject* a2) {
-  Emitter* e = EmitterOf(a1);
-  Sound* sound = SoundOf(a2);
-  if (e != nullptr && sound != nullptr) e->sounds.push_back(sound);
-}
-void Model::SoundEmitterPlay(egSoundSource* a1, int32_t, int32_t, int32_t) {
-  if (Emitter* e = EmitterOf(a1)) e->playing = !e->sounds.empty();
-}
-void Model::SoundEmitterStop(egSoundSource* a1, int32_t) {
-  if (Emitter* e = EmitterOf(a1)) e->playing = 0;
-}
-int32_t Model::SoundEmitterIsPlaying(egSoundSource* a1) {
-  Emitter* e = EmitterOf(a1);
-  return e != nullptr ? e->playing : 0;
-}
-
-egCharacter* Model::NetGetRemoteChar(int32_t a1) {
-  int32_t index = 0;
-  for (const auto& object : objects_)
-    if (object->remotePlayer && index++ == a1) return ToHandle<egCharacter>(object.get());
-  return nullptr;
-}
-
-int32_t Model::NetUpdateObjectTransform(mkSceneObject* a1, int32_t) {
-  return Object(a1) != nullptr ? 1 : 0;
-}
-
-int32_t Model::BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2) {
-  return a2 != nullptr ? AttachBrainClass(Object(a1), a2) : 0;
-}
-
-void Model::BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3) {
-  SceneObject* o = Object(a1);
-  if (o == nullptr || o->brain == nullptr || o->brain->plugin == nullptr || a2 < 0 ||
-      (a2 > 0 && a3 == nullptr))
-    return;
-  o->brain->plugin->SendParams(a2, a3);
-}
-
-void Model::BrainClassSendParams(const char* a1, int32_t a2, const char** a3) {
-  egBrainClassDll* brainClass = a1 != nullptr ? FindBrainClass(a1) : nullptr;
-  if (brainClass == nullptr || a2 < 0 || (a2 > 0 && a3 == nullptr)) return;
-  brainClass->SendClassParams(a1, a2, a3);
 }
 
 }  // namespace stage

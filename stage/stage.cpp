@@ -6,6 +6,8 @@
 #include <ctime>
 #include <fstream>
 
+#include "stage/ops.h"
+
 namespace stage {
 
 namespace {
@@ -166,7 +168,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     actor->steps = def.steps;
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
-  for (const std::string& name : scene.events) m.EventRegister(name.c_str(), 0, 0);
+  for (const std::string& name : scene.events) ActorOps(m).EventRegister(name.c_str(), 0, 0);
   for (const BrainSpec& def : scene.brains) {
     SceneObject* object = m.FindObject(def.object);
     egBrainDll* brain = m.FindBrainDll(def.brain);
@@ -279,8 +281,8 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
       m.Say(MessageKind::kStage, "no actor named " + w[0]);
       return;
     }
-    m.ExecActor(Model::ToHandle<egTrigActor>(actor), Model::ToHandle<egTrigDetector>(detector), 1,
-                -1);
+    ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(actor),
+                          Model::ToHandle<egTrigDetector>(detector), 1, -1);
   } else if (e.verb == "key") {
     const int32_t code = std::atoi(w[0].c_str());
     if (w[1] == "down") {
@@ -337,15 +339,15 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
         return;
       }
       CallTrace::Line(m.trace(), (">" + w[0] + ".SendParams").c_str()).Finish();
-      m.BrainSendParams(Model::ToHandle<egPhysicalSceneObject>(object), int32_t(w.size() - 1),
-                        argv.data());
+      BrainOps(m).BrainSendParams(Model::ToHandle<egPhysicalSceneObject>(object),
+                                  int32_t(w.size() - 1), argv.data());
     } else {
       if (m.FindBrainClass(w[0]) == nullptr) {
         m.Say(MessageKind::kStage, "no brain class named " + w[0]);
         return;
       }
       CallTrace::Line(m.trace(), (">" + w[0] + ".SendClassParams").c_str()).Finish();
-      m.BrainClassSendParams(w[0].c_str(), int32_t(w.size() - 1), argv.data());
+      BrainOps(m).BrainClassSendParams(w[0].c_str(), int32_t(w.size() - 1), argv.data());
     }
     RunQueuedActors();
   } else if (e.verb == "draw" || e.verb == "enable") {
@@ -353,9 +355,9 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     if (object == nullptr) return;
     (e.verb == "draw" ? object->draw : object->enable) = w[1] == "1" ? 1 : 0;
   } else if (e.verb == "event") {
-    m.EventRegister(w[0].c_str(), 0, 0);
+    ActorOps(m).EventRegister(w[0].c_str(), 0, 0);
   } else if (e.verb == "noevent") {
-    m.EventRemove(w[0].c_str(), 0);
+    ActorOps(m).EventRemove(w[0].c_str(), 0);
   }
 }
 

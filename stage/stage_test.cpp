@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kit/testing/raw_slots.h"
+#include "stage/ops.h"
 #include "stage/picture.h"
 
 namespace {
@@ -78,12 +79,13 @@ TEST(SceneApiTest, TraceNamesHandlesAndMarksWhatIsNotModelled) {
 
 TEST(SceneModelTest, ContextsAreFoundByThreeValuesAndKeepTheirBlocks) {
   stage::Model model;
+  stage::ActorOps actors(model);
   mkSceneObject* door = Model::ToHandle<mkSceneObject>(model.AddObject("Door", nullptr, {}));
   auto* kind = reinterpret_cast<void*>(intptr_t(1002));
-  egContextMgr::Context* c = model.XCmdFindContext(door, kind, nullptr);
-  EXPECT_EQ(model.XCmdFindContext(door, kind, nullptr), c);
-  EXPECT_NE(model.XCmdFindContext(door, reinterpret_cast<void*>(intptr_t(1001)), nullptr), c);
-  EXPECT_NE(model.XCmdFindContext(nullptr, kind, nullptr), c);
+  egContextMgr::Context* c = actors.XCmdFindContext(door, kind, nullptr);
+  EXPECT_EQ(actors.XCmdFindContext(door, kind, nullptr), c);
+  EXPECT_NE(actors.XCmdFindContext(door, reinterpret_cast<void*>(intptr_t(1001)), nullptr), c);
+  EXPECT_NE(actors.XCmdFindContext(nullptr, kind, nullptr), c);
   EXPECT_EQ(c->GetData(), nullptr);
   auto* first = static_cast<int32_t*>(c->AllocData(4));
   *first = 7;
@@ -97,38 +99,40 @@ TEST(SceneModelTest, ContextsAreFoundByThreeValuesAndKeepTheirBlocks) {
 
 TEST(SceneModelTest, VariablesAreKeysThatNameObjects) {
   stage::Model model;
+  stage::KeyOps keys(model);
   auto* room = model.AddObject("Room", nullptr, {});
   auto* lamp = model.AddObject("Lamp", room, {1, 0, 0});
   ASSERT_TRUE(model.AddVariable("Chosen", nullptr));
   EXPECT_FALSE(model.AddVariable("Lamp", nullptr));  // taken by the object's own key
-  mkRegistryKey* chosen = model.GetObjKeyByID("Chosen");
+  mkRegistryKey* chosen = keys.GetObjKeyByID("Chosen");
   ASSERT_NE(chosen, nullptr);
   EXPECT_EQ(chosen->fObject, nullptr);
-  model.VarSetToFirstChild(chosen, Model::ToHandle<mkSceneObject>(room));
+  keys.VarSetToFirstChild(chosen, Model::ToHandle<mkSceneObject>(room));
   EXPECT_EQ(chosen->fObject, lamp);
-  model.VarSetTo(chosen, nullptr);
+  keys.VarSetTo(chosen, nullptr);
   EXPECT_EQ(chosen->fObject, nullptr);
-  EXPECT_EQ(model.GetObjKeyByID("Lamp")->fObject, lamp);
-  EXPECT_STREQ(model.KeyGetName(chosen), "Chosen");
+  EXPECT_EQ(keys.GetObjKeyByID("Lamp")->fObject, lamp);
+  EXPECT_STREQ(keys.KeyGetName(chosen), "Chosen");
   // A handle that is not a key is not written through.
-  model.VarSetTo(reinterpret_cast<mkRegistryKey*>(lamp), Model::ToHandle<mkSceneObject>(room));
-  EXPECT_EQ(model.GetObjKeyByID("Lamp")->fObject, lamp);
+  keys.VarSetTo(reinterpret_cast<mkRegistryKey*>(lamp), Model::ToHandle<mkSceneObject>(room));
+  EXPECT_EQ(keys.GetObjKeyByID("Lamp")->fObject, lamp);
 }
 
 TEST(SceneModelTest, WorldPositionFollowsParentsAndAttachAvoidsCycles) {
   stage::Model model;
+  stage::ObjectOps objects(model);
   auto* room = model.AddObject("Room", nullptr, {10, 0, 0});
   auto* lamp = model.AddObject("Lamp", room, {1, 2, 0});
   mkPoint3 p{};
-  model.GetWorldPos(Model::ToHandle<mkSceneObject>(lamp), &p, 1);
+  objects.GetWorldPos(Model::ToHandle<mkSceneObject>(lamp), &p, 1);
   EXPECT_EQ(p.fX, 11.0f);
   EXPECT_EQ(p.fY, 2.0f);
   // Attaching a parent under its own child is refused.
-  model.AttachObject(Model::ToHandle<mkSceneObject>(lamp), Model::ToHandle<mkSceneObject>(room), 1, 0, 0);
+  objects.AttachObject(Model::ToHandle<mkSceneObject>(lamp), Model::ToHandle<mkSceneObject>(room), 1, 0, 0);
   EXPECT_EQ(room->parent, nullptr);
-  model.AttachObject(Model::ToHandle<mkSceneObject>(room), Model::ToHandle<mkSceneObject>(lamp), 0, 0, 0);
+  objects.AttachObject(Model::ToHandle<mkSceneObject>(room), Model::ToHandle<mkSceneObject>(lamp), 0, 0, 0);
   EXPECT_EQ(lamp->parent, nullptr);
-  EXPECT_EQ(model.GetNumChildren(Model::ToHandle<mkSceneObject>(room)), 0);
+  EXPECT_EQ(objects.GetNumChildren(Model::ToHandle<mkSceneObject>(room)), 0);
 }
 
 TEST(SceneFileTest, ReadsEveryStatement) {
@@ -220,8 +224,8 @@ TEST(StageTest, TimeFollowsTheScenesClock) {
   ASSERT_TRUE(stage.Play(scene, &errors));
   // After frame 2 (one second played).
   EXPECT_EQ(std::time(nullptr), 5001);
-  EXPECT_FLOAT_EQ(stage.model().GetSecs(), 1.0f);
-  EXPECT_FLOAT_EQ(stage.model().GetSecsDelta(), 0.5f);
+  EXPECT_FLOAT_EQ(stage::GameOps(stage.model()).GetSecs(), 1.0f);
+  EXPECT_FLOAT_EQ(stage::GameOps(stage.model()).GetSecsDelta(), 0.5f);
 }
 
 TEST(StageTest, LoadingAMissingPluginFails) {
@@ -253,29 +257,33 @@ TEST(StageMotionTest, BehaviorsLoopUntilToldToFinishAndCarryTheirObject) {
       "behavior Hop walk seconds 1 speed 2\n"
       "behavior Hop wait0 seconds 0.5\n");
   Model& m = played->model();
+  stage::AnimationOps animation(m);
+  stage::ObjectOps objects(m);
+  stage::KeyOps keys(m);
   auto* hop = Model::ToHandle<mkSceneObject>(m.FindObject("Hop"));
-  mkGBehavior* walk = m.FindBehavior(Model::ToHandle<egCharacter>(m.FindObject("Hop")), "WALK", -4);
+  mkGBehavior* walk =
+      animation.FindBehavior(Model::ToHandle<egCharacter>(m.FindObject("Hop")), "WALK", -4);
   ASSERT_NE(walk, nullptr);
-  EXPECT_EQ(m.GetBehavior(hop), nullptr);
-  m.AnimPlay(hop, walk, 1, 1, 0, 0, 100.0f, 0, 0, 1.0f, 0);
-  EXPECT_EQ(m.GetBehavior(hop), walk);
+  EXPECT_EQ(animation.GetBehavior(hop), nullptr);
+  animation.AnimPlay(hop, walk, 1, 1, 0, 0, 100.0f, 0, 0, 1.0f, 0);
+  EXPECT_EQ(animation.GetBehavior(hop), walk);
   for (int i = 0; i < 6; ++i) m.Advance(0.25f);  // a cycle and a half: still looping
-  EXPECT_EQ(m.BehGetPlaying(walk, -1.0f, 1), 1);
+  EXPECT_EQ(animation.BehGetPlaying(walk, -1.0f, 1), 1);
   mkPoint3 p{};
-  m.GetWorldPos(hop, &p, 0);
+  objects.GetWorldPos(hop, &p, 0);
   EXPECT_FLOAT_EQ(p.fX, 3.0f);  // 1.5 s at 2 units per second along the first axis
-  m.AnimStop(hop, 0, 1, 0, 0, 100.0f, 0, 1.0f);
+  animation.AnimStop(hop, 0, 1, 0, 0, 100.0f, 0, 1.0f);
   m.Advance(0.25f);
-  EXPECT_EQ(m.BehGetPlaying(walk, -1.0f, 1), 1);  // finishing its cycle
+  EXPECT_EQ(animation.BehGetPlaying(walk, -1.0f, 1), 1);  // finishing its cycle
   m.Advance(0.25f);
-  EXPECT_EQ(m.BehGetPlaying(walk, -1.0f, 1), 0);  // ran out
-  EXPECT_STREQ(m.KeyGetName(m.BehGetKey(walk)), "Hop..walk");
+  EXPECT_EQ(animation.BehGetPlaying(walk, -1.0f, 1), 0);  // ran out
+  EXPECT_STREQ(keys.KeyGetName(keys.BehGetKey(walk)), "Hop..walk");
   // An idle started with AnimContinuePlay plays one cycle.
-  mkGBehavior* wait0 = m.GetBehaviorFromName(hop, "wait0");
-  m.AnimContinuePlay(hop, wait0, 0, 0, 1, 0, 0, -1.0f, 0, 0, 1.0f, 0);
-  EXPECT_EQ(m.BehGetPlaying(wait0, -1.0f, 1), 1);
+  mkGBehavior* wait0 = animation.GetBehaviorFromName(hop, "wait0");
+  animation.AnimContinuePlay(hop, wait0, 0, 0, 1, 0, 0, -1.0f, 0, 0, 1.0f, 0);
+  EXPECT_EQ(animation.BehGetPlaying(wait0, -1.0f, 1), 1);
   m.Advance(0.5f);
-  EXPECT_EQ(m.BehGetPlaying(wait0, -1.0f, 1), 0);
+  EXPECT_EQ(animation.BehGetPlaying(wait0, -1.0f, 1), 0);
 }
 
 TEST(StageMotionTest, TimelineGlidesFacesAndHides) {
@@ -285,15 +293,16 @@ TEST(StageMotionTest, TimelineGlidesFacesAndHides) {
       "at 0 glide Hero 0 4 0 2\n"
       "at 2 draw Rock 0\n");
   Model& m = played->model();
+  stage::ObjectOps objects(m);
   auto* hero = Model::ToHandle<mkSceneObject>(m.FindObject("Hero"));
   mkPoint3 p{};
-  m.GetWorldPos(hero, &p, 0);
+  objects.GetWorldPos(hero, &p, 0);
   EXPECT_FLOAT_EQ(p.fY, 4.0f);
   mkVector3 first{};
-  m.GetWorldAxes(hero, &first, nullptr, nullptr);
+  objects.GetWorldAxes(hero, &first, nullptr, nullptr);
   EXPECT_FLOAT_EQ(first.fX, 0.0f);
   EXPECT_FLOAT_EQ(first.fY, 1.0f);  // faces the way it went
-  EXPECT_EQ(m.GetDraw(Model::ToHandle<mkSceneObject>(m.FindObject("Rock"))), 0);
+  EXPECT_EQ(objects.GetDraw(Model::ToHandle<mkSceneObject>(m.FindObject("Rock"))), 0);
 }
 
 TEST(StageMotionTest, OtherPlayersSoundsAndEmitters) {
@@ -303,18 +312,20 @@ TEST(StageMotionTest, OtherPlayersSoundsAndEmitters) {
       "object Guest2 remoteplayer\n"
       "sound hnorm01\nemitter Creature..ZoveziHead\n");
   Model& m = played->model();
-  EXPECT_EQ(m.NetGetNumRemoteChars(), 2);
-  EXPECT_EQ(m.NetGetRemoteChar(1), Model::ToHandle<egCharacter>(m.FindObject("Guest2")));
-  EXPECT_EQ(m.NetGetRemoteChar(2), nullptr);
-  EXPECT_EQ(m.NetGetLocallyOwned(Model::ToHandle<mkSceneObject>(m.FindObject("Creature"))), 0);
-  egSoundSource* emitter = m.GetSoundSourceByID("Creature..ZoveziHead");
+  stage::NetworkOps network(m);
+  stage::SoundOps sound(m);
+  EXPECT_EQ(network.NetGetNumRemoteChars(), 2);
+  EXPECT_EQ(network.NetGetRemoteChar(1), Model::ToHandle<egCharacter>(m.FindObject("Guest2")));
+  EXPECT_EQ(network.NetGetRemoteChar(2), nullptr);
+  EXPECT_EQ(network.NetGetLocallyOwned(Model::ToHandle<mkSceneObject>(m.FindObject("Creature"))), 0);
+  egSoundSource* emitter = sound.GetSoundSourceByID("Creature..ZoveziHead");
   ASSERT_NE(emitter, nullptr);
-  m.SoundEmitterPlay(emitter, 1, 1, 0);
-  EXPECT_EQ(m.SoundEmitterIsPlaying(emitter), 0);  // nothing to play
-  m.SoundEmitterAddSound(emitter, m.GetSoundObjectByID("hnorm01"));
-  m.SoundEmitterPlay(emitter, 1, 1, 0);
-  EXPECT_EQ(m.SoundEmitterIsPlaying(emitter), 1);
-  EXPECT_EQ(m.GetSoundObjectByID("hnorm02"), nullptr);
+  sound.SoundEmitterPlay(emitter, 1, 1, 0);
+  EXPECT_EQ(sound.SoundEmitterIsPlaying(emitter), 0);  // nothing to play
+  sound.SoundEmitterAddSound(emitter, sound.GetSoundObjectByID("hnorm01"));
+  sound.SoundEmitterPlay(emitter, 1, 1, 0);
+  EXPECT_EQ(sound.SoundEmitterIsPlaying(emitter), 1);
+  EXPECT_EQ(sound.GetSoundObjectByID("hnorm02"), nullptr);
 }
 
 TEST(StagePictureTest, DrawsPathsAndStillObjects) {

@@ -25,7 +25,7 @@ class FlockFrame {
     for (int i = 0; i < kBoids; ++i) {
       const std::string name = "Zovezi" + std::to_string(i);
       model_.AddObject(name, nullptr, {3.0f * (i % 6), 3.0f * (i / 6), 0.0f});
-      boids_.push_back(std::make_unique<ktBoid>(model_.GetObjKeyByID(name.c_str()), &flock_, &api_));
+      boids_.push_back(std::make_unique<ktBoid>(model_.FindKey(name), &flock_, &api_));
       flock_.AddTo(boids_.back().get());
       boids_.back()->SetInFlock(1);
     }

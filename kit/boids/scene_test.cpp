@@ -39,7 +39,7 @@ class BoidScene : public ::testing::Test {
     object->radius = radius;
     return object;
   }
-  mkRegistryKey* Key(const std::string& name) { return stage.model().GetObjKeyByID(name.c_str()); }
+  mkRegistryKey* Key(const std::string& name) { return stage.model().FindKey(name.c_str()); }
   // Sets the object's first world axis (column 0 of its matrix).
   static void SetFirstAxis(SceneObject* object, const mkVector3& axis) {
     object->local.m[0][0] = axis.fX;

@@ -1,0 +1,100 @@
+// Behaviours: finding them, reading their state, and playing them on their
+// objects (the model moves them on; see model_motion.cpp).
+#include <cstring>
+#include <string>
+
+#include "stage/ops.h"
+
+namespace stage {
+
+namespace {
+
+bool SameName(const std::string& a, const char* b) {
+  if (b == nullptr || a.size() != std::strlen(b)) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+mkGBehavior* AnimationOps::GetBehavior(mkSceneObject* a1) {
+  SceneObject* o = model_.Object(a1);
+  return o != nullptr ? Model::ToHandle<mkGBehavior>(o->current) : nullptr;
+}
+
+// A null name gives the object's current behaviour.
+mkGBehavior* AnimationOps::GetBehaviorFromName(mkSceneObject* a1, const char* a2) {
+  SceneObject* o = model_.Object(a1);
+  if (o == nullptr) return nullptr;
+  if (a2 == nullptr) return Model::ToHandle<mkGBehavior>(o->current);
+  for (Behavior* b : o->behaviors)
+    if (SameName(b->name, a2)) return Model::ToHandle<mkGBehavior>(b);
+  return nullptr;
+}
+
+// Names compare without regard to case; the length argument is not needed.
+mkGBehavior* AnimationOps::FindBehavior(egCharacter* a1, const char* a2, int32_t) {
+  return GetBehaviorFromName(Model::ToHandle<mkSceneObject>(model_.Object(a1)),
+                             a2 != nullptr ? a2 : "");
+}
+
+int32_t AnimationOps::BehGetPlaying(mkGBehavior* a1, float, int32_t) {
+  Behavior* b = model_.BehaviorOf(a1);
+  return b != nullptr ? b->playing : 0;
+}
+int32_t AnimationOps::BehGetLooped(mkGBehavior* a1) {
+  Behavior* b = model_.BehaviorOf(a1);
+  return b != nullptr ? b->looping : 0;
+}
+int32_t AnimationOps::BehGetNumFrames(mkGBehavior* a1) {
+  Behavior* b = model_.BehaviorOf(a1);
+  return b != nullptr ? b->frames : 0;
+}
+int32_t AnimationOps::BehGetLastPlayed(mkGBehavior* a1) {
+  Behavior* b = model_.BehaviorOf(a1);
+  if (b == nullptr || b->cycleSeconds <= 0.0f) return 0;
+  return int32_t(b->position / b->cycleSeconds * float(b->frames));
+}
+const char* AnimationOps::BehGetID(mkGBehavior* a1) {
+  Behavior* b = model_.BehaviorOf(a1);
+  return b != nullptr ? b->name.c_str() : "";
+}
+int32_t AnimationOps::GetAnimating(mkSceneObject* a1) {
+  SceneObject* o = model_.Object(a1);
+  return o != nullptr && o->current != nullptr ? o->current->playing : 0;
+}
+
+// Starts `behaviour` on the object, looping until told to finish.
+void AnimationOps::AnimPlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t, int32_t,
+                            float, int32_t, int32_t, float, int32_t) {
+  SceneObject* o = model_.Object(a1);
+  Behavior* b = model_.BehaviorOf(a2);
+  if (o != nullptr && b != nullptr && b->owner == o) model_.Play(b);
+}
+
+// Tells the object's current behaviour to finish its cycle.
+void AnimationOps::AnimStop(mkSceneObject* a1, int32_t, int32_t, int32_t, int32_t, float, int32_t,
+                            float) {
+  SceneObject* o = model_.Object(a1);
+  if (o != nullptr && o->current != nullptr) o->current->looping = 0;
+}
+
+// The current behaviour finishes its cycle; another behaviour starts at once
+// and plays one cycle.
+void AnimationOps::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t,
+                                    int32_t, int32_t, float, int32_t, int32_t, float, int32_t) {
+  SceneObject* o = model_.Object(a1);
+  Behavior* b = model_.BehaviorOf(a2);
+  if (o == nullptr || b == nullptr || b->owner != o) return;
+  if (o->current == b && b->playing) {
+    b->looping = 0;
+    return;
+  }
+  model_.Play(b);
+  b->looping = 0;
+}
+
+}  // namespace stage
