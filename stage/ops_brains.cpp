@@ -2,6 +2,8 @@
 // send them.
 #include "stage/ops.h"
 
+#include <string>
+
 namespace stage {
 
 egBrainDll* BrainOps::GetBrainDllByID(const char* a1) {
@@ -15,6 +17,11 @@ egBrain* BrainOps::GetBrain(egPhysicalSceneObject* a1) {
 
 int32_t BrainOps::BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2) {
   return a2 != nullptr ? model_.AttachBrainClass(model_.Object(a1), a2) : 0;
+}
+
+int32_t BrainOps::BrainSetToPythonBrain(egPhysicalSceneObject* a1, const char* a2) {
+  return a2 != nullptr ? model_.AttachBrainClass(model_.Object(a1), std::string("PythonMgr:") + a2)
+                       : 0;
 }
 
 void BrainOps::BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3) {

@@ -110,7 +110,7 @@ TEST_P(DecodeTest, AsTheTableSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Strings, DecodeTest, ::testing::ValuesIn(kDecodeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DecodeCase>& c) { return std::string(c.param.name); });
 
 void* PlusEight(void* address) {
   return static_cast<char*>(address) + 8;
