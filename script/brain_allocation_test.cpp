@@ -29,8 +29,8 @@ TEST(BrainAllocationTest, SteadyBrainFrameAllocatesNothing) {
     ASSERT_TRUE(stage.LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error)) << error;
     stage::SceneDescription scene;
     std::vector<std::string> errors;
-    ASSERT_TRUE(stage::ParseScene("object Zovezi\nbrainclass Zovezi PythonMgr:idle.py\n", &scene,
-                                  &errors));
+    ASSERT_TRUE(
+        stage::ParseScene("object Zovezi\nbrainclass Zovezi PythonMgr:idle.py\n", &scene, &errors));
     ASSERT_TRUE(stage.Build(scene, &errors)) << errors[0];
     ASSERT_EQ(stage.model().hostBrains().size(), 1u);
     egBrainDll* brain = stage.model().hostBrains()[0]->plugin;

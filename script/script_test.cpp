@@ -444,18 +444,20 @@ TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
   Script("guard.py", kGuard);
   Scene("object Zovezi\n");
   EXPECT_EQ(Run("PythonBrain", {"Zovezi"}), 1);
-  EXPECT_EQ(Said(), (Lines{"warning: PythonBrain: wrong number of arguments (Object, PythonModule)"}));
+  EXPECT_EQ(Said(),
+            (Lines{"warning: PythonBrain: wrong number of arguments (Object, PythonModule)"}));
   EXPECT_EQ(Run("PythonBrain", {"Nobody", "guard.py"}), 1);
   EXPECT_EQ(Said(), (Lines{"warning: PythonBrain: Nobody not found (or not physical object)"}));
   EXPECT_EQ(Run("PythonBrain", {"Zovezi", "guard.py"}), 1);
   ASSERT_EQ(stage_->model().hostBrains().size(), 1u);
   egBrainDll* brain = stage_->model().hostBrains()[0]->plugin;
   const std::string address = stage_->model().Label(brain);
-  EXPECT_EQ(Traced(), (Lines{"@0 >PythonBrain.Run(2, \"Zovezi\", \"guard.py\")",
-                             "@0 GetObjKeyByID(\"Zovezi\") -> key:Zovezi", "@0 >PythonMgr.Prepare()",
-                             "@0 >PythonMgr.MakeBrain(\"guard.py\", \"Zovezi\") -> " + address,
-                             "@0 BrainSetToPythonBrain(Zovezi, \"guard.py\") -> 1",
-                             "@0 <PythonBrain.Run() -> 1"}));
+  EXPECT_EQ(
+      Traced(),
+      (Lines{"@0 >PythonBrain.Run(2, \"Zovezi\", \"guard.py\")",
+             "@0 GetObjKeyByID(\"Zovezi\") -> key:Zovezi", "@0 >PythonMgr.Prepare()",
+             "@0 >PythonMgr.MakeBrain(\"guard.py\", \"Zovezi\") -> " + address,
+             "@0 BrainSetToPythonBrain(Zovezi, \"guard.py\") -> 1", "@0 <PythonBrain.Run() -> 1"}));
   EXPECT_EQ(Run("BrainParams", {"Nobody", "a"}), 1);
   EXPECT_EQ(Said(), (Lines{"warning: BrainParameters: Nobody not found (or not physical object)"}));
   EXPECT_EQ(Run("BrainParams", {}), 1);

@@ -1,8 +1,8 @@
 // Brains: the plug-in brains (BrainDlls) and brain classes, and what scenes
 // send them.
-#include "stage/ops.h"
-
 #include <string>
+
+#include "stage/ops.h"
 
 namespace stage {
 

@@ -51,7 +51,7 @@ std::vector<Arg> Args(const Row& row) {
     if (*c == '|')
       optional = true;
     else
-      args.push_back(Arg{*c, optional});
+      args.push_back(Arg{*c, optional, false, "", ""});
   }
   std::string types = row.types;
   for (size_t at = 0; at < types.size();) {

@@ -110,7 +110,9 @@ TEST_P(DecodeTest, AsTheTableSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Strings, DecodeTest, ::testing::ValuesIn(kDecodeCases),
-                         [](const ::testing::TestParamInfo<DecodeCase>& c) { return std::string(c.param.name); });
+                         [](const ::testing::TestParamInfo<DecodeCase>& c) {
+                           return std::string(c.param.name);
+                         });
 
 void* PlusEight(void* address) {
   return static_cast<char*>(address) + 8;
@@ -215,6 +217,20 @@ TEST(ModuleTest, EveryModuleIsImportableAndOnlySceneHasVariables) {
   script::PyRef names(PyObject_Str(PyDict_GetItemString(dict, "names")));
   EXPECT_STREQ(PyUnicode_AsUTF8(names.get()), "['SceneAPIc']");
   EXPECT_EQ(PyLong_AsLong(PyDict_GetItemString(dict, "functions")), 434);
+}
+
+int FailingConstants(PyObject*) {
+  PyErr_SetString(PyExc_RuntimeError, "no constants");
+  return -1;
+}
+PyMethodDef kNoFunctions[] = {{nullptr, nullptr, 0, nullptr}};
+
+TEST(ModuleTest, AFailedCreationIsReportedAndPublishesNothing) {
+  script::ScriptModule broken("brokenc", kNoFunctions, {}, script::RegisterScalarEquivalences,
+                              FailingConstants);
+  EXPECT_FALSE(broken.Create());
+  EXPECT_EQ(TakeError(), "RuntimeError: no constants");
+  EXPECT_EQ(PyDict_GetItemString(PyImport_GetModuleDict(), "brokenc"), nullptr);
 }
 
 TEST(LiveObjectTest, OwnedTypesNeedARegisteredObject) {
