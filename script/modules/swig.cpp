@@ -198,7 +198,10 @@ bool IsOwnedType(const char* type) {
 }
 
 void Add(const void* address, const char* type) {
-  Objects()[address] = type;
+  // Not operator[]: that would make the plug-in's image impossible to unload
+  // in unoptimised builds (std::piecewise_construct becomes a unique symbol).
+  auto added = Objects().emplace(address, type);
+  if (!added.second) added.first->second = type;
 }
 
 void Remove(const void* address) {

@@ -22,6 +22,7 @@ class PythonEnvironment : public ::testing::Environment {
   void SetUp() override {
     PyConfig config;
     PyConfig_InitIsolatedConfig(&config);
+    PyConfig_SetString(&config, &config.home, SCRIPT_PYTHON_HOME);
     Py_InitializeFromConfig(&config);
     PyConfig_Clear(&config);
     for (int i = 0; i < script::kModuleCount; ++i)
