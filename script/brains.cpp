@@ -78,6 +78,7 @@ PythonScriptBrain::PythonScriptBrain(const char* fileName, const char* objectNam
 }
 
 PythonScriptBrain::~PythonScriptBrain() {
+  if (fManager != nullptr) fManager->Forget(this);
   const bool sameInterpreter = InterpreterUp() && fGeneration == InterpreterGeneration();
   if (sameInterpreter) {
     // The object loses its name in __main__ (and so does any other brain's
@@ -337,8 +338,11 @@ void PythonScriptBrain::GetIn() {
 // --- PythonMgr ---------------------------------------------------------------
 
 PythonMgr::~PythonMgr() {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i)
-    static_cast<PythonScriptBrain*>(fBrains[i])->Destroy(1);
+  for (uint16_t i = 0; i < fBrains.fCount; ++i) {
+    auto* brain = static_cast<PythonScriptBrain*>(fBrains[i]);
+    brain->fManager = nullptr;
+    brain->Destroy(1);
+  }
   ShutdownInterpreter();
   fBrains.Clear();
 }
@@ -372,7 +376,15 @@ egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
     return nullptr;
   }
   brain->fSceneApi = fSceneApi;
+  brain->fManager = this;
   return brain;
+}
+
+void PythonMgr::Forget(PythonScriptBrain* brain) {
+  uint16_t kept = 0;
+  for (uint16_t i = 0; i < fBrains.fCount; ++i)
+    if (fBrains[i] != brain) fBrains.fElements[kept++] = fBrains[i];
+  fBrains.fCount = kept;
 }
 
 void PythonMgr::SendClassParams(const char* fileName, int32_t argc, const char** argv) {

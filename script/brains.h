@@ -24,6 +24,8 @@
 
 namespace script {
 
+class PythonMgr;
+
 class PythonScriptBrain final : public egBrainDll {
  public:
   MK_DESTROYING_DESTRUCTOR(PythonScriptBrain)
@@ -74,6 +76,9 @@ class PythonScriptBrain final : public egBrainDll {
   char* fVariableName;  // the object name with every "." made "_"
   int32_t fReady = 0;   // 1 once the set-up ran without an exception
   int32_t fEnable[kEnableCount];
+  // The class that made the brain and lists it; a brain that the host
+  // destroys earlier (its last ReleaseReference) leaves the list.
+  PythonMgr* fManager = nullptr;
 
  private:
   ~PythonScriptBrain();
@@ -110,6 +115,8 @@ class PythonMgr final : public egBrainClassDll {
   egBrainDll* MakeBrain(const char* fileName, const char* objectName) override;
   // SendParams of every brain made from that module file.
   void SendClassParams(const char* fileName, int32_t argc, const char** argv) override;
+  // Takes a brain that is being destroyed out of the list.
+  void Forget(PythonScriptBrain* brain);
 
   GrowableArray fBrains;  // of PythonScriptBrain*
 };

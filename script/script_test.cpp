@@ -408,6 +408,26 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
   }
 }
 
+// The host may release a brain before PythonMgr is destroyed: the brain
+// leaves PythonMgr's list, and nothing reaches it afterwards.
+TEST_F(ScriptTest, ABrainReleasedByTheHostLeavesTheList) {
+  Script("guard.py", kGuard);
+  Scene("object Zovezi\n");
+  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainDll* first = manager->MakeBrain("guard.py", "Zovezi");
+  ASSERT_NE(first, nullptr);
+  first->AddReference();
+  first->ReleaseReference();  // count 2 to 1: still alive
+  EXPECT_EQ(manager->MakeBrain("guard.py", "*"), first);
+  first->ReleaseReference();  // the last reference: destroyed
+  const char* params[] = {"after"};
+  manager->SendClassParams("guard.py", 1, params);
+  egBrainDll* second = manager->MakeBrain("guard.py", "Zovezi");
+  ASSERT_NE(second, nullptr);
+  Python("import guard\nprint([c[0] for c in guard.calls], 'Zovezi' in globals())\n");
+  EXPECT_EQ(Said(), (Lines{"log: ['made', 'made'] True "}));
+}
+
 TEST_F(ScriptTest, NamesAndParametersNeverRunCode) {
   Script("guard.py", kGuard);
   const char* evil = "x'); import sys; sys.modules['hacked'] = 1; print('hacked";
