@@ -338,13 +338,9 @@ void PythonScriptBrain::GetIn() {
 // --- PythonMgr ---------------------------------------------------------------
 
 PythonMgr::~PythonMgr() {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) {
-    auto* brain = static_cast<PythonScriptBrain*>(fBrains[i]);
-    brain->fManager = nullptr;
-    brain->Destroy(1);
-  }
+  ForEachBrain([](PythonScriptBrain& brain) { brain.fManager = nullptr; });
+  DestroyBrains();
   ShutdownInterpreter();
-  fBrains.Clear();
 }
 
 int32_t PythonMgr::GetClassKind() {
@@ -357,27 +353,35 @@ void PythonMgr::Prepare() {
 
 egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
   if (fileName == nullptr || objectName == nullptr) return nullptr;
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) {
-    auto* brain = static_cast<PythonScriptBrain*>(fBrains[i]);
-    if (EqualNoCase(brain->fFileName, fileName) &&
-        (EqualNoCase(brain->fObjectName, objectName) || std::strcmp(objectName, "*") == 0))
-      return brain;
-  }
-  char path[kPathSize];
-  if (!BuildScriptPath(fileName, path) || !CanOpen(path)) {
-    ktWarn(fSceneApi, "Python: can't open file '%s%s'", kScriptDirectory, fileName);
-    return nullptr;
-  }
-  if (!EnsureInterpreter(fSceneApi)) return nullptr;
-  auto* brain = new (std::nothrow) PythonScriptBrain(fileName, objectName);
-  if (brain == nullptr) return nullptr;
-  if (!brain->SetUp(fSceneApi) || !fBrains.Append(brain)) {
-    brain->Destroy(1);
-    return nullptr;
-  }
-  brain->fSceneApi = fSceneApi;
-  brain->fManager = this;
+  const bool anyObject = std::strcmp(objectName, "*") == 0;
+  PythonScriptBrain* brain = FindOrMake(
+      [&](const PythonScriptBrain& b) {
+        return EqualNoCase(b.fFileName, fileName) &&
+               (anyObject || EqualNoCase(b.fObjectName, objectName));
+      },
+      [&]() -> PythonScriptBrain* {
+        char path[kPathSize];
+        if (!BuildScriptPath(fileName, path) || !CanOpen(path)) {
+          ktWarn(fSceneApi, "Python: can't open file '%s%s'", kScriptDirectory, fileName);
+          return nullptr;
+        }
+        if (!EnsureInterpreter(fSceneApi)) return nullptr;
+        auto* made = new (std::nothrow) PythonScriptBrain(fileName, objectName);
+        if (made != nullptr && !made->SetUp(fSceneApi)) {
+          made->Destroy(1);
+          return nullptr;
+        }
+        return made;
+      });
+  if (brain != nullptr) brain->fManager = this;
   return brain;
+}
+
+void PythonMgr::SendClassParams(const char* fileName, int32_t argc, const char** argv) {
+  if (fileName == nullptr) return;
+  ForEachBrain([&](PythonScriptBrain& brain) {
+    if (EqualNoCase(brain.fFileName, fileName)) brain.SendParams(argc, argv);
+  });
 }
 
 void PythonMgr::Forget(PythonScriptBrain* brain) {
@@ -385,14 +389,6 @@ void PythonMgr::Forget(PythonScriptBrain* brain) {
   for (uint16_t i = 0; i < fBrains.fCount; ++i)
     if (fBrains[i] != brain) fBrains.fElements[kept++] = fBrains[i];
   fBrains.fCount = kept;
-}
-
-void PythonMgr::SendClassParams(const char* fileName, int32_t argc, const char** argv) {
-  if (fileName == nullptr) return;
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) {
-    auto* brain = static_cast<PythonScriptBrain*>(fBrains[i]);
-    if (EqualNoCase(brain->fFileName, fileName)) brain->SendParams(argc, argv);
-  }
 }
 
 }  // namespace script

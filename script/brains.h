@@ -20,6 +20,7 @@
 
 #include <cstdint>
 
+#include "kit/plugin/brain_class.h"
 #include "kit/plugin/plugin.h"
 
 namespace script {
@@ -98,7 +99,7 @@ class PythonScriptBrain final : public egBrainDll {
 };
 
 // The brain class object: makes and keeps the Python brains.
-class PythonMgr final : public egBrainClassDll {
+class PythonMgr final : public ktBrainClassDll<PythonScriptBrain> {
  public:
   MK_DESTROYING_DESTRUCTOR(PythonMgr)
   PythonMgr() = default;
@@ -117,8 +118,6 @@ class PythonMgr final : public egBrainClassDll {
   void SendClassParams(const char* fileName, int32_t argc, const char** argv) override;
   // Takes a brain that is being destroyed out of the list.
   void Forget(PythonScriptBrain* brain);
-
-  GrowableArray fBrains;  // of PythonScriptBrain*
 };
 
 }  // namespace script
