@@ -70,6 +70,11 @@ int PrintExports(stage::Stage& stage, const std::string& plugin) {
   if (library.brainMajor >= 0) names.insert({"BrainMajorVersionDll", "BrainMinorVersionDll"});
   for (const auto* list : {&library.xcmdNames, &library.brainNames, &library.brainClassNames})
     names.insert(list->begin(), list->end());
+  // The script modules' creation and release routines, which ScriptXcmd
+  // exports by name.
+  for (const char* module : {"ktFlocksc", "mkRegistryc", "egBrainc", "egGameControllerc"})
+    for (const std::string entry : {"init", "fini"})
+      if (library.Symbol((entry + module).c_str()) != nullptr) names.insert(entry + module);
   for (const auto& name : names) std::printf("%s\n", name.c_str());
   return 0;
 }

@@ -186,6 +186,9 @@ class BrainOps {
 
   egBrainDll* GetBrainDllByID(const char* a1);
   int32_t BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2);
+  // A brain of the brain class PythonMgr made from module file `a2`, as
+  // BrainSetToBrainClassDll(a1, "PythonMgr:" + a2) would give.
+  int32_t BrainSetToPythonBrain(egPhysicalSceneObject* a1, const char* a2);
   void BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3);
   void BrainClassSendParams(const char* a1, int32_t a2, const char** a3);
   egBrain* GetBrain(egPhysicalSceneObject* a1);
