@@ -6,6 +6,7 @@ set -eu
 cd "$(dirname "$0")/.."
 . tools/packages.sh
 tools/ensure-packages.sh $NATIVE_PACKAGES $WINDOWS_PACKAGES
+tools/ensure-wine.sh
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci -j2
