@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds everything with warnings as errors and runs every test; then
-# cross-compiles the plug-ins for 32-bit Windows and checks their export
-# tables against the name lists that the plug-ins give the stage.
+# cross-compiles the plug-ins for 32-bit Windows, checks their export tables
+# against the name lists that the plug-ins give the stage, and calls every
+# plug-in under 32-bit Wine as the engine does (tools/run-wine-checks.sh).
 set -eu
 cd "$(dirname "$0")/.."
 . tools/packages.sh
@@ -13,3 +14,4 @@ ctest --preset ci -j2
 cmake --preset win32
 cmake --build --preset win32
 tools/check-exports.sh build/ci/stage/stage build/win32
+tools/run-wine-checks.sh build/win32
