@@ -512,9 +512,17 @@ static void CheckVectorSlot(const char* name, PluginObject* o, int slot) {
   Check(!delivered && r.popped == 8, what, name, "");
 }
 
-static void CheckBrain(const char* name, PluginObject* o) {
-  CheckBaseLayers(name, o, kBrain);
-  /* The engine attaches an exported brain by writing the two fields. */
+/* An exported brain (made == 0) or one that a brain class made, which holds
+ * the class's scene interface already. */
+static void CheckBrain(const char* name, PluginObject* o, int made) {
+  if (made) {
+    CheckInt(name, "a made brain counts 1", o->refCount, 1);
+    CheckInt(name, "a made brain holds the class's scene interface", (long)(intptr_t)o->sceneApi,
+             (long)(intptr_t)&gScene);
+  } else {
+    CheckBaseLayers(name, o, kBrain);
+  }
+  /* The engine attaches a brain by writing the two fields. */
   o->sceneApi = &gScene;
   o->hostBrain = &gHostBrain;
   CheckState(name, o, kBrain);
@@ -571,7 +579,7 @@ static void CheckBrain(const char* name, PluginObject* o) {
   for (int slot = 27; slot <= 29; ++slot) CheckVectorSlot(name, o, slot);
   CheckInt(name, "slot 32 (SelfBrain) returns the brain", (long)(intptr_t)CALL(name, o, 32),
            (long)(intptr_t)o);
-  o->sceneApi = NULL;
+  o->sceneApi = made ? &gScene : NULL;
   o->hostBrain = NULL;
 }
 
@@ -586,6 +594,18 @@ static void CheckBrainClass(const char* name, PluginObject* o) {
   /* No brain is made yet: the parameters reach no one. */
   static const char* argv[] = {"x", NULL};
   CALL(name, o, 16, (uint32_t)(uintptr_t) "text", 1, (uint32_t)(uintptr_t)argv);
+  if (kind != 2) return; /* kind 1 runs scripts: it needs files of its own */
+  /* Prepare, then a brain for a pair of names; the same pair gives it again. */
+  CALL(name, o, 14);
+  const uint32_t names[] = {(uint32_t)(uintptr_t) "abi_check", (uint32_t)(uintptr_t) "abi_check"};
+  PluginObject* brain = (PluginObject*)(uintptr_t)CallChecked(name, o, 15, names, 2);
+  Check(brain != NULL, "MakeBrain makes a brain", name, "");
+  if (brain == NULL) return;
+  CheckInt(name, "MakeBrain gives the same brain for the same names",
+           (long)(intptr_t)CallChecked(name, o, 15, names, 2), (long)(intptr_t)brain);
+  char brainName[96];
+  snprintf(brainName, sizeof brainName, "%s's brain", name);
+  CheckBrain(brainName, brain, 1);
 }
 
 typedef const char** (*IdentFunction)(void);
@@ -607,7 +627,7 @@ static void CheckList(HMODULE dll, const char* plugin, const char* export, enum 
     Check(o != NULL, "the listed name is an exported object", *names, plugin);
     if (o == NULL) continue;
     if (kind == kCommand) CheckCommand(*names, o);
-    if (kind == kBrain) CheckBrain(*names, o);
+    if (kind == kBrain) CheckBrain(*names, o, 0);
     if (kind == kBrainClass) CheckBrainClass(*names, o);
   }
 }
