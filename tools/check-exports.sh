@@ -9,9 +9,8 @@ stage="$1"
 dir="$2"
 status=0
 found=0
-# The conformance probe and Wine's own DLLs are not plug-ins of the system.
-for dll in $(find "$dir" \( -path "$dir/conformance" -o -path "$dir/wine-prefix" \) -prune -o \
-  -name '*.dll' -print | sort); do
+# The conformance probe is not a plug-in of the system.
+for dll in $(find "$dir" -path "$dir/conformance" -prune -o -name '*.dll' -print | sort); do
   name=$(basename "$dll" .dll)
   found=1
   expected=$("$stage" --exports "$name")

@@ -3,14 +3,15 @@
 # Runs the conformance check (abi_check.exe) under 32-bit Wine on every
 # plug-in DLL of the Windows build: every DLL that exports XCmdIdentDLL or
 # BrainIdentDLL, so that new plug-ins are covered without a list. Headless;
-# the Wine prefix lives in the build folder and is made on first use.
+# the Wine prefix (build/wine-checks/prefix) is made on first use.
 # Exits 1 when a check fails or no plug-in is found.
 set -eu
 dir=$(cd "$1" && pwd)
 checker="$dir/conformance/abi_check.exe"
 [ -f "$checker" ] || { echo "no $checker: build the win32 preset first"; exit 1; }
 
-WINEPREFIX="$dir/wine-prefix"
+WINEPREFIX="$(dirname "$dir")/wine-checks/prefix"
+mkdir -p "$WINEPREFIX"
 WINEARCH=win32
 WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree,mshtml="
@@ -27,7 +28,7 @@ windows_path() {  # the Z: drive of Wine is the root of the file system
 
 status=0
 found=0
-for dll in $(find "$dir" -path "$WINEPREFIX" -prune -o -name '*.dll' -print | sort); do
+for dll in $(find "$dir" -name '*.dll' | sort); do
   exports=$(i686-w64-mingw32-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p')
   case "$exports" in
