@@ -369,9 +369,19 @@ void Model::SetClock(int32_t frame, float seconds, float delta) {
 void Model::QueueActor(Actor* actor, Detector* detector) {
   for (const auto& step : actor->steps) {
     if (step.empty()) continue;
-    actorQueue_.push_back(
-        CommandRun{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
-                   detector});
+    CommandRun run{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
+                   detector};
+    // A host action reads its scene variables when the actor starts: a word
+    // that names a variable stands for the object that it names now.
+    if (run.command == "do")
+      for (size_t i = 1; i < run.args.size(); ++i) {
+        std::string& word = run.args[i];
+        if (FindObject(word) != nullptr) continue;
+        const mkRegistryKey* key = FindKey(word);
+        if (SceneObject* named = key != nullptr ? Object(key->fObject) : nullptr)
+          word = named->name;
+      }
+    actorQueue_.push_back(std::move(run));
   }
 }
 

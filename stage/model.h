@@ -131,6 +131,15 @@ struct SceneObject {
   std::vector<Behavior*> behaviors;
   Behavior* current = nullptr;  // the behaviour GetBehavior gives
   Glide glide;
+  // A flock manager (IsFlock, GetFlockManagerByID): the swarm is drawn as one
+  // point, its centroid, that flies at `flockSpeed` units per second straight
+  // toward the object its goal key names, and stops there.
+  bool flock = false;
+  float flockSpeed = 1.0f;
+  mkRegistryKey* flockGoal = nullptr;  // FlockSetGoalKey; null: no goal
+  // A firemarble (IsFireMarble): a light that is lit or dark.
+  bool fireMarble = false;
+  int32_t lit = 0;
   CameraState view;             // for cameras
   int32_t currents = 1;         // whether currents carry it
   mkVector3 externVelocity{0, 0, 0};
@@ -276,8 +285,16 @@ class Model {
   // The actors whose timers are due at the model's clock, in the order
   // registered; they are forgotten.
   std::vector<TimedActor> TakeDueActors();
-  // Moves every playing behaviour and glide on by `seconds`.
+  // Moves every playing behaviour, glide and flock on by `seconds`.
   void Advance(float seconds);
+  // Moves every flock toward its goal (part of Advance).
+  void AdvanceFlocks(float seconds);
+  // Takes an object out of the scene: its name finds nothing any more, its
+  // handle is no longer an object (operations answer it like "not found"),
+  // and every key that named it names nothing. Its memory stays, so that
+  // nothing the stage keeps dangles. False, with a stage note, for an object
+  // with children or a brain.
+  bool RemoveObject(SceneObject* object);
   // Gives `object` a brain of the brain class `text` ("Class" or
   // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
   // object name), and a host brain for the result. Returns 1 when attached.
@@ -335,6 +352,7 @@ class Model {
   friend class BrainOps;
   friend class KeyOps;
   friend class NetworkOps;
+  friend class FlockOps;
   friend class CameraOps;
   friend class TimerOps;
   friend class PhysicalOps;

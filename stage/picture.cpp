@@ -38,6 +38,7 @@ void RunPicture::Record(const Model& model) {
     auto& path = paths_[object.get()];
     if (path.empty()) order_.push_back(object.get());
     path.push_back({world.m[0][3], world.m[1][3], world.m[2][3]});
+    if (object->fireMarble) everLit_[object.get()] |= object->lit != 0;
     if (object->camera) lookAts_[object.get()] = object->view.lookAt;
   }
 }
@@ -81,11 +82,22 @@ std::string RunPicture::Svg(const Model& model) const {
     const auto& path = paths_.at(object);
     if (moved(path)) continue;
     const mkPoint3& p = path[0];
+    std::string fill = "#dddddd", outline = "#555555", name = object->name;
+    std::string textY = py(p.fY);
+    if (object->fireMarble) {
+      const auto seen = everLit_.find(object);
+      const bool wasLit = seen != everLit_.end() && seen->second;
+      fill = object->lit ? "#ffcc00" : "#333333";
+      outline = object->lit || wasLit ? "#ff9900\" stroke-width=\"3" : "#555555";
+      name += object->lit ? " (lit)" : wasLit ? " (went out)" : " (dark)";
+      // Below the mark, which may be dark.
+      textY = py(p.fY - object->radius - font / scale);
+    }
     svg += "<circle cx=\"" + px(p.fX) + "\" cy=\"" + py(p.fY) + "\" r=\"" +
-           Number(std::max(object->radius * scale, 2.0f)) +
-           "\" fill=\"#dddddd\" stroke=\"#555555\"/>\n";
-    svg += "<text x=\"" + px(p.fX) + "\" y=\"" + py(p.fY) + "\" font-size=\"" + Number(font) +
-           "\" text-anchor=\"middle\" fill=\"#333333\">" + Escape(object->name) + "</text>\n";
+           Number(std::max(object->radius * scale, 2.0f)) + "\" fill=\"" + fill + "\" stroke=\"" +
+           outline + "\"/>\n";
+    svg += "<text x=\"" + px(p.fX) + "\" y=\"" + textY + "\" font-size=\"" + Number(font) +
+           "\" text-anchor=\"middle\" fill=\"#333333\">" + Escape(name) + "</text>\n";
   }
   // Paths: the player in red, others in turn; a ring at the start, a dot at
   // the end.

@@ -1,7 +1,9 @@
 // A picture of a scene run: an SVG drawing, seen from above (x to the right,
 // y up), of the paths that the moving objects took, with the objects that
 // stood still drawn as circles of their radius and named. Cameras are drawn
-// in black, with a dashed line to the point they looked at last.
+// in black, with a dashed line to the point they looked at last. Firemarbles
+// are marked by their light: gold when lit at the end of the run, dark when
+// not, with a gold ring when they were lit for a while and went out.
 #ifndef TESSERA_STAGE_PICTURE_H_
 #define TESSERA_STAGE_PICTURE_H_
 
@@ -26,6 +28,7 @@ class RunPicture {
   std::map<const SceneObject*, std::vector<mkPoint3>> paths_;
   std::map<const SceneObject*, mkPoint3> lookAts_;  // of cameras, at the last record
   std::vector<const SceneObject*> order_;
+  std::map<const SceneObject*, bool> everLit_;  // firemarbles
 };
 
 }  // namespace stage

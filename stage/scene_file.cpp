@@ -72,7 +72,8 @@ class Parser {
     } else if (k == "clock") {
       int64_t n = 0;
       if (Count(w, 2, 2) && Int(w[1], 0, int64_t(1) << 40, &n)) scene_->clock = n;
-    } else if (k == "object" || k == "player" || k == "camera") {
+    } else if (k == "object" || k == "player" || k == "camera" || k == "flock" ||
+               k == "firemarble") {
       Object(w);
     } else if (k == "variable") {
       if (Count(w, 2, 3)) scene_->variables.push_back({w[1], w.size() > 2 ? w[2] : "", line_});
@@ -84,6 +85,13 @@ class Parser {
       if (actor == nullptr) {
         scene_->actors.push_back({w[1], {}, line_});
         actor = &scene_->actors.back();
+      }
+      if (w.size() > 2 && w[2] == "do") {
+        // A host action: a timeline verb that the actor applies when it runs.
+        std::string message;
+        if (w.size() < 4) return void(Error("'do' needs a timeline verb"));
+        if (!CheckTimelineWords(w[3], std::vector<std::string>(w.begin() + 4, w.end()), &message))
+          return void(Error(message));
       }
       if (w.size() > 2) actor->steps.emplace_back(w.begin() + 2, w.end());
     } else if (k == "detector") {
@@ -146,6 +154,8 @@ class Parser {
     def.line = line_;
     def.character = w[0] == "player";
     def.camera = w[0] == "camera";
+    def.flock = w[0] == "flock";
+    def.fireMarble = def.light = w[0] == "firemarble";
     for (size_t i = 2; i < w.size(); ++i) {
       const std::string& word = w[i];
       if (word == "at") {
@@ -161,6 +171,13 @@ class Parser {
         def.light = true;
       } else if (word == "remote") {
         def.remote = true;
+      } else if (def.flock && word == "speed" && i + 1 < w.size()) {
+        if (!Float(w[++i], &def.flockSpeed)) return;
+        if (!(def.flockSpeed >= 0.0f)) return void(Error("speed must be 0 or more"));
+      } else if (def.flock && word == "goal" && i + 1 < w.size()) {
+        def.flockGoal = w[++i];
+      } else if (def.fireMarble && word == "lit") {
+        def.lit = true;
       } else if (word == "remoteplayer") {
         def.remotePlayer = true;
         def.character = true;
@@ -231,44 +248,8 @@ class Parser {
     entry.verb = w[2];
     entry.words.assign(w.begin() + 3, w.end());
     entry.line = line_;
-    const size_t n = entry.words.size();
-    bool ok = true;
-    if (entry.verb == "run" || entry.verb == "actor") {
-      ok = n >= 1;
-    } else if (entry.verb == "key") {
-      int64_t code = 0;
-      ok = n == 2 && (entry.words[1] == "down" || entry.words[1] == "up") &&
-           ParseInt(entry.words[0], &code);
-    } else if (entry.verb == "move") {
-      float f = 0;
-      ok = n == 3 && ParseFloat(entry.words[0], &f) && ParseFloat(entry.words[1], &f) &&
-           ParseFloat(entry.words[2], &f);
-    } else if (entry.verb == "place") {
-      float f = 0;
-      ok = n == 4 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
-           ParseFloat(entry.words[3], &f);
-    } else if (entry.verb == "event" || entry.verb == "noevent") {
-      ok = n == 1;
-    } else if (entry.verb == "play") {
-      ok = n == 2;
-    } else if (entry.verb == "glide") {
-      float f = 0;
-      ok = n == 5 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
-           ParseFloat(entry.words[3], &f) && ParseFloat(entry.words[4], &f) && f > 0.0f;
-    } else if (entry.verb == "face") {
-      float f = 0;
-      ok = n == 4 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
-           ParseFloat(entry.words[3], &f);
-    } else if (entry.verb == "params" || entry.verb == "classparams") {
-      ok = n >= 1;
-    } else if (entry.verb == "draw" || entry.verb == "enable") {
-      ok = n == 2 && (entry.words[1] == "0" || entry.words[1] == "1");
-    } else if (entry.verb == "camera" || entry.verb == "report") {
-      ok = n == 1;
-    } else {
-      return void(Error("unknown timeline verb '" + entry.verb + "'"));
-    }
-    if (!ok) return void(Error("wrong words for 'at ... " + entry.verb + "'"));
+    std::string message;
+    if (!CheckTimelineWords(entry.verb, entry.words, &message)) return void(Error(message));
     scene_->timeline.push_back(entry);
   }
 
@@ -278,6 +259,44 @@ class Parser {
 };
 
 }  // namespace
+
+bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
+                        std::string* message) {
+  const size_t n = words.size();
+  float f = 0;
+  auto number = [&](size_t i) { return ParseFloat(words[i], &f); };
+  bool ok = true;
+  if (verb == "run" || verb == "actor") {
+    ok = n >= 1;
+  } else if (verb == "key") {
+    int64_t code = 0;
+    ok = n == 2 && (words[1] == "down" || words[1] == "up") && ParseInt(words[0], &code);
+  } else if (verb == "move") {
+    ok = n == 3 && number(0) && number(1) && number(2);
+  } else if (verb == "place" || verb == "face") {
+    ok = n == 4 && number(1) && number(2) && number(3);
+  } else if (verb == "event" || verb == "noevent") {
+    ok = n == 1;
+  } else if (verb == "play") {
+    ok = n == 2;
+  } else if (verb == "glide") {
+    ok = n == 5 && number(1) && number(2) && number(3) && number(4) && f > 0.0f;
+  } else if (verb == "params" || verb == "classparams") {
+    ok = n >= 1;
+  } else if (verb == "draw" || verb == "enable") {
+    ok = n == 2 && (words[1] == "0" || words[1] == "1");
+  } else if (verb == "camera" || verb == "report" || verb == "light" || verb == "unlight" ||
+             verb == "remove") {
+    ok = n == 1;
+  } else if (verb == "goal") {
+    ok = n == 2;
+  } else {
+    *message = "unknown timeline verb '" + verb + "'";
+    return false;
+  }
+  if (!ok) *message = "wrong words for 'at ... " + verb + "'";
+  return ok;
+}
 
 bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   words->clear();

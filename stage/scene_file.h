@@ -21,6 +21,11 @@ struct ObjectSpec {
   bool light = false;
   bool remote = false;        // not owned by this machine
   bool remotePlayer = false;  // another machine's player
+  bool flock = false;         // a flock manager (the statement 'flock')
+  float flockSpeed = 1.0f;    // units per second toward its goal
+  std::string flockGoal;      // the object whose key is its first goal; empty: none
+  bool fireMarble = false;    // a firemarble (the statement 'firemarble')
+  bool lit = false;
   // Cameras: the point looked at (by default one unit along the first
   // axis), the field of view and the mode.
   bool hasLookAt = false;
@@ -98,6 +103,12 @@ constexpr int32_t kMaxFrames = 1000000;
 // them a backslash escapes a quote or a backslash), '#' at the start of a
 // word begins a comment. False when a quote is not closed.
 bool SplitWords(const std::string& line, std::vector<std::string>* words);
+
+// Checks the words of the timeline verb `verb` (the words after it): false
+// with `message` set when the verb is unknown or its words are wrong. Actor
+// steps that begin with 'do' are checked the same way.
+bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
+                        std::string* message);
 
 // Parses scene text. On failure returns false and appends "LINE: message"
 // errors; `scene` then holds what was read before the errors.

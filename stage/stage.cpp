@@ -137,6 +137,21 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     if (def.hasLookAt) object->view.lookAt = def.lookAt;
     object->view.fov = def.fov;
     object->view.mode = def.mode;
+    object->flock = def.flock;
+    object->flockSpeed = def.flockSpeed;
+    object->fireMarble = def.fireMarble;
+    object->lit = def.lit ? 1 : 0;
+  }
+  // A flock's first goal may be an object defined after it.
+  for (const ObjectSpec& def : scene.objects) {
+    if (def.flockGoal.empty()) continue;
+    SceneObject* flock = m.FindObject(def.name);
+    SceneObject* goal = m.FindObject(def.flockGoal);
+    if (goal == nullptr) {
+      error(def.line, "goal " + def.flockGoal + " of " + def.name + " is not an object");
+      continue;
+    }
+    if (flock != nullptr) flock->flockGoal = goal->key;
   }
   for (const BehaviorSpec& def : scene.behaviors) {
     SceneObject* object = m.FindObject(def.object);
@@ -378,6 +393,19 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
     (e.verb == "draw" ? object->draw : object->enable) = w[1] == "1" ? 1 : 0;
+  } else if (e.verb == "light" || e.verb == "unlight") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (!object->fireMarble) return m.Say(MessageKind::kStage, w[0] + " is not a firemarble");
+    object->lit = e.verb == "light" ? 1 : 0;
+  } else if (e.verb == "goal") {
+    SceneObject* flock = Find(w[0]);
+    SceneObject* goal = Find(w[1]);
+    if (flock == nullptr || goal == nullptr) return;
+    if (!flock->flock) return m.Say(MessageKind::kStage, w[0] + " is not a flock");
+    flock->flockGoal = goal->key;
+  } else if (e.verb == "remove") {
+    if (SceneObject* object = Find(w[0])) m.RemoveObject(object);
   } else if (e.verb == "camera") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
@@ -471,6 +499,22 @@ void Stage::RunQueuedActors() {
     }
     CommandRun run = std::move(m.actorQueue().front());
     m.actorQueue().pop_front();
+    if (run.command == "do" && !run.args.empty()) {
+      // A host action: the timeline verb, applied now.
+      CallTrace::Line line(m.trace(), ">do");
+      std::string note = "do";
+      for (const std::string& word : run.args) {
+        line.Arg(word.c_str());
+        note += " " + word;
+      }
+      line.Finish();
+      m.Say(MessageKind::kStage, note);
+      TimelineEntry entry;
+      entry.verb = run.args[0];
+      entry.words.assign(run.args.begin() + 1, run.args.end());
+      ApplyTimeline(entry);
+      continue;
+    }
     RunCommand(run.command, run.args, run.actor, run.detector);
   }
 }

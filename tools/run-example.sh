@@ -9,7 +9,7 @@ tools/ensure-packages.sh $NATIVE_PACKAGES
 cmake --preset default >/dev/null
 cmake --build --preset default --target stage
 [ $# -gt 0 ] || set -- scenes/door.scene scenes/hopkin.scene scenes/room.scene \
-  scenes/quake.scene scenes/zoom.scene scenes/picture.scene
+  scenes/quake.scene scenes/zoom.scene scenes/picture.scene scenes/swarm.scene
 mkdir -p build/pictures
 for scene in "$@"; do
   picture="build/pictures/$(basename "$scene" .scene).svg"
