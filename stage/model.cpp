@@ -121,9 +121,21 @@ int32_t HostBrain::StartBehavior(float, mkGBehavior*) { return Note("StartBehavi
 void HostBrain::PersonaChanged() { Note("PersonaChanged"); }
 void HostBrain::SetFalling() { Note("SetFalling"); }
 void HostBrain::UpdateGoals() { Note("UpdateGoals"); }
-mkVector3 HostBrain::AdjustVectorA(const mkVector3& v) { return Note("AdjustVectorA"), v; }
-mkVector3 HostBrain::AdjustVectorB(const mkVector3& v) { return Note("AdjustVectorB"), v; }
-mkVector3 HostBrain::AdjustVectorC(const mkVector3& v) { return Note("AdjustVectorC"), v; }
+mkVector3* HostBrain::AdjustVectorA(mkVector3* result, const mkVector3& v) {
+  Note("AdjustVectorA");
+  *result = v;
+  return result;
+}
+mkVector3* HostBrain::AdjustVectorB(mkVector3* result, const mkVector3& v) {
+  Note("AdjustVectorB");
+  *result = v;
+  return result;
+}
+mkVector3* HostBrain::AdjustVectorC(mkVector3* result, const mkVector3& v) {
+  Note("AdjustVectorC");
+  *result = v;
+  return result;
+}
 int32_t HostBrain::ApplyValue(int32_t) { return Note("ApplyValue"), 0; }
 void HostBrain::GetIn() { Note("GetIn"); }
 void HostBrain::WriteState(mkStream*) { Note("WriteState"); }
