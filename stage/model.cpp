@@ -325,9 +325,11 @@ mkRegistryKey* Model::Key(const void* handle) const {
 
 // --- Model: running ------------------------------------------------------------------------
 
-void Model::Say(MessageKind kind, const std::string& text) {
-  messages_.push_back(Message{frame_, kind, text});
-  if (onMessage) onMessage(messages_.back());
+void Model::Say(MessageKind kind, const std::string& text, bool problem) {
+  Message message{frame_, kind, text, problem || kind == MessageKind::kWarning};
+  if (message.problem) ++problems_;
+  if (onMessage) onMessage(message);
+  if (keepMessages) messages_.push_back(std::move(message));
 }
 
 void Model::SetClock(int32_t frame, float seconds, float delta) {

@@ -275,10 +275,17 @@ class Model {
   // --- Running ----------------------------------------------------------------
   CallTrace& trace() { return trace_; }
   const std::vector<Message>& messages() const { return messages_; }
-  void Say(MessageKind kind, const std::string& text);
+  // Writes a message line. Warnings count as problems, and so do stage
+  // notes said with `problem` (something named that was not found).
+  void Say(MessageKind kind, const std::string& text, bool problem = false);
   // Messages also go to this function as they are written (the stage program
   // prints them); may be empty.
   std::function<void(const Message&)> onMessage;
+  // Whether messages() keeps the lines; a long run that prints them as they
+  // come keeps none, so that its memory does not grow with its frames.
+  bool keepMessages = true;
+  // Warnings and problem notes written so far.
+  int64_t problems() const { return problems_; }
   void SetClock(int32_t frame, float seconds, float delta);
   std::deque<CommandRun>& actorQueue() { return actorQueue_; }
   // Queues the steps of `actor` for the running frame.
@@ -336,6 +343,7 @@ class Model {
   SceneObject* camera_ = nullptr;
   CallTrace trace_;
   std::vector<Message> messages_;
+  int64_t problems_ = 0;
   std::deque<CommandRun> actorQueue_;
   int32_t messageEnable_ = 1;
   int32_t frame_ = 0;

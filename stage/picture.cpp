@@ -21,11 +21,16 @@ std::string Number(float value) {
 std::string Escape(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '&') out += "&amp;";
-    else if (c == '"') out += "&quot;";
-    else out += c;
+    if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '&')
+      out += "&amp;";
+    else if (c == '"')
+      out += "&quot;";
+    else
+      out += c;
   }
   return out;
 }
@@ -33,12 +38,24 @@ std::string Escape(const std::string& text) {
 }  // namespace
 
 void RunPicture::Record(const Model& model) {
+  const bool kept = frames_++ % stride_ == 0;
+  bool full = false;
   for (const auto& object : model.objects()) {
     const mkMatrix44 world = model.WorldMatrix(object.get());
+    const mkPoint3 at{world.m[0][3], world.m[1][3], world.m[2][3]};
     auto& path = paths_[object.get()];
     if (path.empty()) order_.push_back(object.get());
-    path.push_back({world.m[0][3], world.m[1][3], world.m[2][3]});
+    last_[object.get()] = at;
+    if (kept || path.empty()) path.push_back(at);
+    full = full || path.size() >= kMaxPoints;
   }
+  if (!full || !kept) return;
+  for (auto& [object, path] : paths_) {
+    size_t k = 0;
+    for (size_t i = 0; i < path.size(); i += 2) path[k++] = path[i];
+    path.resize(k);
+  }
+  stride_ *= 2;
 }
 
 std::string RunPicture::Svg(const Model& model) const {
@@ -85,7 +102,8 @@ std::string RunPicture::Svg(const Model& model) const {
   // the end.
   size_t colour = 0;
   for (const SceneObject* object : order_) {
-    const auto& path = paths_.at(object);
+    std::vector<mkPoint3> path = paths_.at(object);
+    path.push_back(last_.at(object));
     if (!moved(path)) continue;
     const bool player = model.Object(model.GetPlayerHandle()) == object;
     const std::string stroke = player ? "#d62728" : kColours[colour++ % 9];

@@ -178,7 +178,7 @@ TEST(SceneFileTest, ReadsEveryStatement) {
 
 TEST(SceneFileTest, ReportsEachBadLineWithItsNumber) {
   const std::tuple<const char*, const char*> kCases[] = {
-      {"frames -1", "1: '-1' is not a whole number from 0 to 1000000"},
+      {"frames -1", "1: '-1' is out of range (a whole number from 0 to 1000000)"},
       {"frames 1x", "1: '1x' is not a whole number from 0 to 1000000"},
       {"frametime 0", "1: frametime must be above 0 and at most 10 seconds"},
       {"object", "1: 'object' needs a name"},
