@@ -62,11 +62,13 @@ Number ReadFloat(const std::string& text, float* value) {
     int64_t exponent = 0;
     const Number read = ReadInt(text.substr(i + 1), &exponent);
     if (read == Number::kNotANumber) return read;
-    if (read == Number::kOutOfRange || exponent > 400) {
-      if (mantissa != 0.0 && exponent > 0) return Number::kOutOfRange;
+    // Beyond a few hundred, a positive exponent is out of range and a
+    // negative one makes zero.
+    const bool negative = text[i + 1] == '-';
+    if (read == Number::kOutOfRange || exponent > 400 || exponent < -400) {
+      if (mantissa != 0.0 && !negative) return Number::kOutOfRange;
       exponent = 0, mantissa = 0.0;
     }
-    if (exponent < -400) exponent = 0, mantissa = 0.0;
     for (; exponent > 0; --exponent) mantissa *= 10.0;
     for (; exponent < 0; ++exponent) mantissa /= 10.0;
     i = text.size();
