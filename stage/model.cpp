@@ -62,6 +62,7 @@ void* Context::AllocData(int32_t size) {
   // Zeroed, and never smaller than one byte, so that every block is distinct.
   blocks_.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[size > 0 ? size : 1]()));
   data_ = blocks_.back().get();
+  size_ = size;
   return data_;
 }
 

@@ -526,4 +526,57 @@ TEST(StagePictureTest, DrawsPathsAndStillObjects) {
   EXPECT_NE(svg.find(">Hero</text>"), std::string::npos);
 }
 
+TEST(StagePictureTest, ShowsFlagsAndVariablesOverTimeWithALegendAScaleAndTimeMarks) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(
+      stage::ParseScene("frames 4\nframetime 0.5\nplayer Hero\nobject Door at 10 0 0\n"
+                        "at 0 glide Hero 10 0 0 2\n",
+                        &scene, &errors));
+  stage::Stage played;
+  played.enterSceneDirectory = false;
+  stage::RunPicture picture;
+  Model& m = played.model();
+  stage::ActorOps actors(m);
+  auto* door = Model::ToHandle<mkSceneObject>(nullptr);
+  // What the flag and variable commands keep: 1001 and 1002 records.
+  played.onFrameEnd = [&](int32_t frame) {
+    door = Model::ToHandle<mkSceneObject>(m.FindObject("Door"));
+    for (intptr_t kind : {1001, 1002}) {
+      egContextMgr::Context* c =
+          actors.XCmdFindContext(door, reinterpret_cast<void*>(kind), nullptr);
+      auto* value = static_cast<int32_t*>(c->GetData() != nullptr ? c->GetData() : c->AllocData(4));
+      *value = kind == 1001 ? int32_t(frame == 1 || frame == 2) : frame * 2;
+    }
+    picture.Record(m);
+  };
+  ASSERT_TRUE(played.Play(scene, &errors));
+  const std::string svg = picture.Svg(m);
+  for (const char* part : {
+           ">Door flag</text>",
+           ">Door variable</text>",
+           // The variable's values, where they changed (each frame: 0, 2, 4, 6).
+           "fill=\"#1f77b4\">0</text>",
+           "fill=\"#1f77b4\">2</text>",
+           "fill=\"#1f77b4\">6</text>",
+           // The flag is set from 0.5 s to 1.5 s: one bar.
+           "height=\"20.00\" fill=\"#f2b701\"/>",
+           // Time marks along the axis, a scale and a legend.
+           ">0 s</text>",
+           ">1 s</text>",
+           ">2 s</text>",
+           " units</text>",
+           ">Legend</text>",
+           ">Hero</text>",
+           ">(red and thick: the player)</text>",
+           ">a mark every 0.2 s</text>",
+           ">4 frames, 2 s</text>",
+       })
+    EXPECT_NE(svg.find(part), std::string::npos) << part;
+  const size_t bar = svg.find("fill=\"#f2b701\"");
+  EXPECT_EQ(svg.find("fill=\"#f2b701\"", bar + 1), std::string::npos) << "one bar only";
+  // Nothing else is drawn on top of a path: names come before the paths.
+  EXPECT_LT(svg.find(">Door</text>"), svg.find("<polyline"));
+}
+
 }  // namespace
