@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,8 @@ struct CommandCase {
   std::vector<std::vector<std::string>> runs;  // command, then arguments
   Lines expected;                              // lines of the last run
 };
+// Test listings name a case by its name.
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
 
 class KilnCommandTest : public KilnTest, public ::testing::WithParamInterface<CommandCase> {};
 
