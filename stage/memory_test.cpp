@@ -66,8 +66,9 @@ TEST(StageMemoryTest, ALongRunKeepsNothingPerFrame) {
   EXPECT_TRUE(model.messages().empty());
   // The picture's paths may fill up to their bound; beyond that, nothing
   // grows: 2500 more frames of some 200 trace lines each.
-  const long pictureBound =
-      long(model.objects().size() * stage::RunPicture::kMaxPoints * sizeof(mkPoint3));
+  // (a point and its time each).
+  const long pictureBound = long(model.objects().size() * stage::RunPicture::kMaxPoints *
+                                 (sizeof(mkPoint3) + sizeof(float)));
   EXPECT_GT(atFrame500, 0);
   EXPECT_LE(most - atFrame500, pictureBound);
 }
