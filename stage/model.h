@@ -164,26 +164,9 @@ class HostBrain final : public egBrain {
   egGameController* GetController() override;
   egBrainDll* GetBrainDll() override;
   void SetPluginCall(int32_t value) override;
-  int32_t Update(float time) override;
-  int32_t PreUpdate(float time) override;
-  int32_t Reset() override;
-  int32_t SendParams(int32_t argc, const char** argv) override;
-  int32_t PrepareToDetach() override;
-  int32_t PrepareToAttach(int32_t value) override;
-  int32_t CanCollideWith(mkSceneObject* object) override;
-  int32_t ReportCollision(mkSceneObject* first, mkSceneObject* second) override;
-  int32_t WantGravity() override;
-  int32_t StartBehavior(float time, mkGBehavior* behavior) override;
-  void PersonaChanged() override;
-  void SetFalling() override;
-  void UpdateGoals() override;
-  mkVector3 AdjustVectorA(const mkVector3& vector) override;
-  mkVector3 AdjustVectorB(const mkVector3& vector) override;
-  mkVector3 AdjustVectorC(const mkVector3& vector) override;
-  int32_t ApplyValue(int32_t value) override;
-  void GetIn() override;
-  void WriteState(mkStream* stream) override;
-  void ReadState(mkStream* stream) override;
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
+#define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
+#include "kit/host/brain_ops.inc"
 
   SceneObject* owner = nullptr;
   egBrainDll* plugin = nullptr;
