@@ -22,6 +22,8 @@ std::string KindPrefix(EntityKind kind) {
     case EntityKind::kBrainClass: return "brainclass:";
     case EntityKind::kHostBrain: return "hostbrain:";
     case EntityKind::kController: return "controller:";
+    case EntityKind::kTimer: return "timer:";
+    case EntityKind::kBrainData: return "braindata:";
   }
   return "";
 }
@@ -126,6 +128,12 @@ mkVector3 HostBrain::AdjustVectorC(const mkVector3& v) { return Note("AdjustVect
 int32_t HostBrain::ApplyValue(int32_t) { return Note("ApplyValue"), 0; }
 void HostBrain::GetIn() { Note("GetIn"); }
 void HostBrain::WriteState(mkStream*) { Note("WriteState"); }
+egCamera* HostBrain::GetBrainCamera() {
+  return owner->camera ? Model::ToHandle<egCamera>(owner) : nullptr;
+}
+void HostBrain::HostPrepareHook() {
+  CallTrace::Line(model->trace(), (model->Label(owner) + ".brain.HostPrepareHook").c_str()).Finish();
+}
 void HostBrain::ReadState(mkStream*) { Note("ReadState"); }
 
 // --- Model: building ------------------------------------------------------------------------
@@ -180,7 +188,10 @@ SceneObject* Model::AddObject(const std::string& name, SceneObject* parent,
   if (parent != nullptr) parent->children.push_back(object);
   objectsByName_[name] = object;
   Register(object, EntityKind::kObject, name);
+  Register(&object->brainData, EntityKind::kBrainData, name);
   object->key = NewKey(name, object, true);
+  // A camera looks along its first axis until told otherwise.
+  object->view.lookAt = {position.fX + 1.0f, position.fY, position.fZ};
   return object;
 }
 
@@ -198,6 +209,24 @@ Actor* Model::AddActor(const std::string& name) {
   actorsByName_[name] = actor;
   Register(actor, EntityKind::kActor, name);
   return actor;
+}
+
+Timer* Model::AddTimer(const std::string& name) {
+  if (name.empty() || timersByName_.count(name) != 0) return nullptr;
+  timers_.push_back(std::make_unique<Timer>());
+  Timer* timer = timers_.back().get();
+  timer->name = name;
+  timersByName_[name] = timer;
+  Register(timer, EntityKind::kTimer, name);
+  timer->key = NewKey(name, timer, false);
+  return timer;
+}
+
+std::vector<TimedActor> Model::TakeDueActors() {
+  std::vector<TimedActor> due, later;
+  for (const TimedActor& t : timedActors_) (t.due <= seconds_ ? due : later).push_back(t);
+  timedActors_.swap(later);
+  return due;
 }
 
 Detector* Model::AddDetector(const std::string& name) {
@@ -331,9 +360,19 @@ void Model::SetClock(int32_t frame, float seconds, float delta) {
 void Model::QueueActor(Actor* actor, Detector* detector) {
   for (const auto& step : actor->steps) {
     if (step.empty()) continue;
-    actorQueue_.push_back(
-        CommandRun{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
-                   detector});
+    CommandRun run{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
+                   detector};
+    // A host action reads its scene variables when the actor starts: a word
+    // that names a variable stands for the object that it names now.
+    if (run.command == "do")
+      for (size_t i = 1; i < run.args.size(); ++i) {
+        std::string& word = run.args[i];
+        if (FindObject(word) != nullptr) continue;
+        const mkRegistryKey* key = FindKey(word);
+        if (SceneObject* named = key != nullptr ? Object(key->fObject) : nullptr)
+          word = named->name;
+      }
+    actorQueue_.push_back(std::move(run));
   }
 }
 

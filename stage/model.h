@@ -47,6 +47,8 @@ enum class EntityKind {
   kBrainClass,
   kHostBrain,
   kController,
+  kTimer,
+  kBrainData,
 };
 
 // A behaviour (an animation) of an object. While it plays it runs through
@@ -64,6 +66,8 @@ struct Behavior {
   int32_t playing = 0;
   int32_t looping = 0;
   float position = 0.0f;  // seconds into the cycle
+  int32_t loopStart = 0;  // loop points that the behaviour reports
+  int32_t loopEnd = -1;   // -1: the last frame
   mkRegistryKey* key = nullptr;  // named "<object>..<behaviour>"
 };
 
@@ -82,6 +86,29 @@ struct Emitter {
 struct Glide {
   mkPoint3 step{0, 0, 0};  // per second
   float remaining = 0.0f;
+};
+
+// Camera modes as CamGetMode gives them.
+enum CameraMode : int32_t { kCameraFixed = 0, kCameraFollow = 1, kCameraDrive = 2, kCameraObserver = 3 };
+
+// The field of view of a camera that the scene gives none, degrees.
+inline constexpr float kDefaultFov = 60.0f;
+
+// A camera's state beyond its position (its from-goal): where it looks, its
+// field of view and mode, and what it was told to view, follow and track.
+struct CameraState {
+  mkPoint3 lookAt{0, 0, 0};
+  float fov = kDefaultFov;
+  int32_t mode = kCameraFixed;
+  mkRegistryKey* viewKey = nullptr;
+  mkRegistryKey* transformKey = nullptr;
+  int32_t tracking[4] = {-1, -1, -1, -1};
+};
+
+// The host's brain data record of an object; the word at byte 20 holds its
+// flags.
+struct BrainData {
+  uint8_t bytes[32] = {};
 };
 
 struct SceneObject {
@@ -104,7 +131,21 @@ struct SceneObject {
   std::vector<Behavior*> behaviors;
   Behavior* current = nullptr;  // the behaviour GetBehavior gives
   Glide glide;
+  // A flock manager (IsFlock, GetFlockManagerByID): the swarm is drawn as one
+  // point, its centroid, that flies at `flockSpeed` units per second straight
+  // toward the object its goal key names, and stops there.
+  bool flock = false;
+  float flockSpeed = 1.0f;
+  mkRegistryKey* flockGoal = nullptr;  // FlockSetGoalKey; null: no goal
+  // A firemarble (IsFireMarble): a light that is lit or dark.
+  bool fireMarble = false;
+  int32_t lit = 0;
+  CameraState view;             // for cameras
+  int32_t currents = 1;         // whether currents carry it
+  mkVector3 externVelocity{0, 0, 0};
+  BrainData brainData;
 };
+
 
 struct Actor {
   std::string name;
@@ -114,6 +155,19 @@ struct Actor {
 
 struct Detector {
   std::string name;
+};
+
+// A timer: actors registered with it run when their delay has passed.
+struct Timer {
+  std::string name;
+  mkRegistryKey* key = nullptr;  // found by GetTimerKeyByID
+};
+
+// An actor that a timer runs at `due` seconds.
+struct TimedActor {
+  Timer* timer = nullptr;
+  Actor* actor = nullptr;
+  float due = 0.0f;
 };
 
 // A context: a data block that the host keeps for plug-ins. Blocks that
@@ -153,8 +207,9 @@ class Controller final : public egGameController {
 // A host brain: the engine's side of a brain attached to a scene object.
 // Operations that the plug-in brain passes on (after SetPluginCall(1)) are
 // recorded in the trace and do the host's default: nothing, result 0, a
-// vector returned unchanged.
-class HostBrain final : public egBrain {
+// vector returned unchanged. Every host brain is also a camera brain: it
+// drives its owner when the owner is a camera.
+class HostBrain final : public egCameraBrain {
  public:
   egPhysicalSceneObject* GetOwner() override;
   egCharacter* GetOwnerChar() override;
@@ -167,6 +222,10 @@ class HostBrain final : public egBrain {
 #define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
 #define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
 #include "kit/host/brain_ops.inc"
+  // The owner when it is a camera, else null.
+  egCamera* GetBrainCamera() override;
+  // Recorded in the trace.
+  void HostPrepareHook() override;
 
   SceneObject* owner = nullptr;
   egBrainDll* plugin = nullptr;
@@ -224,8 +283,21 @@ class Model {
   Emitter* AddEmitter(const std::string& name);
   // Makes `behavior` the object's current behaviour and plays it in a loop.
   void Play(Behavior* behavior);
-  // Moves every playing behaviour and glide on by `seconds`.
+  // A timer (GetTimerKeyByID); null when the name is taken or empty.
+  Timer* AddTimer(const std::string& name);
+  // The actors whose timers are due at the model's clock, in the order
+  // registered; they are forgotten.
+  std::vector<TimedActor> TakeDueActors();
+  // Moves every playing behaviour, glide and flock on by `seconds`.
   void Advance(float seconds);
+  // Moves every flock toward its goal (part of Advance).
+  void AdvanceFlocks(float seconds);
+  // Takes an object out of the scene: its name finds nothing any more, its
+  // handle is no longer an object (operations answer it like "not found"),
+  // and every key that named it names nothing. Its memory stays, so that
+  // nothing the stage keeps dangles. False, with a stage note, for an object
+  // with children or a brain.
+  bool RemoveObject(SceneObject* object);
   // Gives `object` a brain of the brain class `text` ("Class" or
   // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
   // object name), and a host brain for the result. Returns 1 when attached.
@@ -297,6 +369,10 @@ class Model {
   friend class BrainOps;
   friend class KeyOps;
   friend class NetworkOps;
+  friend class FlockOps;
+  friend class CameraOps;
+  friend class TimerOps;
+  friend class PhysicalOps;
 
   void Register(const void* handle, EntityKind kind, std::string label);
   // Keys of scene objects and variables are found by name (GetObjKeyByID);
@@ -331,6 +407,9 @@ class Model {
   std::map<std::string, Emitter*, std::less<>> emittersByName_;
   std::set<egBrainClassDll*> preparedClasses_;
   std::set<std::string, std::less<>> events_;
+  std::vector<std::unique_ptr<Timer>> timers_;
+  std::map<std::string, Timer*, std::less<>> timersByName_;
+  std::vector<TimedActor> timedActors_;
   Controller controller_;
   SceneObject* player_ = nullptr;
   SceneObject* camera_ = nullptr;

@@ -15,6 +15,10 @@
 //   BrainOps      ops_brains.cpp     brains and brain classes
 //   KeyOps        ops_keys.cpp       registry keys and scene variables
 //   NetworkOps    ops_network.cpp    the network game (always a lone master)
+//   FlockOps      ops_flocks.cpp     flock managers and firemarbles
+//   CameraOps     ops_camera.cpp     camera goals, field of view, modes
+//   TimerOps      ops_timers.cpp     timers and the actors they run later
+//   PhysicalOps   ops_physical.cpp   currents, external velocity, brain data
 //
 // An area is made on the spot from the model (`ObjectOps(model).GetRoot(o)`)
 // and holds nothing of its own. Every handle an operation is given is checked
@@ -150,6 +154,11 @@ class AnimationOps {
   mkGBehavior* GetBehavior(mkSceneObject* a1);
   int32_t GetAnimating(mkSceneObject* a1);
   mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
+  int32_t BehGetLoopStart(mkGBehavior* a1);
+  int32_t BehGetLoopEnd(mkGBehavior* a1);
+  int32_t BehGetNextPlayed(mkGBehavior* a1, int32_t a2);
+  void AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
+                       int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10);
 
  private:
   Model& model_;
@@ -213,6 +222,88 @@ class NetworkOps {
   int32_t NetUpdateObjectTransform(mkSceneObject* a1, int32_t a2);
   int32_t NetGetNumRemoteChars();
   egCharacter* NetGetRemoteChar(int32_t a1);
+
+ private:
+  Model& model_;
+};
+
+// Flock managers are scene objects that fly toward their goal; firemarbles
+// are scene objects that are lit or dark (stage/model_flocks.cpp moves the
+// flocks).
+class FlockOps {
+ public:
+  explicit FlockOps(Model& model) : model_(model) {}
+
+  int32_t IsFlock(mkSceneObject* a1);
+  int32_t IsFireMarble(mkSceneObject* a1);
+  egFlockManager* GetFlockManagerByID(const char* a1);
+  void FlockSetGoalKey(egFlockManager* a1, mkRegistryKey* a2);
+  mkSceneObject* FlockGetGoal(egFlockManager* a1);
+  int32_t FlockGetCentroid(egFlockManager* a1, mkPoint3* a2);
+  int32_t FMIsLit(egFireMarble* a1);
+  void FMLight(egFireMarble* a1) { SetLit(a1, 1); }
+  void FMUnLight(egFireMarble* a1) { SetLit(a1, 0); }
+
+ private:
+  // The flock or firemarble behind a handle, or null.
+  SceneObject* Flock(const void* handle);
+  SceneObject* FireMarble(const void* handle);
+  void SetLit(egFireMarble* a1, int32_t lit);
+
+  Model& model_;
+};
+
+// A null camera is the current one (GetCamera); a handle of an object that
+// is no camera is answered like "not found".
+class CameraOps {
+ public:
+  explicit CameraOps(Model& model) : model_(model) {}
+
+  void CamViewObject(egCamera* a1, mkRegistryKey* a2, int32_t a3, mkVector3* a4, int32_t a5);
+  void CamSetTransformObject(egCamera* a1, mkRegistryKey* a2);
+  void CamSetFromGoal(egCamera* a1, mkPoint3* a2);
+  void CamSetAtGoal(egCamera* a1, mkPoint3* a2);
+  void CamSetToTrack(egCamera* a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5);
+  void CamSetFOV(egCamera* a1, float a2, int32_t a3);
+  int32_t CamIsFollowMode(int32_t a1) { return a1 == kCameraFollow ? 1 : 0; }
+  int32_t CamIsDriveMode(int32_t a1) { return a1 == kCameraDrive ? 1 : 0; }
+  int32_t CamIsObserverMode(int32_t a1) { return a1 == kCameraObserver ? 1 : 0; }
+  int32_t CamGetMode(egCamera* a1);
+  void CamGetGoals(egCamera* a1, mkPoint3* a2, mkPoint3* a3, mkScalar* a4, mkVector3* a5);
+  void CamGetAt(egCamera* a1, mkPoint3* a2);
+  void CamGetFOV(egCamera* a1, mkScalar* a2);
+  float CamGetDefaultFOV() { return kDefaultFov; }
+
+ private:
+  SceneObject* CameraOf(egCamera* camera);
+
+  Model& model_;
+};
+
+class TimerOps {
+ public:
+  explicit TimerOps(Model& model) : model_(model) {}
+
+  mkRegistryKey* GetTimerKeyByID(const char* a1);
+  // The actor runs when `a2` seconds have passed; the other values are not
+  // modelled.
+  void ActorTimerRegister(mkRegistryKey* a1, float a2, int32_t a3, int32_t a4, egTrigActor* a5,
+                          int32_t a6);
+
+ private:
+  Model& model_;
+};
+
+class PhysicalOps {
+ public:
+  explicit PhysicalOps(Model& model) : model_(model) {}
+
+  void SetCurrentsAffect(mkSceneObject* a1, int32_t a2);
+  void ToggleCurrentsAffect(mkSceneObject* a1);
+  int32_t GetCurrentsAffect(mkSceneObject* a1);
+  egBrainData* GetBrainData(egPhysicalSceneObject* a1);
+  int32_t GetExternVelocity(egPhysicalSceneObject* a1, mkVector3* a2);
+  void SetExternVelocity(egPhysicalSceneObject* a1, mkVector3* a2);
 
  private:
   Model& model_;

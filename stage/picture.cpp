@@ -83,6 +83,8 @@ void RunPicture::Record(const Model& model) {
     Path& path = paths_[object.get()];
     if (path.points.empty()) order_.push_back(object.get());
     path.last = at;
+    if (object->fireMarble) everLit_[object.get()] |= object->lit != 0;
+    if (object->camera) lookAts_[object.get()] = object->view.lookAt;
     if (kept || path.points.empty()) {
       path.points.push_back(at);
       path.times.push_back(now);
@@ -150,6 +152,11 @@ std::string RunPicture::Svg(const Model& model) const {
       minY = std::min(minY, p.fY - object->radius);
       maxY = std::max(maxY, p.fY + object->radius);
     }
+  for (const auto& entry : lookAts_) {
+    const mkPoint3& at = entry.second;
+    minX = std::min(minX, at.fX), maxX = std::max(maxX, at.fX);
+    minY = std::min(minY, at.fY), maxY = std::max(maxY, at.fY);
+  }
   if (paths.empty()) minX = minY = 0, maxX = maxY = 1;
   const float margin = 0.05f * std::max(maxX - minX, maxY - minY) + 1.0f;
   minX -= margin, minY -= margin, maxX += margin, maxY += margin;
@@ -170,14 +177,25 @@ std::string RunPicture::Svg(const Model& model) const {
   body += Text(left, top - 10, "Seen from above (x to the right, y up)", " fill=\"#333333\"");
   // Objects that stood still: circles of their radius, named beside them.
   // They are drawn first: the paths go over them and their names, so that
-  // no name hides a path.
+  // no name hides a path. Firemarbles are gold when lit, dark when not, with
+  // a gold ring when they were lit for a while.
+  bool fireMarbles = false;
   for (const auto& [object, path] : paths) {
     if (moved(path.points)) continue;
     const mkPoint3& p = path.points[0];
     const double r = std::max(object->radius * scale, 3.0);
+    std::string fill = "#dddddd", outline = "#555555", name = object->name;
+    if (object->fireMarble) {
+      fireMarbles = true;
+      const auto seen = everLit_.find(object);
+      const bool wasLit = seen != everLit_.end() && seen->second;
+      fill = object->lit ? "#ffcc00" : "#333333";
+      outline = object->lit || wasLit ? "#ff9900\" stroke-width=\"3" : "#555555";
+      name += object->lit ? " (lit)" : wasLit ? " (went out)" : " (dark)";
+    }
     body += "<circle cx=\"" + Number(px(p.fX)) + "\" cy=\"" + Number(py(p.fY)) + "\" r=\"" +
-            Number(r) + "\" fill=\"#dddddd\" stroke=\"#555555\"/>\n";
-    body += Text(px(p.fX) + r + 3, py(p.fY) + 4, Escape(object->name), " fill=\"#333333\"");
+            Number(r) + "\" fill=\"" + fill + "\" stroke=\"" + outline + "\"/>\n";
+    body += Text(px(p.fX) + r + 3, py(p.fY) + 4, Escape(name), " fill=\"#333333\"");
   }
   // Paths: the player in red, others in turn; a ring at the start, a dot at
   // the end and small marks at equal times. Their names are in the legend.
@@ -187,7 +205,9 @@ std::string RunPicture::Svg(const Model& model) const {
   for (const auto& [object, path] : paths) {
     if (!moved(path.points)) continue;
     const bool player = model.Object(model.GetPlayerHandle()) == object;
-    const std::string stroke = player ? kPlayerColour : kColours[colour++ % 9];
+    const std::string stroke = player           ? kPlayerColour
+                               : object->camera ? "#000000"
+                                                : kColours[colour++ % 9];
     legend.emplace_back(stroke, object->name);
     playerMoved = playerMoved || player;
     body += "<polyline fill=\"none\" stroke=\"" + stroke + "\" stroke-width=\"" +
@@ -206,6 +226,18 @@ std::string RunPicture::Svg(const Model& model) const {
             "\" stroke-width=\"2\"/>\n";
     body += "<circle cx=\"" + Number(px(path.points.back().fX)) + "\" cy=\"" +
             Number(py(path.points.back().fY)) + "\" r=\"4\" fill=\"" + stroke + "\"/>\n";
+  }
+  // Where each camera looked last: a dashed line from its last position to
+  // the look-at point, which is marked with a small ring.
+  for (const auto& [object, path] : paths) {
+    auto at = lookAts_.find(object);
+    if (at == lookAts_.end()) continue;
+    const mkPoint3& from = path.points.back();
+    body += "<line x1=\"" + Number(px(from.fX)) + "\" y1=\"" + Number(py(from.fY)) + "\" x2=\"" +
+            Number(px(at->second.fX)) + "\" y2=\"" + Number(py(at->second.fY)) +
+            "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6,4\"/>\n";
+    body += "<circle cx=\"" + Number(px(at->second.fX)) + "\" cy=\"" + Number(py(at->second.fY)) +
+            "\" r=\"3\" fill=\"none\" stroke=\"#000000\"/>\n";
   }
   // The scale: a bar of a round length, at the map's lower left.
   const double unit = RoundStep(width, 5);
@@ -246,6 +278,17 @@ std::string RunPicture::Svg(const Model& model) const {
           "\" r=\"5\" fill=\"#dddddd\" stroke=\"#555555\"/>\n";
   body += Text(legendX + 30, y, "an object that stood still");
   y += 18;
+  if (!lookAts_.empty()) {
+    body += Line(legendX, y - 4, legendX + 24, y - 4, "#000000\" stroke-dasharray=\"6,4");
+    body += Text(legendX + 30, y, "where a camera looked last");
+    y += 18;
+  }
+  if (fireMarbles) {
+    body += "<circle cx=\"" + Number(legendX + 6) + "\" cy=\"" + Number(y - 4) +
+            "\" r=\"5\" fill=\"#ffcc00\" stroke=\"#ff9900\" stroke-width=\"3\"/>\n";
+    body += Text(legendX + 30, y, "a firemarble: gold lit, dark not");
+    y += 18;
+  }
   body += Text(legendX, y, Short(frames_) + " frames, " + Short(end_) + " s");
   const double legendBottom = y + 10;
 

@@ -1,8 +1,12 @@
 // A picture of a scene run: an SVG drawing, seen from above (x to the right,
 // y up), of the paths that the moving objects took, with marks at equal
 // times, and of the objects that stood still, drawn as circles of their
-// radius and named; a legend and a scale beside it. Below it, the object
-// flags and variables that commands kept (records 1001 and 1002) over time.
+// radius and named; a legend and a scale beside it. Cameras are drawn in
+// black, with a dashed line to the point they looked at last. Firemarbles
+// are marked by their light: gold when lit at the end of the run, dark when
+// not, with a gold ring when they were lit for a while and went out. Below
+// it, the object flags and variables that commands kept (records 1001 and
+// 1002) over time.
 #ifndef TESSERA_STAGE_PICTURE_H_
 #define TESSERA_STAGE_PICTURE_H_
 
@@ -45,6 +49,8 @@ class RunPicture {
   };
   std::map<const SceneObject*, Path> paths_;
   std::vector<const SceneObject*> order_;
+  std::map<const SceneObject*, mkPoint3> lookAts_;  // of cameras, at the last record
+  std::map<const SceneObject*, bool> everLit_;      // firemarbles
   std::map<Model::ContextKey, State> states_;
   std::vector<Model::ContextKey> stateOrder_;
   long frames_ = 0;   // recorded so far

@@ -160,7 +160,7 @@ TEST_F(StageProgramTest, TraceLinesComeBetweenTheMessagesInTheOrderTheyHappen) {
   const Outcome run = Stage("--trace - a.scene");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
-            "@0 stage: loaded KilnXcmd: 6 commands, 0 brains, 0 brain classes, version 2.27\n"
+            "@0 stage: loaded KilnXcmd: 30 commands, 1 brains, 0 brain classes, version 2.27\n"
             "@0 >SetObjVar.Run(3, \"Door\", \"+\", \"1\")\n"
             "@0 GetSceneObjectByID(\"Door\") -> Door\n"
             "@0 XCmdFindContext(Door, 1002, null) -> context:Door,1002,0\n"
@@ -174,7 +174,7 @@ TEST_F(StageProgramTest, TraceLinesComeBetweenTheMessagesInTheOrderTheyHappen) {
   EXPECT_EQ(svg.status, 0);
   EXPECT_EQ(svg.out.rfind("<svg ", 0), 0u);
   EXPECT_EQ(svg.err,
-            "@0 stage: loaded KilnXcmd: 6 commands, 0 brains, 0 brain classes, version 2.27\n"
+            "@0 stage: loaded KilnXcmd: 30 commands, 1 brains, 0 brain classes, version 2.27\n"
             "@0 log: SetObjVar: Door is set to 1\n");
 }
 

@@ -83,6 +83,53 @@ bool ParseFloat(const std::string& text, float* value) {
   return ReadFloat(text, value) == Number::kOk;
 }
 
+// The timeline verbs: the words they take after the verb (at least, at most)
+// and what checks the words and takes their values. Numbers of timeline
+// entries are read quietly: the caller reports the entry.
+struct Verb {
+  const char* name;
+  size_t low, high;
+  bool (*read)(TimelineEntry* e);
+};
+constexpr size_t kMany = 1 << 20;
+
+bool Numbers(const std::vector<std::string>& w, size_t from, mkPoint3* p) {
+  return ParseFloat(w[from], &p->fX) && ParseFloat(w[from + 1], &p->fY) &&
+         ParseFloat(w[from + 2], &p->fZ);
+}
+bool Key(TimelineEntry* e) {
+  int64_t code = 0;
+  if (e->words[1] != "down" && e->words[1] != "up") return false;
+  if (!ParseInt(e->words[0], &code) || code < INT32_MIN || code > INT32_MAX) return false;
+  e->code = int32_t(code);
+  e->on = e->words[1] == "down";
+  return true;
+}
+bool Move(TimelineEntry* e) { return Numbers(e->words, 0, &e->point); }
+bool Place(TimelineEntry* e) { return Numbers(e->words, 1, &e->point); }
+bool Glide(TimelineEntry* e) {
+  return Numbers(e->words, 1, &e->point) && ParseFloat(e->words[4], &e->seconds) &&
+         e->seconds > 0.0f;
+}
+bool Switch(TimelineEntry* e) {
+  if (e->words[1] != "0" && e->words[1] != "1") return false;
+  e->on = e->words[1] == "1";
+  return true;
+}
+
+const Verb kVerbs[] = {
+    {"run", 1, kMany, nullptr},      {"actor", 1, 2, nullptr},
+    {"key", 2, 2, &Key},             {"move", 3, 3, &Move},
+    {"place", 4, 4, &Place},         {"event", 1, 1, nullptr},
+    {"noevent", 1, 1, nullptr},      {"play", 2, 2, nullptr},
+    {"glide", 5, 5, &Glide},         {"face", 4, 4, &Place},
+    {"params", 1, kMany, nullptr},   {"classparams", 1, kMany, nullptr},
+    {"draw", 2, 2, &Switch},         {"enable", 2, 2, &Switch},
+    {"camera", 1, 1, nullptr},       {"report", 1, 1, nullptr},
+    {"light", 1, 1, nullptr},        {"unlight", 1, 1, nullptr},
+    {"goal", 2, 2, nullptr},         {"remove", 1, 1, nullptr},
+};
+
 class Parser {
  public:
   using Words = std::vector<std::string>;
@@ -96,16 +143,6 @@ class Parser {
     void (Parser::*read)(const Words& w);
   };
   static const Statement kStatements[];
-
-  // The timeline verbs: the words they take after the verb (at least, at
-  // most) and what checks the words and takes their values.
-  struct Verb {
-    const char* name;
-    size_t low, high;
-    bool (Parser::*read)(TimelineEntry* e);
-  };
-  static constexpr size_t kMany = 1 << 20;
-  static const Verb kVerbs[];
 
   void Line(int number, const Words& w);
 
@@ -178,6 +215,13 @@ class Parser {
       scene_->actors.push_back({w[1], {}, line_, {}});
       actor = &scene_->actors.back();
     }
+    if (w.size() > 2 && w[2] == "do") {
+      // A host action: a timeline verb that the actor applies when it runs.
+      std::string message;
+      if (w.size() < 4) return void(Error("'do' needs a timeline verb"));
+      if (!CheckTimelineWords(w[3], Words(w.begin() + 4, w.end()), &message))
+        return void(Error(message));
+    }
     if (w.size() > 2) {
       actor->steps.emplace_back(w.begin() + 2, w.end());
       actor->stepLines.push_back(line_);
@@ -201,6 +245,9 @@ class Parser {
   void Emitter(const Words& w) {
     if (Count(w, 2, 2)) scene_->emitters.push_back(w[1]);
   }
+  void Timer(const Words& w) {
+    if (Count(w, 2, 2)) scene_->timers.push_back(w[1]);
+  }
 
   void Object(const Words& w) {
     if (w.size() < 2) return void(Error("'" + w[0] + "' needs a name"));
@@ -209,6 +256,8 @@ class Parser {
     def.line = line_;
     def.character = w[0] == "player";
     def.camera = w[0] == "camera";
+    def.flock = w[0] == "flock";
+    def.fireMarble = def.light = w[0] == "firemarble";
     for (size_t i = 2; i < w.size(); ++i) {
       const std::string& word = w[i];
       if (word == "at") {
@@ -224,9 +273,31 @@ class Parser {
         def.light = true;
       } else if (word == "remote") {
         def.remote = true;
+      } else if (def.flock && word == "speed" && i + 1 < w.size()) {
+        if (!Float(w[++i], &def.flockSpeed)) return;
+        if (!(def.flockSpeed >= 0.0f)) return void(Error("speed must be 0 or more"));
+      } else if (def.flock && word == "goal" && i + 1 < w.size()) {
+        def.flockGoal = w[++i];
+      } else if (def.fireMarble && word == "lit") {
+        def.lit = true;
       } else if (word == "remoteplayer") {
         def.remotePlayer = true;
         def.character = true;
+      } else if (word == "camera") {
+        def.camera = true;
+      } else if (word == "lookat") {
+        if (!Point(w, i + 1, &def.lookAt)) return;
+        def.hasLookAt = true;
+        i += 3;
+      } else if (word == "fov" && i + 1 < w.size()) {
+        if (!Float(w[++i], &def.fov)) return;
+      } else if (word == "mode" && i + 1 < w.size()) {
+        static const char* const kModes[] = {"fixed", "follow", "drive", "observer"};
+        const std::string& mode = w[++i];
+        def.mode = -1;
+        for (int32_t m = 0; m < 4; ++m)
+          if (mode == kModes[m]) def.mode = m;
+        if (def.mode < 0) return void(Error("unknown camera mode '" + mode + "'"));
       } else {
         return void(Error("unknown object property '" + word + "'"));
       }
@@ -256,6 +327,14 @@ class Parser {
         int64_t n = 0;
         if (!Int(w[++i], 1, 100000, &n)) return;
         def.frames = int32_t(n);
+      } else if (word == "loop") {
+        int64_t start = 0, end = 0;
+        if (i + 2 >= w.size()) return void(Error("'loop' needs a first and a last frame"));
+        if (!Int(w[i + 1], 0, 100000, &start) || !Int(w[i + 2], 0, 100000, &end)) return;
+        if (start > end) return void(Error("the loop's first frame is after its last"));
+        def.loopStart = int32_t(start);
+        def.loopEnd = int32_t(end);
+        i += 2;
       } else {
         return void(Error("unknown behavior property '" + word + "'"));
       }
@@ -264,30 +343,6 @@ class Parser {
   }
 
   void At(const Words& w);
-  // Numbers of timeline entries: quietly false, the caller reports the entry.
-  bool Numbers(const Words& w, size_t from, mkPoint3* p) {
-    return ParseFloat(w[from], &p->fX) && ParseFloat(w[from + 1], &p->fY) &&
-           ParseFloat(w[from + 2], &p->fZ);
-  }
-  bool Key(TimelineEntry* e) {
-    int64_t code = 0;
-    if (e->words[1] != "down" && e->words[1] != "up") return false;
-    if (!ParseInt(e->words[0], &code) || code < INT32_MIN || code > INT32_MAX) return false;
-    e->code = int32_t(code);
-    e->on = e->words[1] == "down";
-    return true;
-  }
-  bool Move(TimelineEntry* e) { return Numbers(e->words, 0, &e->point); }
-  bool Place(TimelineEntry* e) { return Numbers(e->words, 1, &e->point); }
-  bool Glide(TimelineEntry* e) {
-    return Numbers(e->words, 1, &e->point) && ParseFloat(e->words[4], &e->seconds) &&
-           e->seconds > 0.0f;
-  }
-  bool Switch(TimelineEntry* e) {
-    if (e->words[1] != "0" && e->words[1] != "1") return false;
-    e->on = e->words[1] == "1";
-    return true;
-  }
 
   SceneDescription* scene_;
   std::vector<std::string>* errors_;
@@ -302,10 +357,13 @@ const Parser::Statement Parser::kStatements[] = {
     {"object", &Parser::Object},
     {"player", &Parser::Object},
     {"camera", &Parser::Object},
+    {"flock", &Parser::Object},
+    {"firemarble", &Parser::Object},
     {"variable", &Parser::Variable},
     {"actor", &Parser::ActorStep},
     {"detector", &Parser::Detector},
     {"event", &Parser::Event},
+    {"timer", &Parser::Timer},
     {"brain", &Parser::Brain},
     {"brainclass", &Parser::BrainClass},
     {"behavior", &Parser::Behavior},
@@ -314,15 +372,6 @@ const Parser::Statement Parser::kStatements[] = {
     {"at", &Parser::At},
 };
 
-const Parser::Verb Parser::kVerbs[] = {
-    {"run", 1, kMany, nullptr},      {"actor", 1, 2, nullptr},
-    {"key", 2, 2, &Parser::Key},     {"move", 3, 3, &Parser::Move},
-    {"place", 4, 4, &Parser::Place}, {"event", 1, 1, nullptr},
-    {"noevent", 1, 1, nullptr},      {"play", 2, 2, nullptr},
-    {"glide", 5, 5, &Parser::Glide}, {"face", 4, 4, &Parser::Place},
-    {"params", 1, kMany, nullptr},   {"classparams", 1, kMany, nullptr},
-    {"draw", 2, 2, &Parser::Switch}, {"enable", 2, 2, &Parser::Switch},
-};
 
 void Parser::Line(int number, const Words& w) {
   line_ = number;
@@ -339,18 +388,34 @@ void Parser::At(const Words& w) {
   entry.verb = w[2];
   entry.words.assign(w.begin() + 3, w.end());
   entry.line = line_;
-  const size_t n = entry.words.size();
-  for (const Verb& verb : kVerbs) {
-    if (entry.verb != verb.name) continue;
-    if (n < verb.low || n > verb.high || (verb.read != nullptr && !(this->*verb.read)(&entry)))
-      return void(Error("wrong words for 'at ... " + entry.verb + "'"));
-    scene_->timeline.push_back(std::move(entry));
-    return;
-  }
-  Error("unknown timeline verb '" + entry.verb + "'");
+  std::string message;
+  if (!ReadTimelineWords(&entry, &message)) return void(Error(message));
+  scene_->timeline.push_back(std::move(entry));
 }
 
 }  // namespace
+
+bool ReadTimelineWords(TimelineEntry* entry, std::string* message) {
+  const size_t n = entry->words.size();
+  for (const Verb& verb : kVerbs) {
+    if (entry->verb != verb.name) continue;
+    if (n < verb.low || n > verb.high || (verb.read != nullptr && !verb.read(entry))) {
+      *message = "wrong words for 'at ... " + entry->verb + "'";
+      return false;
+    }
+    return true;
+  }
+  *message = "unknown timeline verb '" + entry->verb + "'";
+  return false;
+}
+
+bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
+                        std::string* message) {
+  TimelineEntry entry;
+  entry.verb = verb;
+  entry.words = words;
+  return ReadTimelineWords(&entry, message);
+}
 
 bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   words->clear();
@@ -392,7 +457,7 @@ const std::vector<std::string>& StatementNames() {
 const std::vector<std::string>& TimelineVerbNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const auto& verb : Parser::kVerbs) list.push_back(verb.name);
+    for (const auto& verb : kVerbs) list.push_back(verb.name);
     return list;
   }();
   return names;

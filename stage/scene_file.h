@@ -21,6 +21,17 @@ struct ObjectSpec {
   bool light = false;
   bool remote = false;        // not owned by this machine
   bool remotePlayer = false;  // another machine's player
+  bool flock = false;         // a flock manager (the statement 'flock')
+  float flockSpeed = 1.0f;    // units per second toward its goal
+  std::string flockGoal;      // the object whose key is its first goal; empty: none
+  bool fireMarble = false;    // a firemarble (the statement 'firemarble')
+  bool lit = false;
+  // Cameras: the point looked at (by default one unit along the first
+  // axis), the field of view and the mode.
+  bool hasLookAt = false;
+  mkPoint3 lookAt{0, 0, 0};
+  float fov = 60.0f;
+  int32_t mode = 0;  // 0 fixed, 1 follow, 2 drive, 3 observer
   int line = 0;
 };
 
@@ -31,6 +42,8 @@ struct BehaviorSpec {
   float speed = 0.0f;    // along the object's first axis while it plays
   float turn = 0.0f;     // radians per second about the vertical axis (+ is left)
   int32_t frames = 30;
+  int32_t loopStart = 0;
+  int32_t loopEnd = -1;  // -1: the last frame
   int line = 0;
 };
 
@@ -78,6 +91,7 @@ struct SceneDescription {
   std::vector<ActorSpec> actors;
   std::vector<std::string> detectors;
   std::vector<std::string> events;
+  std::vector<std::string> timers;
   std::vector<BrainSpec> brains;
   std::vector<BrainSpec> brainClasses;  // brain: the class, or "Class:First"
   std::vector<BehaviorSpec> behaviors;
@@ -106,6 +120,16 @@ const std::vector<std::string>& TimelineVerbNames();
 // them a backslash escapes a quote or a backslash), '#' at the start of a
 // word begins a comment. False when a quote is not closed.
 bool SplitWords(const std::string& line, std::vector<std::string>* words);
+
+// Checks the words of `entry` against its verb and takes their values into
+// it: false with `message` set when the verb is unknown or its words are wrong.
+bool ReadTimelineWords(TimelineEntry* entry, std::string* message);
+
+// Checks the words of the timeline verb `verb` (the words after it): false
+// with `message` set when the verb is unknown or its words are wrong. Actor
+// steps that begin with 'do' are checked the same way.
+bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
+                        std::string* message);
 
 // Parses scene text. On failure returns false and appends "LINE: message"
 // errors; `scene` then holds what was read before the errors.

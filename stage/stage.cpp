@@ -144,6 +144,24 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     object->light = def.light;
     object->locallyOwned = def.remote ? 0 : 1;
     object->remotePlayer = def.remotePlayer;
+    if (def.hasLookAt) object->view.lookAt = def.lookAt;
+    object->view.fov = def.fov;
+    object->view.mode = def.mode;
+    object->flock = def.flock;
+    object->flockSpeed = def.flockSpeed;
+    object->fireMarble = def.fireMarble;
+    object->lit = def.lit ? 1 : 0;
+  }
+  // A flock's first goal may be an object defined after it.
+  for (const ObjectSpec& def : scene.objects) {
+    if (def.flockGoal.empty()) continue;
+    SceneObject* flock = m.FindObject(def.name);
+    SceneObject* goal = m.FindObject(def.flockGoal);
+    if (goal == nullptr) {
+      error(def.line, "goal " + def.flockGoal + " of " + def.name + " is not an object");
+      continue;
+    }
+    if (flock != nullptr) flock->flockGoal = goal->key;
   }
   for (const BehaviorSpec& def : scene.behaviors) {
     SceneObject* object = m.FindObject(def.object);
@@ -160,7 +178,11 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     behavior->speed = def.speed;
     behavior->turn = def.turn;
     behavior->frames = def.frames;
+    behavior->loopStart = def.loopStart;
+    behavior->loopEnd = def.loopEnd;
   }
+  for (const std::string& name : scene.timers)
+    if (m.AddTimer(name) == nullptr) error(0, "the timer " + name + " is defined twice");
   for (const std::string& name : scene.sounds) m.AddSound(name);
   for (const std::string& name : scene.emitters) m.AddEmitter(name);
   m.SetPlayer(m.FindObject(scene.player));
@@ -177,9 +199,10 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     Actor* actor = m.AddActor(def.name);
     actor->steps = def.steps;
     // A step that names a command no loaded plug-in lists would only ever
-    // say so when the actor runs.
+    // say so when the actor runs. A 'do' step is the host's own action.
     for (size_t i = 0; i < def.steps.size(); ++i)
-      if (!def.steps[i].empty() && m.FindXCmd(def.steps[i][0]) == nullptr)
+      if (!def.steps[i].empty() && def.steps[i][0] != "do" &&
+          m.FindXCmd(def.steps[i][0]) == nullptr)
         error(i < def.stepLines.size() ? def.stepLines[i] : def.line,
               "no loaded plug-in lists the command " + def.steps[i][0] + " (actor " + def.name +
                   ")");
@@ -199,6 +222,11 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     // exported brain.
     brain->fSceneApi = api_.get();
     brain->fBrain = host;
+    // A camera brain starts from a reset.
+    if (brain->GetType() == kCameraBrainType) {
+      CallTrace::Line(m.trace(), (">" + def.object + "." + def.brain + ".Reset").c_str()).Finish();
+      brain->Reset();
+    }
   }
   for (const BrainSpec& def : scene.brainClasses) {
     SceneObject* object = m.FindObject(def.object);
@@ -276,6 +304,11 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   std::vector<CommandRun> repeats;
   repeats.swap(repeats_);
   for (const CommandRun& run : repeats) RunCommand(run.command, run.args, run.actor, run.detector);
+  for (const TimedActor& due : m.TakeDueActors()) {
+    m.Say(MessageKind::kStage, "timer " + due.timer->name + " runs its actor");
+    ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(due.actor), nullptr, 1, -1);
+    RunQueuedActors();
+  }
   for (const TimelineEntry& entry : scene.timeline)
     if (entry.frame == frame) {
       ApplyTimeline(entry);
@@ -292,6 +325,13 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
                                         : "");
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
+    // A camera brain sets its camera's goals after its update.
+    if (host->plugin->GetType() == kCameraBrainType) {
+      CallTrace::Line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals")
+                                     .c_str())
+          .Finish();
+      host->plugin->UpdateGoals();
+    }
   }
   RunQueuedActors();
   m.Advance(scene.frameTime);
@@ -378,11 +418,54 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
     (e.verb == "draw" ? object->draw : object->enable) = e.on ? 1 : 0;
+  } else if (e.verb == "light" || e.verb == "unlight") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (!object->fireMarble) return m.Say(MessageKind::kStage, w[0] + " is not a firemarble");
+    object->lit = e.verb == "light" ? 1 : 0;
+  } else if (e.verb == "goal") {
+    SceneObject* flock = Find(w[0]);
+    SceneObject* goal = Find(w[1]);
+    if (flock == nullptr || goal == nullptr) return;
+    if (!flock->flock) return m.Say(MessageKind::kStage, w[0] + " is not a flock");
+    flock->flockGoal = goal->key;
+  } else if (e.verb == "remove") {
+    if (SceneObject* object = Find(w[0])) m.RemoveObject(object);
+  } else if (e.verb == "camera") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (!object->camera) {
+      m.Say(MessageKind::kStage, w[0] + " is not a camera");
+      return;
+    }
+    m.SetCamera(object);
+  } else if (e.verb == "report") {
+    SceneObject* object = Find(w[0]);
+    if (object != nullptr) m.Say(MessageKind::kStage, Report(*object));
   } else if (e.verb == "event") {
     ActorOps(m).EventRegister(w[0].c_str(), 0, 0);
   } else if (e.verb == "noevent") {
     ActorOps(m).EventRemove(w[0].c_str(), 0);
   }
+}
+
+std::string Stage::Report(const SceneObject& object) {
+  auto point = [](float x, float y, float z) {
+    return FormatFloat(x) + " " + FormatFloat(y) + " " + FormatFloat(z);
+  };
+  const mkMatrix44 world = model_->WorldMatrix(&object);
+  std::string text = object.name + " at " + point(world.m[0][3], world.m[1][3], world.m[2][3]);
+  if (object.camera) {
+    const mkPoint3& at = object.view.lookAt;
+    text += ", looking at " + point(at.fX, at.fY, at.fZ) + ", fov " + FormatFloat(object.view.fov);
+  }
+  if (const Behavior* b = object.current) {
+    AnimationOps ops(*model_);
+    text += ", " + b->name + " at frame " +
+            std::to_string(ops.BehGetLastPlayed(Model::ToHandle<mkGBehavior>(b))) +
+            (b->playing ? " playing" : " still");
+  }
+  return text;
 }
 
 SceneObject* Stage::Find(const std::string& name) {
@@ -443,6 +526,24 @@ void Stage::RunQueuedActors() {
     }
     CommandRun run = std::move(m.actorQueue().front());
     m.actorQueue().pop_front();
+    if (run.command == "do" && !run.args.empty()) {
+      // A host action: the timeline verb, applied now.
+      CallTrace::Line line(m.trace(), ">do");
+      std::string note = "do";
+      for (const std::string& word : run.args) {
+        line.Arg(word.c_str());
+        note += " " + word;
+      }
+      line.Finish();
+      m.Say(MessageKind::kStage, note);
+      TimelineEntry entry;
+      entry.verb = run.args[0];
+      entry.words.assign(run.args.begin() + 1, run.args.end());
+      std::string message;
+      if (ReadTimelineWords(&entry, &message)) ApplyTimeline(entry);
+      else m.Say(MessageKind::kStage, message, true);
+      continue;
+    }
     RunCommand(run.command, run.args, run.actor, run.detector);
   }
 }

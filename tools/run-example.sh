@@ -12,7 +12,12 @@ top=$(pwd)
 tools/ensure-packages.sh $NATIVE_PACKAGES
 cmake --preset default >/dev/null
 cmake --build --preset default --target stage setup_cli
-[ $# -gt 0 ] || set -- "$top/scenes/door.scene" "$top/scenes/hopkin.scene"
+if [ $# -eq 0 ]; then
+  set --
+  for name in door hopkin room quake zoom picture swarm; do
+    set -- "$@" "$top/scenes/$name.scene"
+  done
+fi
 status=0
 for scene in "$@"; do
   case "$scene" in
