@@ -52,6 +52,7 @@ void* Context::AllocData(int32_t size) {
   // Zeroed, and never smaller than one byte, so that every block is distinct.
   blocks_.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[size > 0 ? size : 1]()));
   data_ = blocks_.back().get();
+  size_ = size;
   return data_;
 }
 
@@ -354,9 +355,11 @@ mkRegistryKey* Model::Key(const void* handle) const {
 
 // --- Model: running ------------------------------------------------------------------------
 
-void Model::Say(MessageKind kind, const std::string& text) {
-  messages_.push_back(Message{frame_, kind, text});
-  if (onMessage) onMessage(messages_.back());
+void Model::Say(MessageKind kind, const std::string& text, bool problem) {
+  Message message{frame_, kind, text, problem || kind == MessageKind::kWarning};
+  if (message.problem) ++problems_;
+  if (onMessage) onMessage(message);
+  if (keepMessages) messages_.push_back(std::move(message));
 }
 
 void Model::SetClock(int32_t frame, float seconds, float delta) {

@@ -180,6 +180,8 @@ class Context final : public egContextMgr::Context {
 
   void* GetData() override;
   void* AllocData(int32_t size) override;
+  // The size of the block that GetData gives (0 when there is none).
+  int32_t size() const { return size_; }
 
   std::string label;
   class Model* model = nullptr;
@@ -187,6 +189,7 @@ class Context final : public egContextMgr::Context {
  private:
   std::vector<std::unique_ptr<uint8_t[]>> blocks_;
   void* data_ = nullptr;
+  int32_t size_ = 0;
 };
 
 // The player's input state.
@@ -330,11 +333,25 @@ class Model {
   // --- Running ----------------------------------------------------------------
   CallTrace& trace() { return trace_; }
   const std::vector<Message>& messages() const { return messages_; }
-  void Say(MessageKind kind, const std::string& text);
+  // Writes a message line. Warnings count as problems, and so do stage
+  // notes said with `problem` (something named that was not found).
+  void Say(MessageKind kind, const std::string& text, bool problem = false);
   // Messages also go to this function as they are written (the stage program
   // prints them); may be empty.
   std::function<void(const Message&)> onMessage;
+  // Whether messages() keeps the lines; a long run that prints them as they
+  // come keeps none, so that its memory does not grow with its frames.
+  bool keepMessages = true;
+  // Warnings and problem notes written so far.
+  int64_t problems() const { return problems_; }
   void SetClock(int32_t frame, float seconds, float delta);
+  int32_t frame() const { return frame_; }
+  float seconds() const { return seconds_; }
+  float delta() const { return delta_; }
+  // The contexts by their three values (a scene object, a record kind and a
+  // third value), for readers of the records that the host knows.
+  using ContextKey = std::tuple<uintptr_t, uintptr_t, uintptr_t>;
+  const std::map<ContextKey, std::unique_ptr<Context>>& contexts() const { return contexts_; }
   std::deque<CommandRun>& actorQueue() { return actorQueue_; }
   // Queues the steps of `actor` for the running frame.
   void QueueActor(Actor* actor, Detector* detector);
@@ -374,7 +391,7 @@ class Model {
   std::vector<std::unique_ptr<mkRegistryKey>> keys_;
   std::map<std::string, mkRegistryKey*, std::less<>> keysByName_;
   std::unordered_map<const mkRegistryKey*, std::string> keyNames_;
-  std::map<std::tuple<uintptr_t, uintptr_t, uintptr_t>, std::unique_ptr<Context>> contexts_;
+  std::map<ContextKey, std::unique_ptr<Context>> contexts_;
   std::vector<std::unique_ptr<Actor>> actors_;
   std::map<std::string, Actor*, std::less<>> actorsByName_;
   std::vector<std::unique_ptr<Detector>> detectors_;
@@ -398,6 +415,7 @@ class Model {
   SceneObject* camera_ = nullptr;
   CallTrace trace_;
   std::vector<Message> messages_;
+  int64_t problems_ = 0;
   std::deque<CommandRun> actorQueue_;
   int32_t messageEnable_ = 1;
   int32_t frame_ = 0;

@@ -57,13 +57,22 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   if (!HasDirectory(pathOrName)) {
     const std::string file =
         pathOrName.find('.') == std::string::npos ? PluginFileName(pathOrName) : pathOrName;
-    path = file;
-    for (const std::string& dir : pluginPath)
+    path.clear();
+    std::string searched;
+    for (const std::string& dir : pluginPath) {
       if (Exists(dir + "/" + file)) {
         path = dir + "/" + file;
         break;
       }
-    if (!HasDirectory(path)) path = "./" + file;
+      searched += dir + ", ";
+    }
+    if (path.empty() && Exists("./" + file)) path = "./" + file;
+    if (path.empty()) {
+      std::error_code ec;
+      *error = "cannot find the plug-in " + pathOrName + ": no " + file + " in " + searched +
+               "or the current directory " + std::filesystem::current_path(ec).string();
+      return false;
+    }
   }
   for (const auto& loaded : plugins_)
     if (loaded->path == path) return true;
@@ -80,7 +89,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   for (const std::string& name : library->xcmdNames) {
     auto* command = static_cast<egXCmd*>(library->Symbol(name.c_str()));
     if (command == nullptr) {
-      m.Say(MessageKind::kStage, "listed command " + name + " is not exported" + from);
+      m.Say(MessageKind::kStage, "listed command " + name + " is not exported" + from, true);
       continue;
     }
     m.AddXCmd(name, command);
@@ -89,7 +98,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   for (const std::string& name : library->brainNames) {
     auto* brain = static_cast<egBrainDll*>(library->Symbol(name.c_str()));
     if (brain == nullptr) {
-      m.Say(MessageKind::kStage, "listed brain " + name + " is not exported" + from);
+      m.Say(MessageKind::kStage, "listed brain " + name + " is not exported" + from, true);
       continue;
     }
     m.AddBrainDll(name, brain);
@@ -97,7 +106,8 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   for (const std::string& name : library->brainClassNames) {
     auto* brainClass = static_cast<egBrainClassDll*>(library->Symbol(name.c_str()));
     if (brainClass == nullptr) {
-      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from);
+      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from,
+            true);
       continue;
     }
     m.AddBrainClass(name, brainClass);
@@ -188,6 +198,14 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
   for (const ActorSpec& def : scene.actors) {
     Actor* actor = m.AddActor(def.name);
     actor->steps = def.steps;
+    // A step that names a command no loaded plug-in lists would only ever
+    // say so when the actor runs. A 'do' step is the host's own action.
+    for (size_t i = 0; i < def.steps.size(); ++i)
+      if (!def.steps[i].empty() && def.steps[i][0] != "do" &&
+          m.FindXCmd(def.steps[i][0]) == nullptr)
+        error(i < def.stepLines.size() ? def.stepLines[i] : def.line,
+              "no loaded plug-in lists the command " + def.steps[i][0] + " (actor " + def.name +
+                  ")");
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
   for (const std::string& name : scene.events) ActorOps(m).EventRegister(name.c_str(), 0, 0);
@@ -221,6 +239,9 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     if (!m.AttachBrainClass(object, def.brain))
       error(def.line, "the brain class " + className + " made no brain for " + def.object);
   }
+  for (const TimelineEntry& entry : scene.timeline)
+    if (entry.verb == "run" && m.FindXCmd(entry.words[0]) == nullptr)
+      error(entry.line, "no loaded plug-in lists the command " + entry.words[0]);
   return errors->size() == before;
 }
 
@@ -232,8 +253,9 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
   std::vector<std::string> plugins;
   for (const std::string& plugin : scene.plugins) {
     const bool relative = HasDirectory(plugin) && !fs::path(plugin).is_absolute();
-    plugins.push_back(relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).string()
-                               : plugin);
+    plugins.push_back(relative
+                          ? fs::absolute(fs::path(scene.directory) / plugin, ec).lexically_normal().string()
+                          : plugin);
   }
   for (std::string& dir : pluginPath) dir = fs::absolute(dir, ec).string();
   if (enterSceneDirectory && !scene.directory.empty()) {
@@ -244,10 +266,13 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
       return false;
     }
   }
-  for (const std::string& plugin : plugins) {
+  for (size_t i = 0; i < plugins.size(); ++i) {
     std::string error;
-    if (!LoadPlugin(plugin, &error)) {
-      errors->push_back(error);
+    if (!LoadPlugin(plugins[i], &error)) {
+      const std::string where = scene.path.empty() ? "" : scene.path + ":";
+      errors->push_back(i < scene.pluginLines.size()
+                            ? where + std::to_string(scene.pluginLines[i]) + ": " + error
+                            : where + error);
       return false;
     }
   }
@@ -291,8 +316,13 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
     }
   RunQueuedActors();
   for (const auto& host : m.hostBrains()) {
-    CallTrace::Line line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".Update")
-                                        .c_str());
+    // The line's name is made only when the trace takes lines: a frame
+    // allocates nothing for a trace that is off.
+    CallTrace::Line line(m.trace(), m.trace().enabled()
+                                        ? (">" + host->owner->name + "." + host->pluginName +
+                                           ".Update")
+                                              .c_str()
+                                        : "");
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
     // A camera brain sets its camera's goals after its update.
@@ -317,28 +347,25 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     Actor* actor = m.FindActor(w[0]);
     Detector* detector = w.size() > 1 ? m.AddDetector(w[1]) : timelineDetector_;
     if (actor == nullptr) {
-      m.Say(MessageKind::kStage, "no actor named " + w[0]);
+      m.Say(MessageKind::kStage, "no actor named " + w[0], true);
       return;
     }
     ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(actor),
                           Model::ToHandle<egTrigDetector>(detector), 1, -1);
   } else if (e.verb == "key") {
-    const int32_t code = std::atoi(w[0].c_str());
-    if (w[1] == "down") {
-      m.controller().keysDown.insert(code);
+    if (e.on) {
+      m.controller().keysDown.insert(e.code);
     } else {
-      m.controller().keysDown.erase(code);
+      m.controller().keysDown.erase(e.code);
     }
   } else if (e.verb == "move") {
-    m.controller().fMovement = {std::strtof(w[0].c_str(), nullptr),
-                                std::strtof(w[1].c_str(), nullptr),
-                                std::strtof(w[2].c_str(), nullptr)};
+    m.controller().fMovement = {e.point.fX, e.point.fY, e.point.fZ};
   } else if (e.verb == "place") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    object->local.m[0][3] = std::strtof(w[1].c_str(), nullptr);
-    object->local.m[1][3] = std::strtof(w[2].c_str(), nullptr);
-    object->local.m[2][3] = std::strtof(w[3].c_str(), nullptr);
+    object->local.m[0][3] = e.point.fX;
+    object->local.m[1][3] = e.point.fY;
+    object->local.m[2][3] = e.point.fZ;
     object->local.flags = 0;
   } else if (e.verb == "play") {
     SceneObject* object = Find(w[0]);
@@ -347,25 +374,23 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     for (Behavior* b : object->behaviors)
       if (b->name == w[1]) found = b;
     if (found == nullptr) {
-      m.Say(MessageKind::kStage, w[0] + " has no behavior " + w[1]);
+      m.Say(MessageKind::kStage, w[0] + " has no behavior " + w[1], true);
       return;
     }
     m.Play(found);
   } else if (e.verb == "glide") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    const float seconds = std::strtof(w[4].c_str(), nullptr);
-    const mkVector3 move{std::strtof(w[1].c_str(), nullptr) - object->local.m[0][3],
-                         std::strtof(w[2].c_str(), nullptr) - object->local.m[1][3],
-                         std::strtof(w[3].c_str(), nullptr) - object->local.m[2][3]};
+    const float seconds = e.seconds;
+    const mkVector3 move{e.point.fX - object->local.m[0][3], e.point.fY - object->local.m[1][3],
+                         e.point.fZ - object->local.m[2][3]};
     object->glide.step = {move.fX / seconds, move.fY / seconds, move.fZ / seconds};
     object->glide.remaining = seconds;
     Face(object, move);
   } else if (e.verb == "face") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    Face(object, {std::strtof(w[1].c_str(), nullptr), std::strtof(w[2].c_str(), nullptr),
-                  std::strtof(w[3].c_str(), nullptr)});
+    Face(object, {e.point.fX, e.point.fY, e.point.fZ});
   } else if (e.verb == "params" || e.verb == "classparams") {
     std::vector<const char*> argv;
     for (size_t i = 1; i < w.size(); ++i) argv.push_back(w[i].c_str());
@@ -374,7 +399,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
       SceneObject* object = Find(w[0]);
       if (object == nullptr) return;
       if (object->brain == nullptr) {
-        m.Say(MessageKind::kStage, w[0] + " has no brain");
+        m.Say(MessageKind::kStage, w[0] + " has no brain", true);
         return;
       }
       CallTrace::Line(m.trace(), (">" + w[0] + ".SendParams").c_str()).Finish();
@@ -382,7 +407,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
                                   int32_t(w.size() - 1), argv.data());
     } else {
       if (m.FindBrainClass(w[0]) == nullptr) {
-        m.Say(MessageKind::kStage, "no brain class named " + w[0]);
+        m.Say(MessageKind::kStage, "no brain class named " + w[0], true);
         return;
       }
       CallTrace::Line(m.trace(), (">" + w[0] + ".SendClassParams").c_str()).Finish();
@@ -392,7 +417,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
   } else if (e.verb == "draw" || e.verb == "enable") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    (e.verb == "draw" ? object->draw : object->enable) = w[1] == "1" ? 1 : 0;
+    (e.verb == "draw" ? object->draw : object->enable) = e.on ? 1 : 0;
   } else if (e.verb == "light" || e.verb == "unlight") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
@@ -445,7 +470,7 @@ std::string Stage::Report(const SceneObject& object) {
 
 SceneObject* Stage::Find(const std::string& name) {
   SceneObject* object = model_->FindObject(name);
-  if (object == nullptr) model_->Say(MessageKind::kStage, "no object named " + name);
+  if (object == nullptr) model_->Say(MessageKind::kStage, "no object named " + name, true);
   return object;
 }
 
@@ -467,13 +492,14 @@ int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string
   Model& m = *model_;
   egXCmd* command = m.FindXCmd(name);
   if (command == nullptr) {
-    m.Say(MessageKind::kStage, "no loaded plug-in lists the command " + name);
+    m.Say(MessageKind::kStage, "no loaded plug-in lists the command " + name, true);
     return 1;
   }
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
-  CallTrace::Line line(m.trace(), (">" + name + ".Run").c_str());
+  const bool traced = m.trace().enabled();
+  CallTrace::Line line(m.trace(), traced ? (">" + name + ".Run").c_str() : "");
   line.Arg(int32_t(args.size()));
   for (const char* arg : argv)
     if (arg != nullptr) line.Arg(arg);
@@ -481,7 +507,7 @@ int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string
   const int32_t result =
       command->Run(int32_t(args.size()), argv.data(), nullptr, Model::ToHandle<egTrigActor>(actor),
                    Model::ToHandle<egTrigDetector>(detector));
-  CallTrace::Line done(m.trace(), ("<" + name + ".Run").c_str());
+  CallTrace::Line done(m.trace(), traced ? ("<" + name + ".Run").c_str() : "");
   done.Result(result);
   if (result == 0) repeats_.push_back(CommandRun{name, args, actor, detector});
   return result;
@@ -493,7 +519,8 @@ void Stage::RunQueuedActors() {
   while (!m.actorQueue().empty()) {
     if (++runs > kMaxRunsPerFrame) {
       m.Say(MessageKind::kStage, "more than " + std::to_string(kMaxRunsPerFrame) +
-                                     " command runs in one frame; the rest are dropped");
+                                     " command runs in one frame; the rest are dropped",
+            true);
       m.actorQueue().clear();
       break;
     }
@@ -512,7 +539,9 @@ void Stage::RunQueuedActors() {
       TimelineEntry entry;
       entry.verb = run.args[0];
       entry.words.assign(run.args.begin() + 1, run.args.end());
-      ApplyTimeline(entry);
+      std::string message;
+      if (ReadTimelineWords(&entry, &message)) ApplyTimeline(entry);
+      else m.Say(MessageKind::kStage, message, true);
       continue;
     }
     RunCommand(run.command, run.args, run.actor, run.detector);
