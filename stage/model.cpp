@@ -9,21 +9,36 @@ namespace {
 
 std::string KindPrefix(EntityKind kind) {
   switch (kind) {
-    case EntityKind::kObject: return "";
-    case EntityKind::kBehavior: return "behavior:";
-    case EntityKind::kSound: return "sound:";
-    case EntityKind::kEmitter: return "emitter:";
-    case EntityKind::kKey: return "key:";
-    case EntityKind::kContext: return "context:";
-    case EntityKind::kActor: return "actor:";
-    case EntityKind::kDetector: return "detector:";
-    case EntityKind::kXCmd: return "xcmd:";
-    case EntityKind::kBrainDll: return "brain:";
-    case EntityKind::kBrainClass: return "brainclass:";
-    case EntityKind::kHostBrain: return "hostbrain:";
-    case EntityKind::kController: return "controller:";
-    case EntityKind::kTimer: return "timer:";
-    case EntityKind::kBrainData: return "braindata:";
+    case EntityKind::kObject:
+      return "";
+    case EntityKind::kBehavior:
+      return "behavior:";
+    case EntityKind::kSound:
+      return "sound:";
+    case EntityKind::kEmitter:
+      return "emitter:";
+    case EntityKind::kKey:
+      return "key:";
+    case EntityKind::kContext:
+      return "context:";
+    case EntityKind::kActor:
+      return "actor:";
+    case EntityKind::kDetector:
+      return "detector:";
+    case EntityKind::kXCmd:
+      return "xcmd:";
+    case EntityKind::kBrainDll:
+      return "brain:";
+    case EntityKind::kBrainClass:
+      return "brainclass:";
+    case EntityKind::kHostBrain:
+      return "hostbrain:";
+    case EntityKind::kController:
+      return "controller:";
+    case EntityKind::kTimer:
+      return "timer:";
+    case EntityKind::kBrainData:
+      return "braindata:";
   }
   return "";
 }
@@ -37,16 +52,20 @@ mkMatrix44 IdentityMatrix() {
   return m;
 }
 
-mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) { return a * b; }
+mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) {
+  return a * b;
+}
 
 // --- Context ------------------------------------------------------------------
 
-void* Context::GetData() { return data_; }
+void* Context::GetData() {
+  return data_;
+}
 
 void* Context::AllocData(int32_t size) {
   if (size < 0 || size > kMaxDataSize) {
-    model->Say(MessageKind::kStage, "context " + label + ": refused a data block of " +
-                                        std::to_string(size) + " bytes");
+    model->Say(MessageKind::kStage,
+               "context " + label + ": refused a data block of " + std::to_string(size) + " bytes");
     return nullptr;
   }
   // Zeroed, and never smaller than one byte, so that every block is distinct.
@@ -97,31 +116,69 @@ void HostBrain::Note(const char* name) {
   pluginCall = 0;
 }
 
-egPhysicalSceneObject* HostBrain::GetOwner() { return Model::ToHandle<egPhysicalSceneObject>(owner); }
+egPhysicalSceneObject* HostBrain::GetOwner() {
+  return Model::ToHandle<egPhysicalSceneObject>(owner);
+}
 egCharacter* HostBrain::GetOwnerChar() {
   return owner->character ? Model::ToHandle<egCharacter>(owner) : nullptr;
 }
-egMovingSceneObject* HostBrain::GetOwnerMove() { return Model::ToHandle<egMovingSceneObject>(owner); }
-mkSceneObject* HostBrain::GetOwnerObj() { return Model::ToHandle<mkSceneObject>(owner); }
-int32_t HostBrain::GetFlags() { return 0; }
-egGameController* HostBrain::GetController() { return &model->controller(); }
-egBrainDll* HostBrain::GetBrainDll() { return plugin; }
-void HostBrain::SetPluginCall(int32_t value) { pluginCall = value; }
-int32_t HostBrain::Update(float) { return Note("Update"), 0; }
-int32_t HostBrain::PreUpdate(float) { return Note("PreUpdate"), 0; }
-int32_t HostBrain::Reset() { return Note("Reset"), 0; }
-int32_t HostBrain::SendParams(int32_t, const char**) { return Note("SendParams"), 0; }
-int32_t HostBrain::PrepareToDetach() { return Note("PrepareToDetach"), 0; }
-int32_t HostBrain::PrepareToAttach(int32_t) { return Note("PrepareToAttach"), 0; }
-int32_t HostBrain::CanCollideWith(mkSceneObject*) { return Note("CanCollideWith"), 1; }
+egMovingSceneObject* HostBrain::GetOwnerMove() {
+  return Model::ToHandle<egMovingSceneObject>(owner);
+}
+mkSceneObject* HostBrain::GetOwnerObj() {
+  return Model::ToHandle<mkSceneObject>(owner);
+}
+int32_t HostBrain::GetFlags() {
+  return 0;
+}
+egGameController* HostBrain::GetController() {
+  return &model->controller();
+}
+egBrainDll* HostBrain::GetBrainDll() {
+  return plugin;
+}
+void HostBrain::SetPluginCall(int32_t value) {
+  pluginCall = value;
+}
+int32_t HostBrain::Update(float) {
+  return Note("Update"), 0;
+}
+int32_t HostBrain::PreUpdate(float) {
+  return Note("PreUpdate"), 0;
+}
+int32_t HostBrain::Reset() {
+  return Note("Reset"), 0;
+}
+int32_t HostBrain::SendParams(int32_t, const char**) {
+  return Note("SendParams"), 0;
+}
+int32_t HostBrain::PrepareToDetach() {
+  return Note("PrepareToDetach"), 0;
+}
+int32_t HostBrain::PrepareToAttach(int32_t) {
+  return Note("PrepareToAttach"), 0;
+}
+int32_t HostBrain::CanCollideWith(mkSceneObject*) {
+  return Note("CanCollideWith"), 1;
+}
 int32_t HostBrain::ReportCollision(mkSceneObject*, mkSceneObject*) {
   return Note("ReportCollision"), 0;
 }
-int32_t HostBrain::WantGravity() { return Note("WantGravity"), 1; }
-int32_t HostBrain::StartBehavior(float, mkGBehavior*) { return Note("StartBehavior"), 0; }
-void HostBrain::PersonaChanged() { Note("PersonaChanged"); }
-void HostBrain::SetFalling() { Note("SetFalling"); }
-void HostBrain::UpdateGoals() { Note("UpdateGoals"); }
+int32_t HostBrain::WantGravity() {
+  return Note("WantGravity"), 1;
+}
+int32_t HostBrain::StartBehavior(float, mkGBehavior*) {
+  return Note("StartBehavior"), 0;
+}
+void HostBrain::PersonaChanged() {
+  Note("PersonaChanged");
+}
+void HostBrain::SetFalling() {
+  Note("SetFalling");
+}
+void HostBrain::UpdateGoals() {
+  Note("UpdateGoals");
+}
 mkVector3* HostBrain::AdjustVectorA(mkVector3* result, const mkVector3& v) {
   Note("AdjustVectorA");
   *result = v;
@@ -137,16 +194,25 @@ mkVector3* HostBrain::AdjustVectorC(mkVector3* result, const mkVector3& v) {
   *result = v;
   return result;
 }
-int32_t HostBrain::ApplyValue(int32_t) { return Note("ApplyValue"), 0; }
-void HostBrain::GetIn() { Note("GetIn"); }
-void HostBrain::WriteState(mkStream*) { Note("WriteState"); }
+int32_t HostBrain::ApplyValue(int32_t) {
+  return Note("ApplyValue"), 0;
+}
+void HostBrain::GetIn() {
+  Note("GetIn");
+}
+void HostBrain::WriteState(mkStream*) {
+  Note("WriteState");
+}
 egCamera* HostBrain::GetBrainCamera() {
   return owner->camera ? Model::ToHandle<egCamera>(owner) : nullptr;
 }
 void HostBrain::HostPrepareHook() {
-  CallTrace::Line(model->trace(), (model->Label(owner) + ".brain.HostPrepareHook").c_str()).Finish();
+  CallTrace::Line(model->trace(), (model->Label(owner) + ".brain.HostPrepareHook").c_str())
+      .Finish();
 }
-void HostBrain::ReadState(mkStream*) { Note("ReadState"); }
+void HostBrain::ReadState(mkStream*) {
+  Note("ReadState");
+}
 
 // --- Model: building ------------------------------------------------------------------------
 
@@ -169,7 +235,8 @@ bool Model::Is(const void* handle, EntityKind kind) const {
 
 std::string Model::Label(const void* handle) const {
   if (handle == nullptr) return "null";
-  if (reinterpret_cast<uintptr_t>(handle) < 0x10000) return std::to_string(reinterpret_cast<uintptr_t>(handle));
+  if (reinterpret_cast<uintptr_t>(handle) < 0x10000)
+    return std::to_string(reinterpret_cast<uintptr_t>(handle));
   auto it = entities_.find(handle);
   if (it == entities_.end()) return "?";
   return KindPrefix(it->second.kind) + it->second.label;

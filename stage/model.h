@@ -65,9 +65,9 @@ struct Behavior {
   int32_t frames = 30;
   int32_t playing = 0;
   int32_t looping = 0;
-  float position = 0.0f;  // seconds into the cycle
-  int32_t loopStart = 0;  // loop points that the behaviour reports
-  int32_t loopEnd = -1;   // -1: the last frame
+  float position = 0.0f;         // seconds into the cycle
+  int32_t loopStart = 0;         // loop points that the behaviour reports
+  int32_t loopEnd = -1;          // -1: the last frame
   mkRegistryKey* key = nullptr;  // named "<object>..<behaviour>"
 };
 
@@ -89,7 +89,12 @@ struct Glide {
 };
 
 // Camera modes as CamGetMode gives them.
-enum CameraMode : int32_t { kCameraFixed = 0, kCameraFollow = 1, kCameraDrive = 2, kCameraObserver = 3 };
+enum CameraMode : int32_t {
+  kCameraFixed = 0,
+  kCameraFollow = 1,
+  kCameraDrive = 2,
+  kCameraObserver = 3
+};
 
 // The field of view of a camera that the scene gives none, degrees.
 inline constexpr float kDefaultFov = 60.0f;
@@ -125,7 +130,7 @@ struct SceneObject {
   int32_t draw = 1;
   int32_t update = 1;
   int32_t locallyOwned = 1;
-  bool remotePlayer = false;  // another machine's player (NetGetRemoteChar)
+  bool remotePlayer = false;     // another machine's player (NetGetRemoteChar)
   mkRegistryKey* key = nullptr;  // the key that names this object
   HostBrain* brain = nullptr;
   std::vector<Behavior*> behaviors;
@@ -140,12 +145,11 @@ struct SceneObject {
   // A firemarble (IsFireMarble): a light that is lit or dark.
   bool fireMarble = false;
   int32_t lit = 0;
-  CameraState view;             // for cameras
-  int32_t currents = 1;         // whether currents carry it
+  CameraState view;      // for cameras
+  int32_t currents = 1;  // whether currents carry it
   mkVector3 externVelocity{0, 0, 0};
   BrainData brainData;
 };
-
 
 struct Actor {
   std::string name;

@@ -31,7 +31,7 @@ mkGBehavior* AnimationOps::GetBehaviorFromName(mkSceneObject* a1, const char* a2
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return nullptr;
   if (a2 == nullptr || *a2 == '\0') {
-    Behavior* b = o->current != nullptr ? o->current
+    Behavior* b = o->current != nullptr  ? o->current
                   : o->behaviors.empty() ? nullptr
                                          : o->behaviors.front();
     return Model::ToHandle<mkGBehavior>(b);
@@ -130,8 +130,8 @@ int32_t AnimationOps::BehGetNextPlayed(mkGBehavior* a1, int32_t) {
 // Holds the behaviour (without one, the object's current behaviour, or else
 // its first) at `frame`, which becomes the last one played. Frames beyond the
 // behaviour's are held at its ends.
-void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t,
-                                   int32_t, int32_t, int32_t, float, int32_t, int32_t) {
+void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t, int32_t,
+                                   int32_t, int32_t, float, int32_t, int32_t) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return;
   Behavior* b = a2 != nullptr ? model_.BehaviorOf(a2) : o->current;

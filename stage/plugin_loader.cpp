@@ -12,8 +12,8 @@ namespace stage {
 
 namespace {
 
-typedef const char** (MK_CDECL* IdentFunction)();
-typedef int32_t (MK_CDECL* VersionFunction)();
+typedef const char**(MK_CDECL* IdentFunction)();
+typedef int32_t(MK_CDECL* VersionFunction)();
 
 std::vector<std::string> ReadNames(const char** names) {
   std::vector<std::string> result;

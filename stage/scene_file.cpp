@@ -105,8 +105,12 @@ bool Key(TimelineEntry* e) {
   e->on = e->words[1] == "down";
   return true;
 }
-bool Move(TimelineEntry* e) { return Numbers(e->words, 0, &e->point); }
-bool Place(TimelineEntry* e) { return Numbers(e->words, 1, &e->point); }
+bool Move(TimelineEntry* e) {
+  return Numbers(e->words, 0, &e->point);
+}
+bool Place(TimelineEntry* e) {
+  return Numbers(e->words, 1, &e->point);
+}
 bool Glide(TimelineEntry* e) {
   return Numbers(e->words, 1, &e->point) && ParseFloat(e->words[4], &e->seconds) &&
          e->seconds > 0.0f;
@@ -118,16 +122,13 @@ bool Switch(TimelineEntry* e) {
 }
 
 const Verb kVerbs[] = {
-    {"run", 1, kMany, nullptr},      {"actor", 1, 2, nullptr},
-    {"key", 2, 2, &Key},             {"move", 3, 3, &Move},
-    {"place", 4, 4, &Place},         {"event", 1, 1, nullptr},
-    {"noevent", 1, 1, nullptr},      {"play", 2, 2, nullptr},
-    {"glide", 5, 5, &Glide},         {"face", 4, 4, &Place},
-    {"params", 1, kMany, nullptr},   {"classparams", 1, kMany, nullptr},
-    {"draw", 2, 2, &Switch},         {"enable", 2, 2, &Switch},
-    {"camera", 1, 1, nullptr},       {"report", 1, 1, nullptr},
-    {"light", 1, 1, nullptr},        {"unlight", 1, 1, nullptr},
-    {"goal", 2, 2, nullptr},         {"remove", 1, 1, nullptr},
+    {"run", 1, kMany, nullptr}, {"actor", 1, 2, nullptr},      {"key", 2, 2, &Key},
+    {"move", 3, 3, &Move},      {"place", 4, 4, &Place},       {"event", 1, 1, nullptr},
+    {"noevent", 1, 1, nullptr}, {"play", 2, 2, nullptr},       {"glide", 5, 5, &Glide},
+    {"face", 4, 4, &Place},     {"params", 1, kMany, nullptr}, {"classparams", 1, kMany, nullptr},
+    {"draw", 2, 2, &Switch},    {"enable", 2, 2, &Switch},     {"camera", 1, 1, nullptr},
+    {"report", 1, 1, nullptr},  {"light", 1, 1, nullptr},      {"unlight", 1, 1, nullptr},
+    {"goal", 2, 2, nullptr},    {"remove", 1, 1, nullptr},
 };
 
 class Parser {
@@ -350,28 +351,17 @@ class Parser {
 };
 
 const Parser::Statement Parser::kStatements[] = {
-    {"plugin", &Parser::Plugin},
-    {"frames", &Parser::Frames},
-    {"frametime", &Parser::FrameTime},
-    {"clock", &Parser::Clock},
-    {"object", &Parser::Object},
-    {"player", &Parser::Object},
-    {"camera", &Parser::Object},
-    {"flock", &Parser::Object},
-    {"firemarble", &Parser::Object},
-    {"variable", &Parser::Variable},
-    {"actor", &Parser::ActorStep},
-    {"detector", &Parser::Detector},
-    {"event", &Parser::Event},
-    {"timer", &Parser::Timer},
-    {"brain", &Parser::Brain},
-    {"brainclass", &Parser::BrainClass},
-    {"behavior", &Parser::Behavior},
-    {"sound", &Parser::Sound},
-    {"emitter", &Parser::Emitter},
-    {"at", &Parser::At},
+    {"plugin", &Parser::Plugin},       {"frames", &Parser::Frames},
+    {"frametime", &Parser::FrameTime}, {"clock", &Parser::Clock},
+    {"object", &Parser::Object},       {"player", &Parser::Object},
+    {"camera", &Parser::Object},       {"flock", &Parser::Object},
+    {"firemarble", &Parser::Object},   {"variable", &Parser::Variable},
+    {"actor", &Parser::ActorStep},     {"detector", &Parser::Detector},
+    {"event", &Parser::Event},         {"timer", &Parser::Timer},
+    {"brain", &Parser::Brain},         {"brainclass", &Parser::BrainClass},
+    {"behavior", &Parser::Behavior},   {"sound", &Parser::Sound},
+    {"emitter", &Parser::Emitter},     {"at", &Parser::At},
 };
-
 
 void Parser::Line(int number, const Words& w) {
   line_ = number;

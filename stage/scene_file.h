@@ -133,8 +133,7 @@ bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>&
 
 // Parses scene text. On failure returns false and appends "LINE: message"
 // errors; `scene` then holds what was read before the errors.
-bool ParseScene(const std::string& text, SceneDescription* scene,
-                std::vector<std::string>* errors);
+bool ParseScene(const std::string& text, SceneDescription* scene, std::vector<std::string>* errors);
 // Reads and parses the file at `path`.
 bool LoadScene(const std::string& path, SceneDescription* scene, std::vector<std::string>* errors);
 

@@ -18,11 +18,15 @@ bool HasDirectory(const std::string& path) {
   return path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
 }
 
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+bool Exists(const std::string& path) {
+  return std::ifstream(path).good();
+}
 
 }  // namespace
 
-void SetSceneCalendarTime(int64_t seconds) { gCalendarTime = seconds; }
+void SetSceneCalendarTime(int64_t seconds) {
+  gCalendarTime = seconds;
+}
 
 }  // namespace stage
 
@@ -44,7 +48,9 @@ Stage::Stage() : model_(std::make_unique<Model>()), api_(std::make_unique<StageS
   timelineDetector_ = model_->AddDetector("timeline");
 }
 
-Stage::~Stage() { UnloadPlugins(); }
+Stage::~Stage() {
+  UnloadPlugins();
+}
 
 void Stage::UnloadPlugins() {
   for (const auto& host : model_->hostBrains()) host->plugin = nullptr;
@@ -80,12 +86,11 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   if (!library) return false;
   Model& m = *model_;
   const std::string from = " (" + library->name + ")";
-  m.Say(MessageKind::kStage, "loaded " + library->name + ": " +
-                                 std::to_string(library->xcmdNames.size()) + " commands, " +
-                                 std::to_string(library->brainNames.size()) + " brains, " +
-                                 std::to_string(library->brainClassNames.size()) +
-                                 " brain classes, version " + std::to_string(library->xcmdMajor) +
-                                 "." + std::to_string(library->xcmdMinor));
+  m.Say(MessageKind::kStage,
+        "loaded " + library->name + ": " + std::to_string(library->xcmdNames.size()) +
+            " commands, " + std::to_string(library->brainNames.size()) + " brains, " +
+            std::to_string(library->brainClassNames.size()) + " brain classes, version " +
+            std::to_string(library->xcmdMajor) + "." + std::to_string(library->xcmdMinor));
   for (const std::string& name : library->xcmdNames) {
     auto* command = static_cast<egXCmd*>(library->Symbol(name.c_str()));
     if (command == nullptr) {
@@ -106,8 +111,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   for (const std::string& name : library->brainClassNames) {
     auto* brainClass = static_cast<egBrainClassDll*>(library->Symbol(name.c_str()));
     if (brainClass == nullptr) {
-      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from,
-            true);
+      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from, true);
       continue;
     }
     m.AddBrainClass(name, brainClass);
@@ -203,9 +207,9 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     for (size_t i = 0; i < def.steps.size(); ++i)
       if (!def.steps[i].empty() && def.steps[i][0] != "do" &&
           m.FindXCmd(def.steps[i][0]) == nullptr)
-        error(i < def.stepLines.size() ? def.stepLines[i] : def.line,
-              "no loaded plug-in lists the command " + def.steps[i][0] + " (actor " + def.name +
-                  ")");
+        error(
+            i < def.stepLines.size() ? def.stepLines[i] : def.line,
+            "no loaded plug-in lists the command " + def.steps[i][0] + " (actor " + def.name + ")");
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
   for (const std::string& name : scene.events) ActorOps(m).EventRegister(name.c_str(), 0, 0);
@@ -214,7 +218,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     egBrainDll* brain = m.FindBrainDll(def.brain);
     if (object == nullptr || brain == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                         : "no loaded plug-in lists the brain " + def.brain);
+                                        : "no loaded plug-in lists the brain " + def.brain);
       continue;
     }
     HostBrain* host = m.AttachBrain(object, brain, def.brain);
@@ -233,7 +237,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     const std::string className = def.brain.substr(0, def.brain.find(':'));
     if (object == nullptr || m.FindBrainClass(className) == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                         : "no loaded plug-in lists the brain class " + className);
+                                        : "no loaded plug-in lists the brain class " + className);
       continue;
     }
     if (!m.AttachBrainClass(object, def.brain))
@@ -253,9 +257,9 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
   std::vector<std::string> plugins;
   for (const std::string& plugin : scene.plugins) {
     const bool relative = HasDirectory(plugin) && !fs::path(plugin).is_absolute();
-    plugins.push_back(relative
-                          ? fs::absolute(fs::path(scene.directory) / plugin, ec).lexically_normal().string()
-                          : plugin);
+    plugins.push_back(
+        relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).lexically_normal().string()
+                 : plugin);
   }
   for (std::string& dir : pluginPath) dir = fs::absolute(dir, ec).string();
   if (enterSceneDirectory && !scene.directory.empty()) {
@@ -318,17 +322,16 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   for (const auto& host : m.hostBrains()) {
     // The line's name is made only when the trace takes lines: a frame
     // allocates nothing for a trace that is off.
-    CallTrace::Line line(m.trace(), m.trace().enabled()
-                                        ? (">" + host->owner->name + "." + host->pluginName +
-                                           ".Update")
-                                              .c_str()
-                                        : "");
+    CallTrace::Line line(
+        m.trace(), m.trace().enabled()
+                       ? (">" + host->owner->name + "." + host->pluginName + ".Update").c_str()
+                       : "");
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
     // A camera brain sets its camera's goals after its update.
     if (host->plugin->GetType() == kCameraBrainType) {
-      CallTrace::Line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals")
-                                     .c_str())
+      CallTrace::Line(m.trace(),
+                      (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals").c_str())
           .Finish();
       host->plugin->UpdateGoals();
     }
@@ -518,8 +521,9 @@ void Stage::RunQueuedActors() {
   int runs = 0;
   while (!m.actorQueue().empty()) {
     if (++runs > kMaxRunsPerFrame) {
-      m.Say(MessageKind::kStage, "more than " + std::to_string(kMaxRunsPerFrame) +
-                                     " command runs in one frame; the rest are dropped",
+      m.Say(MessageKind::kStage,
+            "more than " + std::to_string(kMaxRunsPerFrame) +
+                " command runs in one frame; the rest are dropped",
             true);
       m.actorQueue().clear();
       break;
@@ -540,8 +544,10 @@ void Stage::RunQueuedActors() {
       entry.verb = run.args[0];
       entry.words.assign(run.args.begin() + 1, run.args.end());
       std::string message;
-      if (ReadTimelineWords(&entry, &message)) ApplyTimeline(entry);
-      else m.Say(MessageKind::kStage, message, true);
+      if (ReadTimelineWords(&entry, &message))
+        ApplyTimeline(entry);
+      else
+        m.Say(MessageKind::kStage, message, true);
       continue;
     }
     RunCommand(run.command, run.args, run.actor, run.detector);

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds everything with warnings as errors and runs every test; then
+# Checks the sources' formatting; builds everything with warnings as errors and runs every test; then
 # cross-compiles the plug-ins for 32-bit Windows, checks their export tables
 # against the name lists that the plug-ins give the stage, and calls every
 # plug-in under 32-bit Wine as the engine does (tools/run-wine-checks.sh).
@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 . tools/packages.sh
 tools/ensure-packages.sh $NATIVE_PACKAGES $WINDOWS_PACKAGES
 tools/ensure-wine.sh
+tools/check-format.sh
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci -j2

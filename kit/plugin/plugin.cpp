@@ -35,7 +35,9 @@ void mkRefCounted::ReleaseReference() {
   }
   --fRefCount;
 }
-void mkRefCounted::AddReference() { ++fRefCount; }
+void mkRefCounted::AddReference() {
+  ++fRefCount;
+}
 void mkRefCounted::Reserved3(int32_t) {}
 void mkRefCounted::WriteState(mkStream*) {}
 void mkRefCounted::Reserved5(int32_t) {}
@@ -43,7 +45,9 @@ void mkRefCounted::Reserved6(int32_t) {}
 void mkRefCounted::ReadState(mkStream*) {}
 void mkRefCounted::Reserved8(int32_t) {}
 void mkRefCounted::Reserved9(int32_t, int32_t) {}
-void* mkRefCounted::Reserved10(void* value) { return value; }
+void* mkRefCounted::Reserved10(void* value) {
+  return value;
+}
 void mkRefCounted::Reserved11() {}
 
 void mkStatefulObject::WriteState(mkStream* stream) {
@@ -76,7 +80,9 @@ mkKeyedObject::~mkKeyedObject() {
 
 void egXCmd::WriteState(mkStream*) {}
 void egXCmd::ReadState(mkStream*) {}
-void egXCmd::SetSceneApi(egSceneApi* api) { fSceneApi = api; }
+void egXCmd::SetSceneApi(egSceneApi* api) {
+  fSceneApi = api;
+}
 void egXCmd::Reserved13(int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void egXCmd::Reserved14() {}
 void egXCmd::Reserved15(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
@@ -114,12 +120,20 @@ mkVector3* CallHostBrain(egBrain* brain, mkVector3* (egBrain::*op)(mkVector3*, c
     return CallHostBrain(PassOn(), &egBrain::Name, std::forward_as_tuple Args); \
   }
 #define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) \
-  Ret egBrainDll::Name Params { return PassOn()->Name Args; }
+  Ret egBrainDll::Name Params {                          \
+    return PassOn()->Name Args;                          \
+  }
 #include "kit/host/brain_ops.inc"
 
-int32_t egBrainDll::GetType() { return 300; }
-const char* egBrainDll::GetName() { return "DllBrain"; }
+int32_t egBrainDll::GetType() {
+  return 300;
+}
+const char* egBrainDll::GetName() {
+  return "DllBrain";
+}
 
-void egBrainClassDll::SetSceneApi(egSceneApi* api) { fSceneApi = api; }
+void egBrainClassDll::SetSceneApi(egSceneApi* api) {
+  fSceneApi = api;
+}
 void egBrainClassDll::Prepare() {}
 void egBrainClassDll::SendClassParams(const char*, int32_t, const char**) {}

@@ -16,7 +16,6 @@
 
 namespace {
 
-
 using mktest::CallSlot;
 using mktest::OffsetOf;
 
@@ -78,8 +77,7 @@ class RecordingHostBrain : public egBrain {
   }
   // A vector operation writes the doubled vector through the result pointer
   // (remembered in `given`) and returns `answer_at`, or the given pointer.
-  mkVector3* Answer(mkVector3**, const char* name,
-                    const std::tuple<mkVector3*, mkVector3>& args) {
+  mkVector3* Answer(mkVector3**, const char* name, const std::tuple<mkVector3*, mkVector3>& args) {
     Note(name);
     given = std::get<0>(args);
     *given = Twice(std::get<1>(args));
@@ -95,7 +93,9 @@ class RecordingHostBrain : public egBrain {
     plugin_call = 0;
     return 40 + int32_t(last.size());
   }
-  static mkVector3 Twice(const mkVector3& v) { return {2 * v.fX, 2 * v.fY, 2 * v.fZ}; }
+  static mkVector3 Twice(const mkVector3& v) {
+    return {2 * v.fX, 2 * v.fY, 2 * v.fZ};
+  }
 
   std::string last;
   int32_t plugin_call = 0;
@@ -105,7 +105,8 @@ class RecordingHostBrain : public egBrain {
 
 TEST(GrowableArrayTest, CapacityGrowsByTheAppendRule) {
   GrowableArray array;
-  const uint16_t expected[] = {1, 2, 3, 4, 5, 6, 7, 12, 12, 12, 12, 12, 19, 19, 19, 19, 19, 19, 19, 30};
+  const uint16_t expected[] = {1,  2,  3,  4,  5,  6,  7,  12, 12, 12,
+                               12, 12, 19, 19, 19, 19, 19, 19, 19, 30};
   int marker[20];
   for (int i = 0; i < 20; ++i) {
     ASSERT_TRUE(array.Append(&marker[i]));
