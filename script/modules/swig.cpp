@@ -373,10 +373,10 @@ bool ScriptModule::Create() {
   if (equivalences_ != nullptr) equivalences_(types_);
   PyRef machinery(PyImport_ImportModule("importlib.machinery"));
   if (!machinery) return false;
-  PyRef spec(PyObject_CallMethod(machinery.get(), "ModuleSpec", "sO", name_, Py_None));
-  if (!spec) return false;
+  PyRef moduleSpec(PyObject_CallMethod(machinery.get(), "ModuleSpec", "sO", name_, Py_None));
+  if (!moduleSpec) return false;
   gCreating = this;
-  PyRef module(PyModule_FromDefAndSpec(&def_, spec.get()));
+  PyRef module(PyModule_FromDefAndSpec(&def_, moduleSpec.get()));
   const bool made = module && PyModule_ExecDef(module.get(), &def_) == 0;
   gCreating = nullptr;
   if (!made) return false;
