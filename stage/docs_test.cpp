@@ -56,13 +56,13 @@ TEST(DocsTest, EveryListedCommandBrainAndBrainClassIsDescribedWithAnExample) {
     } kKinds[] = {
         {library->xcmdNames, R"((actor \S+|run) )"},
         {library->brainNames, R"(brain \S+ )"},
-        {library->brainClassNames, R"(brainclass \S+ )"},
+        {library->brainClassNames, R"(brainclass \S+ )"},  // CLASS or CLASS:FIRST
     };
     for (const auto& kind : kKinds)
       for (const std::string& name : kind.names) {
         EXPECT_TRUE(AnyLine(docs, "`" + Quoted(name) + "[` ]"))
             << name << " (" << library->name << ") is described nowhere in docs/";
-        EXPECT_TRUE(AnyLine(docs, kind.example + Quoted(name) + "( |$)"))
+        EXPECT_TRUE(AnyLine(docs, kind.example + Quoted(name) + "( |$|:)"))
             << name << " (" << library->name << ") has no example in docs/";
       }
   }

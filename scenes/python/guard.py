@@ -20,6 +20,10 @@ class Guard:
     def GetName(self):
         return 'Guard'
 
+    def GetType(self):
+        # The host asks every frame what kind of brain this is: a plain one.
+        return 300
+
 
 def brain(me):
     return Guard(me)
