@@ -195,7 +195,14 @@ bool SetupSettings::ReadInitFile(const std::string& gameDirectory) {
   ResetNetworkDefaults();
   mkBufferedFileStream stream;
   if (!stream.Open(InitFilePath(gameDirectory).c_str(), "rb")) return false;
+  ReadInit(stream);
+  stream.Close();
+  return true;
+}
 
+void SetupSettings::ReadInit(mkStream& stream) {
+  ResetInputDefaults();
+  ResetNetworkDefaults();
   char token[kMaxTokenLength + 1];
   auto next = [&] { return stream.ReadToken(token, sizeof token, '#', '\n') != 0; };
   while (next()) {
@@ -238,8 +245,6 @@ bool SetupSettings::ReadInitFile(const std::string& gameDirectory) {
       }
     }
   }
-  stream.Close();
-  return true;
 }
 
 std::string SetupSettings::SectionText() const {
@@ -287,11 +292,13 @@ namespace {
 // marker. A line is every byte up to a CR or LF, whatever those bytes are,
 // and the marker line is exactly the marker's bytes; lines "skip" to "piks"
 // (any case, nested) are passed over. `breakLine` tells that the kept part
-// ends inside a line.
-size_t KeptLength(const std::string& bytes, bool* marker, bool* breakLine) {
+// ends inside a line; `openBlocks` how many skip blocks are still open at
+// the end of a file without a marker.
+size_t KeptLength(const std::string& bytes, bool* marker, bool* breakLine, size_t* openBlocks) {
   const std::string_view text(bytes);
   const std::string_view markerText(SetupSettings::kMarker);
-  int skipDepth = 0;
+  size_t skipDepth = 0;
+  *openBlocks = 0;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find_first_of("\r\n", start);
@@ -314,6 +321,7 @@ size_t KeptLength(const std::string& bytes, bool* marker, bool* breakLine) {
   }
   *marker = false;
   *breakLine = !text.empty() && text.back() != '\r' && text.back() != '\n';
+  *openBlocks = skipDepth;
   return text.size();
 }
 
@@ -354,14 +362,24 @@ SetupSettings::InitFileUpdate SetupSettings::ComposeInitFile(const std::string& 
     return InitFileUpdate::kFailed;
   }
 
+  *bytes = ComposeInitText(old);
+  return InitFileUpdate::kReady;
+}
+
+std::string SetupSettings::ComposeInitText(const std::string& old) const {
   bool marker = false;
   bool breakLine = false;
-  const size_t keep = KeptLength(old, &marker, &breakLine);
-  *bytes = old.substr(0, keep);
-  if (breakLine) *bytes += kLineEnd;
-  if (!marker) *bytes += std::string(kMarker) + kLineEnd;
-  *bytes += SectionText();
-  return InitFileUpdate::kReady;
+  size_t openBlocks = 0;
+  const size_t keep = KeptLength(old, &marker, &breakLine, &openBlocks);
+  std::string bytes = old.substr(0, keep);
+  if (breakLine) bytes += kLineEnd;
+  // A skip block left open by the engine's part would swallow the marker and
+  // the section: no reader would see them, and every rewrite would append
+  // another pair. Each open block is closed first.
+  for (size_t i = 0; i < openBlocks; ++i) bytes += std::string("piks") + kLineEnd;
+  if (!marker) bytes += std::string(kMarker) + kLineEnd;
+  bytes += SectionText();
+  return bytes;
 }
 
 bool SetupSettings::WriteInitFile(const std::string& gameDirectory, std::string* problem) const {

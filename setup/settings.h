@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <string>
 
+class mkStream;
+
 // The platform's answer to "who is logged in". The setup program's platform
 // layer implements it (on Windows with GetUserNameA); tests supply their own.
 class UserNameSource {
@@ -76,6 +78,9 @@ struct SetupSettings {
   // value counts only as "init", a separator of either kind and the name;
   // any other value leaves the player file as it is.
   bool ReadInitFile(const std::string& gameDirectory);
+  // Resets both groups and reads the keywords of `stream` as ReadInitFile
+  // reads those of the file.
+  void ReadInit(mkStream& stream);
 
   // Replaces the setup section of the start-up file under `gameDirectory`
   // with these settings; every byte up to and including the first marker
@@ -104,6 +109,10 @@ struct SetupSettings {
   // block: an empty value would make every reader take the next keyword as
   // the value.
   std::string SectionText() const;
+  // The new start-up file made from the old file's bytes `old`: every byte
+  // up to and including the first marker line, then the setup section (as
+  // ComposeInitFile describes).
+  std::string ComposeInitText(const std::string& old) const;
 
   // Copies `text` into a text field, cut to kTextCapacity - 1 characters.
   static void SetText(char (&field)[kTextCapacity], const char* text);

@@ -321,6 +321,8 @@ TEST_P(WriteInitFileTest, WritesTheExactBytes) {
   ASSERT_TRUE(settings.WriteInitFile(game_));
   EXPECT_EQ(InitBytes(), c.after);
   ExpectNoLeftovers();
+  // The same settings written again change nothing.
+  EXPECT_EQ(settings.ComposeInitText(c.after), c.after);
 }
 
 const std::string kM = kMarkerLine;
@@ -362,6 +364,14 @@ const WriteCase kWriteCases[] = {
      " " + kM + "\r\n" + kM + "\r\n" + kDefaultSection},
     {"MarkerInsideSkipBlockIsNoMarker", "skip\r\n" + kM + "\r\npiks\r\n", [](SetupSettings&) {},
      "skip\r\n" + kM + "\r\npiks\r\n" + kM + "\r\n" + kDefaultSection},
+    // An open skip block would hide the marker and the section from every
+    // reader, and each rewrite would append another pair.
+    {"OpenSkipBlocksClosedBeforeTheMarker", "E 1\r\nskip\r\nSKIP\r\nx\r\npiks\r\nskip",
+     [](SetupSettings&) {},
+     "E 1\r\nskip\r\nSKIP\r\nx\r\npiks\r\nskip\r\npiks\r\npiks\r\n" + kM + "\r\n" +
+         kDefaultSection},
+    {"MarkerInsideAnOpenSkipBlock", "skip\r\n" + kM + "\r\nWalkSpeed 3\r\n", [](SetupSettings&) {},
+     "skip\r\n" + kM + "\r\nWalkSpeed 3\r\npiks\r\n" + kM + "\r\n" + kDefaultSection},
     {"OddEnginePartKeptByteForByte", kOddEnginePart + kM + "\r\nold\r\n", [](SetupSettings&) {},
      kOddEnginePart + kM + "\r\n" + kDefaultSection},
     {"EveryLineOfTheSection", kM + "\r\n",

@@ -11,7 +11,9 @@
 // --- mkStream: base behaviour of the operation table ----------------------
 
 void* mkStream::Destroy(uint32_t flags) {
-  this->~mkStream();
+  // Only the base's own part: a subclass that reaches this slot has no
+  // fields of its own to destroy (each stream kind with fields overrides it).
+  this->mkStream::~mkStream();
   if (flags & 1u) ::operator delete(this);
   return this;
 }
@@ -280,7 +282,8 @@ int32_t mkStream::ReadToken(char* buffer, int32_t capacity, char comment, char l
 // --- mkBufferedFileStream ----------------------------------------------------
 
 void* mkBufferedFileStream::Destroy(uint32_t flags) {
-  this->~mkBufferedFileStream();
+  // This class's own destructor: a subclass overrides the slot with its own.
+  this->mkBufferedFileStream::~mkBufferedFileStream();
   if (flags & 1u) ::operator delete(this);
   return this;
 }
@@ -362,4 +365,68 @@ void mkBufferedFileStream::Truncate() {
 #else
   if (ftruncate(fileno(fFile), off_t(at)) != 0) return;
 #endif
+}
+
+// --- mkMemoryStream ----------------------------------------------------------
+
+mkMemoryStream::mkMemoryStream(const void* bytes, uint32_t size)
+    : fBytes(static_cast<const uint8_t*>(bytes)), fSize(bytes != nullptr ? size : 0) {}
+
+void* mkMemoryStream::Destroy(uint32_t flags) {
+  this->~mkMemoryStream();
+  if (flags & 1u) ::operator delete(this);
+  return this;
+}
+
+int32_t mkMemoryStream::Open(const char* path, const char* mode) {
+  return fBytes != nullptr;
+}
+
+int32_t mkMemoryStream::Close() {
+  return fBytes != nullptr;
+}
+
+int32_t mkMemoryStream::AtEnd() {
+  return fAt >= fSize;
+}
+
+uint32_t mkMemoryStream::Read(uint32_t count, void* destination) {
+  fReadCount += count;
+  fPosition += count;
+  if (destination == nullptr) return 0;
+  const uint32_t left = fSize - fAt;
+  const uint32_t n = count < left ? count : left;
+  if (n > 0) std::memcpy(destination, fBytes + fAt, n);
+  fAt += n;
+  return n;
+}
+
+uint32_t mkMemoryStream::Write(uint32_t count, const void* source) {
+  fPosition += count;
+  return 0;
+}
+
+void mkMemoryStream::Skip(uint32_t count) {
+  fReadCount += count;
+  fPosition += count;
+  const uint32_t left = fSize - fAt;
+  fAt += count < left ? count : left;
+}
+
+void mkMemoryStream::Rewind() {
+  fReadCount = 0;
+  fPosition = 0;
+  fAt = 0;
+}
+
+void mkMemoryStream::FastFwd() {
+  fAt = fSize;
+  fReadCount = fSize;
+  fPosition = fSize;
+}
+
+void mkMemoryStream::Truncate() {}
+
+uint32_t mkMemoryStream::GetEOF() {
+  return fSize;
 }

@@ -20,7 +20,9 @@ class mkStream {
   mkStream& operator=(const mkStream&) = delete;
 
   // Slot 0: runs the destructor; bit 0 of `flags` frees the memory too (only
-  // for streams made with new). Returns this.
+  // for streams made with new). Returns this. The base runs its own
+  // destructor only (there is no virtual destructor to reach a subclass's),
+  // so every stream kind overrides this slot with one that runs its own.
   virtual void* Destroy(uint32_t flags);
   // Non-zero when the stream was opened with the runtime mode string `mode`.
   virtual int32_t Open(const char* path, const char* mode) = 0;
@@ -136,6 +138,38 @@ class mkBufferedFileStream : public mkStream {
   void Truncate() override;
 
   std::FILE* fFile = nullptr;  // null while closed
+};
+
+// A read-only stream over bytes in memory that the caller owns and keeps
+// alive: the readers of the system's files take their input from memory
+// through it (the fuzz targets do so, and a file read whole can be parsed
+// the same way). The counters follow the file stream's rules: Read and Skip
+// add the requested count to both. Writes write nothing and fail; Open,
+// Close, FastFwd and Truncate do nothing (Open and Close report success when
+// there are bytes).
+class mkMemoryStream final : public mkStream {
+ public:
+  mkMemoryStream(const void* bytes, uint32_t size);
+  ~mkMemoryStream() = default;
+
+  void* Destroy(uint32_t flags) override;
+  int32_t Open(const char* path, const char* mode) override;
+  int32_t Close() override;
+  int32_t AtEnd() override;
+  uint32_t Read(uint32_t count, void* destination) override;
+  // Writes nothing: returns 0 (the position still advances by `count`).
+  uint32_t Write(uint32_t count, const void* source) override;
+  void Skip(uint32_t count) override;
+  void Rewind() override;
+  // To the end: both counters become the size.
+  void FastFwd() override;
+  void Truncate() override;
+  uint32_t GetEOF() override;
+
+ private:
+  const uint8_t* fBytes;
+  uint32_t fSize;
+  uint32_t fAt = 0;  // the next byte to read, at most fSize
 };
 
 #endif  // TESSERA_KIT_STREAM_STREAM_H_

@@ -389,6 +389,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextReaderTest, ::testing::ValuesIn(kTextCases),
                            return std::string(param.param.name);
                          });
 
+// The memory stream reads the same items as the file stream.
+class MemoryTextReaderTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(MemoryTextReaderTest, ReadsTheExpectedItems) {
+  const TextCase& c = GetParam();
+  mkMemoryStream stream(c.input.data(), uint32_t(c.input.size()));
+  EXPECT_EQ(ReadAll(stream, c.reader), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MemoryTextReaderTest, ::testing::ValuesIn(kTextCases),
+                         [](const ::testing::TestParamInfo<TextCase>& param) {
+                           return std::string(param.param.name);
+                         });
+
 TEST_F(StreamFileTest, LongLineIsCutToCapacityAndTheNextReadStartsOnTheNextLine) {
   const std::string text = std::string(255, 'a') + std::string(45, 'b') + "\nnext\n";
   EXPECT_EQ(ReadAll(Over(text), Reader::kLine, 256),
@@ -527,6 +541,51 @@ TEST_F(StreamFileTest, ReopeningClosesTheEarlierFile) {
   ASSERT_TRUE(stream_.Open(second.c_str(), "rb"));  // the leak checker sees the first closed
   EXPECT_EQ(stream_.fPosition, 3u);                 // counters untouched
   EXPECT_EQ(stream_.ReadByte(), 's');
+}
+
+// --- Memory stream -------------------------------------------------------------
+
+TEST(MemoryStreamTest, CountsRequestsAndStopsAtTheEnd) {
+  const std::string bytes = "0123456789";
+  mkMemoryStream stream(bytes.data(), uint32_t(bytes.size()));
+  EXPECT_EQ(stream.Open("ignored", "rb"), 1);
+  stream.Skip(6);
+  char buffer[10];
+  EXPECT_EQ(stream.Read(10, buffer), 4u);
+  EXPECT_EQ(std::string(buffer, 4), "6789");
+  EXPECT_EQ(stream.fPosition, 16u);
+  EXPECT_EQ(stream.fReadCount, 16u);
+  EXPECT_TRUE(stream.AtEnd());
+  stream.Skip(UINT32_MAX);  // past the end: stays at the end
+  EXPECT_EQ(stream.Read(1, buffer), 0u);
+  stream.SetPosition(8);
+  EXPECT_EQ(stream.ReadByte(), '8');
+  EXPECT_EQ(stream.Write(2, "ab"), 0u);
+  EXPECT_EQ(stream.fPosition, 11u);
+  EXPECT_EQ(stream.GetEOF(), 10u);
+  stream.FastFwd();
+  EXPECT_EQ(stream.fPosition, 10u);
+  EXPECT_TRUE(stream.AtEnd());
+  EXPECT_EQ(stream.Close(), 1);
+
+  mkMemoryStream none(nullptr, 5);  // no bytes: an empty stream
+  EXPECT_TRUE(none.AtEnd());
+  EXPECT_EQ(none.Read(5, buffer), 0u);
+  EXPECT_EQ(none.Open("x", "rb"), 0);
+}
+
+TEST(MemoryStreamTest, SlotsReachItsOwnOperations) {
+  const std::string bytes = "abcdef";
+  auto* stream = new mkMemoryStream(bytes.data(), uint32_t(bytes.size()));
+  char buffer[4] = {};
+  EXPECT_EQ((CallSlot<uint32_t, uint32_t, void*>(stream, 4, 3u, buffer)), 3u);
+  EXPECT_STREQ(buffer, "abc");
+  CallSlot<void, uint32_t>(stream, 6, 2u);  // Skip
+  EXPECT_EQ(CallSlot<uint8_t>(stream, 12), 'f');
+  EXPECT_EQ(CallSlot<int32_t>(stream, 3), 1);                     // AtEnd
+  CallSlot<void>(stream, 7);                                      // Rewind
+  EXPECT_EQ(CallSlot<uint32_t>(stream, 15), 6u);                  // GetEOF
+  EXPECT_EQ((CallSlot<void*, uint32_t>(stream, 0, 1u)), stream);  // freed: the leak checker says so
 }
 
 }  // namespace

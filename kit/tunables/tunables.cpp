@@ -196,10 +196,14 @@ void ktTunables::ApplyLine(const char* line) {
 bool ktTunables::Load(const char* path) {
   mkBufferedFileStream file;
   if (path == nullptr || !file.Open(path, "rb")) return false;
-  char line[kLineLimit];
-  while (file.ReadLine(line, kLineLimit, '#', '\n')) ApplyLine(line);
+  Load(file);
   file.Close();
   return true;
+}
+
+void ktTunables::Load(mkStream& stream) {
+  char line[kLineLimit];
+  while (stream.ReadLine(line, kLineLimit, '#', '\n')) ApplyLine(line);
 }
 
 void ktTunables::AddLine(const char* line) {

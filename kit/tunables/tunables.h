@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+class mkStream;
+
 // One value: an integer, a float or a string. Each answers in all three
 // forms.
 class ktTunableValue {
@@ -78,6 +80,8 @@ class ktTunables {
   // comment). Returns false, with the store unchanged and nothing reported,
   // when the file cannot be opened.
   bool Load(const char* path);
+  // Reads the lines of `stream` over the store, as Load does with a file.
+  void Load(mkStream& stream);
 
   // The first value of `key`, or null when it has none. A null key has none.
   const ktTunableValue* Find(const char* key) const;

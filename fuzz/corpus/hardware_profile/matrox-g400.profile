@@ -1,0 +1,37 @@
+# Matrox Millennium G400, device 0x525 with g400d.dll (case 9).
+[system]
+memory = 128MB
+user = Test Player
+
+[driver]
+primary = yes
+description = Primary Display Driver
+name = display
+caps2 = CANRENDERWINDOWED
+video-memory = 32MB
+texture-memory = 30MB
+id-driver = g400d.dll
+id-description = Matrox Millennium G400 DualHead
+id-version = 4.12.1.1600
+id-vendor = 0x102B
+id-device = 0x525
+modes = 640x480x16 640x480x32 800x600x16 800x600x32 1024x768x16 1024x768x32
+
+[device]
+name = RGB Emulation
+guid = rgb
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER
+depths = 16 24 32
+textures = 1
+
+[device]
+name = Direct3D HAL
+guid = hal
+devcaps = HWRASTERIZATION
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER FOGTABLE
+depths = 16 32
+textures = 2

@@ -1,0 +1,37 @@
+# NVidia GeForce2 MX (case 15), a T&L HAL device; its modes are listed out of order.
+[system]
+memory = 128MB
+user = Test Player
+
+[driver]
+primary = yes
+description = Primary Display Driver
+name = display
+caps2 = CANRENDERWINDOWED
+video-memory = 32MB
+texture-memory = 30MB
+id-driver = nv4.dll
+id-description = NVIDIA GeForce2 MX
+id-version = 4.13.1.1241
+id-vendor = 0x10DE
+id-device = 0x110
+modes = 800x600x32 1024x768x16 640x480x16 640x480x32 800x600x16 1024x768x32
+
+[device]
+name = RGB Emulation
+guid = rgb
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER
+depths = 16 24 32
+textures = 1
+
+[device]
+name = Direct3D T&L HAL
+guid = tnlhal
+devcaps = HWRASTERIZATION
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER FOGTABLE
+depths = 16 32
+textures = 2

@@ -1,0 +1,37 @@
+# An S3 board whose driver file is S3SAVG4.DLL: case 1 by the whole name, compared in any case.
+[system]
+memory = 128MB
+user = Test Player
+
+[driver]
+primary = yes
+description = Primary Display Driver
+name = display
+caps2 = CANRENDERWINDOWED
+video-memory = 16MB
+texture-memory = 14MB
+id-driver = S3SAVG4.DLL
+id-description = S3 Graphics Accelerator
+id-version = 4.12.1.9002
+id-vendor = 0x5333
+id-device = 0x8A2F
+modes = 640x480x16 640x480x32 800x600x16 800x600x32 1024x768x16 1024x768x32
+
+[device]
+name = RGB Emulation
+guid = rgb
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER
+depths = 16 24 32
+textures = 1
+
+[device]
+name = Direct3D HAL
+guid = hal
+devcaps = HWRASTERIZATION
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER FOGTABLE
+depths = 16 32
+textures = 2

@@ -1,0 +1,37 @@
+# Driver S3xyz.dll: no match by name (the prefix compare keeps case), but "savage" in the description (case 4).
+[system]
+memory = 128MB
+user = Test Player
+
+[driver]
+primary = yes
+description = Primary Display Driver
+name = display
+caps2 = CANRENDERWINDOWED
+video-memory = 32MB
+texture-memory = 30MB
+id-driver = S3xyz.dll
+id-description = S3 ProSavage DDR
+id-version = 4.12.1.9100
+id-vendor = 0x5333
+id-device = 0x8D04
+modes = 640x480x16 640x480x32 800x600x16 800x600x32 1024x768x16 1024x768x32
+
+[device]
+name = RGB Emulation
+guid = rgb
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER
+depths = 16 24 32
+textures = 1
+
+[device]
+name = Direct3D HAL
+guid = hal
+devcaps = HWRASTERIZATION
+texturecaps = PERSPECTIVE
+filtercaps = MIPLINEAR
+rastercaps = DITHER FOGTABLE
+depths = 16 32
+textures = 2
