@@ -14,12 +14,10 @@ char LowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
-bool SameKey(const std::string& a, const char* b) {
-  const size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
+std::string LowerKey(const char* key) {
+  std::string lower(key);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
 }
 
 // The separators of the file: the C locale's white space, ',' and '='.
@@ -140,13 +138,13 @@ float ktTunableValue::AsFloat() const {
 
 const ktTunables::Entry* ktTunables::FindEntry(const char* key) const {
   if (key == nullptr) return nullptr;
-  for (const Entry& entry : entries_)
-    if (SameKey(entry.key, key)) return &entry;
-  return nullptr;
+  const auto found = index_.find(LowerKey(key));
+  return found != index_.end() ? &entries_[found->second] : nullptr;
 }
 
 ktTunables::Entry* ktTunables::MakeEntry(const char* key) {
   if (const Entry* entry = FindEntry(key)) return const_cast<Entry*>(entry);
+  index_.emplace(LowerKey(key), entries_.size());
   entries_.push_back(Entry{key, {}});
   return &entries_.back();
 }
@@ -183,6 +181,7 @@ void ktTunables::Remove(const char* key) {
 
 void ktTunables::Clear() {
   entries_.clear();
+  index_.clear();
 }
 
 void ktTunables::ApplyLine(const char* line) {

@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class mkStream;
@@ -115,6 +116,9 @@ class ktTunables {
   void ApplyLine(const char* line);
 
   std::vector<Entry> entries_;
+  // The index of each key's entry by its lower-case spelling, so that a file
+  // of many keys reads in time proportional to its length.
+  std::unordered_map<std::string, size_t> index_;
 };
 
 #endif  // TESSERA_KIT_TUNABLES_TUNABLES_H_
