@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "kit/stream/stream.h"
 #include "kit/testing/temp_dir.h"
 
 namespace {
@@ -123,6 +124,28 @@ TEST(TunablesTest, AddedLinesAppendWhereLoadedLinesReplace) {
   tunables.AddLine("   # only a comment");
   tunables.AddLine(nullptr);
   EXPECT_EQ(Describe(tunables.List("Weights")), "1 2.5f 'three'");
+}
+
+TEST(TunablesTest, StreamReadsAsTheFileDoes) {
+  const std::string text =
+      "# comment\nSpeed = 0.5\nNames[] = 'a b', 'c'\nskip\nSpeed 9\npiks\nspeed 0.25, 3\n";
+  ktTunables tunables;
+  mkMemoryStream stream(text.data(), uint32_t(text.size()));
+  tunables.Load(stream);
+  const ktTunables fromFile = Loaded(text);
+  for (const char* key : {"Speed", "Names"})
+    EXPECT_EQ(Describe(tunables.List(key)), Describe(fromFile.List(key))) << key;
+  EXPECT_EQ(Describe(tunables.List("SPEED")), "0.25f 3");
+}
+
+TEST(TunablesTest, ManyKeysKeepTheirOwnValues) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "Key" + std::to_string(i) + " " + std::to_string(i) + "\n";
+  text += "KEY4999 -1\n";
+  const ktTunables tunables = Loaded(text);
+  EXPECT_EQ(tunables.Int("key0"), 0);
+  EXPECT_EQ(tunables.Int("Key2500"), 2500);
+  EXPECT_EQ(Describe(tunables.List("key4999")), "-1");
 }
 
 }  // namespace
