@@ -15,7 +15,8 @@ if(TESSERA_FUZZ)
     message(FATAL_ERROR "TESSERA_FUZZ needs clang (libFuzzer); use the fuzz preset")
   endif()
   target_compile_options(tessera_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
-                                                   -fno-omit-frame-pointer -fno-sanitize-recover=all)
+                                                   -fno-omit-frame-pointer -fno-sanitize-recover=all
+    -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt)
   target_link_options(tessera_options INTERFACE -fsanitize=address,undefined)
 endif()
 

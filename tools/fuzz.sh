@@ -13,6 +13,9 @@
 # fuzz/dict/TARGET.dict. An input that crashes the target, breaks one of its
 # checks, leaks, allocates more than 64 MB at once or runs longer than 10
 # seconds is written to build/fuzz-findings/TARGET/ and the script fails.
+# Inputs are kept to a size per target (max_len below) that holds every
+# construct of the format several times over: the readers cost time per
+# byte, and short inputs keep each target at thousands of runs a second.
 # FUZZ_FRESH=1 starts from the seeds alone (the test command does so).
 # Extra libFuzzer options may follow SECONDS (e.g. -jobs=2 -workers=2).
 set -eu
@@ -54,11 +57,17 @@ for target in $chosen; do
     work=build/fuzz-corpus/$target
     mkdir -p "$work"
   fi
+  case $target in
+    tunables | script_pointer) max_len=512 ;;
+    stream_text | win_init | scene) max_len=1024 ;;
+    hardware_profile) max_len=2048 ;;
+    *) max_len=4096 ;;
+  esac
   findings=build/fuzz-findings/$target
   mkdir -p "$findings"
   echo "== fuzz_$target for $seconds s"
   if "$program" "$work" "fuzz/corpus/$target" -dict="fuzz/dict/$target.dict" \
-    -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=64 -rss_limit_mb=2048 \
+    -max_total_time="$seconds" -max_len=$max_len -timeout=10 -malloc_limit_mb=64 -rss_limit_mb=2048 \
     -artifact_prefix="$findings/" -print_final_stats=1 "$@" >"$findings/log" 2>&1; then
     grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' \
       "$findings/log" || true
