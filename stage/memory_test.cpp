@@ -35,6 +35,19 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
   operator delete(p);
 }
+// The nothrow forms, which the plug-ins use, count too, and go with the
+// delete above under every runtime (a sanitizer's runtime would otherwise
+// give them its own allocator).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+  if (block == nullptr) return nullptr;
+  *reinterpret_cast<std::size_t*>(block) = size;
+  gLiveBytes += long(size);
+  return block + kHeader;
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  operator delete(p);
+}
 
 namespace {
 
