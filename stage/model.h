@@ -99,6 +99,12 @@ struct SceneObject {
   int32_t update = 1;
   int32_t locallyOwned = 1;
   bool remotePlayer = false;  // another machine's player (NetGetRemoteChar)
+  // The axes that GetWorldAxes gives are view, up and right: the local -y,
+  // z and -x directions (otherwise the local x, y and z directions). The
+  // first of them is the direction that behaviours carry the object along.
+  bool viewAxes = false;
+  int32_t oneShot = 0;  // SetPlayingOneShot, GetPlayingOneShot
+  int32_t frame = 0;    // the frame that AnimPlayToFrame went to last
   mkRegistryKey* key = nullptr;  // the key that names this object
   HostBrain* brain = nullptr;
   std::vector<Behavior*> behaviors;
@@ -150,8 +156,10 @@ class Controller final : public egGameController {
 // A host brain: the engine's side of a brain attached to a scene object.
 // Operations that the plug-in brain passes on (after SetPluginCall(1)) are
 // recorded in the trace and do the host's default: nothing, result 0, a
-// vector returned unchanged.
-class HostBrain final : public egBrain {
+// vector returned unchanged. Every host brain of the stage is also a vehicle
+// host brain; only brains bound with the scene's `vehicle` statement have a
+// vehicle and a driver.
+class HostBrain final : public egPlayerVehicleBrain {
  public:
   egPhysicalSceneObject* GetOwner() override;
   egCharacter* GetOwnerChar() override;
@@ -181,8 +189,16 @@ class HostBrain final : public egBrain {
   void GetIn() override;
   void WriteState(mkStream* stream) override;
   void ReadState(mkStream* stream) override;
+  int32_t GetVehicleFlags() override;
+  void SetVehicleFlags(int32_t flags) override;
+  mkSceneObject* GetVehicle() override;
+  egCharacter* GetDriver() override;
+  void SetWaitState(float time, const char* animation) override;
 
   SceneObject* owner = nullptr;
+  int32_t vehicleFlags = 0;
+  SceneObject* vehicle = nullptr;
+  SceneObject* driver = nullptr;
   egBrainDll* plugin = nullptr;
   std::string pluginName;
   int32_t pluginCall = 0;
@@ -220,6 +236,13 @@ class Model {
   Detector* AddDetector(const std::string& name);
   void SetPlayer(SceneObject* object) { player_ = object; }
   void SetCamera(SceneObject* object) { camera_ = object; }
+  // The camera's mode (CamGetMode): 0 following, 1 observer, 2 drive.
+  void SetCameraMode(int32_t mode) { cameraMode_ = mode; }
+  // An event that exists (EventFind finds it), made without running the
+  // actors that react to it.
+  void AddEvent(const std::string& name) { events_.insert(name); }
+  // Runs `actor` whenever a plug-in registers the event `event`.
+  void OnEvent(const std::string& event, Actor* actor) { eventActors_.emplace(event, actor); }
   const void* GetPlayerHandle() const { return player_; }
   // Registers a plug-in object under its listed name; gives it a registry key
   // (its current key) and returns that key.
@@ -248,7 +271,9 @@ class Model {
   SceneObject* FindObject(std::string_view name) const;
   Actor* FindActor(std::string_view name) const;
   Detector* FindDetector(std::string_view name) const;
-  // The key of a scene object or variable by its name (GetObjKeyByID).
+  // The key of a scene object or variable by its name (GetObjKeyByID). A
+  // name "global..NAME" that names nothing finds NAME: scene variables are
+  // global.
   mkRegistryKey* FindKey(std::string_view name) const;
   egXCmd* FindXCmd(std::string_view name) const;
   egBrainDll* FindBrainDll(std::string_view name) const;
@@ -331,6 +356,8 @@ class Model {
   std::map<std::string, Emitter*, std::less<>> emittersByName_;
   std::set<egBrainClassDll*> preparedClasses_;
   std::set<std::string, std::less<>> events_;
+  std::multimap<std::string, Actor*, std::less<>> eventActors_;
+  int32_t cameraMode_ = 0;
   Controller controller_;
   SceneObject* player_ = nullptr;
   SceneObject* camera_ = nullptr;
@@ -342,6 +369,10 @@ class Model {
   float seconds_ = 0.0f;
   float delta_ = 0.0f;
 };
+
+// The first axis of an object whose local (or world) matrix is `m`: the
+// direction that GetWorldAxes gives first and that behaviours carry it along.
+mkVector3 FirstAxis(const SceneObject& object, const mkMatrix44& m);
 
 // The identity matrix with its flag set, and one that places at `position`.
 mkMatrix44 IdentityMatrix();

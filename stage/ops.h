@@ -52,6 +52,15 @@ class GameOps {
   egCamera* GetCamera() { return Model::ToHandle<egCamera>(model_.camera_); }
   float GetSecs() { return model_.seconds_; }
   float GetSecsDelta() { return model_.delta_; }
+  // The camera's from-point is its position, its look-at point one unit
+  // along its first axis, its up vector its world z axis; the scalar is
+  // left as it is.
+  void CamGetGoals(egCamera* a1, mkPoint3* a2, mkPoint3* a3, mkScalar* a4, mkVector3* a5);
+  int32_t CamGetMode(egCamera* a1);
+  int32_t CamIsDriveMode(int32_t a1) { return a1 == 2 ? 1 : 0; }
+  int32_t CamIsObserverMode(int32_t a1) { return a1 == 1 ? 1 : 0; }
+  // Text on the screen: the stage keeps the call in the trace only.
+  void WindowString(const char*, int32_t, int32_t, float, int32_t) {}
 
  private:
   Model& model_;
@@ -150,6 +159,15 @@ class AnimationOps {
   mkGBehavior* GetBehavior(mkSceneObject* a1);
   int32_t GetAnimating(mkSceneObject* a1);
   mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
+  void SetPlayingOneShot(egCharacter* a1, int32_t a2);
+  int32_t GetPlayingOneShot(egCharacter* a1);
+  // Moves the object's animation (a material's frames) to frame a3, with a
+  // stage note; a7 non-zero plays it backwards.
+  void AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
+                       int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10);
+  // The behaviour's name in a registry name "OBJECT..BEHAVIOUR": the part
+  // after the last "..". The second argument is not written.
+  const char* GetBehNameFromRegName(const char* a1, const char* a2);
 
  private:
   Model& model_;

@@ -83,10 +83,22 @@ void AnimationOps::AnimStop(mkSceneObject* a1, int32_t, int32_t, int32_t, int32_
 }
 
 // The current behaviour finishes its cycle; another behaviour starts at once
-// and plays one cycle.
+// and plays one cycle. Without a behaviour, the object's current behaviour
+// plays on, looping, at the rate a11 (backwards when a10 is non-zero), with a
+// stage note.
 void AnimationOps::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t,
-                                    int32_t, int32_t, float, int32_t, int32_t, float, int32_t) {
+                                    int32_t, int32_t, float, int32_t, int32_t a10, float a11,
+                                    int32_t) {
   SceneObject* o = model_.Object(a1);
+  if (o != nullptr && a2 == nullptr) {
+    model_.Say(MessageKind::kStage,
+               o->name + " plays at rate " + FormatFloat(a11) + (a10 != 0 ? " backwards" : ""));
+    if (o->current != nullptr) {
+      o->current->playing = 1;
+      o->current->looping = 1;
+    }
+    return;
+  }
   Behavior* b = model_.BehaviorOf(a2);
   if (o == nullptr || b == nullptr || b->owner != o) return;
   if (o->current == b && b->playing) {
@@ -95,6 +107,32 @@ void AnimationOps::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t,
   }
   model_.Play(b);
   b->looping = 0;
+}
+
+void AnimationOps::SetPlayingOneShot(egCharacter* a1, int32_t a2) {
+  if (SceneObject* o = model_.Object(a1)) o->oneShot = a2 != 0;
+}
+int32_t AnimationOps::GetPlayingOneShot(egCharacter* a1) {
+  SceneObject* o = model_.Object(a1);
+  return o != nullptr ? o->oneShot : 0;
+}
+
+void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior*, int32_t a3, int32_t, int32_t,
+                                   int32_t, int32_t a7, float, int32_t, int32_t) {
+  SceneObject* o = model_.Object(a1);
+  if (o == nullptr) return;
+  model_.Say(MessageKind::kStage, o->name + " goes from frame " + std::to_string(o->frame) +
+                                      " to frame " + std::to_string(a3) +
+                                      (a7 != 0 ? " backwards" : ""));
+  o->frame = a3;
+}
+
+const char* AnimationOps::GetBehNameFromRegName(const char* a1, const char*) {
+  if (a1 == nullptr) return "";
+  const char* name = a1;
+  for (const char* p = a1; *p != '\0'; ++p)
+    if (p[0] == '.' && p[1] == '.') name = p + 2;
+  return name;
 }
 
 }  // namespace stage

@@ -8,7 +8,9 @@ namespace stage {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 bool ParseInt(const std::string& text, int64_t* value) {
   const char* end = text.data() + text.size();
@@ -66,8 +68,10 @@ class Parser {
     } else if (k == "frametime") {
       float t = 0;
       if (Count(w, 2, 2) && Float(w[1], &t)) {
-        if (t > 0.0f && t <= 10.0f) scene_->frameTime = t;
-        else Error("frametime must be above 0 and at most 10 seconds");
+        if (t > 0.0f && t <= 10.0f)
+          scene_->frameTime = t;
+        else
+          Error("frametime must be above 0 and at most 10 seconds");
       }
     } else if (k == "clock") {
       int64_t n = 0;
@@ -94,6 +98,11 @@ class Parser {
       if (Count(w, 3, 3)) scene_->brains.push_back({w[1], w[2], line_});
     } else if (k == "brainclass") {
       if (Count(w, 3, 3)) scene_->brainClasses.push_back({w[1], w[2], line_});
+    } else if (k == "vehicle") {
+      if (Count(w, 4, 5))
+        scene_->vehicles.push_back({w[1], w[2], w[3], w.size() > 4 ? w[4] : "", line_});
+    } else if (k == "on") {
+      if (Count(w, 3, 3)) scene_->reactions.push_back({w[1], w[2], line_});
     } else if (k == "behavior") {
       Behavior(w);
     } else if (k == "sound") {
@@ -159,6 +168,8 @@ class Parser {
         def.light = true;
       } else if (word == "remote") {
         def.remote = true;
+      } else if (word == "viewaxes") {
+        def.viewAxes = true;
       } else if (word == "remoteplayer") {
         def.remotePlayer = true;
         def.character = true;
@@ -236,8 +247,14 @@ class Parser {
            ParseFloat(entry.words[3], &f);
     } else if (entry.verb == "params" || entry.verb == "classparams") {
       ok = n >= 1;
-    } else if (entry.verb == "draw" || entry.verb == "enable") {
+    } else if (entry.verb == "draw" || entry.verb == "enable" || entry.verb == "oneshot") {
       ok = n == 2 && (entry.words[1] == "0" || entry.words[1] == "1");
+    } else if (entry.verb == "flags") {
+      int64_t flags = 0;
+      ok = n == 2 && ParseInt(entry.words[1], &flags) && flags >= INT32_MIN && flags <= INT32_MAX;
+    } else if (entry.verb == "cammode") {
+      int64_t mode = 0;
+      ok = n == 1 && ParseInt(entry.words[0], &mode) && mode >= 0 && mode <= 2;
     } else {
       return void(Error("unknown timeline verb '" + entry.verb + "'"));
     }
@@ -297,8 +314,7 @@ bool ParseScene(const std::string& text, SceneDescription* scene,
   return errors->size() == before;
 }
 
-bool LoadScene(const std::string& path, SceneDescription* scene,
-               std::vector<std::string>* errors) {
+bool LoadScene(const std::string& path, SceneDescription* scene, std::vector<std::string>* errors) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     errors->push_back("cannot open " + path);

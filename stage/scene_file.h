@@ -21,6 +21,7 @@ struct ObjectSpec {
   bool light = false;
   bool remote = false;        // not owned by this machine
   bool remotePlayer = false;  // another machine's player
+  bool viewAxes = false;      // axes view, up, right (-y, z, -x)
   int line = 0;
 };
 
@@ -52,6 +53,22 @@ struct BrainSpec {
   int line = 0;
 };
 
+// A vehicle brain bound by its export name to a vehicle host brain.
+struct VehicleSpec {
+  std::string object;
+  std::string brain;    // the export name
+  std::string vehicle;  // the vehicle object
+  std::string driver;   // empty: none
+  int line = 0;
+};
+
+// An actor that runs whenever a plug-in registers an event.
+struct ReactionSpec {
+  std::string event;
+  std::string actor;
+  int line = 0;
+};
+
 // Something that happens at the start of a frame, in file order.
 struct TimelineEntry {
   int32_t frame = 0;
@@ -71,6 +88,8 @@ struct SceneDescription {
   std::vector<std::string> events;
   std::vector<BrainSpec> brains;
   std::vector<BrainSpec> brainClasses;  // brain: the class, or "Class:First"
+  std::vector<VehicleSpec> vehicles;
+  std::vector<ReactionSpec> reactions;
   std::vector<BehaviorSpec> behaviors;
   std::vector<std::string> sounds;
   std::vector<std::string> emitters;

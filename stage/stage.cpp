@@ -1,9 +1,9 @@
 #include "stage/stage.h"
 
 #include <cmath>
-#include <filesystem>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 
 #include "stage/ops.h"
@@ -18,11 +18,15 @@ bool HasDirectory(const std::string& path) {
   return path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
 }
 
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+bool Exists(const std::string& path) {
+  return std::ifstream(path).good();
+}
 
 }  // namespace
 
-void SetSceneCalendarTime(int64_t seconds) { gCalendarTime = seconds; }
+void SetSceneCalendarTime(int64_t seconds) {
+  gCalendarTime = seconds;
+}
 
 }  // namespace stage
 
@@ -44,7 +48,9 @@ Stage::Stage() : model_(std::make_unique<Model>()), api_(std::make_unique<StageS
   timelineDetector_ = model_->AddDetector("timeline");
 }
 
-Stage::~Stage() { UnloadPlugins(); }
+Stage::~Stage() {
+  UnloadPlugins();
+}
 
 void Stage::UnloadPlugins() {
   for (const auto& host : model_->hostBrains()) host->plugin = nullptr;
@@ -71,12 +77,11 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   if (!library) return false;
   Model& m = *model_;
   const std::string from = " (" + library->name + ")";
-  m.Say(MessageKind::kStage, "loaded " + library->name + ": " +
-                                 std::to_string(library->xcmdNames.size()) + " commands, " +
-                                 std::to_string(library->brainNames.size()) + " brains, " +
-                                 std::to_string(library->brainClassNames.size()) +
-                                 " brain classes, version " + std::to_string(library->xcmdMajor) +
-                                 "." + std::to_string(library->xcmdMinor));
+  m.Say(MessageKind::kStage,
+        "loaded " + library->name + ": " + std::to_string(library->xcmdNames.size()) +
+            " commands, " + std::to_string(library->brainNames.size()) + " brains, " +
+            std::to_string(library->brainClassNames.size()) + " brain classes, version " +
+            std::to_string(library->xcmdMajor) + "." + std::to_string(library->xcmdMinor));
   for (const std::string& name : library->xcmdNames) {
     auto* command = static_cast<egXCmd*>(library->Symbol(name.c_str()));
     if (command == nullptr) {
@@ -134,6 +139,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     object->light = def.light;
     object->locallyOwned = def.remote ? 0 : 1;
     object->remotePlayer = def.remotePlayer;
+    object->viewAxes = def.viewAxes;
   }
   for (const BehaviorSpec& def : scene.behaviors) {
     SceneObject* object = m.FindObject(def.object);
@@ -168,13 +174,21 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     actor->steps = def.steps;
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
-  for (const std::string& name : scene.events) ActorOps(m).EventRegister(name.c_str(), 0, 0);
+  for (const std::string& name : scene.events) m.AddEvent(name);
+  for (const ReactionSpec& def : scene.reactions) {
+    Actor* actor = m.FindActor(def.actor);
+    if (actor == nullptr) {
+      error(def.line, "no actor " + def.actor + " for the event " + def.event);
+      continue;
+    }
+    m.OnEvent(def.event, actor);
+  }
   for (const BrainSpec& def : scene.brains) {
     SceneObject* object = m.FindObject(def.object);
     egBrainDll* brain = m.FindBrainDll(def.brain);
     if (object == nullptr || brain == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                         : "no loaded plug-in lists the brain " + def.brain);
+                                        : "no loaded plug-in lists the brain " + def.brain);
       continue;
     }
     HostBrain* host = m.AttachBrain(object, brain, def.brain);
@@ -183,12 +197,13 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     brain->fSceneApi = api_.get();
     brain->fBrain = host;
   }
+  for (const VehicleSpec& def : scene.vehicles) BuildVehicle(def, error);
   for (const BrainSpec& def : scene.brainClasses) {
     SceneObject* object = m.FindObject(def.object);
     const std::string className = def.brain.substr(0, def.brain.find(':'));
     if (object == nullptr || m.FindBrainClass(className) == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                         : "no loaded plug-in lists the brain class " + className);
+                                        : "no loaded plug-in lists the brain class " + className);
       continue;
     }
     if (!m.AttachBrainClass(object, def.brain))
@@ -259,8 +274,15 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
     }
   RunQueuedActors();
   for (const auto& host : m.hostBrains()) {
-    CallTrace::Line line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".Update")
-                                        .c_str());
+    // Vehicle brains are called before the frame's movement too.
+    if (host->vehicle != nullptr) {
+      CallTrace::Line line(
+          m.trace(), (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str());
+      line.Arg(scene.frameTime);
+      line.Result(host->plugin->PreUpdate(scene.frameTime));
+    }
+    CallTrace::Line line(m.trace(),
+                         (">" + host->owner->name + "." + host->pluginName + ".Update").c_str());
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
   }
@@ -354,11 +376,56 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
     (e.verb == "draw" ? object->draw : object->enable) = w[1] == "1" ? 1 : 0;
+  } else if (e.verb == "oneshot") {
+    if (SceneObject* object = Find(w[0])) object->oneShot = w[1] == "1" ? 1 : 0;
+  } else if (e.verb == "flags") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (object->brain == nullptr) {
+      m.Say(MessageKind::kStage, w[0] + " has no brain");
+      return;
+    }
+    object->brain->vehicleFlags = int32_t(std::strtol(w[1].c_str(), nullptr, 10));
+  } else if (e.verb == "cammode") {
+    m.SetCameraMode(int32_t(std::strtol(w[0].c_str(), nullptr, 10)));
   } else if (e.verb == "event") {
-    ActorOps(m).EventRegister(w[0].c_str(), 0, 0);
+    m.AddEvent(w[0]);
   } else if (e.verb == "noevent") {
     ActorOps(m).EventRemove(w[0].c_str(), 0);
   }
+}
+
+// A host that binds a brain by its export name, whether or not a name list
+// names it, and attaches it to a vehicle host brain.
+void Stage::BuildVehicle(const VehicleSpec& def,
+                         const std::function<void(int, const std::string&)>& error) {
+  Model& m = *model_;
+  SceneObject* object = m.FindObject(def.object);
+  SceneObject* vehicle = m.FindObject(def.vehicle);
+  SceneObject* driver = def.driver.empty() ? nullptr : m.FindObject(def.driver);
+  if (object == nullptr || vehicle == nullptr || (!def.driver.empty() && driver == nullptr)) {
+    error(def.line, "no object " + (object == nullptr    ? def.object
+                                    : vehicle == nullptr ? def.vehicle
+                                                         : def.driver));
+    return;
+  }
+  egBrainDll* brain = nullptr;
+  for (const auto& library : plugins_)
+    if ((brain = static_cast<egBrainDll*>(library->Symbol(def.brain.c_str()))) != nullptr) break;
+  if (brain == nullptr) {
+    error(def.line, "no loaded plug-in exports " + def.brain);
+    return;
+  }
+  const int32_t type = brain->GetType();
+  if (type != 302) {
+    error(def.line, def.brain + " is not a vehicle brain (type " + std::to_string(type) + ")");
+    return;
+  }
+  HostBrain* host = m.AttachBrain(object, brain, def.brain);
+  host->vehicle = vehicle;
+  host->driver = driver;
+  brain->fSceneApi = api_.get();
+  brain->fBrain = host;
 }
 
 SceneObject* Stage::Find(const std::string& name) {
@@ -367,15 +434,22 @@ SceneObject* Stage::Find(const std::string& name) {
   return object;
 }
 
-// Turns the object about the vertical axis so that its first axis points
-// along the horizontal part of `direction`; the vertical axis stays up.
+// Turns the object about the vertical axis so that its first axis (local x,
+// or -y for an object with view axes) points along the horizontal part of
+// `direction`; the vertical axis stays up.
 void Stage::Face(SceneObject* object, const mkVector3& direction) {
   const float length = std::sqrt(direction.fX * direction.fX + direction.fY * direction.fY);
   if (length <= 0.0f) return;
   const float x = direction.fX / length, y = direction.fY / length;
   mkMatrix44& m = object->local;
-  m.m[0][0] = x, m.m[0][1] = -y, m.m[0][2] = 0;
-  m.m[1][0] = y, m.m[1][1] = x, m.m[1][2] = 0;
+  if (object->viewAxes) {
+    // The view axis, local -y, along (x, y).
+    m.m[0][0] = -y, m.m[0][1] = -x, m.m[0][2] = 0;
+    m.m[1][0] = x, m.m[1][1] = -y, m.m[1][2] = 0;
+  } else {
+    m.m[0][0] = x, m.m[0][1] = -y, m.m[0][2] = 0;
+    m.m[1][0] = y, m.m[1][1] = x, m.m[1][2] = 0;
+  }
   m.m[2][0] = 0, m.m[2][1] = 0, m.m[2][2] = 1;
   m.flags = 0;
 }

@@ -85,6 +85,8 @@ class Stage {
   // The object of that name, or null with a stage note.
   SceneObject* Find(const std::string& name);
   void Face(SceneObject* object, const mkVector3& direction);
+  void BuildVehicle(const VehicleSpec& def,
+                    const std::function<void(int, const std::string&)>& error);
 
   // Destroyed in reverse order: the plug-ins are unloaded first, while the
   // model's keys that they clear still exist.

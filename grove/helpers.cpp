@@ -1,0 +1,166 @@
+// The helpers that the brains and commands of the plug-in share: the facing
+// factor, the short name of a behaviour key, positions and axes read
+// safely, scene variables, the animation rule and the matrices of a turn and
+// a step.
+#include <cmath>
+#include <cstring>
+
+#include "grove/grove.h"
+
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool SameText(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b)
+    if (Lower(*a) != Lower(*b)) return false;
+  return *a == *b;
+}
+
+mkMatrix44 Identity() {
+  mkMatrix44 m{};
+  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+  m.flags = 1u;
+  return m;
+}
+
+// a x b, row by row; the identity flag of either makes the product a copy of
+// the other.
+mkMatrix44 Product(const mkMatrix44& a, const mkMatrix44& b) {
+  if (a.flags & 1u) return b;
+  if (b.flags & 1u) return a;
+  mkMatrix44 p{};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      float sum = 0.0f;
+      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
+      p.m[i][j] = sum;
+    }
+  p.flags = 0u;
+  return p;
+}
+
+}  // namespace
+
+float ktFacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k) {
+  const float s = MagnitudeSquared(a + b);
+  return s > limit ? 0.0f : 1.0f - s * k;
+}
+
+const char* ktShortName(const char* name) {
+  if (name == nullptr) return "";
+  const char* shortName = name;
+  for (const char* p = name; p[0] != '\0'; ++p)
+    if (p[0] == '.' && p[1] == '.') shortName = p + 2;
+  return shortName;
+}
+
+bool ktKeyIs(egSceneApi* api, mkRegistryKey* key, const char* name) {
+  if (key == nullptr) return false;
+  const char* keyName = api->KeyGetName(key);
+  if (keyName == nullptr) return false;
+  return SameText(ktShortName(keyName), ktShortName(name));
+}
+
+mkVector3 ktDirection(const mkPoint3& from, const mkPoint3& to) {
+  mkVector3 d = to - from;
+  Normalize(d);
+  return d;
+}
+
+mkPoint3 ktPosition(egSceneApi* api, const void* object, int32_t mode) {
+  mkPoint3 p{0.0f, 0.0f, 0.0f};
+  api->GetWorldPos(static_cast<mkSceneObject*>(const_cast<void*>(object)), &p, mode);
+  return p;
+}
+
+mkVector3 ktFirstAxis(egSceneApi* api, const void* object) {
+  mkVector3 axes[3] = {};
+  api->GetWorldAxes(static_cast<mkSceneObject*>(const_cast<void*>(object)), &axes[0], &axes[1],
+                    &axes[2]);
+  Normalize(axes[0]);
+  return axes[0];
+}
+
+mkSceneObject* ktVariableObject(egSceneApi* api, const char* name) {
+  mkRegistryKey* key = api->GetObjKeyByID(name);
+  return key != nullptr ? static_cast<mkSceneObject*>(key->fObject) : nullptr;
+}
+
+bool ktPlayAnimation(egSceneApi* api, egCharacter* character, const char* name) {
+  auto* object = reinterpret_cast<mkSceneObject*>(character);
+  mkGBehavior* current = api->GetBehavior(object);
+  if (current != nullptr && ktKeyIs(api, api->BehGetKey(current), name) &&
+      api->BehGetPlaying(current, 0.0f, 1) != 0)
+    return false;
+  mkGBehavior* behavior = api->FindBehavior(character, name, -int32_t(std::strlen(name)));
+  api->AnimPlay(object, behavior, 1, 1, 0, 0, -1.0f, 0, 0, 1.0f, 0);
+  api->SetPlayingOneShot(character, 0);
+  return true;
+}
+
+mkMatrix44 ktRotation(const mkVector3& axis, float angle) {
+  // The rotation matrix of the unit quaternion (sin(a/2) axis, cos(a/2)).
+  const float s = std::sin(angle * 0.5f);
+  const float x = axis.fX * s, y = axis.fY * s, z = axis.fZ * s, w = std::cos(angle * 0.5f);
+  const float rows[4][4] = {
+      {1 - 2 * y * y - 2 * z * z, 2 * x * y - 2 * z * w, 2 * x * z + 2 * y * w, 0},
+      {2 * x * y + 2 * z * w, 1 - 2 * x * x - 2 * z * z, 2 * y * z - 2 * w * x, 0},
+      {2 * x * z - 2 * w * y, 2 * y * z + 2 * w * x, 1 - 2 * x * x - 2 * y * y, 0},
+      {0, 0, 0, 1},
+  };
+  mkMatrix44 m{};
+  std::memcpy(m.m, rows, sizeof rows);
+  m.flags = 0u;
+  return m;
+}
+
+mkMatrix44 ktTranslation(const mkVector3& offset) {
+  mkMatrix44 m = Identity();
+  m.m[0][3] = offset.fX;
+  m.m[1][3] = offset.fY;
+  m.m[2][3] = offset.fZ;
+  m.flags = 0u;
+  return m;
+}
+
+void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion) {
+  mkMatrix44 local = Identity();
+  api->GetLocalMatrix(object, &local);
+  mkMatrix44 moved = Product(local, motion);
+  api->SetLocalMatrix(object, &moved);
+}
+
+float ktReadReal(const char* text) {
+  if (text == nullptr) return 0.0f;
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  double sign = 1.0;
+  if (*p == '+' || *p == '-') sign = *p++ == '-' ? -1.0 : 1.0;
+  double value = 0.0;
+  bool digits = false;
+  for (; *p >= '0' && *p <= '9'; ++p, digits = true) value = value * 10.0 + (*p - '0');
+  if (*p == '.') {
+    double scale = 0.1;
+    for (++p; *p >= '0' && *p <= '9'; ++p, digits = true, scale *= 0.1) value += (*p - '0') * scale;
+  }
+  if (!digits) return 0.0f;
+  if (*p == 'e' || *p == 'E') {
+    const char* e = p + 1;
+    int exponentSign = 1;
+    if (*e == '+' || *e == '-') exponentSign = *e++ == '-' ? -1 : 1;
+    if (*e >= '0' && *e <= '9') {
+      int exponent = 0;
+      for (; *e >= '0' && *e <= '9'; ++e)
+        if (exponent < 100) exponent = exponent * 10 + (*e - '0');
+      for (int i = 0; i < exponent; ++i) value = exponentSign > 0 ? value * 10.0 : value / 10.0;
+    }
+  }
+  value *= sign;
+  const double kMax = 3.4028234663852886e38;
+  if (value > kMax) value = kMax;
+  if (value < -kMax) value = -kMax;
+  return float(value);
+}
