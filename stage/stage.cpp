@@ -1,9 +1,9 @@
 #include "stage/stage.h"
 
 #include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 
 #include "stage/ops.h"
@@ -18,15 +18,11 @@ bool HasDirectory(const std::string& path) {
   return path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
 }
 
-bool Exists(const std::string& path) {
-  return std::ifstream(path).good();
-}
+bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 }  // namespace
 
-void SetSceneCalendarTime(int64_t seconds) {
-  gCalendarTime = seconds;
-}
+void SetSceneCalendarTime(int64_t seconds) { gCalendarTime = seconds; }
 
 }  // namespace stage
 
@@ -48,9 +44,7 @@ Stage::Stage() : model_(std::make_unique<Model>()), api_(std::make_unique<StageS
   timelineDetector_ = model_->AddDetector("timeline");
 }
 
-Stage::~Stage() {
-  UnloadPlugins();
-}
+Stage::~Stage() { UnloadPlugins(); }
 
 void Stage::UnloadPlugins() {
   for (const auto& host : model_->hostBrains()) host->plugin = nullptr;
@@ -77,11 +71,12 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   if (!library) return false;
   Model& m = *model_;
   const std::string from = " (" + library->name + ")";
-  m.Say(MessageKind::kStage,
-        "loaded " + library->name + ": " + std::to_string(library->xcmdNames.size()) +
-            " commands, " + std::to_string(library->brainNames.size()) + " brains, " +
-            std::to_string(library->brainClassNames.size()) + " brain classes, version " +
-            std::to_string(library->xcmdMajor) + "." + std::to_string(library->xcmdMinor));
+  m.Say(MessageKind::kStage, "loaded " + library->name + ": " +
+                                 std::to_string(library->xcmdNames.size()) + " commands, " +
+                                 std::to_string(library->brainNames.size()) + " brains, " +
+                                 std::to_string(library->brainClassNames.size()) +
+                                 " brain classes, version " + std::to_string(library->xcmdMajor) +
+                                 "." + std::to_string(library->xcmdMinor));
   for (const std::string& name : library->xcmdNames) {
     auto* command = static_cast<egXCmd*>(library->Symbol(name.c_str()));
     if (command == nullptr) {
@@ -188,7 +183,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     egBrainDll* brain = m.FindBrainDll(def.brain);
     if (object == nullptr || brain == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                        : "no loaded plug-in lists the brain " + def.brain);
+                                         : "no loaded plug-in lists the brain " + def.brain);
       continue;
     }
     HostBrain* host = m.AttachBrain(object, brain, def.brain);
@@ -203,7 +198,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     const std::string className = def.brain.substr(0, def.brain.find(':'));
     if (object == nullptr || m.FindBrainClass(className) == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                        : "no loaded plug-in lists the brain class " + className);
+                                         : "no loaded plug-in lists the brain class " + className);
       continue;
     }
     if (!m.AttachBrainClass(object, def.brain))
@@ -276,13 +271,13 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   for (const auto& host : m.hostBrains()) {
     // Vehicle brains are called before the frame's movement too.
     if (host->vehicle != nullptr) {
-      CallTrace::Line line(
+      CallTrace::Line pre(
           m.trace(), (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str());
-      line.Arg(scene.frameTime);
-      line.Result(host->plugin->PreUpdate(scene.frameTime));
+      pre.Arg(scene.frameTime);
+      pre.Result(host->plugin->PreUpdate(scene.frameTime));
     }
-    CallTrace::Line line(m.trace(),
-                         (">" + host->owner->name + "." + host->pluginName + ".Update").c_str());
+    CallTrace::Line line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".Update")
+                                        .c_str());
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
   }
