@@ -29,7 +29,8 @@ const char kUsage[] =
     "  --trace FILE        write the call trace (every scene-interface call with its\n"
     "                      arguments and result, every command run and brain update)\n"
     "                      to FILE; '-' writes it to standard output\n"
-    "  --svg FILE          draw the run, seen from above, into the SVG picture FILE:\n"
+    "  --svg FILE          draw the run, seen from above (or from the side, as the\n"
+    "                      scene says), into the SVG picture FILE:\n"
     "                      the paths of the objects that moved (the player's in red)\n"
     "                      and the objects that stood still\n"
     "  --plugin-path DIR   look in DIR for plug-ins that the scene names without a\n"
@@ -154,6 +155,7 @@ int main(int argc, char** argv) {
     tracePath = std::filesystem::absolute(tracePath, ec).string();
   if (!svgPath.empty()) svgPath = std::filesystem::absolute(svgPath, ec).string();
   stage::RunPicture picture;
+  picture.side = scene.pictureSide;
   if (!svgPath.empty())
     stage.onFrameEnd = [&](int32_t) { picture.Record(stage.model()); };
   const bool played = stage.Play(scene, &errors);

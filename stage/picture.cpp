@@ -37,7 +37,11 @@ void RunPicture::Record(const Model& model) {
     const mkMatrix44 world = model.WorldMatrix(object.get());
     auto& path = paths_[object.get()];
     if (path.empty()) order_.push_back(object.get());
-    path.push_back({world.m[0][3], world.m[1][3], world.m[2][3]});
+    if (side) {
+      path.push_back({world.m[0][3], world.m[2][3], world.m[1][3]});
+    } else {
+      path.push_back({world.m[0][3], world.m[1][3], world.m[2][3]});
+    }
   }
 }
 

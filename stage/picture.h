@@ -1,6 +1,7 @@
 // A picture of a scene run: an SVG drawing, seen from above (x to the right,
-// y up), of the paths that the moving objects took, with the objects that
-// stood still drawn as circles of their radius and named.
+// y up) or from the side (x to the right, z up), of the paths that the
+// moving objects took, with the objects that stood still drawn as circles of
+// their radius and named.
 #ifndef TESSERA_STAGE_PICTURE_H_
 #define TESSERA_STAGE_PICTURE_H_
 
@@ -20,6 +21,9 @@ class RunPicture {
   bool Write(const std::string& path, const Model& model) const;
   // The drawing as text.
   std::string Svg(const Model& model) const;
+
+  // Seen from the side: set before the first Record.
+  bool side = false;
 
  private:
   std::map<const SceneObject*, std::vector<mkPoint3>> paths_;

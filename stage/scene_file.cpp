@@ -98,6 +98,11 @@ class Parser {
       if (Count(w, 3, 3)) scene_->brains.push_back({w[1], w[2], line_});
     } else if (k == "brainclass") {
       if (Count(w, 3, 3)) scene_->brainClasses.push_back({w[1], w[2], line_});
+    } else if (k == "picture") {
+      if (Count(w, 2, 2)) {
+        if (w[1] == "side" || w[1] == "top") scene_->pictureSide = w[1] == "side";
+        else Error("'picture' is 'top' or 'side'");
+      }
     } else if (k == "vehicle") {
       if (Count(w, 4, 5))
         scene_->vehicles.push_back({w[1], w[2], w[3], w.size() > 4 ? w[4] : "", line_});

@@ -98,6 +98,7 @@ struct SceneDescription {
   int32_t frames = 1;
   float frameTime = 1.0f / 30.0f;
   int64_t clock = 1000000000;  // calendar seconds at frame 0
+  bool pictureSide = false;    // the picture is seen from the side
   std::vector<TimelineEntry> timeline;
 };
 
