@@ -1,6 +1,5 @@
 #include "setup/debug_log.h"
 
-
 #include <utility>
 
 #include "setup/format.h"
@@ -13,11 +12,29 @@ namespace {
 
 using setup::Format;
 
+class DebuggerChannel final : public TraceSink {
+ public:
+  void Write(const char* text) override {
+#if defined(_WIN32)
+    OutputDebugStringA(text);
+#else
+    std::fputs(text, stderr);
+#endif
+  }
+};
+
+// The trace sink in force; null until one is set, which stands for the
+// debugger channel (so that no start-up order matters). The program is
+// single-threaded.
+TraceSink* gTraceSink = nullptr;
+
 }  // namespace
 
 DebugInfoLog::DebugInfoLog(std::string path) : fPath(std::move(path)) {}
 
-DebugInfoLog::~DebugInfoLog() { Close(); }
+DebugInfoLog::~DebugInfoLog() {
+  Close();
+}
 
 std::tm DebugInfoLog::LocalTimeNow() {
   std::time_t now = std::time(nullptr);
@@ -33,8 +50,8 @@ std::string FormatClassicTime(const std::tm& time) {
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   int weekday = time.tm_wday < 0 ? 0 : (time.tm_wday > 6 ? 6 : time.tm_wday);
   int month = time.tm_mon < 0 ? 0 : (time.tm_mon > 11 ? 11 : time.tm_mon);
-  return Format("%.3s %.3s%3d %.2d:%.2d:%.2d %d", kWeekdays[weekday], kMonths[month],
-                time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
+  return Format("%.3s %.3s%3d %.2d:%.2d:%.2d %d", kWeekdays[weekday], kMonths[month], time.tm_mday,
+                time.tm_hour, time.tm_min, time.tm_sec, 1900 + time.tm_year);
 }
 
 bool DebugInfoLog::EnsureOpen() {
@@ -53,7 +70,9 @@ void DebugInfoLog::Write(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), fFile);
 }
 
-void DebugInfoLog::LogLine(const std::string& text) { Write(text + "\n"); }
+void DebugInfoLog::LogLine(const std::string& text) {
+  Write(text + "\n");
+}
 
 void DebugInfoLog::LogText(const std::string& label, const std::string& text) {
   Write(label + ": " + text + "\n");
@@ -70,11 +89,18 @@ void DebugInfoLog::Close() {
   fFile = nullptr;
 }
 
+TraceSink& DebuggerOutput() {
+  static DebuggerChannel channel;
+  return channel;
+}
+
+TraceSink* SetTraceSink(TraceSink* sink) {
+  TraceSink* previous = gTraceSink != nullptr ? gTraceSink : &DebuggerOutput();
+  gTraceSink = sink;
+  return previous;
+}
+
 void DebugTrace(const char* text) {
   if (text == nullptr) return;
-#if defined(_WIN32)
-  OutputDebugStringA(text);
-#else
-  std::fputs(text, stderr);
-#endif
+  (gTraceSink != nullptr ? *gTraceSink : DebuggerOutput()).Write(text);
 }

@@ -5,7 +5,8 @@
 // machine. It stays silent until `Enable` (graphics detection switches it on),
 // opens the file on the first line written, and writes the closing line when
 // it is closed or destroyed. DebugTrace sends short lines to the system's
-// debugger output (standard error where there is no debugger channel).
+// debugger output (standard error where there is no debugger channel), or to
+// another TraceSink put in its place (SetTraceSink, TraceCapture).
 //
 // Nothing reads either channel back, and neither can fail its caller: a log
 // file that cannot be created costs only the log.
@@ -70,8 +71,51 @@ class DebugInfoLog {
 std::string FormatClassicTime(const std::tm& time);
 
 // Passes `text` unchanged (callers include their own line end) to the
-// debugger output channel: OutputDebugStringA on Windows, standard error
-// elsewhere.
+// current trace sink; by default the debugger output channel:
+// OutputDebugStringA on Windows, standard error elsewhere. A null text is
+// ignored.
 void DebugTrace(const char* text);
+
+// Where DebugTrace sends its text.
+class TraceSink {
+ public:
+  virtual void Write(const char* text) = 0;
+
+ protected:
+  ~TraceSink() = default;
+};
+
+// The debugger output channel, the trace sink at program start.
+TraceSink& DebuggerOutput();
+
+// Makes `sink` the current trace sink (null: DebuggerOutput()) and returns
+// the one it replaces, never null. The sink must outlive its time as the
+// current one.
+TraceSink* SetTraceSink(TraceSink* sink);
+
+// A sink that keeps the traced text, current from its construction to its
+// destruction (which puts the earlier sink back): for tests, and for front
+// ends that show the trace their own way.
+class TraceCapture : public TraceSink {
+ public:
+  TraceCapture() : fPrevious(SetTraceSink(this)) {}
+  TraceCapture(const TraceCapture&) = delete;
+  TraceCapture& operator=(const TraceCapture&) = delete;
+  ~TraceCapture() { SetTraceSink(fPrevious); }
+
+  void Write(const char* text) override { fText += text; }
+  // The text traced so far.
+  const std::string& Text() const { return fText; }
+  // The text traced so far; the capture starts again empty.
+  std::string Take() {
+    std::string text;
+    text.swap(fText);
+    return text;
+  }
+
+ private:
+  TraceSink* fPrevious;
+  std::string fText;
+};
 
 #endif  // TESSERA_SETUP_DEBUG_LOG_H_

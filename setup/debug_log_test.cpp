@@ -93,11 +93,11 @@ TEST(DebugInfoLogTest, ClassicTimeForm) {
 }
 
 TEST(DebugTraceTest, PassesTextUnchangedToStandardError) {
-  ::testing::internal::CaptureStderr();
+  TraceCapture capture;
   DebugTrace("--- D3D8.DLL loaded successfully.\n");
   DebugTrace("no line end");
   DebugTrace(nullptr);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capture.Take(),
             "--- D3D8.DLL loaded successfully.\nno line end");
 }
 

@@ -1,16 +1,37 @@
 #include "setup/graphics_options.h"
 
-
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
-#include "setup/settings.h"
+#include "setup/file_replace.h"
 #include "setup/format.h"
 
 namespace {
 
 using setup::Format;
+
+// A stream that only collects what is written, to make a file's bytes
+// before the file is replaced.
+class StringSink final : public mkStream {
+ public:
+  void* Destroy(uint32_t flags) override {
+    this->~StringSink();
+    if (flags & 1u) ::operator delete(this);
+    return this;
+  }
+  int32_t Open(const char*, const char*) override { return 1; }
+  int32_t Close() override { return 1; }
+  uint32_t Read(uint32_t, void*) override { return 0; }
+  uint32_t Write(uint32_t count, const void* source) override {
+    fBytes.append(static_cast<const char*>(source), count);
+    return 1;
+  }
+  void Skip(uint32_t) override {}
+  void Rewind() override {}
+
+  std::string fBytes;
+};
 
 void WriteString(mkStream& stream, const std::string& text) {
   stream.Write32(static_cast<uint32_t>(text.size()));
@@ -349,23 +370,27 @@ bool GraphicsOptions::LoadSavedChoice() {
   return SelectMode(FindMode(chosen));
 }
 
-bool GraphicsOptions::SaveChoice() const {
+bool GraphicsOptions::ChoiceBytes(std::string* bytes) const {
   if (!HasSelection()) return false;
   DeviceRecord record = fSelectedRecord;
   DisplayMode chosen = record.fModes[static_cast<size_t>(fSelectedMode)];
   record.fModes.clear();
+  StringSink sink;
+  WriteDeviceChoice(sink, record, chosen, fTextureQuality);
+  *bytes = std::move(sink.fBytes);
+  return true;
+}
 
-  // The new file is written next to the old one and renamed over it, so the
-  // engine never finds half a record.
-  const std::string temporary = fDevModePath + ".new";
-  mkBufferedFileStream file;
-  if (!file.Open(temporary.c_str(), "wb")) return false;
-  WriteDeviceChoice(file, record, chosen, fTextureQuality);
-  bool written = std::ferror(file.fFile) == 0 && FlushToDisk(file.fFile);
-  written = file.Close() != 0 && written;
-  if (!written || !RenameReplacing(temporary.c_str(), fDevModePath.c_str())) {
-    std::remove(temporary.c_str());
+bool GraphicsOptions::SaveChoice(std::string* problem) const {
+  std::string bytes;
+  if (!ChoiceBytes(&bytes)) {
+    if (problem != nullptr) *problem = "no device is selected";
     return false;
   }
-  return true;
+  // The new file is written next to the old one and renamed over it, so the
+  // engine never finds half a record.
+  FileReplacement file(fDevModePath);
+  if (file.Stage(bytes) && file.Commit()) return true;
+  if (problem != nullptr) *problem = file.Problem();
+  return false;
 }

@@ -30,7 +30,7 @@
 
 #include "kit/stream/stream.h"
 #include "setup/debug_log.h"
-#include "setup/device.h"
+#include "setup/device_selector.h"
 #include "setup/platform.h"
 
 // The path of the saved device file under `gameDirectory` ("" for the
@@ -126,10 +126,13 @@ class GraphicsOptions {
   // and the caller makes the default choice.
   bool LoadSavedChoice();
   // Writes the selected record (without its modes), the chosen mode and the
-  // texture quality to init/dev_mode.dat, replacing it in one step. False,
-  // with the old file untouched, when nothing is selected or the file cannot
-  // be written completely.
-  bool SaveChoice() const;
+  // texture quality to init/dev_mode.dat, replacing it in one step
+  // (file_replace.h). False, with the old file untouched, when nothing is
+  // selected or the file cannot be written completely; `problem` (may be
+  // null) then names the file and the system's reason.
+  bool SaveChoice(std::string* problem = nullptr) const;
+  // The bytes that SaveChoice writes; false when nothing is selected.
+  bool ChoiceBytes(std::string* bytes) const;
 
   uint32_t CurrentType() const { return fCurrentType; }
   int32_t SelectedDevice() const { return fSelectedDevice; }

@@ -37,9 +37,9 @@ class ChoiceTest : public ::testing::Test {
     options_.reset();
     platform_ = std::make_unique<ProfilePlatform>(std::move(profile));
     options_ = std::make_unique<GraphicsOptions>(*platform_, log_, game_);
-    ::testing::internal::CaptureStderr();  // the tuning traces
+    TraceCapture capture;  // the tuning traces
     options_->Detect();
-    ::testing::internal::GetCapturedStderr();
+    capture.Take();
     return *options_;
   }
 

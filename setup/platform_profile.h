@@ -1,7 +1,7 @@
 // The simulated platform: a hardware profile, read from a text file, that
 // says what the Glide and DirectDraw calls of detection would answer on some
-// machine. Used where there is no Windows graphics platform (the command-line
-// setup, the tests). The file format is described in profiles/README.md.
+// machine (hardware_profile.h). Used where there is no Windows graphics
+// platform (the command-line setup, the tests).
 //
 // ProfilePlatform answers from a profile and keeps a trace of the calls made
 // to it, one line per call with its arguments and result, so that tests can
@@ -13,62 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "setup/hardware_profile.h"
 #include "setup/platform.h"
-
-struct GlideProfile {
-  int32_t fBoards = 1;
-  int32_t fTmus = 1;
-  std::string fVendor;
-  std::string fVersion;
-  std::string fRenderer;
-  std::string fExtensions;
-  uint32_t fTextureMin = 0;
-  uint32_t fTextureMax = 0;
-  std::vector<std::string> fProcs;        // names grGetProcAddress answers
-  std::vector<uint32_t> fWindows;         // resolution codes whose windows open
-  std::vector<uint32_t> fExtWindows;      // ... through grSstWinOpenExt
-};
-
-struct DriverProfile {
-  enum class Create { kOk, kFails, kNoDirect3D };
-
-  // A secondary driver without a guid in the profile gets one made from its
-  // place in the file, so that every driver can be told apart.
-  DirectDrawDriver fDriver;
-  bool fHasGuid = false;
-  Create fCreate = Create::kOk;
-  DirectDrawCaps fCaps;
-  bool fHasTextureMemory = false;
-  uint32_t fTextureMemory = 0;
-  DeviceIdentifier fIdentifier;
-  std::vector<DirectDrawMode> fModes;
-  std::vector<Direct3DDevice> fDevices;
-};
-
-struct HardwareProfile {
-  uint64_t fMemory = 0;  // bytes of physical memory
-  bool fHasUser = false;
-  std::string fUser;
-  bool fHasGlide = false;
-  GlideProfile fGlide;
-  std::vector<DriverProfile> fDrivers;
-};
-
-// Limits of the reader; a profile beyond them is rejected.
-struct ProfileLimits {
-  static constexpr size_t kMaxFileBytes = 1 << 20;
-  static constexpr size_t kMaxLineLength = 1024;
-  static constexpr size_t kMaxStringLength = 511;  // a DirectDraw identifier string
-  static constexpr size_t kMaxDrivers = 64;
-  static constexpr size_t kMaxDevices = 64;  // per driver
-  static constexpr size_t kMaxModes = 4096;  // per driver
-};
-
-// Reads a profile from `text`. False on the first error, with `error` set to
-// "line N: what" and `profile` unchanged.
-bool ParseHardwareProfile(const std::string& text, HardwareProfile* profile, std::string* error);
-// Reads the file at `path` (at most ProfileLimits::kMaxFileBytes).
-bool LoadHardwareProfile(const std::string& path, HardwareProfile* profile, std::string* error);
 
 class ProfilePlatform : public SystemApi, private GlideApi, private DirectDrawApi {
  public:
@@ -99,9 +45,8 @@ class ProfilePlatform : public SystemApi, private GlideApi, private DirectDrawAp
   uint32_t TexMinAddress(int32_t tmu) override;
   uint32_t TexMaxAddress(int32_t tmu) override;
   bool GetProcAddress(const char* name) override;
-  uint32_t OpenWindow(uintptr_t window, uint32_t resolution, uint32_t refresh,
-                      uint32_t colorFormat, uint32_t origin, int32_t colorBuffers,
-                      int32_t auxBuffers) override;
+  uint32_t OpenWindow(uintptr_t window, uint32_t resolution, uint32_t refresh, uint32_t colorFormat,
+                      uint32_t origin, int32_t colorBuffers, int32_t auxBuffers) override;
   uint32_t OpenWindowExt(uintptr_t window, uint32_t resolution, uint32_t refresh,
                          uint32_t colorFormat, uint32_t origin, uint32_t pixelFormat,
                          int32_t colorBuffers, int32_t auxBuffers) override;

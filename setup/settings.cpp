@@ -1,24 +1,15 @@
 #include "setup/settings.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <system_error>
 
 #include "kit/stream/stream.h"
-
-#if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <io.h>  // _commit, _fileno
-#include <windows.h>
-#else
-#include <unistd.h>  // fsync, fileno
-#endif
+#include "setup/ascii.h"
+#include "setup/file_replace.h"
 
 namespace {
 
@@ -30,23 +21,13 @@ constexpr char kPathSeparator = '/';
 
 const char kLineEnd[] = "\r\n";
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 // Keywords compare without regard to case, in ASCII whatever the locale.
 bool SameWord(const char* text, const char* word) {
-  for (; *word != '\0'; ++text, ++word) {
-    if (LowerAscii(*text) != LowerAscii(*word)) return false;
-  }
-  return *text == '\0';
+  return setup::EqualsIgnoringCase(text, word);
 }
 
 bool StartsWithWord(const char* text, const char* prefix) {
-  for (; *prefix != '\0'; ++text, ++prefix) {
-    if (*text == '\0' || LowerAscii(*text) != LowerAscii(*prefix)) return false;
-  }
-  return true;
+  return setup::StartsWithIgnoringCase(text, prefix);
 }
 
 // The leading decimal digits of `token`, after an optional sign, as the
@@ -299,72 +280,97 @@ std::string SetupSettings::SectionText() const {
   return out;
 }
 
-bool SetupSettings::WriteInitFile(const std::string& gameDirectory) const {
+namespace {
+
+// The end of the part of the start-up file to keep: up to and including the
+// first marker line with its line break, or the whole file when there is no
+// marker. A line is every byte up to a CR or LF, whatever those bytes are,
+// and the marker line is exactly the marker's bytes; lines "skip" to "piks"
+// (any case, nested) are passed over. `breakLine` tells that the kept part
+// ends inside a line.
+size_t KeptLength(const std::string& bytes, bool* marker, bool* breakLine) {
+  const std::string_view text(bytes);
+  const std::string_view markerText(SetupSettings::kMarker);
+  int skipDepth = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    if (setup::EqualsIgnoringCase(line, "skip")) {
+      ++skipDepth;
+    } else if (skipDepth > 0 && setup::EqualsIgnoringCase(line, "piks")) {
+      --skipDepth;
+    } else if (skipDepth == 0 && line == markerText) {
+      *marker = true;
+      // One line break belongs to the marker line: CR LF, CR or LF.
+      if (end < text.size() && text[end] == '\r') ++end;
+      if (end < text.size() && text[end] == '\n' && text[end - 1] != '\n') ++end;
+      *breakLine =
+          end == text.size() && (end == 0 || (text[end - 1] != '\r' && text[end - 1] != '\n'));
+      return end;
+    }
+    start = end + 1;
+  }
+  *marker = false;
+  *breakLine = !text.empty() && text.back() != '\r' && text.back() != '\n';
+  return text.size();
+}
+
+}  // namespace
+
+SetupSettings::InitFileUpdate SetupSettings::ComposeInitFile(const std::string& gameDirectory,
+                                                             std::string* bytes,
+                                                             std::string* problem) const {
   const std::string path = InitFilePath(gameDirectory);
-  mkBufferedFileStream old;
   // Opened for update although it is only read here: a file that cannot be
   // updated is left alone, and a missing file is not created.
-  if (!old.Open(path.c_str(), "r+b")) return false;
-
-  // Find the end of the part to keep: up to and including the marker line
-  // with its line break, or the whole file when there is no marker.
-  char line[kMaxTokenLength + 1];
-  bool marker = false;
-  while (old.ReadLine(line, sizeof line, '\0', '\n')) {
-    if (std::strcmp(line, kMarker) == 0) {
-      marker = true;
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "r+b");
+  if (file == nullptr) {
+    if (errno == ENOENT) return InitFileUpdate::kMissing;
+    if (problem != nullptr)
+      *problem = "cannot open " + path + " for update: " + SystemErrorText(errno);
+    return InitFileUpdate::kFailed;
+  }
+  std::string old;
+  char chunk[4096];
+  size_t count = 0;
+  bool tooLarge = false;
+  while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    if (old.size() + count > kMaxInitFileBytes) {
+      tooLarge = true;
       break;
     }
+    old.append(chunk, count);
   }
-  uint32_t keep = 0;
-  bool breakLine = false;  // the kept part ends in the middle of a line
-  if (marker) {
-    // The line reader has taken the byte after the marker, which is a line
-    // break unless the marker ends the file; the LF of a CR LF pair remains.
-    keep = old.GetPosition();
-    old.SetPosition(keep - 1);
-    const uint8_t last = old.ReadByte();
-    if (last == '\r') {
-      if (!old.AtEnd() && old.ReadByte() == '\n') ++keep;
-    } else if (last != '\n') {
-      breakLine = true;
+  const int error = std::ferror(file) != 0 ? errno : 0;
+  std::fclose(file);
+  if (tooLarge || error != 0) {
+    if (problem != nullptr) {
+      *problem = tooLarge ? path + " is larger than 16 MB"
+                          : "cannot read " + path + ": " + SystemErrorText(error);
     }
-  } else {
-    old.FastFwd();
-    keep = old.GetPosition();
-    if (keep > 0) {
-      old.SetPosition(keep - 1);
-      const uint8_t last = old.ReadByte();
-      breakLine = last != '\r' && last != '\n';
-    }
+    return InitFileUpdate::kFailed;
   }
 
-  const std::string temporary = path + ".new";
-  mkBufferedFileStream fresh;
-  if (!fresh.Open(temporary.c_str(), "wb")) {
-    old.Close();
-    return false;
-  }
-  bool written = true;
-  old.Rewind();
-  char chunk[4096];
-  for (uint32_t left = keep; left > 0 && written;) {
-    const uint32_t count = left < sizeof chunk ? left : uint32_t(sizeof chunk);
-    written = old.Read(count, chunk) == count && fresh.Write(count, chunk) != 0;
-    left -= count;
-  }
-  old.Close();
-  std::string tail = breakLine ? kLineEnd : "";
-  if (!marker) tail += std::string(kMarker) + kLineEnd;
-  tail += SectionText();
-  written = written && fresh.Write(uint32_t(tail.size()), tail.data()) != 0;
-  written = written && FlushToDisk(fresh.fFile);
-  written = fresh.Close() != 0 && written;
-  if (!written || !RenameReplacing(temporary.c_str(), path.c_str())) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  bool marker = false;
+  bool breakLine = false;
+  const size_t keep = KeptLength(old, &marker, &breakLine);
+  *bytes = old.substr(0, keep);
+  if (breakLine) *bytes += kLineEnd;
+  if (!marker) *bytes += std::string(kMarker) + kLineEnd;
+  *bytes += SectionText();
+  return InitFileUpdate::kReady;
+}
+
+bool SetupSettings::WriteInitFile(const std::string& gameDirectory, std::string* problem) const {
+  std::string bytes;
+  if (ComposeInitFile(gameDirectory, &bytes, problem) != InitFileUpdate::kReady) return false;
+  FileReplacement file(InitFilePath(gameDirectory));
+  if (file.Stage(bytes) && file.Commit()) return true;
+  if (problem != nullptr) *problem = file.Problem();
+  return false;
 }
 
 std::string InitFilePath(const std::string& gameDirectory) {
@@ -376,21 +382,4 @@ std::string InitFilePath(const std::string& gameDirectory) {
   path += kPathSeparator;
   path += "win_init.dat";
   return path;
-}
-
-bool FlushToDisk(std::FILE* file) {
-  if (file == nullptr || std::fflush(file) != 0) return false;
-#if defined(_WIN32)
-  return _commit(_fileno(file)) == 0;
-#else
-  return fsync(fileno(file)) == 0;
-#endif
-}
-
-bool RenameReplacing(const char* from, const char* to) {
-#if defined(_WIN32)
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-  return std::rename(from, to) == 0;
-#endif
 }

@@ -15,8 +15,8 @@
 //   settings.WriteInitFile(gameDirectory);  // on OK
 //
 // The file is never rewritten in place: the new file is written next to the
-// old one and renamed over it, so a crash or a full disk leaves either the old
-// file or the complete new one.
+// old one and renamed over it (file_replace.h), so a crash or a full disk
+// leaves either the old file or the complete new one.
 #ifndef TESSERA_SETUP_SETTINGS_H_
 #define TESSERA_SETUP_SETTINGS_H_
 
@@ -47,6 +47,8 @@ struct SetupSettings {
   // Tokens of the start-up file longer than this many characters are cut.
   static constexpr size_t kMaxTokenLength = 511;
   static constexpr const char* kMarker = "### Tessera Setup Overrides ###";
+  // The largest start-up file that is rewritten.
+  static constexpr size_t kMaxInitFileBytes = 16u << 20;
   static constexpr const char* kDefaultServerName = "lobby.tessera.example";
   static constexpr const char* kDefaultLobbyPort = "5001";
   static constexpr const char* kDefaultSessionName = "demo";
@@ -77,12 +79,25 @@ struct SetupSettings {
 
   // Replaces the setup section of the start-up file under `gameDirectory`
   // with these settings; every byte up to and including the first marker
-  // line stays as it was. The marker is a whole line of its own, in the same
-  // case, outside skip blocks. A file without it gets it appended (after a
-  // line break when its last line has none). False, with the file
-  // unchanged, when the file does not exist or cannot be opened for update,
-  // or when the new file cannot be written completely.
-  bool WriteInitFile(const std::string& gameDirectory) const;
+  // line stays as it was. The marker line holds exactly the marker's bytes
+  // up to its line break (CR, LF or both), in the same case, outside skip
+  // blocks. A file without it gets it appended (after a line break when its
+  // last line has none). False, with the file unchanged, when the file does
+  // not exist or cannot be opened for update, or when the new file cannot
+  // be written completely; `problem` (may be null) then names the file and
+  // the system's reason, except for a missing file.
+  bool WriteInitFile(const std::string& gameDirectory, std::string* problem = nullptr) const;
+
+  enum class InitFileUpdate {
+    kReady,    // `bytes` holds the new file
+    kMissing,  // there is no file: none is made
+    kFailed,   // it cannot be opened for update or read; see `problem`
+  };
+  // The new start-up file that WriteInitFile would write, for a caller that
+  // writes it together with another file. Files beyond kMaxInitFileBytes
+  // are refused.
+  InitFileUpdate ComposeInitFile(const std::string& gameDirectory, std::string* bytes,
+                                 std::string* problem) const;
 
   // The setup section as written, lines ending in CR LF, without the marker
   // line. Text values with no characters are left out of the multiplayer
@@ -119,14 +134,5 @@ struct SetupSettings {
 // Windows, init/win_init.dat elsewhere; `gameDirectory` "" means the current
 // directory.
 std::string InitFilePath(const std::string& gameDirectory);
-
-// Replacing a file safely, for every file the setup program rewrites.
-//
-// FlushToDisk: pushes the file's buffered bytes through to the disk; false
-// when any of them could not be written.
-bool FlushToDisk(std::FILE* file);
-// RenameReplacing: renames `from` to `to`, replacing `to` in one step when it
-// exists (a plain rename does not replace on Windows).
-bool RenameReplacing(const char* from, const char* to);
 
 #endif  // TESSERA_SETUP_SETTINGS_H_

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "kit/testing/temp_dir.h"
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
+
+#include "kit/testing/temp_dir.h"
 
 namespace {
 
@@ -347,6 +347,15 @@ const WriteCase kWriteCases[] = {
      "E 1\r" + kM + "\r" + kDefaultSection},
     {"FirstMarkerCounts", kM + "\r\nA\r\n" + kM + "\r\nB\r\n", [](SetupSettings&) {},
      kM + "\r\n" + kDefaultSection},
+    // A line is every byte up to its line break: a NUL starts no comment, and
+    // a marker with more bytes after it is no marker.
+    {"LineBeginningWithNulInCarriageReturnFile",
+     "E 1\r" + std::string("\0x 2\r", 5) + kM + "\rWalkSpeed 3\r", [](SetupSettings&) {},
+     "E 1\r" + std::string("\0x 2\r", 5) + kM + "\r" + kDefaultSection},
+    {"MarkerFollowedByNulIsNoMarker", kM + std::string("\0tail\r\n", 7), [](SetupSettings&) {},
+     kM + std::string("\0tail\r\n", 7) + kM + "\r\n" + kDefaultSection},
+    {"MarkerAfterNulOnlyLine", std::string("\0\r", 2) + kM + "\r\nWalkSpeed 3\r\n",
+     [](SetupSettings&) {}, std::string("\0\r", 2) + kM + "\r\n" + kDefaultSection},
     {"MarkerInOtherCaseIsNoMarker", "### tessera setup overrides ###\r\n", [](SetupSettings&) {},
      "### tessera setup overrides ###\r\n" + kM + "\r\n" + kDefaultSection},
     {"IndentedMarkerIsNoMarker", " " + kM + "\r\n", [](SetupSettings&) {},
@@ -431,6 +440,37 @@ TEST_F(GameDirectoryTest, FailedWriteLeavesTheOldFile) {
   fs::create_directory(path_ + ".new");
   EXPECT_FALSE(settings.WriteInitFile(game_));
   EXPECT_EQ(InitBytes(), before);
+}
+
+TEST_F(GameDirectoryTest, SavingAgainDoesNotGrowTheFile) {
+  // Carriage returns only, and an engine line that begins with a NUL.
+  const std::string enginePart = "E 1\r" + std::string("\0x\r", 3);
+  for (const std::string& lineEnd : {std::string("\r"), std::string("\n"), std::string("\r\n")}) {
+    WriteInit(enginePart + kMarkerLine + lineEnd);
+    SetupSettings settings(&user_names_);
+    ASSERT_TRUE(settings.WriteInitFile(game_));
+    const std::string once = InitBytes();
+    ASSERT_TRUE(settings.WriteInitFile(game_));
+    ASSERT_TRUE(settings.WriteInitFile(game_));
+    EXPECT_EQ(InitBytes(), once);
+    EXPECT_EQ(once, enginePart + kMarkerLine + lineEnd + kDefaultSection);
+  }
+}
+
+TEST_F(GameDirectoryTest, FailureNamesTheFileAndTheReason) {
+  SetupSettings settings(&user_names_);
+  std::string problem = "unchanged";
+  EXPECT_FALSE(settings.WriteInitFile(game_, &problem));
+  EXPECT_EQ(problem, "unchanged");  // a missing file is no failure to report
+  fs::create_directory(path_);
+  EXPECT_FALSE(settings.WriteInitFile(game_, &problem));
+  EXPECT_EQ(problem, "cannot open " + path_ + " for update: Is a directory");
+  fs::remove(path_);
+  WriteInit("E 1\r\n");
+  fs::create_directory(path_ + ".new");
+  EXPECT_FALSE(settings.WriteInitFile(game_, &problem));
+  EXPECT_EQ(problem, "cannot write " + path_ + ": Is a directory");
+  EXPECT_EQ(InitBytes(), "E 1\r\n");
 }
 
 TEST_F(GameDirectoryTest, CutFileOfAnEarlierCrashIsReplaced) {

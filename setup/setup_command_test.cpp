@@ -115,23 +115,40 @@ TEST_F(SetupCommandTest, AcceptedChoicesReadBack) {
   };
   const Case cases[] = {
       {"voodoo2-secondary.profile",
-       {"--api", "direct3d", "--device", "1", "--mode", "2", "--windowed", "on", "--texture",
-        "low", "--compressed-textures", "off"},
-       kDeviceTypeDirect3D, 1, 2, true, false, false, 0},
+       {"--api", "direct3d", "--device", "1", "--mode", "2", "--windowed", "on", "--texture", "low",
+        "--compressed-textures", "off"},
+       kDeviceTypeDirect3D,
+       1,
+       2,
+       true,
+       false,
+       false,
+       0},
       {"voodoo5.profile",
        {"--mode", "5", "--anti-aliasing", "off", "--texture", "medium"},
-       kDeviceTypeGlide, 0, 5, false, false, false, 25},
+       kDeviceTypeGlide,
+       0,
+       5,
+       false,
+       false,
+       false,
+       25},
       {"voodoo5.profile",
        {"--api", "direct3d", "--mode", "4", "--anti-aliasing", "on"},
-       kDeviceTypeDirect3D, 0, 4, false, true, true, 100},
+       kDeviceTypeDirect3D,
+       0,
+       4,
+       false,
+       true,
+       true,
+       100},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(DevModeFile());
     WriteFile(InitFile(), kEngineLines);
     std::vector<std::string> changes = c.changes;
-    changes.insert(changes.end(),
-                   {"--mouse-speed", "7", "--walking-speed", "6", "--networking", "on",
-                    "--user-name", "Jane Doe", "--accept"});
+    changes.insert(changes.end(), {"--mouse-speed", "7", "--walking-speed", "6", "--networking",
+                                   "on", "--user-name", "Jane Doe", "--accept"});
     ASSERT_EQ(Run(c.profile, changes), kSetupOk) << c.profile << err_;
     EXPECT_EQ(err_, "");
     const std::string shown = out_.substr(0, out_.find("\nSaved "));
@@ -143,9 +160,9 @@ TEST_F(SetupCommandTest, AcceptedChoicesReadBack) {
     ProfilePlatform platform(LoadProfile(c.profile));
     DebugInfoLog log(TempPath("debug_info.dat"));
     GraphicsOptions options(platform, log, game_);
-    ::testing::internal::CaptureStderr();
+    TraceCapture capture;
     options.Detect();
-    ::testing::internal::GetCapturedStderr();
+    capture.Take();
     ASSERT_TRUE(options.LoadSavedChoice()) << c.profile;
     EXPECT_EQ(options.CurrentType(), c.type) << c.profile;
     EXPECT_EQ(options.SelectedDevice(), c.device) << c.profile;
@@ -179,7 +196,8 @@ TEST_F(SetupCommandTest, NoSuitableAccelerator) {
   EXPECT_EQ(Run("no-accelerator.profile", {"--accept"}), kSetupFailed);
   EXPECT_EQ(err_,
             "Tessera Setup (Developer Mode): No suitable 3D accelerators found.\n\n"
-            "Please review the minimum system sp" "ecs in\n"
+            "Please review the minimum system sp"
+            "ecs in\n"
             "readme.txt to verify that your system meets them.\n");
   EXPECT_EQ(out_, "");
   EXPECT_FALSE(FileExists(DevModeFile()));
@@ -189,9 +207,12 @@ TEST_F(SetupCommandTest, NoSuitableAccelerator) {
 TEST_F(SetupCommandTest, DeviceChoiceThatCannotBeSaved) {
   std::filesystem::remove_all(game_ + "/init");
   EXPECT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupFailed);
-  EXPECT_EQ(err_, "Tessera Setup (Developer Mode): Options could not be saved.\n");
-  EXPECT_NE(out_.find("Not updated (missing or read-only): " + game_ + "/init/win_init.dat\n"),
-            std::string::npos);
+  EXPECT_EQ(err_,
+            "Tessera Setup (Developer Mode): Options could not be saved.\n"
+            "setup: cannot write " +
+                game_ + "/init/dev_mode.dat: the game folder " + game_ +
+                " has no init directory; nothing written\n");
+  EXPECT_EQ(out_.find("\nSaved "), std::string::npos);
 }
 
 TEST_F(SetupCommandTest, ChangesTheDialogWouldNotAllowWriteNothing) {
@@ -213,7 +234,8 @@ TEST_F(SetupCommandTest, ChangesTheDialogWouldNotAllowWriteNothing) {
        "setup: --mouse-speed 11: outside the trackbar's range 1..10; nothing written\n"},
       {{"--walking-speed", "4"},
        "setup: --walking-speed 4: outside the trackbar's range 5..30; nothing written\n"},
-      {{"--texture", "ultra"}, "setup: --texture ultra: expected low, medium or high; nothing written\n"},
+      {{"--texture", "ultra"},
+       "setup: --texture ultra: expected low, medium or high; nothing written\n"},
       {{"--networking", "yes"}, "setup: --networking yes: expected on or off; nothing written\n"},
       {{"--find-player-file", "player_x.dat"},
        "setup: --find-player-file player_x.dat: no such player file (player_*.dat) in the init "
@@ -270,8 +292,7 @@ TEST_F(SetupCommandTest, DeviceChangeKeepsTheModeIndexWhenItCan) {
                 {"--api", "direct3d", "--mode", "4", "--device", "1", "--accept"}),
             kSetupOk);
   EXPECT_NE(out_.find("    > 0  640x480 16 bit\n"), std::string::npos) << out_;
-  ASSERT_EQ(Run("voodoo2-secondary.profile",
-                {"--api", "direct3d", "--mode", "2", "--device", "1"}),
+  ASSERT_EQ(Run("voodoo2-secondary.profile", {"--api", "direct3d", "--mode", "2", "--device", "1"}),
             kSetupOk);
   EXPECT_NE(out_.find("    > 2  1024x768 16 bit\n"), std::string::npos) << out_;
   // Clicking the current type's button changes nothing.
@@ -285,8 +306,7 @@ TEST_F(SetupCommandTest, DeviceChangeKeepsTheModeIndexWhenItCan) {
 TEST_F(SetupCommandTest, FindPlayerFile) {
   WriteFile(game_ + "/init/Player_Ann.dat", "x");
   WriteFile(game_ + "/init/other.dat", "x");
-  ASSERT_EQ(Run("voodoo3.profile", {"--find-player-file", "player_ann.DAT", "--accept"}),
-            kSetupOk);
+  ASSERT_EQ(Run("voodoo3.profile", {"--find-player-file", "player_ann.DAT", "--accept"}), kSetupOk);
   EXPECT_NE(out_.find("  Player File Name: Player_Ann.dat\n"), std::string::npos);
   EXPECT_EQ(Run("voodoo3.profile", {"--find-player-file", "other.dat"}), kSetupUsage);
 
@@ -294,6 +314,85 @@ TEST_F(SetupCommandTest, FindPlayerFile) {
   ASSERT_EQ(Run("voodoo3.profile", {"--find-player-file", "player_ann.dat"}), kSetupOk);
   EXPECT_EQ(err_, "Tessera Setup (Developer Mode): Improper Tessera Directory Structure\n");
   EXPECT_NE(out_.find("  Player File Name: Player_init.dat\n"), std::string::npos);
+}
+
+TEST_F(SetupCommandTest, TraceLinesNameTheProgramOncePerBoard) {
+  TraceCapture capture;
+  ASSERT_EQ(Run("voodoo2-secondary.profile", {}), kSetupOk);
+  EXPECT_EQ(capture.Take(),
+            "setup: == Using fudge factors for a generic Matrox chipset ==\n"
+            "setup: == Using default fudge factors ==\n");
+}
+
+TEST_F(SetupCommandTest, QuietPrintsOnlyProblems) {
+  WriteFile(InitFile(), std::string(kEngineLines) + "WalkSpeed 99\r\n");
+  TraceCapture capture;
+  ASSERT_EQ(Run("voodoo2-secondary.profile", {"--quiet", "--walking-speed", "20", "--accept"}),
+            kSetupOk);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(err_, "");
+  EXPECT_EQ(capture.Take(), "");
+  EXPECT_TRUE(FileExists(DevModeFile()));
+  EXPECT_NE(ReadFile(InitFile()).find("\r\nWalkSpeed 20\r\n"), std::string::npos);
+
+  EXPECT_EQ(Run("voodoo3.profile", {"--quiet", "--windowed", "on"}), kSetupUsage);
+  EXPECT_EQ(
+      err_,
+      "setup: --windowed on: the Windowed box is disabled for this device; nothing written\n");
+  std::string out;
+  std::string err;
+  ASSERT_EQ(RunSetupCommand({"--help"}, &out, &err), kSetupOk);
+  EXPECT_NE(out.find("\n  --quiet "), std::string::npos);
+  EXPECT_NE(out.find("\n  --mouse-speed 1..10    the mouse Speed trackbar\n"), std::string::npos);
+}
+
+TEST_F(SetupCommandTest, TrackbarValuesOutsideTheirRangeAreClampedWithANote) {
+  WriteFile(InitFile(), std::string(kEngineLines) +
+                            "### Tessera Setup Overrides ###\r\nWalkSpeed 50\r\nStrafeSpeed 0\r\n");
+  ASSERT_EQ(Run("voodoo3.profile", {"--accept"}), kSetupOk);
+  EXPECT_EQ(err_,
+            "setup: note: the Walking Speed value 50 read from win_init.dat is outside the "
+            "trackbar's range 5..30; it is shown and saved as 30\n"
+            "setup: note: the Strafing Speed value 0 read from win_init.dat is outside the "
+            "trackbar's range 1..30; it is shown and saved as 1\n");
+  EXPECT_NE(out_.find("  Walking Speed: 30 (Slow 5 .. Fast 30)\n"), std::string::npos);
+  EXPECT_NE(out_.find("  Strafing Speed: 1 (Slow 1 .. Fast 30)\n"), std::string::npos);
+  const std::string init = ReadFile(InitFile());
+  EXPECT_NE(init.find("\r\nWalkSpeed 30\r\n"), std::string::npos);
+  EXPECT_NE(init.find("\r\nStrafeSpeed 1\r\n"), std::string::npos);
+}
+
+TEST_F(SetupCommandTest, NamesWithBlanksAreRefused) {
+  EXPECT_EQ(
+      Run("voodoo3.profile", {"--networking", "on", "--session-name", "late night", "--accept"}),
+      kSetupUsage);
+  EXPECT_EQ(err_,
+            "setup: --session-name late night: the Session Name cannot hold blanks, commas or "
+            "equals signs: win_init.dat would not read it back; nothing written\n");
+  EXPECT_FALSE(FileExists(DevModeFile()));
+  EXPECT_EQ(ReadFile(InitFile()), kEngineLines);
+  // The user name's blanks are written as underscores.
+  ASSERT_EQ(Run("voodoo3.profile", {"--networking", "on", "--user-name", "Jane Q Doe",
+                                    "--session-name", "late_night", "--accept"}),
+            kSetupOk);
+  EXPECT_NE(ReadFile(InitFile()).find("\tclientname Jane_Q_Doe\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(InitFile()).find("\tsession late_night\r\n"), std::string::npos);
+}
+
+TEST_F(SetupCommandTest, AcceptWritesBothFilesOrNeither) {
+  std::filesystem::create_directory(InitFile() + ".new");
+  EXPECT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupFailed);
+  EXPECT_EQ(err_,
+            "Tessera Setup (Developer Mode): Options could not be saved.\n"
+            "setup: cannot write " +
+                InitFile() + ": Is a directory; nothing written\n");
+  EXPECT_FALSE(FileExists(DevModeFile()));
+  EXPECT_EQ(ReadFile(InitFile()), kEngineLines);
+
+  std::filesystem::remove(InitFile());
+  ASSERT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupOk);
+  EXPECT_NE(out_.find("\nSaved " + DevModeFile() + "\nNot updated (missing): " + InitFile() + "\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,24 +1,20 @@
-// Graphics device records and their detection.
+// Graphics device records: what detection finds about one rendering device
+// and what init/dev_mode.dat carries to the engine.
 //
-// The DeviceSelector finds every rendering device that the engine could use
-// and describes each in a DeviceRecord: its kind, driver strings, capability
-// bits, texture units, memory and display modes. Detection runs a Glide 3
-// stage and a DirectDraw/Direct3D 7 stage against the platform (platform.h);
-// every Direct3D record is tuned for its chipset as it is made
-// (ApplyFudgeFactors with the FudgeTable); RemoveUnusable then drops what the
-// engine cannot use, and SortModes puts each record's modes in the mode
-// order. Everything found and decided is written to the detection log.
-//
-// The records, the capability bits, the tuning table and the mode order are
-// platform-free; only the two stages talk to the platform.
-#ifndef TESSERA_SETUP_DEVICE_H_
-#define TESSERA_SETUP_DEVICE_H_
+// A DeviceRecord describes a device: its kind, its driver strings, a bit
+// vector of capabilities, its texture units and memory, its display modes
+// and the nine fudge factors of chipset tuning (chipset_tuning.h). The
+// DeviceSelector (device_selector.h) makes the records; GraphicsOptions
+// (graphics_options.h) offers them and saves the chosen one. All of this is
+// platform-free.
+#ifndef TESSERA_SETUP_DEVICE_RECORD_H_
+#define TESSERA_SETUP_DEVICE_RECORD_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "setup/debug_log.h"
 #include "setup/platform.h"
 
 // Values of DeviceRecord::fType.
@@ -26,7 +22,7 @@ enum DeviceType : uint32_t {
   kDeviceTypeUnknown = 0,
   kDeviceTypeGlide = 1,
   kDeviceTypeDirect3D = 2,
-  kDeviceTypeOther = 3,  // made by no stage; ranked last by the default choice
+  kDeviceTypeOther = 3,        // made by no stage; ranked last by the default choice
   kDeviceTypeDX8Direct3D = 4,  // made by no stage
 };
 
@@ -47,9 +43,9 @@ enum DeviceClass : int32_t {
 // Capability bits with a meaning inside the setup program; the others are
 // only passed on to the engine.
 enum CapabilityBit : uint32_t {
-  kCapNoWindowed = 1,           // the device cannot render in a window
-  kCapCompressedTextures = 6,   // allowed (detected record) / chosen (selection)
-  kCapAntiAliasing = 14,        // supported (detected record) / chosen (selection)
+  kCapNoWindowed = 1,          // the device cannot render in a window
+  kCapCompressedTextures = 6,  // allowed (detected record) / chosen (selection)
+  kCapAntiAliasing = 14,       // supported (detected record) / chosen (selection)
 };
 
 struct DisplayMode {
@@ -121,71 +117,9 @@ struct DeviceRecord {
   bool AddMode(uint32_t width, uint32_t height, uint32_t depth);
 };
 
-// One row of the chipset tuning table.
-struct FudgeRow {
-  int32_t fKey;
-  uint32_t fSetBits[2];    // capability bits to set, 0-terminated
-  uint32_t fClearBits[6];  // capability bits to clear, in order, 0-terminated
-  float fFudge0;
-  uint32_t fTextureUnits;  // 0: keep the record's value
-  float fFudge1;
-  float fFudge2To8[7];
-};
-
-// The 16 rows, keys 0..15, in table order.
-extern const FudgeRow FudgeTable[16];
-
-// The first row with `key`; null when there is none.
-const FudgeRow* FindFudgeRow(int32_t key);
-// Sets and clears the row's bits, then stores its fudge factors and its
-// texture-unit override. Everything else in the record stays.
-void ApplyFudgeRow(const FudgeRow& row, DeviceRecord& record);
-
-// Chipset tuning of a Direct3D record from its driver's device identifier:
-// logs the device, finds the chipset case, traces and logs the decision and
-// applies its row; two NVidia cases raise the memory to 16 MB. Returns the
-// number (1..17) of the case taken.
-int ApplyFudgeFactors(DeviceRecord& record, const DeviceIdentifier& identifier,
-                      DebugInfoLog& log);
-
 // "%d.%02d.%02d.%04d" of the four 16-bit parts, most significant first.
 std::string FormatDriverVersion(uint32_t high, uint32_t low);
 
 // The DeviceClass of a Direct3D 7 device identifier; 0 for an unknown one.
 int32_t DeviceClassOf(const Guid& deviceGuid);
-
-class DeviceSelector {
- public:
-  // The platform and the log belong to the caller and outlive the selector.
-  DeviceSelector(SystemApi& system, DebugInfoLog& log) : fSystem(system), fLog(log) {}
-
-  // Empties the list and refills it: the Glide stage, then the Direct3D
-  // stage (a DX8 stage adds nothing). Cannot fail; the list may end empty.
-  void DetectDevices();
-  // Drops the windowed pseudo mode, unknown and software Direct3D devices and
-  // every device left without a mode, logging each decision.
-  void RemoveUnusable();
-  // Puts every record's modes in the mode order.
-  void SortAllModes();
-
-  // The default choice: the last T&L HAL Direct3D device, else the last
-  // Glide device, else the last HAL, else the last device of type 3; its
-  // first 16-bit 800x600 mode, else its last 800x600 mode, else its first
-  // mode. False when there is no such device or it has no mode.
-  bool PickDefault(DeviceRecord* record, DisplayMode* mode) const;
-
-  const std::vector<DeviceRecord>& Devices() const { return fDevices; }
-  // For tests and tools that build a list without detection.
-  std::vector<DeviceRecord>& MutableDevices() { return fDevices; }
-
- private:
-  void DetectGlide();
-  void ProbeGlideBoard(GlideApi& glide);
-  void DetectDirect3D();
-
-  SystemApi& fSystem;
-  DebugInfoLog& fLog;
-  std::vector<DeviceRecord> fDevices;
-};
-
-#endif  // TESSERA_SETUP_DEVICE_H_
+#endif  // TESSERA_SETUP_DEVICE_RECORD_H_
