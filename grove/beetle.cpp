@@ -233,11 +233,6 @@ void BeetleBrain::Idle(egCharacter* owner, mkGBehavior* behavior, mkRegistryKey*
 
 // --- cBeetleBrain ---------------------------------------------------------------------
 
-cBeetleBrain::~cBeetleBrain() {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) static_cast<BeetleBrain*>(fBrains[i])->Destroy(1);
-  fBrains.Clear();
-}
-
 int32_t cBeetleBrain::GetClassKind() {
   return 2;
 }
@@ -247,22 +242,16 @@ void cBeetleBrain::Prepare() {
 }
 
 egBrainDll* cBeetleBrain::MakeBrain(const char* first, const char* second) {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) {
-    auto* brain = static_cast<BeetleBrain*>(fBrains[i]);
-    if (brain->SameNames(first, second)) return brain;
-  }
-  auto* brain = new (std::nothrow) BeetleBrain(first, second);
-  if (brain == nullptr) return nullptr;
-  if ((first != nullptr && brain->fFirstName == nullptr) ||
-      (second != nullptr && brain->fSecondName == nullptr) || !fBrains.Append(brain)) {
-    brain->Destroy(1);
-    return nullptr;
-  }
-  brain->fSceneApi = fSceneApi;
-  return brain;
-}
-
-void cBeetleBrain::SendClassParams(const char*, int32_t argc, const char** argv) {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i)
-    static_cast<BeetleBrain*>(fBrains[i])->SendParams(argc, argv);
+  return FindOrMake(
+      [first, second](const BeetleBrain& brain) { return brain.SameNames(first, second); },
+      [first, second]() -> BeetleBrain* {
+        auto* brain = new (std::nothrow) BeetleBrain(first, second);
+        // A name that could not be copied: no brain rather than a nameless one.
+        if (brain != nullptr && ((first != nullptr && brain->fFirstName == nullptr) ||
+                                 (second != nullptr && brain->fSecondName == nullptr))) {
+          brain->Destroy(1);
+          return nullptr;
+        }
+        return brain;
+      });
 }

@@ -27,6 +27,7 @@
 
 #include "kit/host/host.h"
 #include "kit/math/math.h"
+#include "kit/plugin/brain_class.h"
 #include "kit/plugin/plugin.h"
 
 // --- Helpers shared by the brains and commands ----------------------------------
@@ -162,12 +163,12 @@ class BeetleBrain final : public egBrainDll {
 };
 
 // The beetle's brain class: one beetle per pair of names, kept for the
-// plug-in's life. Its first own field is the list of the brains it made.
-class cBeetleBrain final : public egBrainClassDll {
+// plug-in's life and destroyed with it, in the order of making. Its first own
+// field is the list of the brains it made (ktBrainClassDll), and its
+// SendClassParams hands the arguments to SendParams of every brain.
+class cBeetleBrain final : public ktBrainClassDll<BeetleBrain> {
  public:
   cBeetleBrain() = default;
-  // Destroys the brains in the order of making, then frees the list.
-  ~cBeetleBrain();
 
   MK_DESTROYING_DESTRUCTOR(cBeetleBrain)
   int32_t GetClassKind() override;  // 2
@@ -176,10 +177,6 @@ class cBeetleBrain final : public egBrainClassDll {
   // The brain made earlier for the same two names (without regard to case),
   // else a new one. Null only when memory runs out or the list is full.
   egBrainDll* MakeBrain(const char* first, const char* second) override;
-  // SendParams(argc, argv) of every brain, in the order of making.
-  void SendClassParams(const char* text, int32_t argc, const char** argv) override;
-
-  GrowableArray fBrains;  // of BeetleBrain*
 };
 
 // --- The periscope ----------------------------------------------------------------

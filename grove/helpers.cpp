@@ -19,29 +19,6 @@ bool SameText(const char* a, const char* b) {
   return *a == *b;
 }
 
-mkMatrix44 Identity() {
-  mkMatrix44 m{};
-  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
-  m.flags = 1u;
-  return m;
-}
-
-// a x b, row by row; the identity flag of either makes the product a copy of
-// the other.
-mkMatrix44 Product(const mkMatrix44& a, const mkMatrix44& b) {
-  if (a.flags & 1u) return b;
-  if (b.flags & 1u) return a;
-  mkMatrix44 p{};
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0.0f;
-      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
-      p.m[i][j] = sum;
-    }
-  p.flags = 0u;
-  return p;
-}
-
 }  // namespace
 
 float ktFacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k) {
@@ -102,23 +79,16 @@ bool ktPlayAnimation(egSceneApi* api, egCharacter* character, const char* name) 
 }
 
 mkMatrix44 ktRotation(const mkVector3& axis, float angle) {
-  // The rotation matrix of the unit quaternion (sin(a/2) axis, cos(a/2)).
-  const float s = std::sin(angle * 0.5f);
-  const float x = axis.fX * s, y = axis.fY * s, z = axis.fZ * s, w = std::cos(angle * 0.5f);
-  const float rows[4][4] = {
-      {1 - 2 * y * y - 2 * z * z, 2 * x * y - 2 * z * w, 2 * x * z + 2 * y * w, 0},
-      {2 * x * y + 2 * z * w, 1 - 2 * x * x - 2 * z * z, 2 * y * z - 2 * w * x, 0},
-      {2 * x * z - 2 * w * y, 2 * y * z + 2 * w * x, 1 - 2 * x * x - 2 * y * y, 0},
-      {0, 0, 0, 1},
-  };
-  mkMatrix44 m{};
-  std::memcpy(m.m, rows, sizeof rows);
-  m.flags = 0u;
+  mkQuat q;
+  SetFromAngleAxis(q, angle, axis);
+  mkMatrix44 m;
+  MakeMatrix(q, m);
   return m;
 }
 
 mkMatrix44 ktTranslation(const mkVector3& offset) {
-  mkMatrix44 m = Identity();
+  mkMatrix44 m;
+  Reset(m);
   m.m[0][3] = offset.fX;
   m.m[1][3] = offset.fY;
   m.m[2][3] = offset.fZ;
@@ -127,9 +97,10 @@ mkMatrix44 ktTranslation(const mkVector3& offset) {
 }
 
 void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion) {
-  mkMatrix44 local = Identity();
+  mkMatrix44 local;
+  Reset(local);
   api->GetLocalMatrix(object, &local);
-  mkMatrix44 moved = Product(local, motion);
+  mkMatrix44 moved = local * motion;
   api->SetLocalMatrix(object, &moved);
 }
 

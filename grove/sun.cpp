@@ -139,9 +139,8 @@ int32_t TestRotateDishCmd::Run(int32_t argc, const char** argv, egActorInstance*
   const float limited = p > 1.0f ? 1.0f : p < -1.0f ? -1.0f : p;
   ktWarn(api, "RT: scalar product=%f  radians=%f", double(p), double(std::acos(limited)));
   // A target that the host does not know reads as the identity.
-  mkMatrix44 local{};
-  for (int i = 0; i < 4; ++i) local.m[i][i] = 1.0f;
-  local.flags = 1u;
+  mkMatrix44 local;
+  Reset(local);
   api->GetLocalMatrix(target, &local);
   const auto& m = local.m;
   ktWarn(api, "RT: local view %f,%f,%f", double(-m[0][1]), double(-m[1][1]), double(-m[2][1]));

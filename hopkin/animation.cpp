@@ -36,7 +36,7 @@ void HopkinBrain::PlayAnimation(const char* name) {
     if (idling && playing) return;
     float total = 0.0f;
     for (float weight : fIdleWeights) total += weight;
-    const float x = float(std::rand() % 1000) * total * 0.001f;
+    const float x = float(HopkinDraw1000()) * total * 0.001f;
     size_t k = 0;
     float sum = 0.0f;
     while (k < fIdleWeights.size()) {

@@ -10,11 +10,6 @@
 
 namespace {
 
-// A pseudo-random integer from 0 to 999.
-int32_t Draw1000() {
-  return std::rand() % 1000;
-}
-
 int32_t ClampLevel(int32_t level) {
   return level < 0 ? 0 : level >= kHopkinMoodLevels ? kHopkinMoodLevels - 1 : level;
 }
@@ -65,6 +60,10 @@ const float kStartingMaxFearRate[kHopkinMoodLevels] = {1.0f, 1.0f, 0.8f, 0.8f};
 
 }  // namespace
 
+int32_t HopkinDraw1000() {
+  return std::rand() % 1000;
+}
+
 // --- HopkinBrain: making -------------------------------------------------------
 
 HopkinBrain::HopkinBrain(const ktTunables* tunables, ktFlock* flock, int32_t* flockListsFilled)
@@ -82,7 +81,7 @@ HopkinBrain::HopkinBrain(const ktTunables* tunables, ktFlock* flock, int32_t* fl
   fAccumulator.AddAVector(&fVelocity);
   fAccumulator.AddAVector(&fMood);
   fVoiceTimer = 0.0f;
-  fVoiceInterval = 2.0f + 3.0f * float(Draw1000()) * 0.001f;
+  fVoiceInterval = 2.0f + 3.0f * float(HopkinDraw1000()) * 0.001f;
 
   fLevels = kStartingLevels;
   ReadLevels(t, "MaxCuriosityDistance", fLevels.maxCuriosityDist);
@@ -100,9 +99,9 @@ HopkinBrain::HopkinBrain(const ktTunables* tunables, ktFlock* flock, int32_t* fl
   ReadLevels(t, "MaxFearRate", maxFear);
   for (int32_t i = 0; i < kHopkinMoodLevels; ++i)
     fLevels.curiosityRate[i] =
-        minCuriosity[i] + float(Draw1000()) * 0.001f * (maxCuriosity[i] - minCuriosity[i]);
+        minCuriosity[i] + float(HopkinDraw1000()) * 0.001f * (maxCuriosity[i] - minCuriosity[i]);
   for (int32_t i = 0; i < kHopkinMoodLevels; ++i)
-    fLevels.fearRate[i] = minFear[i] + float(Draw1000()) * 0.001f * (maxFear[i] - minFear[i]);
+    fLevels.fearRate[i] = minFear[i] + float(HopkinDraw1000()) * 0.001f * (maxFear[i] - minFear[i]);
   fVelocityWalk = t.Float("VelocityWalk");
   fVelocityRun = t.Float("VelocityRun");
   fVelocityJump = t.Float("VelocityJump");
@@ -202,10 +201,10 @@ bool HopkinBrain::MakeBoid() {
   if (fBoid == nullptr) return false;
   const ktTunables& t = *fTunables;
   const float minSeparation = t.Float("MinSeparationDist");
-  fBoid->SetSeparationDist(minSeparation + float(std::rand() % 1000) * 0.001f *
+  fBoid->SetSeparationDist(minSeparation + float(HopkinDraw1000()) * 0.001f *
                                                (t.Float("MaxSeparationDist") - minSeparation));
   const float minCohesion = t.Float("MinCohesionDist");
-  fBoid->SetCohesionDist(minCohesion + float(std::rand() % 1000) * 0.001f *
+  fBoid->SetCohesionDist(minCohesion + float(HopkinDraw1000()) * 0.001f *
                                            (t.Float("MaxCohesionDist") - minCohesion));
   fFlock->AddTo(fBoid);
   fBoid->SetInFlock(1);
@@ -269,12 +268,20 @@ void HopkinBrain::Death() {
 }
 
 void HopkinBrain::TravelTo(int32_t count, const char* const* names) {
-  fBoid->RemoveAllGatheringPlaces();
-  for (int32_t i = 0; i < count; ++i) {
-    if (names[i] == nullptr) continue;
-    const char* one[2] = {names[i], nullptr};
-    fBoid->AddGatheringPlaces(one);
+  // All names go to one AddGatheringPlaces call: the list takes up to its
+  // capacity from one call, while a call made on a list that already holds
+  // nine places adds nothing.
+  std::vector<const char*> list;
+  try {
+    list.reserve(size_t(count) + 1);
+  } catch (...) {
+    return;  // out of memory: the command changes nothing
   }
+  for (int32_t i = 0; i < count; ++i)
+    if (names[i] != nullptr) list.push_back(names[i]);
+  list.push_back(nullptr);
+  fBoid->RemoveAllGatheringPlaces();
+  fBoid->AddGatheringPlaces(list.data());
   fInfluences.mood *= fTunables->Float("TravelToMoodFactor");
 }
 
@@ -319,8 +326,7 @@ int32_t HopkinBrain::Reset() {
 // --- cHopkin ---------------------------------------------------------------------
 
 cHopkin::~cHopkin() {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) static_cast<HopkinBrain*>(fBrains[i])->Destroy(1);
-  fBrains.Clear();
+  DestroyBrains();  // first: each brain takes its boid out of the flock
   delete fFlock;
   fFlock = nullptr;
   fTunables.Clear();
@@ -364,30 +370,20 @@ void cHopkin::Prepare() {
 egBrainDll* cHopkin::MakeBrain(const char* first, const char* second) {
   if (first == nullptr) first = "";
   if (second == nullptr) second = "";
-  for (uint16_t i = 0; i < fBrains.fCount; ++i) {
-    auto* brain = static_cast<HopkinBrain*>(fBrains[i]);
-    if (HopkinSameName(brain->fFirstName.c_str(), first) &&
-        HopkinSameName(brain->fSecondName.c_str(), second))
-      return brain;
-  }
-  HopkinBrain* brain = nullptr;
-  try {
-    brain = new HopkinBrain(&fTunables, fFlock, &fFlockListsFilled);
-    brain->fFirstName = first;
-    brain->fSecondName = second;
-  } catch (...) {
-    if (brain != nullptr) brain->Destroy(1);
-    return nullptr;
-  }
-  brain->fSceneApi = fSceneApi;
-  if (!fBrains.Append(brain)) {
-    brain->Destroy(1);
-    return nullptr;
-  }
-  return brain;
-}
-
-void cHopkin::SendClassParams(const char*, int32_t argc, const char** argv) {
-  for (uint16_t i = 0; i < fBrains.fCount; ++i)
-    static_cast<HopkinBrain*>(fBrains[i])->SendParams(argc, argv);
+  return FindOrMake(
+      [first, second](const HopkinBrain& brain) {
+        return HopkinSameName(brain.fFirstName.c_str(), first) &&
+               HopkinSameName(brain.fSecondName.c_str(), second);
+      },
+      [this, first, second] {
+        auto* brain = new HopkinBrain(&fTunables, fFlock, &fFlockListsFilled);
+        try {
+          brain->fFirstName = first;
+          brain->fSecondName = second;
+        } catch (...) {
+          brain->Destroy(1);
+          throw;
+        }
+        return brain;
+      });
 }

@@ -31,6 +31,7 @@
 #include "hopkin/tunables.h"
 #include "kit/boids/flock.h"
 #include "kit/boids/vectors.h"
+#include "kit/plugin/brain_class.h"
 #include "kit/plugin/plugin.h"
 
 // The per-level tunables of one creature: column L is used at mood level L.
@@ -178,8 +179,9 @@ class HopkinBrain final : public egBrainDll {
   void UpdateMoods(const mkPoint3& creature, const mkPoint3& player);
 };
 
-// The brain class. Its first own field is the list of the brains it made.
-class cHopkin final : public egBrainClassDll {
+// The brain class. Its first own field is the list of the brains it made
+// (ktBrainClassDll).
+class cHopkin final : public ktBrainClassDll<HopkinBrain> {
  public:
   cHopkin() = default;
   // Destroys the brains in the order of making, then the flock.
@@ -196,11 +198,9 @@ class cHopkin final : public egBrainClassDll {
   // regard to case; null counts as the empty name), else a new one. Null
   // only when memory runs out.
   egBrainDll* MakeBrain(const char* first, const char* second) override;
-  // SendParams(argc, argv) of every brain, in the order of making; `text`
-  // is not looked at.
-  void SendClassParams(const char* text, int32_t argc, const char** argv) override;
+  // SendClassParams (ktBrainClassDll): SendParams(argc, argv) of every
+  // brain, in the order of making; `text` is not looked at.
 
-  GrowableArray fBrains;  // of HopkinBrain*
   ktFlock* fFlock = nullptr;
   ktTunables fTunables;
   int32_t fPrepared = 0;
@@ -208,6 +208,11 @@ class cHopkin final : public egBrainClassDll {
   // that steers, once for the plug-in's life.
   int32_t fFlockListsFilled = 0;
 };
+
+// A pseudo-random integer from 0 to 999 from the C runtime's generator, the
+// one generator of every draw of the plug-in (the boids' cruising jitter
+// included).
+int32_t HopkinDraw1000();
 
 // The file the brain class reads its tunables from, relative to the game
 // directory.

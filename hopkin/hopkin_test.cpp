@@ -935,6 +935,158 @@ TEST_F(HopkinTest, TravelToGivesTheBoidItsOwnGoals) {
   EXPECT_EQ(brain->fInfluences.mood, 0.35f * 0.35f);
 }
 
+TEST_F(HopkinTest, TravelToKeepsTenNames) {
+  std::string places;
+  std::vector<const char*> words = {"travelto"};
+  static const char* const kNames[] = {"P0", "P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"};
+  for (const char* name : kNames) {
+    places += std::string("object ") + name + " at 0 60 0\n";
+    words.push_back(name);
+  }
+  Scene(Creature("Zovezi01", "at 0 0 0") + places + "player Hero at 0 -80 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  Frame();
+  Params(brain, words);
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(brain->fBoid->fGatheringPlaces[i], stage_.model().FindKey(kNames[i])) << i;
+}
+
+// A creature sent off with travelto has places of its own, so it probes its
+// own avoid list, which the flock mode leaves empty: the flock's blockers no
+// longer stop it.
+TEST_F(HopkinTest, TravelToStopsProbingTheFlocksBlockers) {
+  Scene(Creature("Zovezi01", "at 0 0 0") + "object Cove..ZoveziWallBlocker at 2 0 0 radius 1\n" +
+        "object Elsewhere at 60 0 0\n player Hero at 0 -80 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  Frame();
+  ASSERT_EQ(brain->fAvoidResult.GetInfluence(), 2.0f);
+  Params(brain, {"travelto", "Elsewhere"});
+  Object("Zovezi01")->local = stage::IdentityMatrix();
+  Mark();
+  Frame();
+  EXPECT_EQ(Calls({"DoesLineCollideWithObject"}), Lines{});
+  EXPECT_EQ(brain->fAvoidResult.GetInfluence(), 0.0f);
+}
+
+// --- Steering rules -------------------------------------------------------------
+
+// The probes of DoesLineCollideWithObject calls since Mark(): object, from,
+// to and size.
+std::vector<std::string> Probes(const Lines& lines) {
+  std::vector<std::string> probes;
+  for (const std::string& line : lines) {
+    const size_t open = line.find('(');
+    size_t end = open;
+    for (int i = 0; i < 4 && end != std::string::npos; ++i) end = line.find(", ", end + 1);
+    probes.push_back(line.substr(open + 1, end - open - 1));
+  }
+  return probes;
+}
+
+// The creature probes probeFactor (3) times its speed ahead with the size 2,
+// and its speed ahead with half that size when the far probe hits.
+TEST_F(HopkinTest, BlockerProbesScaleWithTheSpeed) {
+  Scene(Creature("Zovezi01", "at 0 0 0") +
+        "object Cove..ZoveziWallBlocker at 1 0 0 radius 0.2\n player Hero at 0 -80 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  Mark();
+  Frame();  // the first frame's speed is the speed factor, 1
+  EXPECT_EQ(Probes(Calls({"DoesLineCollideWithObject"})),
+            (Lines{"Cove..ZoveziWallBlocker, &(0 0 0), &(3 0 0), 2",
+                   "Cove..ZoveziWallBlocker, &(0 0 0), &(1 0 0), 1"}));
+  Object("Zovezi01")->local = stage::IdentityMatrix();
+  brain->fVelocity.SetSpeed(0.5f);
+  Mark();
+  brain->Update(0.0f);
+  EXPECT_EQ(Probes(Calls({"DoesLineCollideWithObject"})),
+            (Lines{"Cove..ZoveziWallBlocker, &(0 0 0), &(1.5 0 0), 2",
+                   "Cove..ZoveziWallBlocker, &(0 0 0), &(0.5 0 0), 1"}));
+}
+
+// The velocity tendency takes its weight on the first steered frame; later
+// changes of the mode's weights leave it.
+TEST_F(HopkinTest, VelocityWeightIsTakenOnTheFirstFrameOnly) {
+  Scene(Creature("Zovezi01", "at 0 0 0") + "player Hero at 0 -80 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  brain->fInfluences.velocity = 0.4f;
+  Frame();
+  EXPECT_EQ(brain->fVelocity.GetInfluence(), 0.4f);
+  brain->fInfluences.velocity = 0.9f;
+  Frame();
+  EXPECT_EQ(brain->fVelocity.GetInfluence(), 0.4f);
+  for (const char* command : {"leaveflock", "enterflock"}) {
+    Params(brain, {command});
+    brain->fInfluences.velocity = 0.7f;
+    Frame();
+    EXPECT_EQ(brain->fVelocity.GetInfluence(), 0.4f) << command;
+  }
+}
+
+// The first steered frame draws the boid's SeparationDist, then its
+// CohesionDist, each from its range.
+TEST_F(HopkinTest, FirstFrameDrawsSeparationThenCohesion) {
+  Scene(Creature("Zovezi01", "at 0 0 0") + "player Hero at 0 -80 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  std::srand(4242);
+  const int r1 = std::rand() % 1000;
+  const int r2 = std::rand() % 1000;
+  ASSERT_NE(r1, r2);
+  std::srand(4242);
+  Frame();
+  EXPECT_EQ(brain->fBoid->GetSeparationDist(), 7.5f + float(r1) * 0.001f * (10.0f - 7.5f));
+  EXPECT_EQ(brain->fBoid->GetCohesionDist(), 15.0f + float(r2) * 0.001f * (20.0f - 15.0f));
+}
+
+struct MoodActionCase {
+  const char* name;
+  float curiosity, fear;
+  float influence;
+  float directionY;  // the player stands along +y: approach is -y, flee +y
+  float speed;
+};
+
+void PrintTo(const MoodActionCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class MoodActionTest : public HopkinTest, public ::testing::WithParamInterface<MoodActionCase> {};
+
+// The mood tendency from the two moods' bands, with mood speeds of the
+// test's own so that fast, slow and 0 differ from every default.
+TEST_P(MoodActionTest, SetsTheMoodTendency) {
+  const MoodActionCase& c = GetParam();
+  Scene(Creature("Zovezi01", "at 0 0 0") + "player Hero at 0 30 0\n");
+  HopkinBrain* brain = Brain("Zovezi01");
+  brain->fCuriosity = c.curiosity;
+  brain->fFear = c.fear;
+  brain->fMoodStepTime = 100.0f;  // the moods keep the test's values
+  brain->fMoodStepJump = 100.0f;
+  brain->fFastMoodSpeed = 0.8f;
+  brain->fSlowMoodSpeed = 0.3f;
+  Frame();
+  const ktInfluenceVector& mood = brain->fMood;
+  EXPECT_EQ(mood.fInfluence, c.influence);
+  if (c.influence == 0.0f) return;
+  EXPECT_EQ(mood.fDirection.fX, 0.0f);
+  EXPECT_EQ(mood.fDirection.fY, c.directionY);
+  EXPECT_EQ(mood.fSpeed, c.speed);
+}
+
+const MoodActionCase kMoodActionCases[] = {
+    {"NoMoodNoTendency", 0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+    {"VeryCuriousApproachesFast", 0.9f, 0.0f, 1.0f, -1.0f, 0.8f},
+    {"CuriousApproachesSlowly", 0.5f, 0.0f, 1.0f, -1.0f, 0.3f},
+    {"SlightlyCuriousFacesThePlayerStill", 0.2f, 0.0f, 1.0f, -1.0f, 0.0f},
+    {"VeryAfraidFleesFast", 0.0f, 0.9f, 1.0f, 1.0f, 0.8f},
+    {"AfraidFleesSlowly", 0.0f, 0.5f, 1.0f, 1.0f, 0.3f},
+    {"CuriousButAfraidFleesFast", 0.9f, 0.9f, 1.0f, 1.0f, 0.8f},
+};
+
+INSTANTIATE_TEST_SUITE_P(Bands, MoodActionTest, ::testing::ValuesIn(kMoodActionCases),
+                         [](const ::testing::TestParamInfo<MoodActionCase>& c) {
+                           return std::string(c.param.name);
+                         });
+
 // --- Turning and the movement animations --------------------------------------
 
 struct TurnCase {
@@ -1028,6 +1180,52 @@ TEST_F(HopkinTest, TurningCallsTheHostInOrder) {
       Calls({"GetLocalMatrix", "SetLocalMatrix", "TransformChanged", "NetUpdateObjectTransform"}),
       (Lines{"@0 GetLocalMatrix(Zovezi01, ?) -> 1", "@0 SetLocalMatrix(Zovezi01, ?)",
              "@0 TransformChanged(Zovezi01)", "@0 NetUpdateObjectTransform(Zovezi01, 1) -> 1"}));
+}
+
+// The rotation goes on the right of the local matrix: the translation in
+// column 3 stays where it is, while a rotation on the left would swing it
+// round the origin.
+TEST_F(HopkinTest, RotationIsAppliedOnTheRightOfTheLocalMatrix) {
+  HopkinBrain* brain = AnimatedCreature();
+  mkMatrix44& local = Object("Zovezi01")->local;
+  local = stage::IdentityMatrix();
+  local.m[0][3] = 10.0f, local.m[1][3] = -4.0f, local.m[2][3] = 1.0f;
+  local.flags = 0;
+  brain->fVelocity.SetVector(Direction(kPi));
+  ktVelocityVector blend(Direction(kPi - 0.1f), 0.0f);
+  brain->TurnAndMove(blend);
+  EXPECT_EQ(local.m[0][3], 10.0f);
+  EXPECT_EQ(local.m[1][3], -4.0f);
+  EXPECT_EQ(local.m[2][3], 1.0f);
+  EXPECT_NEAR(local.m[0][0], std::cos(0.1f), 1e-6f);
+  EXPECT_NEAR(local.m[0][1], -std::sin(0.1f), 1e-6f);
+  EXPECT_NEAR(local.m[1][0], std::sin(0.1f), 1e-6f);
+  EXPECT_NEAR(local.m[1][1], std::cos(0.1f), 1e-6f);
+  EXPECT_EQ(local.m[2][2], 1.0f);
+  EXPECT_EQ(local.m[3][3], 1.0f);
+}
+
+// Once the voice interval has passed, a running movement speaks only when
+// a draw is odd; either way the voice timer restarts.
+TEST_F(HopkinTest, VoiceSpeaksOnAnOddDraw) {
+  HopkinBrain* brain = AnimatedCreature();
+  Requests(brain, {"walk"});
+  int spoke = 0, silent = 0;
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    SCOPED_TRACE(seed);
+    std::srand(seed);
+    const bool odd = std::rand() % 2 == 1;
+    std::srand(seed);
+    brain->fVoiceTimer = brain->fVoiceInterval + 0.01f;
+    Mark();
+    Requests(brain, {"walk"});
+    const Lines sounds = Calls({"SoundEmitterAddSound"});
+    EXPECT_EQ(sounds.size(), odd ? 1u : 0u);
+    EXPECT_EQ(brain->fVoiceTimer, 0.0f);
+    (odd ? spoke : silent)++;
+  }
+  EXPECT_GT(spoke, 0);
+  EXPECT_GT(silent, 0);
 }
 
 }  // namespace

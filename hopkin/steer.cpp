@@ -28,36 +28,6 @@ float Heading(const mkVector3& direction) {
   return angle;
 }
 
-// a x b; the identity flag of either makes the product a copy of the other.
-mkMatrix44 Product(const mkMatrix44& a, const mkMatrix44& b) {
-  const bool aIdentity = (a.flags & 1u) != 0;
-  const bool bIdentity = (b.flags & 1u) != 0;
-  if (aIdentity) return b;
-  if (bIdentity) return a;
-  mkMatrix44 product;
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0.0f;
-      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
-      product.m[i][j] = sum;
-    }
-  product.flags = 0;
-  return product;
-}
-
-// The matrix of the unit quaternion of a rotation by `angle` about the axis
-// (0, 0, 1).
-mkMatrix44 RotationAboutZ(float angle) {
-  const mkQuat q = {0.0f, 0.0f, std::sin(angle * 0.5f), std::cos(angle * 0.5f)};
-  const float x = q.fX, y = q.fY, z = q.fZ, w = q.fW;
-  mkMatrix44 r = {{{1 - 2 * y * y - 2 * z * z, 2 * x * y - 2 * z * w, 2 * x * z + 2 * y * w, 0},
-                   {2 * x * y + 2 * z * w, 1 - 2 * x * x - 2 * z * z, 2 * y * z - 2 * w * x, 0},
-                   {2 * x * z - 2 * w * y, 2 * y * z + 2 * w * x, 1 - 2 * x * x - 2 * y * y, 0},
-                   {0, 0, 0, 1}},
-                  0u};
-  return r;
-}
-
 }  // namespace
 
 int32_t HopkinBrain::Update(float) {
@@ -216,10 +186,14 @@ void HopkinBrain::TurnAndMove(ktVelocityVector& blend) {
 
   const float size = std::fabs(turn);
   if (size > 0.05f && (!fStanding || size <= 0.2f)) {
-    const mkMatrix44 rotation = RotationAboutZ(turn);
+    mkQuat quaternion;
+    SetFromAngleAxis(quaternion, turn, {0.0f, 0.0f, 1.0f});
+    mkMatrix44 rotation;
+    MakeMatrix(quaternion, rotation);
     mkMatrix44 local = {};
     if (api->GetLocalMatrix(fObject, &local) != 0) {
-      mkMatrix44 turned = Product(local, rotation);
+      // The rotation on the right: the creature turns about its own origin.
+      mkMatrix44 turned = local * rotation;
       api->SetLocalMatrix(fObject, &turned);
       api->TransformChanged(fObject);
       api->NetUpdateObjectTransform(fObject, 1);

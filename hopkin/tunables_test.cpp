@@ -154,38 +154,6 @@ TEST(TunablesTest, EmptiedKeyReadsAsMissing) {
   EXPECT_EQ(tunables.List("VelocityWalk").count, 0);
 }
 
-TEST(TunablesTest, StringsReadAsZeroAndNumbersAsNoString) {
-  ktTunables tunables;
-  tunables.Add("Name", ktTunableValue::String("12.5"));
-  tunables.Add("Name", ktTunableValue::Integer(3));
-  EXPECT_EQ(tunables.Float("Name"), 0.0f);
-  EXPECT_EQ(tunables.Int("Name"), 0);
-  EXPECT_STREQ(tunables.Find("Name")->AsString(), "12.5");
-  EXPECT_EQ(tunables.List("Name").first[1].AsString(), nullptr);
-}
-
-TEST(TunablesTest, FloatBeyondTheIntegerRangeReadsAsTheRangesEnd) {
-  ktTunables tunables;
-  tunables.Add("Big", ktTunableValue::Float(3.0e9f));
-  tunables.Add("Small", ktTunableValue::Float(-3.0e9f));
-  EXPECT_EQ(tunables.Int("Big"), INT32_MAX);
-  EXPECT_EQ(tunables.Int("Small"), INT32_MIN);
-}
-
-TEST(TunablesTest, RemoveEmptiesAndAddAppends) {
-  ktTunables tunables;
-  tunables.Add("Key", ktTunableValue::Integer(1));
-  tunables.Add("KEY", ktTunableValue::Integer(2));
-  EXPECT_EQ(Describe(tunables.List("key")), "1 2");
-  tunables.Remove("Key");
-  EXPECT_EQ(tunables.Find("Key"), nullptr);
-  tunables.Add("key", ktTunableValue::Integer(3));
-  EXPECT_EQ(Describe(tunables.List("Key")), "3");
-  tunables.Clear();
-  EXPECT_EQ(tunables.Find("Key"), nullptr);
-  EXPECT_EQ(tunables.Find(nullptr), nullptr);
-}
-
 TEST(TunablesTest, MissingFileKeepsTheDefaults) {
   ktTunables tunables;
   HopkinAddDefaults(&tunables);

@@ -40,19 +40,7 @@ mkVector3 FirstAxis(const SceneObject& object, const mkMatrix44& m) {
   return {m.m[0][0], m.m[1][0], m.m[2][0]};
 }
 
-mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) {
-  if (a.flags & 1u) return b;
-  if (b.flags & 1u) return a;
-  mkMatrix44 r{};
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0.0f;
-      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
-      r.m[i][j] = sum;
-    }
-  r.flags = 0;
-  return r;
-}
+mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) { return a * b; }
 
 // --- Context ------------------------------------------------------------------
 

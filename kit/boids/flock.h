@@ -180,7 +180,8 @@ class ktBoid final {
   // against the enabled objects of the avoid list. Writes the summed negated
   // collision vectors (normalised; zero when nothing blocks) and the returned
   // speed into `out`: DesiredSpeed * 0.5 when anything blocks, else 0. The
-  // boid's own avoid list is used when it has one, the flock's otherwise.
+  // boid's own avoid list is used when the boid has gathering places of its
+  // own (its first own gathering entry is set), the flock's otherwise.
   // out's influence is set only when the boid cannot steer (to 0).
   virtual float AvoidBlockers(float farDistance, float nearDistance, float probeSize,
                               ktInfluenceVector* out);

@@ -435,9 +435,10 @@ TEST_F(BoidScene, AvoidBlockersTable) {
   }
 }
 
-// A boid's own avoid list replaces the flock's whenever it holds anything,
-// whatever the boid's gathering list holds.
-TEST_F(BoidScene, OwnAvoidListComesFirst) {
+// The list probed follows the boid's gathering list: a boid with gathering
+// places of its own probes its own avoid list, even an empty one; any other
+// boid probes the flock's, whatever its own avoid list holds.
+TEST_F(BoidScene, OwnGatheringPlacesChooseTheOwnAvoidList) {
   Add("Zovezi", {0, 0, 0});
   Add("Left", {5, 1, 0});
   Add("Right", {5, -1, 0});
@@ -449,18 +450,48 @@ TEST_F(BoidScene, OwnAvoidListComesFirst) {
   ktInfluenceVector out;
 
   ktBoid plain(Key("Zovezi"), &flock, api);
-  plain.AvoidBlockers(10, 3, 1, &out);
+  EXPECT_EQ(plain.AvoidBlockers(10, 3, 1, &out), 0.25f);
   ExpectVector({0, 1, 0}, out.GetVector());  // at Left: a push away in the step's sense
 
   ktBoid gatherer(Key("Zovezi"), &flock, api);
   gatherer.AddGatheringPlaces(pond);
-  gatherer.AvoidBlockers(10, 3, 1, &out);
-  ExpectVector({0, 1, 0}, out.GetVector());  // still the flock's blockers
+  ClearTraceMark();
+  EXPECT_EQ(gatherer.AvoidBlockers(10, 3, 1, &out), 0.0f);  // its own list is empty
+  ExpectVector({0, 0, 0}, out.GetVector());
+  for (const std::string& line : TraceSinceMark())
+    EXPECT_EQ(line.find("DoesLineCollideWithObject"), std::string::npos) << line;
 
-  ktBoid own(Key("Zovezi"), &flock, api);
-  own.AddAvoidObjects(right);
-  own.AvoidBlockers(10, 3, 1, &out);
+  ktBoid avoider(Key("Zovezi"), &flock, api);
+  avoider.AddAvoidObjects(right);
+  avoider.AvoidBlockers(10, 3, 1, &out);
+  ExpectVector({0, 1, 0}, out.GetVector());  // still the flock's Left: no places of its own
+
+  ktBoid both(Key("Zovezi"), &flock, api);
+  both.AddAvoidObjects(right);
+  both.AddGatheringPlaces(pond);
+  both.AvoidBlockers(10, 3, 1, &out);
   ExpectVector({0, -1, 0}, out.GetVector());  // at Right, its own blocker, only
+}
+
+// Places at the same distance: the earlier in the list stays the nearest.
+TEST_F(BoidScene, NearestPlaceTiesKeepTheEarlierPlace) {
+  Add("Zovezi", {0, 0, 0});
+  Add("North", {0, 10, 0});
+  Add("South", {0, -10, 0});
+  const char* northFirst[] = {"North", "South", nullptr};
+  const char* southFirst[] = {"South", "North", nullptr};
+  for (const char* const* names : {northFirst, southFirst}) {
+    SCOPED_TRACE(names[0]);
+    ktFlock f(api);
+    f.AddGatheringPlaces(names);
+    ktBoid boid(Key("Zovezi"), &f, api);
+    boid.fPosition = {0, 0, 0};
+    mkVector3 toward = {0, 0, 0};
+    int32_t waypoint = -1;
+    EXPECT_EQ(boid.NearestPlace(f.GetGatheringPlaces(), toward, waypoint), 10.0f);
+    ExpectVector({0, names[0][0] == 'N' ? -10.0f : 10.0f, 0}, toward);
+    EXPECT_EQ(waypoint, -1);
+  }
 }
 
 // One frame of a small flock, whole: three boids in a row, the middle one

@@ -71,11 +71,13 @@ float ktBoid::AvoidBlockers(float farDistance, float nearDistance, float probeSi
   mkPoint3 farPoint = position + ahead * farDistance;
   mkPoint3 nearPoint = position + ahead * nearDistance;
 
-  // The boid's own list takes precedence over the flock's when it holds
-  // anything.
+  // A boid with gathering places of its own probes its own avoid list, even
+  // an empty one; any other boid probes the flock's. The choice follows the
+  // gathering list, not the avoid list: a creature sent off to places of its
+  // own stops probing the flock's blockers.
   mkRegistryKey** blockers = fAvoidObjects;
   int32_t capacity = MaxAvoidObjects;
-  if (fAvoidObjects[0] == nullptr) {
+  if (fGatheringPlaces[0] == nullptr) {
     blockers = fFlock->GetAvoidObjects();
     capacity = fFlock->GetMaxAvoidObjects();
   }

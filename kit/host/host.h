@@ -80,7 +80,8 @@ class egContextMgr {
 // operations lead to the owner and the controller; then SetPluginCall, which
 // a plug-in brain calls with 1 just before it passes an operation on; then
 // one operation for each brain operation that plug-in brains pass on, in the
-// slot order of egBrainDll.
+// slot order of egBrainDll, and last the two state operations
+// (brain_ops.inc).
 class egBrain {
  public:
   virtual egPhysicalSceneObject* GetOwner() = 0;
@@ -91,26 +92,9 @@ class egBrain {
   virtual egGameController* GetController() = 0;
   virtual egBrainDll* GetBrainDll() = 0;
   virtual void SetPluginCall(int32_t value) = 0;
-  virtual int32_t Update(float time) = 0;
-  virtual int32_t PreUpdate(float time) = 0;
-  virtual int32_t Reset() = 0;
-  virtual int32_t SendParams(int32_t argc, const char** argv) = 0;
-  virtual int32_t PrepareToDetach() = 0;
-  virtual int32_t PrepareToAttach(int32_t value) = 0;
-  virtual int32_t CanCollideWith(mkSceneObject* object) = 0;
-  virtual int32_t ReportCollision(mkSceneObject* first, mkSceneObject* second) = 0;
-  virtual int32_t WantGravity() = 0;
-  virtual int32_t StartBehavior(float time, mkGBehavior* behavior) = 0;
-  virtual void PersonaChanged() = 0;
-  virtual void SetFalling() = 0;
-  virtual void UpdateGoals() = 0;
-  virtual mkVector3 AdjustVectorA(const mkVector3& vector) = 0;
-  virtual mkVector3 AdjustVectorB(const mkVector3& vector) = 0;
-  virtual mkVector3 AdjustVectorC(const mkVector3& vector) = 0;
-  virtual int32_t ApplyValue(int32_t value) = 0;
-  virtual void GetIn() = 0;
-  virtual void WriteState(mkStream* stream) = 0;
-  virtual void ReadState(mkStream* stream) = 0;
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) virtual Ret Name Params = 0;
+#define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) virtual Ret Name Params = 0;
+#include "kit/host/brain_ops.inc"
 
  protected:
   ~egBrain() = default;

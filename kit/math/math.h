@@ -1,7 +1,9 @@
 // Math value types of the host interface: points, vectors, planes,
 // quaternions, 4x4 matrices and colours. Plain records, all 32-bit floats;
 // their layout is part of the interface (hosts and scripts pass them by
-// address). The arithmetic on them follows at the end.
+// address). The arithmetic on them follows at the end: vectors, then
+// quaternions and matrices (the routines of the math module, so that every
+// plug-in that turns or places objects computes exactly alike).
 #ifndef TESSERA_KIT_MATH_MATH_H_
 #define TESSERA_KIT_MATH_MATH_H_
 
@@ -83,6 +85,66 @@ inline void Normalize(mkVector3& v) {
   v.fX *= inverse;
   v.fY *= inverse;
   v.fZ *= inverse;
+}
+
+// --- Quaternions and matrices ----------------------------------------------------
+
+// The identity with its flag set (mkMatrix44_Reset).
+inline void Reset(mkMatrix44& m) {
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) m.m[i][j] = i == j ? 1.0f : 0.0f;
+  m.flags = 1u;
+}
+
+// a x b, with (a x b)[i][j] the sum over k of a[i][k] * b[k][j]
+// (mkMatrix44_mul). The identity flag is a shortcut: both flagged give the
+// flagged identity, one flagged gives a copy of the other (its flag
+// included); otherwise the full product, flag cleared.
+inline mkMatrix44 operator*(const mkMatrix44& a, const mkMatrix44& b) {
+  const bool aIdentity = (a.flags & 1u) != 0;
+  const bool bIdentity = (b.flags & 1u) != 0;
+  mkMatrix44 product;
+  if (aIdentity && bIdentity) {
+    Reset(product);
+    return product;
+  }
+  if (aIdentity) return b;
+  if (bIdentity) return a;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      float sum = 0.0f;
+      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
+      product.m[i][j] = sum;
+    }
+  product.flags = 0u;
+  return product;
+}
+
+// The rotation by `angle` radians about `axis` (mkQuat_SetFromAngleAxis):
+// w = cos(angle / 2), (x, y, z) = sin(angle / 2) * axis. The axis is used as
+// given, not normalised: a unit axis gives a unit quaternion.
+inline void SetFromAngleAxis(mkQuat& q, float angle, const mkVector3& axis) {
+  const float s = std::sin(angle * 0.5f);
+  q.fX = axis.fX * s;
+  q.fY = axis.fY * s;
+  q.fZ = axis.fZ * s;
+  q.fW = std::cos(angle * 0.5f);
+}
+
+// Writes the rotation matrix of `q` into `m` (mkQuat_MakeMatrix): no
+// translation, row 3 (0, 0, 0, 1), flag cleared. For a rotation about z by
+// t, row 0 is (cos t, -sin t, 0, 0) and row 1 (sin t, cos t, 0, 0).
+inline void MakeMatrix(const mkQuat& q, mkMatrix44& m) {
+  const float x = q.fX, y = q.fY, z = q.fZ, w = q.fW;
+  const float rows[4][4] = {
+      {1 - 2 * y * y - 2 * z * z, 2 * x * y - 2 * z * w, 2 * x * z + 2 * y * w, 0},
+      {2 * x * y + 2 * z * w, 1 - 2 * x * x - 2 * z * z, 2 * y * z - 2 * w * x, 0},
+      {2 * x * z - 2 * w * y, 2 * y * z + 2 * w * x, 1 - 2 * x * x - 2 * y * y, 0},
+      {0, 0, 0, 1},
+  };
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) m.m[i][j] = rows[i][j];
+  m.flags = 0u;
 }
 
 #endif  // TESSERA_KIT_MATH_MATH_H_

@@ -81,42 +81,14 @@ void egXCmd::Reserved15(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void egXCmd::Reserved16(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 
 // Brains pass their state operations on like every other operation.
-void egBrainDll::WriteState(mkStream* stream) { PassOn()->WriteState(stream); }
-void egBrainDll::ReadState(mkStream* stream) { PassOn()->ReadState(stream); }
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) \
+  Ret egBrainDll::Name Params { return PassOn()->Name Args; }
+#define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) \
+  Ret egBrainDll::Name Params { return PassOn()->Name Args; }
+#include "kit/host/brain_ops.inc"
+
 int32_t egBrainDll::GetType() { return 300; }
-int32_t egBrainDll::Update(float time) { return PassOn()->Update(time); }
-int32_t egBrainDll::PreUpdate(float time) { return PassOn()->PreUpdate(time); }
-int32_t egBrainDll::Reset() { return PassOn()->Reset(); }
-int32_t egBrainDll::SendParams(int32_t argc, const char** argv) {
-  return PassOn()->SendParams(argc, argv);
-}
-int32_t egBrainDll::PrepareToDetach() { return PassOn()->PrepareToDetach(); }
-int32_t egBrainDll::PrepareToAttach(int32_t value) { return PassOn()->PrepareToAttach(value); }
-int32_t egBrainDll::CanCollideWith(mkSceneObject* object) {
-  return PassOn()->CanCollideWith(object);
-}
-int32_t egBrainDll::ReportCollision(mkSceneObject* first, mkSceneObject* second) {
-  return PassOn()->ReportCollision(first, second);
-}
-int32_t egBrainDll::WantGravity() { return PassOn()->WantGravity(); }
 const char* egBrainDll::GetName() { return "DllBrain"; }
-int32_t egBrainDll::StartBehavior(float time, mkGBehavior* behavior) {
-  return PassOn()->StartBehavior(time, behavior);
-}
-void egBrainDll::PersonaChanged() { PassOn()->PersonaChanged(); }
-void egBrainDll::SetFalling() { PassOn()->SetFalling(); }
-void egBrainDll::UpdateGoals() { PassOn()->UpdateGoals(); }
-mkVector3 egBrainDll::AdjustVectorA(const mkVector3& vector) {
-  return PassOn()->AdjustVectorA(vector);
-}
-mkVector3 egBrainDll::AdjustVectorB(const mkVector3& vector) {
-  return PassOn()->AdjustVectorB(vector);
-}
-mkVector3 egBrainDll::AdjustVectorC(const mkVector3& vector) {
-  return PassOn()->AdjustVectorC(vector);
-}
-int32_t egBrainDll::ApplyValue(int32_t value) { return PassOn()->ApplyValue(value); }
-void egBrainDll::GetIn() { PassOn()->GetIn(); }
 
 void egBrainClassDll::SetSceneApi(egSceneApi* api) { fSceneApi = api; }
 void egBrainClassDll::Prepare() {}

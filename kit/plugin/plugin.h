@@ -148,31 +148,13 @@ class egXCmd : public mkKeyedObject {
 // operation is called and is not checked for null.
 class egBrainDll : public mkKeyedObject {
  public:
-  void WriteState(mkStream* stream) override;
-  void ReadState(mkStream* stream) override;
-
-  virtual int32_t GetType();  // 300: a plain brain
-  virtual int32_t Update(float time);
-  virtual int32_t PreUpdate(float time);
-  virtual int32_t Reset();
-  virtual int32_t SendParams(int32_t argc, const char** argv);
-  virtual int32_t PrepareToDetach();
-  virtual int32_t PrepareToAttach(int32_t value);
-  virtual int32_t CanCollideWith(mkSceneObject* object);
-  virtual int32_t ReportCollision(mkSceneObject* first, mkSceneObject* second);
-  virtual int32_t WantGravity();
-  virtual const char* GetName();  // "DllBrain"
-  virtual int32_t StartBehavior(float time, mkGBehavior* behavior);
-  virtual void PersonaChanged();
-  virtual void SetFalling();
-  virtual void UpdateGoals();
-  virtual mkVector3 AdjustVectorA(const mkVector3& vector);
-  virtual mkVector3 AdjustVectorB(const mkVector3& vector);
-  virtual mkVector3 AdjustVectorC(const mkVector3& vector);
-  virtual int32_t ApplyValue(int32_t value);
-  virtual void GetIn();
-  // Slot 32, SelfBrain, is declared by each concrete brain class
-  // (MK_SELF_BRAIN).
+  // Slots 12 to 31 (brain_ops.inc); GetType returns 300 (a plain brain),
+  // GetName "DllBrain", every other operation passes on. Slot 32, SelfBrain,
+  // is declared by each concrete brain class (MK_SELF_BRAIN).
+#define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
+#define MK_BRAIN_OWN_OP(Slot, Ret, Name, Params, Args) virtual Ret Name Params;
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) virtual Ret Name Params;
+#include "kit/host/brain_ops.inc"
 
   egSceneApi* fSceneApi = nullptr;  // written by the host or by MakeBrain
   egBrain* fBrain = nullptr;        // the host brain, written by the host

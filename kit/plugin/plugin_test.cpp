@@ -3,18 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
+#include "kit/plugin/brain_class.h"
 #include "kit/stream/stream.h"
 #include "kit/testing/byte_stream.h"
 #include "kit/testing/raw_slots.h"
 
 namespace {
 
+
 using mktest::CallSlot;
 using mktest::OffsetOf;
-
 
 class TestCommand : public egXCmd {
  public:
@@ -56,28 +60,29 @@ class RecordingHostBrain : public egBrain {
   egGameController* GetController() override { return Note("GetController"), nullptr; }
   egBrainDll* GetBrainDll() override { return Note("GetBrainDll"), nullptr; }
   void SetPluginCall(int32_t value) override { plugin_call = value; }
-  int32_t Update(float) override { return Note("Update"); }
-  int32_t PreUpdate(float) override { return Note("PreUpdate"); }
-  int32_t Reset() override { return Note("Reset"); }
-  int32_t SendParams(int32_t, const char**) override { return Note("SendParams"); }
-  int32_t PrepareToDetach() override { return Note("PrepareToDetach"); }
-  int32_t PrepareToAttach(int32_t) override { return Note("PrepareToAttach"); }
-  int32_t CanCollideWith(mkSceneObject*) override { return Note("CanCollideWith"); }
-  int32_t ReportCollision(mkSceneObject*, mkSceneObject*) override {
-    return Note("ReportCollision");
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args)                          \
+  Ret Name Params override {                                                \
+    return Answer(static_cast<Ret*>(nullptr), #Name, std::make_tuple Args); \
   }
-  int32_t WantGravity() override { return Note("WantGravity"); }
-  int32_t StartBehavior(float, mkGBehavior*) override { return Note("StartBehavior"); }
-  void PersonaChanged() override { Note("PersonaChanged"); }
-  void SetFalling() override { Note("SetFalling"); }
-  void UpdateGoals() override { Note("UpdateGoals"); }
-  mkVector3 AdjustVectorA(const mkVector3& v) override { return Note("AdjustVectorA"), Twice(v); }
-  mkVector3 AdjustVectorB(const mkVector3& v) override { return Note("AdjustVectorB"), Twice(v); }
-  mkVector3 AdjustVectorC(const mkVector3& v) override { return Note("AdjustVectorC"), Twice(v); }
-  int32_t ApplyValue(int32_t) override { return Note("ApplyValue"); }
-  void GetIn() override { Note("GetIn"); }
-  void WriteState(mkStream*) override { Note("WriteState"); }
-  void ReadState(mkStream*) override { Note("ReadState"); }
+#define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args)                    \
+  Ret Name Params override {                                                \
+    return Answer(static_cast<Ret*>(nullptr), #Name, std::make_tuple Args); \
+  }
+#include "kit/host/brain_ops.inc"
+
+  // The answer of an operation, by its result type: a number made from the
+  // name, the given vector doubled, or nothing.
+  template <class... A>
+  int32_t Answer(int32_t*, const char* name, const std::tuple<A...>&) {
+    return Note(name);
+  }
+  mkVector3 Answer(mkVector3*, const char* name, const std::tuple<mkVector3>& args) {
+    return Note(name), Twice(std::get<0>(args));
+  }
+  template <class... A>
+  void Answer(void*, const char* name, const std::tuple<A...>&) {
+    Note(name);
+  }
 
   int32_t Note(const char* name) {
     last = plugin_call ? name : std::string("(without SetPluginCall) ") + name;
@@ -242,45 +247,95 @@ TEST(BrainSlotsTest, OwnOperationsOfTheBase) {
   EXPECT_EQ(CallSlot<egBrainDll*>(&brain, 32), &brain);
 }
 
+// Sample arguments of the slot calls below, by parameter type.
+template <class T>
+T Sample();
+template <>
+float Sample<float>() {
+  return 0.5f;
+}
+template <>
+int32_t Sample<int32_t>() {
+  return 4;
+}
+template <>
+const char** Sample<const char**>() {
+  static const char* argv[] = {"p"};
+  return argv;
+}
+template <>
+mkSceneObject* Sample<mkSceneObject*>() {
+  static int anything;
+  return reinterpret_cast<mkSceneObject*>(&anything);
+}
+template <>
+mkGBehavior* Sample<mkGBehavior*>() {
+  return nullptr;
+}
+template <>
+const mkVector3& Sample<const mkVector3&>() {
+  static const mkVector3 v{1, 2, 3};
+  return v;
+}
+template <>
+mkStream* Sample<mkStream*>() {
+  static mktest::ByteStream stream;
+  return &stream;
+}
+
+// Calls slot `slot` of `object` as an operation of the type `Function`,
+// with sample arguments. Returns an integer result as is, the z of a vector
+// result, and -1 for none.
+template <class Result, class... Args>
+int32_t CallWithSamples(void* object, int slot, Result (*)(Args...)) {
+  if constexpr (std::is_void_v<Result>) {
+    CallSlot<void, Args...>(object, slot, Sample<Args>()...);
+    return -1;
+  } else if constexpr (std::is_same_v<Result, mkVector3>) {
+    return int32_t(CallSlot<Result, Args...>(object, slot, Sample<Args>()...).fZ);
+  } else {
+    return CallSlot<Result, Args...>(object, slot, Sample<Args>()...);
+  }
+}
+
+// The rows of brain_ops.inc run through slots 12 to 31 in order, with the
+// names of the interface at each slot.
+TEST(BrainSlotsTest, TheOperationListFollowsTheSlots) {
+  const std::vector<std::string> bySlot = {
+      "GetType",         "Update",          "PreUpdate",      "Reset",           "SendParams",
+      "PrepareToDetach", "PrepareToAttach", "CanCollideWith", "ReportCollision", "WantGravity",
+      "GetName",         "StartBehavior",   "PersonaChanged", "SetFalling",      "UpdateGoals",
+      "AdjustVectorA",   "AdjustVectorB",   "AdjustVectorC",  "ApplyValue",      "GetIn"};
+  std::vector<std::string> names;
+  std::vector<int> slots;
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) names.push_back(#Name), slots.push_back(Slot);
+#define MK_BRAIN_OWN_OP(Slot, Ret, Name, Params, Args) \
+  names.push_back(#Name), slots.push_back(Slot);
+#include "kit/host/brain_ops.inc"
+  EXPECT_EQ(names, bySlot);
+  for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(slots[i], 12 + int(i)) << names[i];
+}
+
 // Every default that passes on reaches the host brain's operation of the same
 // name, after SetPluginCall(1), and returns its result unchanged.
 TEST(BrainSlotsTest, DefaultsPassOnToTheHostBrain) {
   TestBrain brain;
   RecordingHostBrain host;
   brain.fBrain = &host;
-  const mkVector3 v{1, 2, 3};
-  mktest::ByteStream stream;
   struct Case {
     int slot;
     const char* op;
     std::function<int32_t()> call;
   };
   void* b = &brain;
-  const char* argv[] = {"p"};
-  auto* object = reinterpret_cast<mkSceneObject*>(&host);
   const Case cases[] = {
-      {4, "WriteState", [&] { return CallSlot<void>(b, 4, static_cast<mkStream*>(&stream)), -1; }},
-      {7, "ReadState", [&] { return CallSlot<void>(b, 7, static_cast<mkStream*>(&stream)), -1; }},
-      {13, "Update", [&] { return CallSlot<int32_t>(b, 13, 0.5f); }},
-      {14, "PreUpdate", [&] { return CallSlot<int32_t>(b, 14, 0.5f); }},
-      {15, "Reset", [&] { return CallSlot<int32_t>(b, 15); }},
-      {16, "SendParams", [&] { return CallSlot<int32_t>(b, 16, int32_t(1), argv); }},
-      {17, "PrepareToDetach", [&] { return CallSlot<int32_t>(b, 17); }},
-      {18, "PrepareToAttach", [&] { return CallSlot<int32_t>(b, 18, int32_t(4)); }},
-      {19, "CanCollideWith", [&] { return CallSlot<int32_t>(b, 19, object); }},
-      {20, "ReportCollision", [&] { return CallSlot<int32_t>(b, 20, object, object); }},
-      {21, "WantGravity", [&] { return CallSlot<int32_t>(b, 21); }},
-      {23, "StartBehavior",
-       [&] { return CallSlot<int32_t>(b, 23, 1.0f, static_cast<mkGBehavior*>(nullptr)); }},
-      {24, "PersonaChanged", [&] { return CallSlot<void>(b, 24), -1; }},
-      {25, "SetFalling", [&] { return CallSlot<void>(b, 25), -1; }},
-      {26, "UpdateGoals", [&] { return CallSlot<void>(b, 26), -1; }},
-      {27, "AdjustVectorA", [&] { return int32_t(CallSlot<mkVector3>(b, 27, &v).fZ); }},
-      {28, "AdjustVectorB", [&] { return int32_t(CallSlot<mkVector3>(b, 28, &v).fZ); }},
-      {29, "AdjustVectorC", [&] { return int32_t(CallSlot<mkVector3>(b, 29, &v).fZ); }},
-      {30, "ApplyValue", [&] { return CallSlot<int32_t>(b, 30, int32_t(9)); }},
-      {31, "GetIn", [&] { return CallSlot<void>(b, 31), -1; }},
+#define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) \
+  {Slot, #Name, [b] { return CallWithSamples(b, Slot, static_cast<Ret(*) Params>(nullptr)); }},
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) \
+  {Slot, #Name, [b] { return CallWithSamples(b, Slot, static_cast<Ret(*) Params>(nullptr)); }},
+#include "kit/host/brain_ops.inc"
   };
+  EXPECT_EQ(sizeof cases / sizeof cases[0], 20u);  // 18 brain operations, 2 state operations
   for (const Case& c : cases) {
     SCOPED_TRACE(c.op);
     host.last.clear();
@@ -292,6 +347,72 @@ TEST(BrainSlotsTest, DefaultsPassOnToTheHostBrain) {
       EXPECT_EQ(result, 40 + int32_t(std::strlen(c.op)));
     }
   }
+}
+
+// --- Brain class scaffolding -------------------------------------------------
+
+// What the brains of the scaffolding test did, in order.
+std::vector<std::string> gBrainLog;
+
+class NamedBrain final : public egBrainDll {
+ public:
+  explicit NamedBrain(std::string name) : name_(std::move(name)) {}
+  ~NamedBrain() { gBrainLog.push_back("destroyed " + name_); }
+  MK_DESTROYING_DESTRUCTOR(NamedBrain)
+  int32_t SendParams(int32_t argc, const char** argv) override {
+    gBrainLog.push_back(name_ + " got " + std::to_string(argc) + " " + argv[0]);
+    return 1;
+  }
+  MK_SELF_BRAIN()
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+
+class NamedBrainClass final : public ktBrainClassDll<NamedBrain> {
+ public:
+  MK_DESTROYING_DESTRUCTOR(NamedBrainClass)
+  int32_t GetClassKind() override { return 2; }
+  // Brains are made for the first name; "refused" makes none and "throws"
+  // throws.
+  egBrainDll* MakeBrain(const char* first, const char*) override {
+    return FindOrMake([first](const NamedBrain& b) { return b.name() == first; },
+                      [first]() -> NamedBrain* {
+                        if (std::string(first) == "refused") return nullptr;
+                        if (std::string(first) == "throws") throw std::bad_alloc();
+                        return new NamedBrain(first);
+                      });
+  }
+};
+
+TEST(BrainClassScaffoldingTest, FindsOrMakesFansOutAndDestroysInOrder) {
+  gBrainLog.clear();
+  auto* brainClass = new NamedBrainClass;
+  auto* api = reinterpret_cast<egSceneApi*>(brainClass);  // any address will do
+  CallSlot<void>(brainClass, 12, api);
+  auto* a = CallSlot<egBrainDll*>(brainClass, 15, "a", "x");
+  auto* b = CallSlot<egBrainDll*>(brainClass, 15, "b", "x");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(CallSlot<egBrainDll*>(brainClass, 15, "a", "y"), a);  // the class's own rule
+  EXPECT_EQ(CallSlot<egBrainDll*>(brainClass, 15, "refused", "x"), nullptr);
+  EXPECT_EQ(CallSlot<egBrainDll*>(brainClass, 15, "throws", "x"), nullptr);
+  EXPECT_EQ(brainClass->fBrains.fCount, 2);
+  EXPECT_EQ(brainClass->fBrains[0], a);
+  EXPECT_EQ(brainClass->fBrains[1], b);
+  EXPECT_EQ(a->fSceneApi, api);
+  // The list is the class's first own field.
+  EXPECT_EQ(OffsetOf(*brainClass, brainClass->fBrains),
+            OffsetOf(*brainClass, brainClass->fSceneApi) + std::ptrdiff_t(sizeof(void*)));
+
+  const char* argv[] = {"freedom", "now"};
+  CallSlot<void>(brainClass, 16, "ignored", int32_t(2), argv);
+  EXPECT_EQ(gBrainLog, (std::vector<std::string>{"a got 2 freedom", "b got 2 freedom"}));
+  gBrainLog.clear();
+  CallSlot<void*>(brainClass, 0, uint32_t(1));
+  EXPECT_EQ(gBrainLog, (std::vector<std::string>{"destroyed a", "destroyed b"}));
 }
 
 }  // namespace
