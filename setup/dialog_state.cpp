@@ -235,6 +235,13 @@ bool SetupDialogState::ApiEnabled(uint32_t type) const {
   return false;  // the DX8 button is hidden: no stage finds such devices
 }
 
+SetupDialogState::ApiButton SetupDialogState::ApiButtonOf(uint32_t type) const {
+  const bool checked = fOptions.CurrentType() == type;
+  if (type == kDeviceTypeGlide) return {1000, "Glide", true, fGlideEnabled, checked};
+  if (type == kDeviceTypeDirect3D) return {1001, "Direct3D", true, fDirect3DEnabled, checked};
+  return {1004, "DX8 Direct3D", false, false, checked};
+}
+
 bool SetupDialogState::ClickApi(uint32_t type, std::string* problem) {
   if (!ApiEnabled(type)) {
     return Refuse(problem, type == kDeviceTypeGlide

@@ -162,6 +162,16 @@ class SetupDialogState {
 
   // What the controls show.
   bool ApiEnabled(uint32_t type) const;
+  // A 3D Hardware button as shown: detection finds no DX8 Direct3D devices,
+  // so that button is hidden and the Direct3D one reads "Direct3D".
+  struct ApiButton {
+    int32_t fItem;
+    const char* fText;
+    bool fVisible;
+    bool fEnabled;
+    bool fChecked;
+  };
+  ApiButton ApiButtonOf(uint32_t type) const;
   uint32_t CurrentType() const { return fOptions.CurrentType(); }
   const std::vector<std::string>& DeviceLabels() const { return fDeviceLabels; }
   const std::vector<std::string>& ModeLabels() const { return fModeLabels; }

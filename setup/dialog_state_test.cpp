@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "setup/platform_profile.h"
 #include "setup/test_support.h"
@@ -133,6 +134,29 @@ class DialogStateTest : public ::testing::Test {
   std::unique_ptr<SetupDialogState> dialog_;
 };
 
+TEST_F(DialogStateTest, ApiButtonsAsShown) {
+  SetupDialogState& dialog = Start("geforce-voodoo2.profile");
+  struct Expected {
+    uint32_t type;
+    int32_t item;
+    std::string text;
+    bool visible, enabled, checked;
+  };
+  const Expected expected[] = {
+      {kDeviceTypeGlide, 1000, "Glide", true, true, false},
+      {kDeviceTypeDirect3D, 1001, "Direct3D", true, true, true},
+      {kDeviceTypeDX8Direct3D, 1004, "DX8 Direct3D", false, false, false},
+  };
+  for (const Expected& e : expected) {
+    const SetupDialogState::ApiButton button = dialog.ApiButtonOf(e.type);
+    EXPECT_EQ(button.fItem, e.item) << e.text;
+    EXPECT_EQ(button.fText, e.text);
+    EXPECT_EQ(button.fVisible, e.visible) << e.text;
+    EXPECT_EQ(button.fEnabled, e.enabled) << e.text;
+    EXPECT_EQ(button.fChecked, e.checked) << e.text;
+  }
+}
+
 TEST_F(DialogStateTest, RefusedTextLeavesTheFieldAsItWas) {
   SetupDialogState& dialog = Start("voodoo3.profile");
   std::string problem;
@@ -235,5 +259,301 @@ TEST_F(DialogStateTest, AcceptWithoutAStartUpFileWritesOnlyTheDeviceFile) {
   EXPECT_TRUE(initUpdated);
   EXPECT_EQ(ReadFile(InitFile()).find("Engine 1\r\n### Tessera Setup Overrides ###\r\n"), 0u);
 }
+
+// --- Control actions and where they lead ---------------------------------------
+
+// One use of a control: its value as the command line spells it ("glide",
+// "3", "on", "medium" as 1, a text; "" for a button).
+struct Action {
+  SetupControl control;
+  std::string value;
+};
+
+bool Use(SetupDialogState& dialog, const Action& action, std::string* problem) {
+  const std::string& v = action.value;
+  switch (action.control) {
+    case SetupControl::kApi:
+      return dialog.ClickApi(v == "glide" ? kDeviceTypeGlide : kDeviceTypeDirect3D, problem);
+    case SetupControl::kDevice:
+      return dialog.SelectDeviceEntry(std::stoi(v), problem);
+    case SetupControl::kMode:
+      return dialog.SelectModeEntry(std::stoi(v), problem);
+    case SetupControl::kWindowed:
+      return dialog.CheckWindowed(v == "on", problem);
+    case SetupControl::kAntiAliasing:
+      return dialog.CheckAntiAliasing(v == "on", problem);
+    case SetupControl::kTexture:
+      return dialog.MoveTextureTrackbar(std::stoi(v), problem);
+    case SetupControl::kExpertDefaults:
+      dialog.PressExpertDefaults();
+      return true;
+    case SetupControl::kNetworkDefaults:
+      dialog.PressNetworkDefaults();
+      return true;
+    case SetupControl::kFindPlayerFile:
+      return dialog.ChoosePlayerFile(v, problem);
+    default:
+      break;
+  }
+  switch (InfoOf(action.control).fKind) {
+    case ControlKind::kTrackbar:
+      return dialog.MoveTrackbar(action.control, std::stoi(v), problem);
+    case ControlKind::kCheckBox:
+      return dialog.Check(action.control, v == "on", problem);
+    default:
+      return dialog.EditText(action.control, v, problem);
+  }
+}
+
+// What the Basic page shows.
+struct Shown {
+  uint32_t type;
+  int32_t device;
+  int32_t mode;
+  size_t modes;  // entries of the mode list
+  bool windowedEnabled, windowedChecked;
+  bool antiAliasingEnabled;
+  bool compressedChecked;
+  int32_t texture;
+  // What the saved choice restores where it differs from what was shown: a
+  // windowed mode comes back as the first mode of its size (-1: the shown
+  // mode), and Glide keeps no compressed textures while the box stays checked.
+  int32_t savedMode;
+  bool savedCompressed;
+};
+
+struct ActionCase {
+  const char* name;
+  const char* profile;
+  std::vector<Action> actions;
+  std::string refused;  // the last action's problem; "" when every action is taken
+  Shown shown;
+  // Lines that the saved setup section of init\win_init.dat holds, in order.
+  std::vector<std::string> savedLines;
+};
+void PrintTo(const ActionCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+constexpr uint32_t kGlide = kDeviceTypeGlide;
+constexpr uint32_t kD3D = kDeviceTypeDirect3D;
+
+const ActionCase kActionCases[] = {
+    {"StartShowsTheDefaultChoice",
+     "geforce-voodoo2.profile",
+     {},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"MouseLookSpeed 5", "WalkSpeed 15", "BackUpSpeed 10"}},
+    {"GlideStartsAtItsFirstMode",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kMode, "4"}, {SetupControl::kApi, "glide"}},
+     "",
+     {kGlide, 0, 0, 3, false, false, false, true, 2, -1, false},
+     {}},
+    {"Direct3DKeepsTheShownModeIndex",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kApi, "glide"}, {SetupControl::kMode, "2"}, {SetupControl::kApi, "direct3d"}},
+     "",
+     {kD3D, 0, 2, 6, true, false, false, true, 2, -1, true},
+     {}},
+    {"CurrentApiChangesNothing",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kMode, "4"}, {SetupControl::kApi, "direct3d"}},
+     "",
+     {kD3D, 1, 4, 6, true, false, false, true, 2, -1, true},
+     {}},
+    {"AnotherDeviceKeepsTheModeIndex",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kMode, "5"}, {SetupControl::kDevice, "0"}},
+     "",
+     {kD3D, 0, 5, 6, true, false, false, true, 2, -1, true},
+     {}},
+    {"WindowedIsKeptAcrossModes",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kWindowed, "on"}, {SetupControl::kMode, "3"}},
+     "",
+     {kD3D, 1, 3, 6, true, true, false, true, 2, 0, true},
+     {}},
+    {"WindowedDisabledForGlide",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kApi, "glide"}, {SetupControl::kWindowed, "on"}},
+     "the Windowed box is disabled for this device",
+     {kGlide, 0, 0, 3, false, false, false, true, 2, -1, false},
+     {}},
+    {"GlideButtonDisabledWithoutGlide",
+     "nvidia-tnt2-32mb.profile",
+     {{SetupControl::kApi, "glide"}},
+     "the Glide button is disabled: no Glide device was found",
+     {kD3D, 0, 1, 6, true, false, false, true, 2, -1, true},
+     {}},
+    {"Direct3DButtonDisabledWithoutDirect3D",
+     "glide-three-tmus.profile",
+     {{SetupControl::kApi, "direct3d"}},
+     "the Direct3D button is disabled: no Direct3D device was found",
+     {kGlide, 0, 1, 3, false, false, false, false, 2, -1, false},
+     {}},
+    {"ModeOutsideTheList",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kMode, "6"}},
+     "not an entry of the screen resolution list",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {}},
+    {"TextureMedium",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kTexture, "1"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 1, -1, true},
+     {}},
+    {"CompressedTexturesOff",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kCompressedTextures, "off"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, false, 2, -1, false},
+     {}},
+    {"ExpertDefaultsTurnCompressedTexturesBackOn",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kCompressedTextures, "off"},
+      {SetupControl::kWalkingSpeed, "30"},
+      {SetupControl::kInvertMouse, "on"},
+      {SetupControl::kExpertDefaults, ""}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"MouseLookSpeed 5", "WalkSpeed 15", "BackUpSpeed 10", "StrafeSpeed 15"}},
+    {"MouseSpeedMovesBothSpeeds",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kMouseSpeed, "7"}, {SetupControl::kInvertMouse, "on"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"MouseLookSpeed 7", "MousePickSpeed 7", "MouseInvert"}},
+    {"WalkingSpeed5GivesBackUp3",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kWalkingSpeed, "5"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"WalkSpeed 5", "BackUpSpeed 3"}},
+    {"WalkingSpeed8GivesBackUp3",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kWalkingSpeed, "8"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"WalkSpeed 8", "BackUpSpeed 3"}},
+    {"WalkingSpeed9GivesBackUp4",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kWalkingSpeed, "9"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"WalkSpeed 9", "BackUpSpeed 4"}},
+    {"WalkingSpeed30GivesBackUp25",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kWalkingSpeed, "30"}, {SetupControl::kStrafingSpeed, "1"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"WalkSpeed 30", "BackUpSpeed 25", "StrafeSpeed 1"}},
+    {"DeadZoneAndCursorSleep",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kDeadZone, "15"}, {SetupControl::kCursorSleep, "12"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"SetMouseCtrlZone 0.750000", "SetMouseCtrlLongStillTime 12.000000"}},
+    {"TrackbarOutsideItsRange",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kWalkingSpeed, "4"}},
+     "outside the trackbar's range 5..30",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"WalkSpeed 15"}},
+    {"NetworkFields",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kUserName, "Wine Tester"},
+      {SetupControl::kNetworking, "on"},
+      {SetupControl::kServerName, "play.example"},
+      {SetupControl::kSessionName, "night"},
+      {SetupControl::kLobbyPort, "6001"},
+      {SetupControl::kFindPlayerFile, "player_two.dat"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"playerinit init\\player_two.dat", "multiplayer", "\tclientname Wine_Tester",
+      "\tservername play.example", "\tserverport 6001", "\tsession night", "end"}},
+    // The fixture has no logged-in user: the user name is kept.
+    {"NetworkDefaultsUndoTheFields",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kUserName, "Wine Tester"},
+      {SetupControl::kSessionName, "night"},
+      {SetupControl::kNetworkDefaults, ""},
+      {SetupControl::kNetworking, "on"}},
+     "",
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"playerinit init\\Player_init.dat", "\tclientname Wine_Tester", "\tsession demo"}},
+    {"SessionWithBlankRefused",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kNetworking, "on"}, {SetupControl::kSessionName, "late night"}},
+     "the Session Name" + kBlanks,
+     {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
+     {"\tsession demo"}},
+};
+
+class ActionTest : public DialogStateTest, public ::testing::WithParamInterface<ActionCase> {};
+
+TEST_P(ActionTest, LeadsToThePageStateAndTheSavedFiles) {
+  const ActionCase& c = GetParam();
+  WriteFile(InitFile(), "Engine 1\r\n");
+  SetupDialogState& dialog = Start(c.profile);
+  std::string problem;
+  for (size_t i = 0; i < c.actions.size(); ++i) {
+    const bool last = i + 1 == c.actions.size();
+    const bool taken = Use(dialog, c.actions[i], &problem);
+    if (last && !c.refused.empty()) {
+      EXPECT_FALSE(taken);
+      EXPECT_EQ(problem, c.refused);
+    } else {
+      ASSERT_TRUE(taken) << InfoOf(c.actions[i].control).fOption << ": " << problem;
+    }
+  }
+  const Shown& s = c.shown;
+  EXPECT_EQ(dialog.CurrentType(), s.type);
+  for (uint32_t type : {kDeviceTypeGlide, kDeviceTypeDirect3D}) {
+    const SetupDialogState::ApiButton button = dialog.ApiButtonOf(type);
+    EXPECT_TRUE(button.fVisible);
+    EXPECT_EQ(button.fEnabled, dialog.ApiEnabled(type));
+    EXPECT_EQ(button.fChecked, s.type == type);
+  }
+  EXPECT_EQ(dialog.ShownDevice(), s.device);
+  EXPECT_EQ(dialog.ShownMode(), s.mode);
+  EXPECT_EQ(dialog.ModeLabels().size(), s.modes);
+  EXPECT_EQ(dialog.Windowed().fEnabled, s.windowedEnabled);
+  EXPECT_EQ(dialog.Windowed().fChecked, s.windowedChecked);
+  EXPECT_EQ(dialog.AntiAliasing().fEnabled, s.antiAliasingEnabled);
+  EXPECT_EQ(dialog.CompressedTextures().fChecked, s.compressedChecked);
+  EXPECT_EQ(dialog.TexturePosition(), s.texture);
+
+  ASSERT_TRUE(dialog.Accept(&problem, nullptr)) << problem;
+  // The saved choice restores what the page showed.
+  DebugInfoLog log(game_ + "/debug_info_again.dat");
+  GraphicsOptions again(*platform_, log, game_);
+  TraceCapture capture;
+  again.Detect();
+  ASSERT_TRUE(again.LoadSavedChoice());
+  EXPECT_EQ(again.CurrentType(), s.type);
+  EXPECT_EQ(again.SelectedDevice(), s.device);
+  EXPECT_EQ(again.SelectedMode(), s.savedMode < 0 ? s.mode : s.savedMode);
+  EXPECT_EQ(again.WindowedOn(), s.windowedChecked);
+  EXPECT_EQ(again.CompressedTexturesOn(), s.savedCompressed);
+  const uint16_t qualities[3] = {0, 25, 100};
+  EXPECT_EQ(again.fTextureQuality, qualities[s.texture]);
+
+  const std::string saved = ReadFile(InitFile());
+  size_t at = saved.find("### Tessera Setup Overrides ###\r\n");
+  ASSERT_NE(at, std::string::npos);
+  for (const std::string& line : c.savedLines) {
+    const size_t found = saved.find("\r\n" + line + "\r\n", at);
+    ASSERT_NE(found, std::string::npos) << line << " after " << saved.substr(at);
+    at = found + 2;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ActionTest, ::testing::ValuesIn(kActionCases),
+                         [](const ::testing::TestParamInfo<ActionCase>& param) {
+                           return std::string(param.param.name);
+                         });
 
 }  // namespace

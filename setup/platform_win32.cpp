@@ -36,6 +36,113 @@ bool LookUp(HMODULE library, const char* name, Function* function) {
   return address != nullptr;
 }
 
+// Every entry point of the Glide 3 library, by its decorated name. Glide
+// counts as present only when the library has them all.
+const char* const kGlideEntryPoints[] = {
+    // Drawing.
+    "_grDrawPoint@4",
+    "_grDrawLine@8",
+    "_grDrawTriangle@12",
+    "_grVertexLayout@12",
+    "_grDrawVertexArray@12",
+    "_grDrawVertexArrayContiguous@16",
+    // Buffers.
+    "_grBufferClear@12",
+    "_grBufferSwap@4",
+    "_grRenderBuffer@4",
+    // Errors.
+    "_grErrorSetCallback@4",
+    // Boards and windows.
+    "_grFinish@0",
+    "_grFlush@0",
+    "_grSstWinOpen@28",
+    "_grSstWinClose@4",
+    "_grSetNumPendingBuffers@4",
+    "_grSelectContext@4",
+    "_grSstOrigin@4",
+    "_grSstSelect@4",
+    // State and effects.
+    "_grAlphaBlendFunction@16",
+    "_grAlphaCombine@20",
+    "_grAlphaControlsITRGBLighting@4",
+    "_grAlphaTestFunction@4",
+    "_grAlphaTestReferenceValue@4",
+    "_grChromakeyMode@4",
+    "_grChromakeyValue@4",
+    "_grClipWindow@16",
+    "_grColorCombine@20",
+    "_grColorMask@8",
+    "_grCullMode@4",
+    "_grConstantColorValue@4",
+    "_grDepthBiasLevel@4",
+    "_grDepthBufferFunction@4",
+    "_grDepthBufferMode@4",
+    "_grDepthMask@4",
+    "_grDisableAllEffects@0",
+    "_grDitherMode@4",
+    "_grFogColorValue@4",
+    "_grFogMode@4",
+    "_grFogTable@4",
+    "_grLoadGammaTable@16",
+    "_grSplash@20",
+    "_grGet@12",
+    "_grGetString@4",
+    "_grQueryResolutions@8",
+    "_grReset@4",
+    "_grGetProcAddress@4",
+    "_grEnable@4",
+    "_grDisable@4",
+    "_grCoordinateSpace@4",
+    "_grDepthRange@8",
+    "_grStippleMode@4",
+    "_grStipplePattern@4",
+    "_grViewport@16",
+    // Textures.
+    "_grTexCalcMemRequired@16",
+    "_grTexTextureMemRequired@8",
+    "_grTexMinAddress@4",
+    "_grTexMaxAddress@4",
+    "_grTexNCCTable@4",
+    "_grTexSource@16",
+    "_grTexClampMode@12",
+    "_grTexCombine@28",
+    "_grTexDetailControl@16",
+    "_grTexFilterMode@12",
+    "_grTexLodBiasValue@8",
+    "_grTexDownloadMipMap@16",
+    "_grTexDownloadMipMapLevel@32",
+    "_grTexDownloadMipMapLevelPartial@40",
+    "_grTexDownloadTable@8",
+    "_grTexDownloadTablePartial@16",
+    "_grTexMipMapMode@12",
+    "_grTexMultibase@8",
+    "_grTexMultibaseAddress@20",
+    // Utilities.
+    "_guFogTableIndexToW@4",
+    "_guFogGenerateExp@8",
+    "_guFogGenerateExp2@8",
+    "_guFogGenerateLinear@12",
+    "_guGammaCorrectionRGB@12",
+    // Linear frame buffer.
+    "_grLfbLock@24",
+    "_grLfbUnlock@8",
+    "_grLfbConstantAlpha@4",
+    "_grLfbConstantDepth@4",
+    "_grLfbWriteColorSwizzle@8",
+    "_grLfbWriteColorFormat@4",
+    "_grLfbWriteRegion@36",
+    "_grLfbReadRegion@28",
+    // The library itself.
+    "_grGlideInit@0",
+    "_grGlideShutdown@0",
+    "_grGlideGetState@4",
+    "_grGlideSetState@4",
+    "_grGlideGetVertexLayout@4",
+    "_grGlideSetVertexLayout@4",
+};
+static_assert(sizeof kGlideEntryPoints / sizeof kGlideEntryPoints[0] == 91,
+              "the Glide 3 library has 91 entry points");
+
 // The Glide 3 library and the entry points that detection calls.
 class WindowsGlide : public GlideApi {
  public:
@@ -44,20 +151,24 @@ class WindowsGlide : public GlideApi {
   }
 
   // Loads glide3x.dll; false (and nothing kept) when the library or one of
-  // its entry points is missing.
+  // its 91 entry points is missing.
   bool Load() {
     fLibrary = ::LoadLibraryA("glide3x.dll");
     if (fLibrary == nullptr) return false;
-    bool complete = LookUp(fLibrary, "_grGet@12", &fGet) &&
-                    LookUp(fLibrary, "_grGetString@4", &fGetString) &&
-                    LookUp(fLibrary, "_grGlideInit@0", &fGlideInit) &&
-                    LookUp(fLibrary, "_grGlideShutdown@0", &fGlideShutdown) &&
-                    LookUp(fLibrary, "_grSstSelect@4", &fSstSelect) &&
-                    LookUp(fLibrary, "_grTexMinAddress@4", &fTexMinAddress) &&
-                    LookUp(fLibrary, "_grTexMaxAddress@4", &fTexMaxAddress) &&
-                    LookUp(fLibrary, "_grGetProcAddress@4", &fGetProcAddress) &&
-                    LookUp(fLibrary, "_grSstWinOpen@28", &fSstWinOpen) &&
-                    LookUp(fLibrary, "_grSstWinClose@4", &fSstWinClose);
+    bool complete = true;
+    for (const char* name : kGlideEntryPoints) {
+      if (::GetProcAddress(fLibrary, name) == nullptr) complete = false;
+    }
+    complete = complete && LookUp(fLibrary, "_grGet@12", &fGet) &&
+               LookUp(fLibrary, "_grGetString@4", &fGetString) &&
+               LookUp(fLibrary, "_grGlideInit@0", &fGlideInit) &&
+               LookUp(fLibrary, "_grGlideShutdown@0", &fGlideShutdown) &&
+               LookUp(fLibrary, "_grSstSelect@4", &fSstSelect) &&
+               LookUp(fLibrary, "_grTexMinAddress@4", &fTexMinAddress) &&
+               LookUp(fLibrary, "_grTexMaxAddress@4", &fTexMaxAddress) &&
+               LookUp(fLibrary, "_grGetProcAddress@4", &fGetProcAddress) &&
+               LookUp(fLibrary, "_grSstWinOpen@28", &fSstWinOpen) &&
+               LookUp(fLibrary, "_grSstWinClose@4", &fSstWinClose);
     if (!complete) {
       ::FreeLibrary(fLibrary);
       fLibrary = nullptr;

@@ -12,3 +12,6 @@ ctest --preset ci -j2
 cmake --preset win32
 cmake --build --preset win32
 tools/check-exports.sh build/ci/stage/stage build/win32
+# The Windows setup program under Wine on a virtual display, checked against
+# the command-line setup.
+tools/wine-setup-test.sh build/win32 build/ci

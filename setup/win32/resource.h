@@ -1,0 +1,49 @@
+// The setup program's dialog resources and control ids, shared by the
+// resource script and the program.
+#ifndef TESSERA_SETUP_WIN32_RESOURCE_H_
+#define TESSERA_SETUP_WIN32_RESOURCE_H_
+
+#define IDD_SETUP 101
+#define IDD_PROGRESS 102
+#define IDD_BASIC 107
+#define IDD_EXPERT 108
+#define IDD_NETWORK 109
+#define IDB_BANNER 112
+
+// Main dialog.
+#define IDC_TABS 1017
+
+// Basic page.
+#define IDC_GLIDE 1000
+#define IDC_DIRECT3D 1001
+#define IDC_DEVICE_LIST 1002
+#define IDC_MODE_LIST 1003
+#define IDC_DX8 1004
+#define IDC_ANTI_ALIASING 1009
+#define IDC_TEXTURE 1010
+#define IDC_WINDOWED 1012
+
+// Expert page.
+#define IDC_COMPRESSED 1015
+#define IDC_INVERT_MOUSE 1018
+#define IDC_MOUSE_SPEED 1019
+#define IDC_DEFAULTS 1020
+#define IDC_ADVANCED_MAPPINGS 1021
+#define IDC_WALKING_SPEED 1022
+#define IDC_SOUND_3D 1023
+#define IDC_DEAD_ZONE 1024
+#define IDC_STRAFING_SPEED 1025
+#define IDC_CURSOR_SLEEP 1026
+#define IDC_CURSOR_SLEEP_LABEL 1027
+
+// Network page.
+#define IDC_RECORDING_LEVEL 1028
+#define IDC_USER_NAME 1029
+#define IDC_SERVER_NAME 1030
+#define IDC_SESSION_NAME 1031
+#define IDC_LOBBY_PORT 1032
+#define IDC_NETWORKING 1033
+#define IDC_PLAYER_FILE 1035
+#define IDC_FIND_PLAYER_FILE 1039
+
+#endif  // TESSERA_SETUP_WIN32_RESOURCE_H_
