@@ -75,7 +75,7 @@ bool BeetleBrain::SameNames(const char* first, const char* second) const {
 
 int32_t BeetleBrain::SendParams(int32_t argc, const char** argv) {
   if (argc >= 2 && argv != nullptr && argv[0] != nullptr && std::strcmp(argv[0], "speed") == 0)
-    fRunSpeed = ktReadReal(argv[1]);
+    fRunSpeed = float(ktAtof(argv[1]));
   return 1;
 }
 

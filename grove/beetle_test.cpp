@@ -255,15 +255,15 @@ TEST(FacingFactor, Limits) {
   EXPECT_FLOAT_EQ(ktFacingFactor(none, back, kFacingLimit73, kFacingFactor73), 1.0f - 0.7092199f);
 }
 
-TEST(ReadReal, LikeAtofWithoutLocale) {
-  EXPECT_EQ(ktReadReal(" 12.5x"), 12.5f);
-  EXPECT_EQ(ktReadReal("-3"), -3.0f);
-  EXPECT_EQ(ktReadReal("2e2"), 200.0f);
-  EXPECT_EQ(ktReadReal("nan"), 0.0f);
-  EXPECT_EQ(ktReadReal("inf"), 0.0f);
-  EXPECT_EQ(ktReadReal("1e999"), 3.4028234663852886e38f);
-  EXPECT_EQ(ktReadReal(""), 0.0f);
-  EXPECT_EQ(ktReadReal(nullptr), 0.0f);
+TEST(ReadReal, SpeedIsReadLikeAtofWithoutLocale) {
+  EXPECT_EQ(float(ktAtof(" 12.5x")), 12.5f);
+  EXPECT_EQ(float(ktAtof("-3")), -3.0f);
+  EXPECT_EQ(float(ktAtof("2e2")), 200.0f);
+  EXPECT_EQ(float(ktAtof("nan")), 0.0f);
+  EXPECT_EQ(float(ktAtof("inf")), 0.0f);
+  EXPECT_EQ(float(ktAtof("1e999")), 3.4028234663852886e38f);
+  EXPECT_EQ(float(ktAtof("")), 0.0f);
+  EXPECT_EQ(float(ktAtof(nullptr)), 0.0f);
 }
 
 }  // namespace

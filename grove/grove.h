@@ -28,6 +28,7 @@
 #include "kit/host/host.h"
 #include "kit/math/math.h"
 #include "kit/plugin/brain_class.h"
+#include "kit/plugin/command.h"
 #include "kit/plugin/plugin.h"
 
 // --- Helpers shared by the brains and commands ----------------------------------
@@ -74,11 +75,6 @@ bool ktPlayAnimation(egSceneApi* api, egCharacter* object, const char* name);
 mkMatrix44 ktRotation(const mkVector3& axis, float angle);
 mkMatrix44 ktTranslation(const mkVector3& offset);
 void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion);
-
-// A real number as the C runtime's atof reads it, without its locale:
-// leading blanks, a sign, digits, a fraction, an exponent; 0 when there is
-// none. The result is always finite.
-float ktReadReal(const char* text);
 
 // --- The beetle -------------------------------------------------------------------
 

@@ -449,7 +449,7 @@ TEST_F(ShovelTest, UpdateByCameraMode) {
   EXPECT_EQ(Calls({"Shovel.brain.SetWaitState"}),
             Lines{"Shovel.brain.SetWaitState(0.1, \"ShovelRoot..shovel_wait\")"});
   // Observer mode too; in another mode the driver is left as it is.
-  stage_.model().SetCameraMode(1);
+  stage_.model().SetCameraMode(3);  // observer
   Mark();
   Frame();
   EXPECT_EQ(Calls({"Shovel.brain.SetWaitState"}).size(), 1u);

@@ -104,34 +104,3 @@ void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motio
   api->SetLocalMatrix(object, &moved);
 }
 
-float ktReadReal(const char* text) {
-  if (text == nullptr) return 0.0f;
-  const char* p = text;
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  double sign = 1.0;
-  if (*p == '+' || *p == '-') sign = *p++ == '-' ? -1.0 : 1.0;
-  double value = 0.0;
-  bool digits = false;
-  for (; *p >= '0' && *p <= '9'; ++p, digits = true) value = value * 10.0 + (*p - '0');
-  if (*p == '.') {
-    double scale = 0.1;
-    for (++p; *p >= '0' && *p <= '9'; ++p, digits = true, scale *= 0.1) value += (*p - '0') * scale;
-  }
-  if (!digits) return 0.0f;
-  if (*p == 'e' || *p == 'E') {
-    const char* e = p + 1;
-    int exponentSign = 1;
-    if (*e == '+' || *e == '-') exponentSign = *e++ == '-' ? -1 : 1;
-    if (*e >= '0' && *e <= '9') {
-      int exponent = 0;
-      for (; *e >= '0' && *e <= '9'; ++e)
-        if (exponent < 100) exponent = exponent * 10 + (*e - '0');
-      for (int i = 0; i < exponent; ++i) value = exponentSign > 0 ? value * 10.0 : value / 10.0;
-    }
-  }
-  value *= sign;
-  const double kMax = 3.4028234663852886e38;
-  if (value > kMax) value = kMax;
-  if (value < -kMax) value = -kMax;
-  return float(value);
-}

@@ -15,7 +15,7 @@ namespace {
 
 // The actor name of TransObjVar is built in a buffer of this size; a longer
 // name is refused.
-constexpr size_t kActorNameLimit = 100;
+constexpr size_t kActorNameLimit = kNameLimit;
 
 // Applies "=", "+" or "-" with 32-bit wrap-around; false (and the value
 // unchanged) for any other operator.
@@ -103,7 +103,8 @@ int32_t IfObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTr
                          egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
   if (argc != 5) {
-    ktWarn(api, "IfObjVar: wrong number of arguments (Object, Number, LessThan, EqualTo, GreaterThan)");
+    ktWarn(api,
+           "IfObjVar: wrong number of arguments (Object, Number, LessThan, EqualTo, GreaterThan)");
     return 1;
   }
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);

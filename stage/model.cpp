@@ -22,6 +22,8 @@ std::string KindPrefix(EntityKind kind) {
     case EntityKind::kBrainClass: return "brainclass:";
     case EntityKind::kHostBrain: return "hostbrain:";
     case EntityKind::kController: return "controller:";
+    case EntityKind::kTimer: return "timer:";
+    case EntityKind::kBrainData: return "braindata:";
   }
   return "";
 }
@@ -130,6 +132,12 @@ mkVector3 HostBrain::AdjustVectorC(const mkVector3& v) { return Note("AdjustVect
 int32_t HostBrain::ApplyValue(int32_t) { return Note("ApplyValue"), 0; }
 void HostBrain::GetIn() { Note("GetIn"); }
 void HostBrain::WriteState(mkStream*) { Note("WriteState"); }
+egCamera* HostBrain::GetBrainCamera() {
+  return owner->camera ? Model::ToHandle<egCamera>(owner) : nullptr;
+}
+void HostBrain::HostPrepareHook() {
+  CallTrace::Line(model->trace(), (model->Label(owner) + ".brain.HostPrepareHook").c_str()).Finish();
+}
 void HostBrain::ReadState(mkStream*) { Note("ReadState"); }
 
 int32_t HostBrain::GetVehicleFlags() {
@@ -208,8 +216,15 @@ SceneObject* Model::AddObject(const std::string& name, SceneObject* parent,
   if (parent != nullptr) parent->children.push_back(object);
   objectsByName_[name] = object;
   Register(object, EntityKind::kObject, name);
+  Register(&object->brainData, EntityKind::kBrainData, name);
   object->key = NewKey(name, object, true);
   return object;
+}
+
+mkPoint3 Model::LookAt(const SceneObject& camera) const {
+  if (camera.view.hasLookAt) return camera.view.lookAt;
+  const mkMatrix44 world = WorldMatrix(&camera);
+  return mkPoint3{world.m[0][3], world.m[1][3], world.m[2][3]} + FirstAxis(camera, world);
 }
 
 bool Model::AddVariable(const std::string& name, SceneObject* object) {
@@ -226,6 +241,24 @@ Actor* Model::AddActor(const std::string& name) {
   actorsByName_[name] = actor;
   Register(actor, EntityKind::kActor, name);
   return actor;
+}
+
+Timer* Model::AddTimer(const std::string& name) {
+  if (name.empty() || timersByName_.count(name) != 0) return nullptr;
+  timers_.push_back(std::make_unique<Timer>());
+  Timer* timer = timers_.back().get();
+  timer->name = name;
+  timersByName_[name] = timer;
+  Register(timer, EntityKind::kTimer, name);
+  timer->key = NewKey(name, timer, false);
+  return timer;
+}
+
+std::vector<TimedActor> Model::TakeDueActors() {
+  std::vector<TimedActor> due, later;
+  for (const TimedActor& t : timedActors_) (t.due <= seconds_ ? due : later).push_back(t);
+  timedActors_.swap(later);
+  return due;
 }
 
 Detector* Model::AddDetector(const std::string& name) {
@@ -267,7 +300,8 @@ HostBrain* Model::AttachBrain(SceneObject* object, egBrainDll* brain, const std:
   host->pluginName = name;
   host->model = this;
   object->brain = host;
-  Register(host, EntityKind::kHostBrain, object->name);
+  Register(static_cast<egCameraBrain*>(host), EntityKind::kHostBrain, object->name);
+  Register(static_cast<egPlayerVehicleBrain*>(host), EntityKind::kHostBrain, object->name);
   if (!Is(brain, EntityKind::kBrainDll)) Register(brain, EntityKind::kBrainDll, name);
   return host;
 }

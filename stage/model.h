@@ -47,6 +47,8 @@ enum class EntityKind {
   kBrainClass,
   kHostBrain,
   kController,
+  kTimer,
+  kBrainData,
 };
 
 // A behaviour (an animation) of an object. While it plays it runs through
@@ -64,6 +66,8 @@ struct Behavior {
   int32_t playing = 0;
   int32_t looping = 0;
   float position = 0.0f;  // seconds into the cycle
+  int32_t loopStart = 0;  // loop points that the behaviour reports
+  int32_t loopEnd = -1;   // -1: the last frame
   mkRegistryKey* key = nullptr;  // named "<object>..<behaviour>"
 };
 
@@ -82,6 +86,30 @@ struct Emitter {
 struct Glide {
   mkPoint3 step{0, 0, 0};  // per second
   float remaining = 0.0f;
+};
+
+// Camera modes as CamGetMode gives them.
+enum CameraMode : int32_t { kCameraFixed = 0, kCameraFollow = 1, kCameraDrive = 2, kCameraObserver = 3 };
+
+// The field of view of a camera that the scene gives none, degrees.
+inline constexpr float kDefaultFov = 60.0f;
+
+// A camera's state beyond its position (its from-goal): where it looks, its
+// field of view and mode, and what it was told to view, follow and track.
+struct CameraState {
+  mkPoint3 lookAt{0, 0, 0};
+  bool hasLookAt = false;  // given by the scene or CamSetAtGoal
+  float fov = kDefaultFov;
+  int32_t mode = kCameraFixed;
+  mkRegistryKey* viewKey = nullptr;
+  mkRegistryKey* transformKey = nullptr;
+  int32_t tracking[4] = {-1, -1, -1, -1};
+};
+
+// The host's brain data record of an object; the word at byte 20 holds its
+// flags.
+struct BrainData {
+  uint8_t bytes[32] = {};
 };
 
 struct SceneObject {
@@ -110,7 +138,12 @@ struct SceneObject {
   std::vector<Behavior*> behaviors;
   Behavior* current = nullptr;  // the behaviour GetBehavior gives
   Glide glide;
+  CameraState view;             // for cameras
+  int32_t currents = 1;         // whether currents carry it
+  mkVector3 externVelocity{0, 0, 0};
+  BrainData brainData;
 };
+
 
 struct Actor {
   std::string name;
@@ -120,6 +153,19 @@ struct Actor {
 
 struct Detector {
   std::string name;
+};
+
+// A timer: actors registered with it run when their delay has passed.
+struct Timer {
+  std::string name;
+  mkRegistryKey* key = nullptr;  // found by GetTimerKeyByID
+};
+
+// An actor that a timer runs at `due` seconds.
+struct TimedActor {
+  Timer* timer = nullptr;
+  Actor* actor = nullptr;
+  float due = 0.0f;
 };
 
 // A context: a data block that the host keeps for plug-ins. Blocks that
@@ -156,10 +202,12 @@ class Controller final : public egGameController {
 // A host brain: the engine's side of a brain attached to a scene object.
 // Operations that the plug-in brain passes on (after SetPluginCall(1)) are
 // recorded in the trace and do the host's default: nothing, result 0, a
-// vector returned unchanged. Every host brain of the stage is also a vehicle
-// host brain; only brains bound with the scene's `vehicle` statement have a
-// vehicle and a driver.
-class HostBrain final : public egPlayerVehicleBrain {
+// vector returned unchanged. Every host brain is both a camera host brain
+// (it drives its owner when the owner is a camera) and a vehicle host brain
+// (only brains bound with the scene's `vehicle` statement have a vehicle and
+// a driver): each interface keeps its own operation table, and a plug-in
+// brain is given the one that its kind expects (Interface()).
+class HostBrain final : public egCameraBrain, public egPlayerVehicleBrain {
  public:
   egPhysicalSceneObject* GetOwner() override;
   egCharacter* GetOwnerChar() override;
@@ -177,6 +225,17 @@ class HostBrain final : public egPlayerVehicleBrain {
   mkSceneObject* GetVehicle() override;
   egCharacter* GetDriver() override;
   void SetWaitState(float time, const char* animation) override;
+  // The owner when it is a camera, else null.
+  egCamera* GetBrainCamera() override;
+  // Recorded in the trace.
+  void HostPrepareHook() override;
+
+  // The interface given to the plug-in brain: the vehicle host brain when
+  // bound as a vehicle, else the camera host brain.
+  egBrain* Interface() {
+    if (vehicle != nullptr) return static_cast<egPlayerVehicleBrain*>(this);
+    return static_cast<egCameraBrain*>(this);
+  }
 
   SceneObject* owner = nullptr;
   int32_t vehicleFlags = 0;
@@ -219,8 +278,13 @@ class Model {
   Detector* AddDetector(const std::string& name);
   void SetPlayer(SceneObject* object) { player_ = object; }
   void SetCamera(SceneObject* object) { camera_ = object; }
-  // The camera's mode (CamGetMode): 0 following, 1 observer, 2 drive.
-  void SetCameraMode(int32_t mode) { cameraMode_ = mode; }
+  // Sets the current camera's mode (a CameraMode); nothing without a camera.
+  void SetCameraMode(int32_t mode) {
+    if (camera_ != nullptr) camera_->view.mode = mode;
+  }
+  // Where the camera looks: its look-at point, or while it has been given
+  // none, one unit along its first axis from where it stands.
+  mkPoint3 LookAt(const SceneObject& camera) const;
   // An event that exists (EventFind finds it), made without running the
   // actors that react to it.
   void AddEvent(const std::string& name) { events_.insert(name); }
@@ -244,6 +308,11 @@ class Model {
   Emitter* AddEmitter(const std::string& name);
   // Makes `behavior` the object's current behaviour and plays it in a loop.
   void Play(Behavior* behavior);
+  // A timer (GetTimerKeyByID); null when the name is taken or empty.
+  Timer* AddTimer(const std::string& name);
+  // The actors whose timers are due at the model's clock, in the order
+  // registered; they are forgotten.
+  std::vector<TimedActor> TakeDueActors();
   // Moves every playing behaviour and glide on by `seconds`.
   void Advance(float seconds);
   // Gives `object` a brain of the brain class `text` ("Class" or
@@ -305,6 +374,9 @@ class Model {
   friend class BrainOps;
   friend class KeyOps;
   friend class NetworkOps;
+  friend class CameraOps;
+  friend class TimerOps;
+  friend class PhysicalOps;
 
   void Register(const void* handle, EntityKind kind, std::string label);
   // Keys of scene objects and variables are found by name (GetObjKeyByID);
@@ -340,7 +412,9 @@ class Model {
   std::set<egBrainClassDll*> preparedClasses_;
   std::set<std::string, std::less<>> events_;
   std::multimap<std::string, Actor*, std::less<>> eventActors_;
-  int32_t cameraMode_ = 0;
+  std::vector<std::unique_ptr<Timer>> timers_;
+  std::map<std::string, Timer*, std::less<>> timersByName_;
+  std::vector<TimedActor> timedActors_;
   Controller controller_;
   SceneObject* player_ = nullptr;
   SceneObject* camera_ = nullptr;

@@ -116,7 +116,7 @@ int32_t Model::AttachBrainClass(SceneObject* object, const std::string& text) {
   }
   HostBrain* host = AttachBrain(object, brain, className);
   line.Result(static_cast<const void*>(brain));
-  brain->fBrain = host;
+  brain->fBrain = host->Interface();
   return 1;
 }
 

@@ -15,6 +15,9 @@
 //   BrainOps      ops_brains.cpp     brains and brain classes
 //   KeyOps        ops_keys.cpp       registry keys and scene variables
 //   NetworkOps    ops_network.cpp    the network game (always a lone master)
+//   CameraOps     ops_camera.cpp     camera goals, field of view, modes
+//   TimerOps      ops_timers.cpp     timers and the actors they run later
+//   PhysicalOps   ops_physical.cpp   currents, external velocity, brain data
 //
 // An area is made on the spot from the model (`ObjectOps(model).GetRoot(o)`)
 // and holds nothing of its own. Every handle an operation is given is checked
@@ -52,13 +55,6 @@ class GameOps {
   egCamera* GetCamera() { return Model::ToHandle<egCamera>(model_.camera_); }
   float GetSecs() { return model_.seconds_; }
   float GetSecsDelta() { return model_.delta_; }
-  // The camera's from-point is its position, its look-at point one unit
-  // along its first axis, its up vector its world z axis; the scalar is
-  // left as it is.
-  void CamGetGoals(egCamera* a1, mkPoint3* a2, mkPoint3* a3, mkScalar* a4, mkVector3* a5);
-  int32_t CamGetMode(egCamera* a1);
-  int32_t CamIsDriveMode(int32_t a1) { return a1 == 2 ? 1 : 0; }
-  int32_t CamIsObserverMode(int32_t a1) { return a1 == 1 ? 1 : 0; }
   // Text on the screen: the stage keeps the call in the trace only.
   void WindowString(const char*, int32_t, int32_t, float, int32_t) {}
 
@@ -161,8 +157,11 @@ class AnimationOps {
   mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
   void SetPlayingOneShot(egCharacter* a1, int32_t a2);
   int32_t GetPlayingOneShot(egCharacter* a1);
-  // Moves the object's animation (a material's frames) to frame a3, with a
-  // stage note; a7 non-zero plays it backwards.
+  int32_t BehGetLoopStart(mkGBehavior* a1);
+  int32_t BehGetLoopEnd(mkGBehavior* a1);
+  int32_t BehGetNextPlayed(mkGBehavior* a1, int32_t a2);
+  // Holds a behaviour at a frame; an object without behaviours moves its own
+  // frame, with a stage note (a7 non-zero: backwards).
   void AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
                        int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10);
   // The behaviour's name in a registry name "OBJECT..BEHAVIOUR": the part
@@ -231,6 +230,62 @@ class NetworkOps {
   int32_t NetUpdateObjectTransform(mkSceneObject* a1, int32_t a2);
   int32_t NetGetNumRemoteChars();
   egCharacter* NetGetRemoteChar(int32_t a1);
+
+ private:
+  Model& model_;
+};
+
+// A null camera is the current one (GetCamera); a handle of an object that
+// is no camera is answered like "not found".
+class CameraOps {
+ public:
+  explicit CameraOps(Model& model) : model_(model) {}
+
+  void CamViewObject(egCamera* a1, mkRegistryKey* a2, int32_t a3, mkVector3* a4, int32_t a5);
+  void CamSetTransformObject(egCamera* a1, mkRegistryKey* a2);
+  void CamSetFromGoal(egCamera* a1, mkPoint3* a2);
+  void CamSetAtGoal(egCamera* a1, mkPoint3* a2);
+  void CamSetToTrack(egCamera* a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5);
+  void CamSetFOV(egCamera* a1, float a2, int32_t a3);
+  int32_t CamIsFollowMode(int32_t a1) { return a1 == kCameraFollow ? 1 : 0; }
+  int32_t CamIsDriveMode(int32_t a1) { return a1 == kCameraDrive ? 1 : 0; }
+  int32_t CamIsObserverMode(int32_t a1) { return a1 == kCameraObserver ? 1 : 0; }
+  int32_t CamGetMode(egCamera* a1);
+  void CamGetGoals(egCamera* a1, mkPoint3* a2, mkPoint3* a3, mkScalar* a4, mkVector3* a5);
+  void CamGetAt(egCamera* a1, mkPoint3* a2);
+  void CamGetFOV(egCamera* a1, mkScalar* a2);
+  float CamGetDefaultFOV() { return kDefaultFov; }
+
+ private:
+  SceneObject* CameraOf(egCamera* camera);
+
+  Model& model_;
+};
+
+class TimerOps {
+ public:
+  explicit TimerOps(Model& model) : model_(model) {}
+
+  mkRegistryKey* GetTimerKeyByID(const char* a1);
+  // The actor runs when `a2` seconds have passed; the other values are not
+  // modelled.
+  void ActorTimerRegister(mkRegistryKey* a1, float a2, int32_t a3, int32_t a4, egTrigActor* a5,
+                          int32_t a6);
+
+ private:
+  Model& model_;
+};
+
+class PhysicalOps {
+ public:
+  explicit PhysicalOps(Model& model) : model_(model) {}
+
+  void SetCurrentsAffect(mkSceneObject* a1, int32_t a2);
+  void ToggleCurrentsAffect(mkSceneObject* a1);
+  int32_t GetCurrentsAffect(mkSceneObject* a1);
+  egBrainData* GetBrainData(egPhysicalSceneObject* a1);
+  int32_t GetExternVelocity(egPhysicalSceneObject* a1, mkVector3* a2);
+  void SetExternVelocity(egPhysicalSceneObject* a1, mkVector3* a2);
 
  private:
   Model& model_;

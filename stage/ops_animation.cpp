@@ -25,11 +25,17 @@ mkGBehavior* AnimationOps::GetBehavior(mkSceneObject* a1) {
   return o != nullptr ? Model::ToHandle<mkGBehavior>(o->current) : nullptr;
 }
 
-// A null name gives the object's current behaviour.
+// A null or empty name gives the object's current behaviour, or else its
+// first one.
 mkGBehavior* AnimationOps::GetBehaviorFromName(mkSceneObject* a1, const char* a2) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return nullptr;
-  if (a2 == nullptr) return Model::ToHandle<mkGBehavior>(o->current);
+  if (a2 == nullptr || *a2 == '\0') {
+    Behavior* b = o->current != nullptr ? o->current
+                  : o->behaviors.empty() ? nullptr
+                                         : o->behaviors.front();
+    return Model::ToHandle<mkGBehavior>(b);
+  }
   for (Behavior* b : o->behaviors)
     if (SameName(b->name, a2)) return Model::ToHandle<mkGBehavior>(b);
   return nullptr;
@@ -84,15 +90,16 @@ void AnimationOps::AnimStop(mkSceneObject* a1, int32_t, int32_t, int32_t, int32_
 
 // The current behaviour finishes its cycle; another behaviour starts at once
 // and plays one cycle. Without a behaviour, the object's current behaviour
-// plays on, looping, at the rate a11 (backwards when a10 is non-zero), with a
-// stage note.
+// plays on in a loop from where it stands, at the rate a11 (backwards when
+// a10 is non-zero), with a stage note when the rate is not 1 or backwards.
 void AnimationOps::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t,
                                     int32_t, int32_t, float, int32_t, int32_t a10, float a11,
                                     int32_t) {
   SceneObject* o = model_.Object(a1);
   if (o != nullptr && a2 == nullptr) {
-    model_.Say(MessageKind::kStage,
-               o->name + " plays at rate " + FormatFloat(a11) + (a10 != 0 ? " backwards" : ""));
+    if (a11 != 1.0f || a10 != 0)
+      model_.Say(MessageKind::kStage,
+                 o->name + " plays at rate " + FormatFloat(a11) + (a10 != 0 ? " backwards" : ""));
     if (o->current != nullptr) {
       o->current->playing = 1;
       o->current->looping = 1;
@@ -117,14 +124,51 @@ int32_t AnimationOps::GetPlayingOneShot(egCharacter* a1) {
   return o != nullptr ? o->oneShot : 0;
 }
 
-void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior*, int32_t a3, int32_t, int32_t,
-                                   int32_t, int32_t a7, float, int32_t, int32_t) {
+int32_t AnimationOps::BehGetLoopStart(mkGBehavior* a1) {
+  Behavior* b = model_.BehaviorOf(a1);
+  return b != nullptr ? b->loopStart : 0;
+}
+int32_t AnimationOps::BehGetLoopEnd(mkGBehavior* a1) {
+  Behavior* b = model_.BehaviorOf(a1);
+  if (b == nullptr) return 0;
+  return b->loopEnd >= 0 ? b->loopEnd : b->frames - 1;
+}
+// The frame after the last one while the behaviour plays (back to the loop
+// start after the loop end); the last one while it stands.
+int32_t AnimationOps::BehGetNextPlayed(mkGBehavior* a1, int32_t) {
+  Behavior* b = model_.BehaviorOf(a1);
+  if (b == nullptr) return 0;
+  const int32_t last = BehGetLastPlayed(a1);
+  if (!b->playing) return last;
+  return last >= BehGetLoopEnd(a1) ? b->loopStart : last + 1;
+}
+
+// Holds the behaviour (without one, the object's current behaviour, or else
+// its first) at `frame`, which becomes the last one played. Frames beyond the
+// behaviour's are held at its ends. An object without behaviours moves its
+// own frame (a material's frames) instead, with a stage note; a7 non-zero
+// plays it backwards.
+void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t,
+                                   int32_t, int32_t, int32_t a7, float, int32_t, int32_t) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return;
-  model_.Say(MessageKind::kStage, o->name + " goes from frame " + std::to_string(o->frame) +
-                                      " to frame " + std::to_string(a3) +
-                                      (a7 != 0 ? " backwards" : ""));
-  o->frame = a3;
+  if (a2 == nullptr && o->current == nullptr && o->behaviors.empty()) {
+    model_.Say(MessageKind::kStage, o->name + " goes from frame " + std::to_string(o->frame) +
+                                        " to frame " + std::to_string(a3) +
+                                        (a7 != 0 ? " backwards" : ""));
+    o->frame = a3;
+    return;
+  }
+  Behavior* b = a2 != nullptr ? model_.BehaviorOf(a2) : o->current;
+  if (b == nullptr && a2 == nullptr && !o->behaviors.empty()) b = o->behaviors.front();
+  if (b == nullptr || b->owner != o || b->frames <= 0) return;
+  if (o->current != nullptr && o->current != b) o->current->playing = 0;
+  o->current = b;
+  const int32_t frame = a3 < 0 ? 0 : a3 >= b->frames ? b->frames - 1 : a3;
+  b->playing = 0;
+  b->looping = 0;
+  // The middle of the frame, so that the frame reads back exactly.
+  b->position = (float(frame) + 0.5f) * b->cycleSeconds / float(b->frames);
 }
 
 const char* AnimationOps::GetBehNameFromRegName(const char* a1, const char*) {

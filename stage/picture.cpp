@@ -42,6 +42,10 @@ void RunPicture::Record(const Model& model) {
     } else {
       path.push_back({world.m[0][3], world.m[1][3], world.m[2][3]});
     }
+    if (object->camera) {
+      const mkPoint3 at = model.LookAt(*object);
+      lookAts_[object.get()] = side ? mkPoint3{at.fX, at.fZ, at.fY} : at;
+    }
   }
 }
 
@@ -59,6 +63,11 @@ std::string RunPicture::Svg(const Model& model) const {
       minY = std::min(minY, p.fY - object->radius);
       maxY = std::max(maxY, p.fY + object->radius);
     }
+  for (const auto& entry : lookAts_) {
+    const mkPoint3& at = entry.second;
+    minX = std::min(minX, at.fX), maxX = std::max(maxX, at.fX);
+    minY = std::min(minY, at.fY), maxY = std::max(maxY, at.fY);
+  }
   if (order_.empty()) minX = minY = 0, maxX = maxY = 1;
   const float margin = 0.05f * std::max(maxX - minX, maxY - minY) + 1.0f;
   minX -= margin, minY -= margin, maxX += margin, maxY += margin;
@@ -92,7 +101,9 @@ std::string RunPicture::Svg(const Model& model) const {
     const auto& path = paths_.at(object);
     if (!moved(path)) continue;
     const bool player = model.Object(model.GetPlayerHandle()) == object;
-    const std::string stroke = player ? "#d62728" : kColours[colour++ % 9];
+    const std::string stroke = player           ? "#d62728"
+                               : object->camera ? "#000000"
+                                                : kColours[colour++ % 9];
     svg += "<polyline fill=\"none\" stroke=\"" + stroke + "\" stroke-width=\"" +
            (player ? "3" : "1.5") + "\" points=\"";
     for (const mkPoint3& p : path) svg += px(p.fX) + "," + py(p.fY) + " ";
@@ -104,6 +115,18 @@ std::string RunPicture::Svg(const Model& model) const {
     svg += "<text x=\"" + px(path.back().fX) + "\" y=\"" + py(path.back().fY + 7 / scale) +
            "\" font-size=\"" + Number(font) + "\" fill=\"" + stroke + "\">" + Escape(object->name) +
            "</text>\n";
+  }
+  // Where each camera looked last: a dashed line from its last position to
+  // the look-at point, which is marked with a small ring.
+  for (const SceneObject* object : order_) {
+    auto at = lookAts_.find(object);
+    if (at == lookAts_.end()) continue;
+    const mkPoint3& from = paths_.at(object).back();
+    svg += "<line x1=\"" + px(from.fX) + "\" y1=\"" + py(from.fY) + "\" x2=\"" + px(at->second.fX) +
+           "\" y2=\"" + py(at->second.fY) +
+           "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6,4\"/>\n";
+    svg += "<circle cx=\"" + px(at->second.fX) + "\" cy=\"" + py(at->second.fY) +
+           "\" r=\"3\" fill=\"none\" stroke=\"#000000\"/>\n";
   }
   svg += "</svg>\n";
   return svg;

@@ -1,7 +1,8 @@
 // A picture of a scene run: an SVG drawing, seen from above (x to the right,
 // y up) or from the side (x to the right, z up), of the paths that the
 // moving objects took, with the objects that stood still drawn as circles of
-// their radius and named.
+// their radius and named. Cameras are drawn in black, with a dashed line to
+// the point they looked at last.
 #ifndef TESSERA_STAGE_PICTURE_H_
 #define TESSERA_STAGE_PICTURE_H_
 
@@ -27,6 +28,7 @@ class RunPicture {
 
  private:
   std::map<const SceneObject*, std::vector<mkPoint3>> paths_;
+  std::map<const SceneObject*, mkPoint3> lookAts_;  // of cameras, at the last record
   std::vector<const SceneObject*> order_;
 };
 

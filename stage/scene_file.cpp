@@ -94,6 +94,8 @@ class Parser {
       if (Count(w, 2, 2)) scene_->detectors.push_back(w[1]);
     } else if (k == "event") {
       if (Count(w, 2, 2)) scene_->events.push_back(w[1]);
+    } else if (k == "timer") {
+      if (Count(w, 2, 2)) scene_->timers.push_back(w[1]);
     } else if (k == "brain") {
       if (Count(w, 3, 3)) scene_->brains.push_back({w[1], w[2], line_});
     } else if (k == "brainclass") {
@@ -178,6 +180,21 @@ class Parser {
       } else if (word == "remoteplayer") {
         def.remotePlayer = true;
         def.character = true;
+      } else if (word == "camera") {
+        def.camera = true;
+      } else if (word == "lookat") {
+        if (!Point(w, i + 1, &def.lookAt)) return;
+        def.hasLookAt = true;
+        i += 3;
+      } else if (word == "fov" && i + 1 < w.size()) {
+        if (!Float(w[++i], &def.fov)) return;
+      } else if (word == "mode" && i + 1 < w.size()) {
+        static const char* const kModes[] = {"fixed", "follow", "drive", "observer"};
+        const std::string& mode = w[++i];
+        def.mode = -1;
+        for (int32_t m = 0; m < 4; ++m)
+          if (mode == kModes[m]) def.mode = m;
+        if (def.mode < 0) return void(Error("unknown camera mode '" + mode + "'"));
       } else {
         return void(Error("unknown object property '" + word + "'"));
       }
@@ -207,6 +224,14 @@ class Parser {
         int64_t n = 0;
         if (!Int(w[++i], 1, 100000, &n)) return;
         def.frames = int32_t(n);
+      } else if (word == "loop") {
+        int64_t start = 0, end = 0;
+        if (i + 2 >= w.size()) return void(Error("'loop' needs a first and a last frame"));
+        if (!Int(w[i + 1], 0, 100000, &start) || !Int(w[i + 2], 0, 100000, &end)) return;
+        if (start > end) return void(Error("the loop's first frame is after its last"));
+        def.loopStart = int32_t(start);
+        def.loopEnd = int32_t(end);
+        i += 2;
       } else {
         return void(Error("unknown behavior property '" + word + "'"));
       }
@@ -259,7 +284,9 @@ class Parser {
       ok = n == 2 && ParseInt(entry.words[1], &flags) && flags >= INT32_MIN && flags <= INT32_MAX;
     } else if (entry.verb == "cammode") {
       int64_t mode = 0;
-      ok = n == 1 && ParseInt(entry.words[0], &mode) && mode >= 0 && mode <= 2;
+      ok = n == 1 && ParseInt(entry.words[0], &mode) && mode >= 0 && mode <= 3;
+    } else if (entry.verb == "camera" || entry.verb == "report") {
+      ok = n == 1;
     } else {
       return void(Error("unknown timeline verb '" + entry.verb + "'"));
     }

@@ -22,6 +22,12 @@ struct ObjectSpec {
   bool remote = false;        // not owned by this machine
   bool remotePlayer = false;  // another machine's player
   bool viewAxes = false;      // axes view, up, right (-y, z, -x)
+  // Cameras: the point looked at (by default one unit along the first
+  // axis), the field of view and the mode.
+  bool hasLookAt = false;
+  mkPoint3 lookAt{0, 0, 0};
+  float fov = 60.0f;
+  int32_t mode = 0;  // 0 fixed, 1 follow, 2 drive, 3 observer
   int line = 0;
 };
 
@@ -32,6 +38,8 @@ struct BehaviorSpec {
   float speed = 0.0f;    // along the object's first axis while it plays
   float turn = 0.0f;     // radians per second about the vertical axis (+ is left)
   int32_t frames = 30;
+  int32_t loopStart = 0;
+  int32_t loopEnd = -1;  // -1: the last frame
   int line = 0;
 };
 
@@ -86,6 +94,7 @@ struct SceneDescription {
   std::vector<ActorSpec> actors;
   std::vector<std::string> detectors;
   std::vector<std::string> events;
+  std::vector<std::string> timers;
   std::vector<BrainSpec> brains;
   std::vector<BrainSpec> brainClasses;  // brain: the class, or "Class:First"
   std::vector<VehicleSpec> vehicles;

@@ -135,6 +135,10 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     object->locallyOwned = def.remote ? 0 : 1;
     object->remotePlayer = def.remotePlayer;
     object->viewAxes = def.viewAxes;
+    object->view.hasLookAt = def.hasLookAt;
+    if (def.hasLookAt) object->view.lookAt = def.lookAt;
+    object->view.fov = def.fov;
+    object->view.mode = def.mode;
   }
   for (const BehaviorSpec& def : scene.behaviors) {
     SceneObject* object = m.FindObject(def.object);
@@ -151,7 +155,11 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     behavior->speed = def.speed;
     behavior->turn = def.turn;
     behavior->frames = def.frames;
+    behavior->loopStart = def.loopStart;
+    behavior->loopEnd = def.loopEnd;
   }
+  for (const std::string& name : scene.timers)
+    if (m.AddTimer(name) == nullptr) error(0, "the timer " + name + " is defined twice");
   for (const std::string& name : scene.sounds) m.AddSound(name);
   for (const std::string& name : scene.emitters) m.AddEmitter(name);
   m.SetPlayer(m.FindObject(scene.player));
@@ -190,7 +198,12 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     // The host writes the two brain fields directly when it attaches an
     // exported brain.
     brain->fSceneApi = api_.get();
-    brain->fBrain = host;
+    brain->fBrain = host->Interface();
+    // A camera brain starts from a reset.
+    if (brain->GetType() == kCameraBrainType) {
+      CallTrace::Line(m.trace(), (">" + def.object + "." + def.brain + ".Reset").c_str()).Finish();
+      brain->Reset();
+    }
   }
   for (const VehicleSpec& def : scene.vehicles) BuildVehicle(def, error);
   for (const BrainSpec& def : scene.brainClasses) {
@@ -262,6 +275,11 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   std::vector<CommandRun> repeats;
   repeats.swap(repeats_);
   for (const CommandRun& run : repeats) RunCommand(run.command, run.args, run.actor, run.detector);
+  for (const TimedActor& due : m.TakeDueActors()) {
+    m.Say(MessageKind::kStage, "timer " + due.timer->name + " runs its actor");
+    ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(due.actor), nullptr, 1, -1);
+    RunQueuedActors();
+  }
   for (const TimelineEntry& entry : scene.timeline)
     if (entry.frame == frame) {
       ApplyTimeline(entry);
@@ -280,6 +298,13 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
                                         .c_str());
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
+    // A camera brain sets its camera's goals after its update.
+    if (host->plugin->GetType() == kCameraBrainType) {
+      CallTrace::Line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals")
+                                     .c_str())
+          .Finish();
+      host->plugin->UpdateGoals();
+    }
   }
   RunQueuedActors();
   m.Advance(scene.frameTime);
@@ -383,6 +408,17 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     object->brain->vehicleFlags = int32_t(std::strtol(w[1].c_str(), nullptr, 10));
   } else if (e.verb == "cammode") {
     m.SetCameraMode(int32_t(std::strtol(w[0].c_str(), nullptr, 10)));
+  } else if (e.verb == "camera") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (!object->camera) {
+      m.Say(MessageKind::kStage, w[0] + " is not a camera");
+      return;
+    }
+    m.SetCamera(object);
+  } else if (e.verb == "report") {
+    SceneObject* object = Find(w[0]);
+    if (object != nullptr) m.Say(MessageKind::kStage, Report(*object));
   } else if (e.verb == "event") {
     m.AddEvent(w[0]);
   } else if (e.verb == "noevent") {
@@ -420,7 +456,26 @@ void Stage::BuildVehicle(const VehicleSpec& def,
   host->vehicle = vehicle;
   host->driver = driver;
   brain->fSceneApi = api_.get();
-  brain->fBrain = host;
+  brain->fBrain = host->Interface();
+}
+
+std::string Stage::Report(const SceneObject& object) {
+  auto point = [](float x, float y, float z) {
+    return FormatFloat(x) + " " + FormatFloat(y) + " " + FormatFloat(z);
+  };
+  const mkMatrix44 world = model_->WorldMatrix(&object);
+  std::string text = object.name + " at " + point(world.m[0][3], world.m[1][3], world.m[2][3]);
+  if (object.camera) {
+    const mkPoint3 at = model_->LookAt(object);
+    text += ", looking at " + point(at.fX, at.fY, at.fZ) + ", fov " + FormatFloat(object.view.fov);
+  }
+  if (const Behavior* b = object.current) {
+    AnimationOps ops(*model_);
+    text += ", " + b->name + " at frame " +
+            std::to_string(ops.BehGetLastPlayed(Model::ToHandle<mkGBehavior>(b))) +
+            (b->playing ? " playing" : " still");
+  }
+  return text;
 }
 
 SceneObject* Stage::Find(const std::string& name) {

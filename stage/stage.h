@@ -27,6 +27,10 @@
 
 namespace stage {
 
+// The brain type of camera brains, which the stage resets when it attaches
+// them and asks to update their camera's goals every frame.
+inline constexpr int32_t kCameraBrainType = 303;
+
 class Stage {
  public:
   // A frame runs at most this many command runs (actor steps and repeats);
@@ -84,6 +88,9 @@ class Stage {
   void ApplyTimeline(const TimelineEntry& entry);
   // The object of that name, or null with a stage note.
   SceneObject* Find(const std::string& name);
+  // An object's position, and a camera's look-at point and field of view,
+  // and the frame of its current behaviour (the timeline's report).
+  std::string Report(const SceneObject& object);
   void Face(SceneObject* object, const mkVector3& direction);
   void BuildVehicle(const VehicleSpec& def,
                     const std::function<void(int, const std::string&)>& error);

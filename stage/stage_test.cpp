@@ -194,7 +194,7 @@ TEST(SceneFileTest, ReportsEachBadLineWithItsNumber) {
       {"vehicle A B", "1: 'vehicle' takes 3 or more word(s)"},
       {"on poweron", "1: 'on' takes 2 word(s)"},
       {"picture front", "1: 'picture' is 'top' or 'side'"},
-      {"at 1 cammode 3", "1: wrong words for 'at ... cammode'"},
+      {"at 1 cammode 4", "1: wrong words for 'at ... cammode'"},
       {"at 1 flags A x", "1: wrong words for 'at ... flags'"},
       {"at 1 oneshot A 2", "1: wrong words for 'at ... oneshot'"},
   };
@@ -373,17 +373,18 @@ TEST(StageTest, EventsRunTheActorsThatReactAndCameraGoals) {
                                              "@0 stage: event other"}));
   EXPECT_EQ(actors.EventFind("poweron"), 1);
   stage::GameOps game(m);
+  stage::CameraOps cameras(m);
   mkPoint3 from{}, at{};
   mkVector3 up{};
-  game.CamGetGoals(game.GetCamera(), &from, &at, nullptr, &up);
+  cameras.CamGetGoals(game.GetCamera(), &from, &at, nullptr, &up);
   EXPECT_EQ(from.fX, 1.0f);
   EXPECT_EQ(at.fY, 1.0f);  // one unit along the view axis, -y
   EXPECT_EQ(up.fZ, 1.0f);
-  EXPECT_EQ(game.CamGetMode(game.GetCamera()), 0);
+  EXPECT_EQ(cameras.CamGetMode(game.GetCamera()), 0);
   m.SetCameraMode(2);
-  EXPECT_EQ(game.CamIsDriveMode(game.CamGetMode(game.GetCamera())), 1);
-  EXPECT_EQ(game.CamIsObserverMode(1), 1);
-  EXPECT_EQ(game.CamGetMode(nullptr), 0);
+  EXPECT_EQ(cameras.CamIsDriveMode(cameras.CamGetMode(game.GetCamera())), 1);
+  EXPECT_EQ(cameras.CamIsObserverMode(3), 1);
+  EXPECT_EQ(cameras.CamGetMode(nullptr), 2);  // a null camera is the current one
   stage::KeyOps keys(m);
   EXPECT_EQ(keys.GetObjKeyByID("global..TheSun"), keys.GetObjKeyByID("TheSun"));
   EXPECT_EQ(keys.GetObjKeyByID("global..Nothing"), nullptr);

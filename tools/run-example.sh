@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 tools/ensure-packages.sh $NATIVE_PACKAGES
 cmake --preset default >/dev/null
 cmake --build --preset default --target stage
-[ $# -gt 0 ] || set -- scenes/door.scene scenes/hopkin.scene scenes/beetles.scene \
+[ $# -gt 0 ] || set -- scenes/door.scene scenes/hopkin.scene scenes/room.scene \
+  scenes/quake.scene scenes/zoom.scene scenes/picture.scene scenes/beetles.scene \
   scenes/dish.scene scenes/periscope.scene
 mkdir -p build/pictures
 for scene in "$@"; do

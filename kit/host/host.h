@@ -100,6 +100,18 @@ class egBrain {
   ~egBrain() = default;
 };
 
+// The host brain of a camera (the kind that a brain of type 303 is attached
+// to): the host brain's operations, then the camera that it drives (null
+// when it drives none) and the host's own preparation hook.
+class egCameraBrain : public egBrain {
+ public:
+  virtual egCamera* GetBrainCamera() = 0;
+  virtual void HostPrepareHook() = 0;
+
+ protected:
+  ~egCameraBrain() = default;
+};
+
 // The host's input state for the player: three operations, then four fields
 // that scripts read and write directly.
 class egGameController {

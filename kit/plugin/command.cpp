@@ -1,5 +1,8 @@
 #include "kit/plugin/command.h"
 
+#include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +49,29 @@ int32_t ktAtoi(const char* text) {
   if (negative) value = -value;
   if (value > INT32_MAX) value = INT32_MAX;
   return int32_t(value);
+}
+
+double ktAtof(const char* text) {
+  if (text == nullptr) return 0.0;
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  // from_chars would read "inf" and "nan", and a second sign is no number.
+  if (!((*p >= '0' && *p <= '9') || *p == '.')) return 0.0;
+  double value = 0.0;
+  const char* end = p + std::strlen(p);
+  const std::from_chars_result result = std::from_chars(p, end, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too small or too large for a double: the sign of the exponent tells.
+    const char* e = p;
+    while (e < result.ptr && *e != 'e' && *e != 'E') ++e;
+    value = (e < result.ptr && e[1] == '-') ? 0.0 : double(FLT_MAX);
+  } else if (result.ec != std::errc() || !std::isfinite(value)) {
+    value = 0.0;
+  }
+  if (value > double(FLT_MAX)) value = double(FLT_MAX);
+  return negative ? -value : value;
 }
 
 void ktRunActorByName(egSceneApi* api, const char* name, egTrigDetector* detector,

@@ -28,6 +28,13 @@ void ktWarn(egSceneApi* api, const char* format, ...) MK_PRINTF_LIKE(2, 3);
 // the 32-bit range stop at its ends.
 int32_t ktAtoi(const char* text);
 
+// The C runtime's atof, without its locale: leading blanks, an optional sign,
+// then the longest decimal or exponent number; 0 when there is none. The
+// result is always finite: "inf" and "nan" are not read (0), and values
+// beyond the float range stop at its ends, so that no infinity reaches the
+// scene through a float.
+double ktAtof(const char* text);
+
 // The texts of one command for running an actor by name.
 struct ktActorTexts {
   const char* nothingToExecute;  // logged for the name "nothing"; null: no such test
