@@ -23,11 +23,13 @@ function(tessera_add_library name)
                                            VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
 
-# tessera_add_plugin(name SOURCES ... [DEPS ...])
+# tessera_add_plugin(name SOURCES ... [DEPS ...] [NO_INSTALL])
 # A plug-in library as the host engine loads it: named exactly `name` (no
-# "lib" prefix), exporting only what the source marks for export.
+# "lib" prefix), exporting only what the source marks for export. Windows
+# builds install it into the game folder, next to the engine, where the
+# engine loads its plug-ins from (NO_INSTALL: a plug-in for checks only).
 function(tessera_add_plugin name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_INSTALL" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} SHARED ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE tessera_options ${ARG_DEPS})
   set_target_properties(${name} PROPERTIES PREFIX ""
@@ -35,6 +37,9 @@ function(tessera_add_plugin name)
                                            VISIBILITY_INLINES_HIDDEN ON)
   if(WIN32)
     target_link_options(${name} PRIVATE -static-libgcc -static-libstdc++ -Wl,--kill-at)
+    if(NOT ARG_NO_INSTALL)
+      install(TARGETS ${name} RUNTIME DESTINATION . LIBRARY DESTINATION . ARCHIVE EXCLUDE_FROM_ALL)
+    endif()
   else()
     target_link_options(${name} PRIVATE -Wl,--no-undefined)
   endif()

@@ -51,9 +51,18 @@ class QuietHostBrain final : public egBrain {
   void PersonaChanged() override {}
   void SetFalling() override {}
   void UpdateGoals() override {}
-  mkVector3 AdjustVectorA(const mkVector3& v) override { return v; }
-  mkVector3 AdjustVectorB(const mkVector3& v) override { return v; }
-  mkVector3 AdjustVectorC(const mkVector3& v) override { return v; }
+  mkVector3* AdjustVectorA(mkVector3* result, const mkVector3& v) override {
+    *result = v;
+    return result;
+  }
+  mkVector3* AdjustVectorB(mkVector3* result, const mkVector3& v) override {
+    *result = v;
+    return result;
+  }
+  mkVector3* AdjustVectorC(mkVector3* result, const mkVector3& v) override {
+    *result = v;
+    return result;
+  }
   int32_t ApplyValue(int32_t) override { return 0; }
   void GetIn() override {}
   void WriteState(mkStream*) override {}

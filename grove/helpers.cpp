@@ -103,4 +103,3 @@ void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motio
   mkMatrix44 moved = local * motion;
   api->SetLocalMatrix(object, &moved);
 }
-

@@ -880,8 +880,7 @@ TEST_F(HopkinTest, LeaveFlockBeforeTheFirstFrameMakesALonerBoid) {
   // The loners' avoid list leaves the exit blocker out.
   EXPECT_EQ(boid.fAvoidObjects[0], stage_.model().FindKey("Cove..ZoveziWallBlocker"));
   EXPECT_EQ(boid.fAvoidObjects[1], nullptr);
-  EXPECT_EQ(boid.fGatheringPlaces[0],
-            stage_.model().FindKey("Cove..ZoveziExitAttractorRight"));
+  EXPECT_EQ(boid.fGatheringPlaces[0], stage_.model().FindKey("Cove..ZoveziExitAttractorRight"));
   EXPECT_EQ(boid.fGatheringPlaces[1], nullptr);
   EXPECT_EQ(boid.GetDesiredCruisingInfluence(), 0.0f);
   EXPECT_EQ(boid.GetDesiredKeepDistanceInfluence(), 1.0f);
@@ -907,8 +906,7 @@ TEST_F(HopkinTest, LeaveFlockAndResetWithTheBoid) {
   Frame();
   Params(brain, {"leaveflock"});
   EXPECT_EQ(brain->fBoid->IsInFlock(), 0);
-  EXPECT_EQ(brain->fBoid->fAvoidObjects[0],
-            stage_.model().FindKey("Cove..ZoveziWallBlocker"));
+  EXPECT_EQ(brain->fBoid->fAvoidObjects[0], stage_.model().FindKey("Cove..ZoveziWallBlocker"));
   EXPECT_EQ(brain->Reset(), 1);
   EXPECT_EQ(brain->fBoid->IsInFlock(), 1);
   EXPECT_EQ(brain->fBoid->fAvoidObjects[0], nullptr);

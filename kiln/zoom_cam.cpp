@@ -139,12 +139,15 @@ void ZoomCamBrain::UpdateGoals() {
   if (std::isfinite(next) && next != fov) api->CamSetFOV(camera, next, 0);
 }
 
-mkVector3 ZoomCamBrain::AdjustVectorA(const mkVector3& vector) {
-  return vector;
+mkVector3* ZoomCamBrain::AdjustVectorA(mkVector3* result, const mkVector3& vector) {
+  *result = vector;
+  return result;
 }
-mkVector3 ZoomCamBrain::AdjustVectorB(const mkVector3& vector) {
-  return vector;
+mkVector3* ZoomCamBrain::AdjustVectorB(mkVector3* result, const mkVector3& vector) {
+  *result = vector;
+  return result;
 }
-mkVector3 ZoomCamBrain::AdjustVectorC(const mkVector3& vector) {
-  return vector;
+mkVector3* ZoomCamBrain::AdjustVectorC(mkVector3* result, const mkVector3& vector) {
+  *result = vector;
+  return result;
 }

@@ -34,10 +34,11 @@ class ZoomCamBrain final : public egBrainDll {
   const char* GetName() override;  // "ZoomCam"
   // The zoom step of one frame.
   void UpdateGoals() override;
-  // The vectors are the brain's own business: returned unchanged.
-  mkVector3 AdjustVectorA(const mkVector3& vector) override;
-  mkVector3 AdjustVectorB(const mkVector3& vector) override;
-  mkVector3 AdjustVectorC(const mkVector3& vector) override;
+  // The vectors are the brain's own business: returned unchanged through
+  // the caller's result buffer.
+  mkVector3* AdjustVectorA(mkVector3* result, const mkVector3& vector) override;
+  mkVector3* AdjustVectorB(mkVector3* result, const mkVector3& vector) override;
+  mkVector3* AdjustVectorC(mkVector3* result, const mkVector3& vector) override;
   MK_SELF_BRAIN()
 
   float fZoomSpeed = 20.0f;    // degrees per second at full input

@@ -125,8 +125,10 @@ TEST_F(ZoomCamTest, BrainOperations) {
   EXPECT_STREQ(brain_->GetName(), "ZoomCam");
   const mkVector3 v{1.0f, 2.0f, 3.0f};
   Run("ZoomCamSet", {});
-  const mkVector3 a = brain_->AdjustVectorA(v), b = brain_->AdjustVectorB(v),
-                  c = brain_->AdjustVectorC(v);
+  mkVector3 a{}, b{}, c{};
+  EXPECT_EQ(brain_->AdjustVectorA(&a, v), &a);
+  EXPECT_EQ(brain_->AdjustVectorB(&b, v), &b);
+  EXPECT_EQ(brain_->AdjustVectorC(&c, v), &c);
   EXPECT_EQ(a.fY, 2.0f);
   EXPECT_EQ(b.fZ, 3.0f);
   EXPECT_EQ(c.fX, 1.0f);

@@ -97,8 +97,7 @@ TEST(DebugTraceTest, PassesTextUnchangedToStandardError) {
   DebugTrace("--- D3D8.DLL loaded successfully.\n");
   DebugTrace("no line end");
   DebugTrace(nullptr);
-  EXPECT_EQ(capture.Take(),
-            "--- D3D8.DLL loaded successfully.\nno line end");
+  EXPECT_EQ(capture.Take(), "--- D3D8.DLL loaded successfully.\nno line end");
 }
 
 }  // namespace

@@ -126,8 +126,8 @@ TEST(ModeOrderTest, DepthFirstThenSize) {
 TEST(ModeOrderTest, RefinesTheEngineOrderAndIsSafeForAnyInput) {
   // Sizes that the engine's order leaves unordered (one dimension larger,
   // the other smaller) still sort deterministically.
-  std::vector<DisplayMode> modes = {{0, 1280, 720, 16}, {0, 1024, 768, 16}, {0, 0, 0, 0},
-                                    {0, 720, 1280, 16}, {0, 1024, 768, 16}};
+  std::vector<DisplayMode> modes = {
+      {0, 1280, 720, 16}, {0, 1024, 768, 16}, {0, 0, 0, 0}, {0, 720, 1280, 16}, {0, 1024, 768, 16}};
   SortModes(modes);
   EXPECT_EQ(ModeList(modes), "0x0x0 1280x720x16 1024x768x16 1024x768x16 720x1280x16");
   for (size_t i = 0; i < modes.size(); ++i) {
@@ -135,7 +135,8 @@ TEST(ModeOrderTest, RefinesTheEngineOrderAndIsSafeForAnyInput) {
       const DisplayMode& a = modes[i];
       const DisplayMode& b = modes[j];
       bool engineSaysBBeforeA =
-          b.fDepth < a.fDepth || (b.fDepth == a.fDepth && b.fHeight < a.fHeight && b.fWidth < a.fWidth);
+          b.fDepth < a.fDepth ||
+          (b.fDepth == a.fDepth && b.fHeight < a.fHeight && b.fWidth < a.fWidth);
       EXPECT_FALSE(engineSaysBBeforeA) << i << " " << j;
     }
   }
@@ -401,9 +402,9 @@ TEST_F(DetectionTest, VideoMemoryStandsWhenTheTextureQueryFails) {
 }
 
 TEST_F(DetectionTest, DeviceNamesKeep39Characters) {
-  Detect(ParseProfile(
-      "[driver]\nprimary = yes\nmodes = 640x480x16\n[device]\n"
-      "name = A Device Name Of Exactly Forty-Two Letters\nguid = hal\ndepths = 16\n"));
+  Detect(
+      ParseProfile("[driver]\nprimary = yes\nmodes = 640x480x16\n[device]\n"
+                   "name = A Device Name Of Exactly Forty-Two Letters\nguid = hal\ndepths = 16\n"));
   ASSERT_EQ(Devices().size(), 1u);
   EXPECT_EQ(Devices()[0].fDeviceDescription, "A Device Name Of Exactly Forty-Two Lett");
 }
@@ -486,8 +487,7 @@ TEST(ApplyFudgeFactorsTest, EveryChipsetCaseFromItsProfile) {
       TraceCapture capture;
       EXPECT_EQ(ApplyFudgeFactors(record, driver.fIdentifier, log), c.chipsetCase) << c.profile;
       std::string trace = capture.Take();
-      EXPECT_EQ(trace.substr(0, trace.find('\n') + 1),
-                "== " + std::string(c.logText + 3) + " ==\n")
+      EXPECT_EQ(trace.substr(0, trace.find('\n') + 1), "== " + std::string(c.logText + 3) + " ==\n")
           << c.profile;
     }
     EXPECT_NE(ReadFile(path).find(std::string("\n") + c.logText + "\n"), std::string::npos)
@@ -557,9 +557,9 @@ TEST(ApplyFudgeFactorsTest, RadeonRow) {
   for (uint32_t bit : {2u, 5u, 6u, 9u, 14u, 15u, 16u}) record.fCaps.Set(bit);
   DebugInfoLog log("unused");
   TraceCapture capture;
-  EXPECT_EQ(ApplyFudgeFactors(record, Identifier(0x1002, 0x5144, "ati2dvag.dll", "RADEON"), log), 7);
-  EXPECT_EQ(capture.Take(),
-            "== Using fudge factors for ATI Radeon chipset ==\n");
+  EXPECT_EQ(ApplyFudgeFactors(record, Identifier(0x1002, 0x5144, "ati2dvag.dll", "RADEON"), log),
+            7);
+  EXPECT_EQ(capture.Take(), "== Using fudge factors for ATI Radeon chipset ==\n");
   EXPECT_EQ(Bits(record.fCaps), std::vector<uint32_t>({2, 6, 9, 14, 16}));
   EXPECT_EQ(record.fTextureUnits, 1u);
   EXPECT_EQ(record.fMemory, 32u << 20);
@@ -621,7 +621,8 @@ TEST(ApplyFudgeFactorsTest, RivaTntMemory) {
     }
     EXPECT_EQ(record.fMemory, c.memoryAfter);
     EXPECT_EQ(record.fFudge[4], 0.996078432f);
-    bool noted = ReadFile(path).find("\n   (also fudging memory up to 16MB)\n") != std::string::npos;
+    bool noted =
+        ReadFile(path).find("\n   (also fudging memory up to 16MB)\n") != std::string::npos;
     EXPECT_EQ(noted, c.memory != c.memoryAfter);
   }
 }
@@ -660,30 +661,25 @@ TEST_F(DetectionTest, RemovalKeepsHardwareAndReferenceDevices) {
   size_t removal = log.find("Removing unusable devices and modes...\n");
   ASSERT_NE(removal, std::string::npos);
   const char* d = "Cirrus Logic 5446 PCI";
-  std::string expected = std::string("Removing unusable devices and modes...\n") +
-                         "   Removing windowed mode on : " + d + "\n" +
-                         "   Keeping mode (640x480) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Removing software Direct3D device. Description: " + d + "\n" +
-                         "   Removing windowed mode on : " + d + "\n" +
-                         "   Keeping mode (640x480) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Removing software Direct3D device. Description: " + d + "\n" +
-                         "   Removing windowed mode on : " + d + "\n" +
-                         "   Keeping mode (640x480) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Removing software Direct3D device. Description: " + d + "\n" +
-                         "   Removing windowed mode on : " + d + "\n" +
-                         "   Keeping mode (640x480) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Keeping mode (800x600) on device " + d + "\n" +
-                         "   Keeping Direct3D device: " + d + "\n" +
-                         "   Removing windowed mode on : " + d + "\n" +
-                         "   Keeping Direct3D device: " + d + "\n" +
-                         "--- End of Demo Debug Info File ---\n\n";
+  std::string expected =
+      std::string("Removing unusable devices and modes...\n") +
+      "   Removing windowed mode on : " + d + "\n" + "   Keeping mode (640x480) on device " + d +
+      "\n" + "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Removing software Direct3D device. Description: " + d + "\n" +
+      "   Removing windowed mode on : " + d + "\n" + "   Keeping mode (640x480) on device " + d +
+      "\n" + "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Removing software Direct3D device. Description: " + d + "\n" +
+      "   Removing windowed mode on : " + d + "\n" + "   Keeping mode (640x480) on device " + d +
+      "\n" + "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Removing software Direct3D device. Description: " + d + "\n" +
+      "   Removing windowed mode on : " + d + "\n" + "   Keeping mode (640x480) on device " + d +
+      "\n" + "   Keeping mode (800x600) on device " + d + "\n" +
+      "   Keeping mode (800x600) on device " + d + "\n" + "   Keeping Direct3D device: " + d +
+      "\n" + "   Removing windowed mode on : " + d + "\n" + "   Keeping Direct3D device: " + d +
+      "\n" + "--- End of Demo Debug Info File ---\n\n";
   EXPECT_EQ(log.substr(removal), expected);
 }
 
@@ -718,9 +714,10 @@ TEST(RemoveUnusableTest, ByTypeAndClass) {
     selector.RemoveUnusable();
     EXPECT_EQ(selector.Devices().size(), kept ? 1u : 0u) << deviceClass;
     log.Close();
-    EXPECT_NE(ReadFile(path).find(kept ? "\n   Keeping Direct3D device: D\n"
-                                       : "\n   Removing software Direct3D device. Description: D\n"),
-              std::string::npos)
+    EXPECT_NE(
+        ReadFile(path).find(kept ? "\n   Keeping Direct3D device: D\n"
+                                 : "\n   Removing software Direct3D device. Description: D\n"),
+        std::string::npos)
         << deviceClass;
   }
   for (const Case& c : cases) {
@@ -738,7 +735,8 @@ TEST(RemoveUnusableTest, ByTypeAndClass) {
     selector.RemoveUnusable();
     EXPECT_EQ(selector.Devices().size(), c.kept ? 1u : 0u) << c.type;
     log.Close();
-    EXPECT_NE(ReadFile(path).find(std::string("\n") + c.logLine + "\n"), std::string::npos) << c.type;
+    EXPECT_NE(ReadFile(path).find(std::string("\n") + c.logLine + "\n"), std::string::npos)
+        << c.type;
   }
 }
 

@@ -74,7 +74,6 @@ const char* kAllModes = "640x480x16 640x480x32 800x600x16 800x600x32 1024x768x16
 // ---------------------------------------------------------------------------
 // The file layout.
 
-
 DeviceRecord SampleRecord() {
   DeviceRecord record;
   record.fType = kDeviceTypeDirect3D;
@@ -97,25 +96,23 @@ TEST(DevModeFileTest, ExactBytes) {
   mktest::ByteStream stream;
   WriteDeviceChoice(stream, SampleRecord(), DisplayMode{0, 800, 600, 0}, 25);
   const std::vector<uint8_t> expected = {
-      7, 0, 0, 0,                      // version
-      0, 0, 0, 0,                      // flags
-      2, 0, 0, 0,                      // type
-      3, 0, 0, 0, 'D', 'r', 'v',       // driver description
-      5, 0, 0, 0, 'n', '.', 'd', 'l', 'l',
-      0, 0, 0, 0,                      // driver version, empty
-      3, 0, 0, 0, 'H', 'A', 'L',       // device description
-      2, 0, 0, 0,                      // capability words
-      0x40, 0x40, 0, 0, 2, 0, 0, 0,
-      2, 0, 0, 0,                      // texture units
-      0, 0, 0, 1,                      // memory
-      0, 0, 0, 0,                      // mode count
-      0, 0, 0x10, 0x40,                // f0 2.25
-      0, 0, 0, 0xBF,                   // f1 -0.5
-      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-      0, 0, 0, 0,                      // chosen mode: flags
-      0x20, 3, 0, 0, 0x58, 2, 0, 0,    // 800, 600
-      0, 0, 0, 0,                      // depth 0: windowed
-      25, 0,                           // texture quality
+      7,    0,    0,    0,                                           // version
+      0,    0,    0,    0,                                           // flags
+      2,    0,    0,    0,                                           // type
+      3,    0,    0,    0,    'D',  'r', 'v',                        // driver description
+      5,    0,    0,    0,    'n',  '.', 'd', 'l', 'l', 0, 0, 0, 0,  // driver version, empty
+      3,    0,    0,    0,    'H',  'A', 'L',                        // device description
+      2,    0,    0,    0,                                           // capability words
+      0x40, 0x40, 0,    0,    2,    0,   0,   0,   2,   0, 0, 0,     // texture units
+      0,    0,    0,    1,                                           // memory
+      0,    0,    0,    0,                                           // mode count
+      0,    0,    0x10, 0x40,                                        // f0 2.25
+      0,    0,    0,    0xBF,                                        // f1 -0.5
+      0,    0,    0,    0,    0,    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0,
+      0,    0,    0,    0,    0,    0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0,  // chosen mode: flags
+      0x20, 3,    0,    0,    0x58, 2,   0,   0,                              // 800, 600
+      0,    0,    0,    0,                                                    // depth 0: windowed
+      25,   0,                                                                // texture quality
   };
   EXPECT_EQ(stream.bytes, expected);
 }
@@ -280,8 +277,8 @@ TEST_F(ChoiceTest, OnlyTheSelectedModeCanBeWindowed) {
   ASSERT_TRUE(options_->SelectMode(0));
   options_->SetWindowed(true);  // Windowed checked on 640x480
   ASSERT_TRUE(options_->SelectMode(2));
-  options_->SetWindowed(true);  // still checked on 1024x768
-  options_->SetWindowed(false);  // unchecked
+  options_->SetWindowed(true);           // still checked on 1024x768
+  options_->SetWindowed(false);          // unchecked
   ASSERT_TRUE(options_->SelectMode(0));  // back to 640x480, box unchecked
   EXPECT_FALSE(options_->WindowedOn());
   EXPECT_EQ(SelectedModeText(), "640x480x16");
@@ -302,8 +299,8 @@ TEST_F(ChoiceTest, DefaultRanking) {
        "800x600x16"},
       {"voodoo2-secondary.profile", kDeviceTypeGlide, "3Dfx Interactive Inc. [Voodoo2]",
        "800x600x16"},
-      {"matrox-g400.profile", kDeviceTypeDirect3D,
-       "Matrox Millennium G400 DualHead [Direct3D HAL]", "800x600x16"},
+      {"matrox-g400.profile", kDeviceTypeDirect3D, "Matrox Millennium G400 DualHead [Direct3D HAL]",
+       "800x600x16"},
       {"voodoo-graphics-640.profile", kDeviceTypeGlide, "3Dfx Interactive Inc. [Voodoo Graphics]",
        "640x480x16"},
   };
@@ -331,8 +328,8 @@ TEST_F(ChoiceTest, DefaultTextureQualityFromMemory) {
     const char* memory;
     uint16_t quality;
   };
-  const Case cases[] = {{"128MB", 100}, {"127MB", 100}, {"130047KB", 25}, {"64MB", 25},
-                        {"4GB", 100}};
+  const Case cases[] = {
+      {"128MB", 100}, {"127MB", 100}, {"130047KB", 25}, {"64MB", 25}, {"4GB", 100}};
   for (const Case& c : cases) {
     Run(ParseProfile(Direct3DMachine(kAllModes, "16 32", "4.12.1.1234", c.memory)));
     ASSERT_TRUE(options_->ChooseDefault());

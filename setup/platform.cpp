@@ -31,8 +31,8 @@ bool Guid::Parse(const std::string& text, Guid* guid) {
     bytes[count++] = static_cast<uint8_t>(high << 4 | low);
     ++i;
   }
-  guid->fData1 = uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
-                 bytes[3];
+  guid->fData1 =
+      uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
   guid->fData2 = static_cast<uint16_t>(bytes[4] << 8 | bytes[5]);
   guid->fData3 = static_cast<uint16_t>(bytes[6] << 8 | bytes[7]);
   for (int i = 0; i < 8; ++i) guid->fData4[i] = bytes[8 + i];

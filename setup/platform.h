@@ -90,8 +90,8 @@ struct DirectDrawDriver {
 
 // The DirectDraw device identifier of a driver (DDDEVICEIDENTIFIER2).
 struct DeviceIdentifier {
-  std::string fDriver;       // driver file name
-  std::string fDescription;  // description of the board
+  std::string fDriver;        // driver file name
+  std::string fDescription;   // description of the board
   uint32_t fVersionHigh = 0;  // most significant two 16-bit version parts
   uint32_t fVersionLow = 0;   // least significant two parts
   uint32_t fVendorId = 0;

@@ -103,7 +103,8 @@ TEST(HardwareProfileTest, ErrorsNameTheirLine) {
       {"[driver]\nprimary = true\n", "line 2: expected yes or no, not 'true'"},
       {"[driver]\ncreate = maybe\n", "line 2: create is ok, fails or no-direct3d, not 'maybe'"},
       {"[driver]\nmodes = 640x480\n", "line 2: '640x480' is not a mode such as 800x600x16"},
-      {"[driver]\nmodes = 640x480x16x2\n", "line 2: '640x480x16x2' is not a mode such as 800x600x16"},
+      {"[driver]\nmodes = 640x480x16x2\n",
+       "line 2: '640x480x16x2' is not a mode such as 800x600x16"},
       {"[driver]\nid-version = 4.12.1\n", "line 2: '4.12.1' is not a version such as 4.12.1.1234"},
       {"[driver]\nid-version = 4.65536.1.1\n",
        "line 2: '4.65536.1.1' is not a version such as 4.12.1.1234"},
@@ -132,11 +133,11 @@ TEST(HardwareProfileTest, LimitsOfTheReader) {
   std::string line(1025, 'a');
   EXPECT_FALSE(ParseHardwareProfile("[system]\n" + line + "\n", &profile, &error));
   EXPECT_EQ(error, "line 2: longer than 1024 characters");
-  EXPECT_FALSE(ParseHardwareProfile("[system]\nuser = " + std::string(512, 'u') + "\n", &profile,
-                                    &error));
+  EXPECT_FALSE(
+      ParseHardwareProfile("[system]\nuser = " + std::string(512, 'u') + "\n", &profile, &error));
   EXPECT_EQ(error, "line 2: a value is longer than 511 characters");
-  EXPECT_TRUE(ParseHardwareProfile("[system]\nuser = " + std::string(511, 'u') + "\n", &profile,
-                                   &error));
+  EXPECT_TRUE(
+      ParseHardwareProfile("[system]\nuser = " + std::string(511, 'u') + "\n", &profile, &error));
 
   std::string drivers;
   for (int i = 0; i < 65; ++i) drivers += "[driver]\n";

@@ -197,9 +197,8 @@ class WindowsGlide : public GlideApi {
     }
     return address != nullptr;
   }
-  uint32_t OpenWindow(uintptr_t window, uint32_t resolution, uint32_t refresh,
-                      uint32_t colorFormat, uint32_t origin, int32_t colorBuffers,
-                      int32_t auxBuffers) override {
+  uint32_t OpenWindow(uintptr_t window, uint32_t resolution, uint32_t refresh, uint32_t colorFormat,
+                      uint32_t origin, int32_t colorBuffers, int32_t auxBuffers) override {
     return fSstWinOpen(static_cast<DWORD>(window), resolution, refresh, colorFormat, origin,
                        colorBuffers, auxBuffers);
   }
@@ -239,7 +238,7 @@ class WindowsDirectDraw : public DirectDrawApi {
   std::vector<DirectDrawDriver> EnumerateDrivers() override {
     std::vector<DirectDrawDriver> drivers;
     LPDIRECTDRAWENUMERATEEXA enumerateEx = nullptr;
-    HRESULT (WINAPI* enumerate)(LPDDENUMCALLBACKA, LPVOID) = nullptr;
+    HRESULT(WINAPI * enumerate)(LPDDENUMCALLBACKA, LPVOID) = nullptr;
     if (LookUp(fLibrary, "DirectDrawEnumerateExA", &enumerateEx)) {
       enumerateEx(&OnDriverEx, &drivers,
                   DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
@@ -252,7 +251,7 @@ class WindowsDirectDraw : public DirectDrawApi {
 
   bool Create(const DirectDrawDriver& driver) override {
     Release();
-    HRESULT (WINAPI* create)(GUID*, LPVOID*, REFIID, IUnknown*) = nullptr;
+    HRESULT(WINAPI * create)(GUID*, LPVOID*, REFIID, IUnknown*) = nullptr;
     if (!LookUp(fLibrary, "DirectDrawCreateEx", &create)) return false;
     GUID guid = FromGuid(driver.fGuid);
     void* object = nullptr;

@@ -21,13 +21,17 @@ namespace stage {
 
 namespace {
 
-float Dot(const mkVector3& a, const mkVector3& b) { return a.fX * b.fX + a.fY * b.fY + a.fZ * b.fZ; }
+float Dot(const mkVector3& a, const mkVector3& b) {
+  return a.fX * b.fX + a.fY * b.fY + a.fZ * b.fZ;
+}
 
 mkVector3 Between(const mkPoint3& to, const mkPoint3& from) {
   return {to.fX - from.fX, to.fY - from.fY, to.fZ - from.fZ};
 }
 
-mkVector3 Scaled(const mkVector3& v, float f) { return {v.fX * f, v.fY * f, v.fZ * f}; }
+mkVector3 Scaled(const mkVector3& v, float f) {
+  return {v.fX * f, v.fY * f, v.fZ * f};
+}
 
 // `v` at unit length, or zero when it has none.
 mkVector3 Unit(const mkVector3& v) {

@@ -67,7 +67,8 @@ TEST(LineCollisionTest, UnknownObjectsAndMissingPointsNeverHit) {
   EXPECT_EQ(vector.fX, 9.0f);
   // The vector argument is optional.
   EXPECT_EQ(api.DoesLineCollideWithObject(handle, &from, &to, 1.0f, nullptr), 1);
-  EXPECT_EQ(model.trace().lines().back(), "@0 DoesLineCollideWithObject(Rock, &(-5 0 0), &(5 0 0), 1, null) -> 1");
+  EXPECT_EQ(model.trace().lines().back(),
+            "@0 DoesLineCollideWithObject(Rock, &(-5 0 0), &(5 0 0), 1, null) -> 1");
 }
 
 }  // namespace

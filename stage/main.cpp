@@ -1,10 +1,10 @@
 // stage: plays a scene file with the plug-ins it names, as the game engine
 // would, and prints the message lines that the plug-ins write.
+#include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,39 +14,53 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: stage [options] SCENE\n"
-    "\n"
+namespace fs = std::filesystem;
+
+const char kDescription[] =
     "Plays SCENE, a scene file (see docs/scene-format.md): loads the plug-ins it\n"
     "names exactly as the game engine loads them, builds its objects, variables,\n"
     "actors and brains, and runs its timeline frame by frame. Prints every\n"
     "message line that the plug-ins write, marked 'log' or 'warning', and the\n"
     "stage's own notes, marked 'stage', each after '@' and its frame number:\n"
     "\n"
-    "  @0 log: SetObjVar: Door is set to 1\n"
-    "\n"
-    "Options:\n"
-    "  --trace FILE        write the call trace (every scene-interface call with its\n"
-    "                      arguments and result, every command run and brain update)\n"
-    "                      to FILE; '-' writes it to standard output\n"
-    "  --svg FILE          draw the run, seen from above (or from the side, as the\n"
-    "                      scene says), into the SVG picture FILE:\n"
-    "                      the paths of the objects that moved (the player's in red)\n"
-    "                      and the objects that stood still\n"
-    "  --plugin-path DIR   look in DIR for plug-ins that the scene names without a\n"
-    "                      directory (may be given more than once; the build's\n"
-    "                      plug-in directories are searched last)\n"
-    "  --frames N          play N frames instead of the scene's count\n"
-    "  --quiet             do not print the message lines\n"
-    "  --exports PLUGIN    load the plug-in PLUGIN (a path or a name), print the\n"
-    "                      names that it must export (its entry points, version\n"
-    "                      functions and every listed object), one per line, and\n"
-    "                      stop\n"
-    "  --help              show this text\n"
-    "\n"
+    "  @0 log: SetObjVar: Door is set to 1\n";
+
+const char kFooter[] =
     "A run is reproducible: the same scene gives the same output and trace.\n"
-    "Exit status: 0 when the scene was played, 1 when it or a plug-in could not be\n"
-    "loaded, 2 for wrong options.\n";
+    "Output files are opened before the scene plays; FILE '-' is standard output\n"
+    "(the trace lines then come between the message lines, in the order they\n"
+    "happen; with --svg - the message lines go to standard error instead).\n"
+    "Exit status: 0 when the scene was played, 1 when it, a plug-in or an output\n"
+    "file could not be loaded or written (or, with --strict, when a plug-in warned\n"
+    "or something named was not found), 2 for wrong options.";
+
+// The usage line first, then the description, the options and the footer.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override { return ""; }
+  std::string make_description(const CLI::App* app) const override {
+    return "usage: stage [options] SCENE\n\n" + app->get_description() + "\n";
+  }
+};
+
+// An option's text, broken into lines that fit beside the option names.
+std::string Wrap(const std::string& text) {
+  constexpr size_t kWidth = 56;
+  std::string out, line;
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t to = text.find(' ', from);
+    if (to == std::string::npos) to = text.size();
+    const std::string word = text.substr(from, to - from);
+    if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+      out += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    from = to + 1;
+  }
+  return out + line;
+}
 
 // Plug-ins named without a directory are looked for last in the build tree.
 void AddBuildPluginPath(stage::Stage* stage) {
@@ -59,7 +73,7 @@ void AddBuildPluginPath(stage::Stage* stage) {
 int PrintExports(stage::Stage& stage, const std::string& plugin) {
   std::string error;
   if (!stage.LoadPlugin(plugin, &error)) {
-    std::fprintf(stderr, "stage: %s\n", error.c_str());
+    std::fprintf(stderr, "stage: %s\n", stage::ShowText(error).c_str());
     return 1;
   }
   const stage::PluginLibrary& library = *stage.plugins().back();
@@ -71,6 +85,11 @@ int PrintExports(stage::Stage& stage, const std::string& plugin) {
   if (library.brainMajor >= 0) names.insert({"BrainMajorVersionDll", "BrainMinorVersionDll"});
   for (const auto* list : {&library.xcmdNames, &library.brainNames, &library.brainClassNames})
     names.insert(list->begin(), list->end());
+  // The script modules' creation and release routines, which ScriptXcmd
+  // exports by name.
+  for (const char* module : {"ktFlocksc", "mkRegistryc", "egBrainc", "egGameControllerc"})
+    for (const std::string entry : {"init", "fini"})
+      if (library.Symbol((entry + module).c_str()) != nullptr) names.insert(entry + module);
   for (const auto& name : names) std::printf("%s\n", name.c_str());
   return 0;
 }
@@ -80,51 +99,104 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
+// An output file, opened for writing before the scene plays ("-" is standard
+// output). Closed, and checked, at the end.
+class Output {
+ public:
+  ~Output() {
+    if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+  }
+  // False with `error` set when the file cannot be written.
+  bool Open(const std::string& path, std::string* error) {
+    path_ = path;
+    if (path == "-") {
+      file_ = stdout;
+      return true;
+    }
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) *error = "cannot write " + path + ": " + std::strerror(errno);
+    return file_ != nullptr;
+  }
+  bool Close(std::string* error) {
+    if (file_ == nullptr) return true;
+    const bool failed = std::ferror(file_) != 0 ||
+                        (file_ == stdout ? std::fflush(file_) != 0 : std::fclose(file_) != 0);
+    const int reason = errno;
+    file_ = nullptr;
+    if (failed) *error = "cannot write " + path_ + ": " + std::strerror(reason);
+    return !failed;
+  }
+  std::FILE* file() const { return file_; }
+  bool open() const { return file_ != nullptr; }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+// The same file (when both exist) or the same absolute path.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (fs::equivalent(a, b, ec)) return true;
+  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string scenePath, tracePath, svgPath;
+  std::string scenePath, tracePath, svgPath, exportsOf;
   std::vector<std::string> pluginPath;
-  bool quiet = false;
-  long frames = -1;
-  std::string exportsOf;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) return false;
-      *out = argv[++i];
-      return true;
-    };
-    std::string text;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "--trace") {
-      if (!value(&tracePath)) return UsageError("--trace needs a file name");
-    } else if (arg == "--svg") {
-      if (!value(&svgPath)) return UsageError("--svg needs a file name");
-    } else if (arg == "--plugin-path") {
-      if (!value(&text)) return UsageError("--plugin-path needs a directory");
-      pluginPath.push_back(text);
-    } else if (arg == "--frames") {
-      char* end = nullptr;
-      if (!value(&text)) return UsageError("--frames needs a number");
-      frames = std::strtol(text.c_str(), &end, 10);
-      if (end == text.c_str() || *end != '\0' || frames < 0 || frames > stage::kMaxFrames)
-        return UsageError("--frames needs a number from 0 to " + std::to_string(stage::kMaxFrames));
-    } else if (arg == "--exports") {
-      if (!value(&text)) return UsageError("--exports needs a plug-in");
-      exportsOf = text;
-    } else if (arg == "--quiet") {
-      quiet = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      return UsageError("unknown option " + arg);
-    } else if (scenePath.empty()) {
-      scenePath = arg;
-    } else {
-      return UsageError("only one scene can be played at a time");
-    }
+  bool quiet = false, strict = false;
+  int64_t frames = -1;
+
+  CLI::App app(kDescription, "stage");
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.footer(kFooter);
+  app.get_formatter()->column_width(22);
+  app.add_option("SCENE", scenePath, "the scene file to play")->type_name("");
+  app.add_option("--trace", tracePath,
+                 Wrap("write the call trace (every scene-interface call with its arguments and "
+                      "result, every command run and brain update) to FILE, line by line as the "
+                      "scene plays"))
+      ->type_name("FILE");
+  app.add_option("--svg", svgPath,
+                 Wrap("draw the run, seen from above (or from the side, as the scene says), into "
+                      "the SVG picture FILE: the paths of the "
+                      "objects that moved (the player's in red), with time marks, and the objects "
+                      "that stood still"))
+      ->type_name("FILE");
+  app.add_option("--plugin-path", pluginPath,
+                 Wrap("look in DIR for plug-ins that the scene names without a directory (may be "
+                      "given more than once; the build's plug-in directories are searched last)"))
+      ->type_name("DIR")
+      ->allow_extra_args(false);
+  app.add_option("--frames", frames, "play N frames instead of the scene's count")
+      ->type_name("N")
+      ->check(CLI::Range(int64_t(0), int64_t(stage::kMaxFrames)));
+  app.add_flag("--quiet", quiet, "do not print the message lines");
+  app.add_flag("--strict", strict,
+               Wrap("fail (exit status 1) when a plug-in wrote a warning or the stage noted that "
+                    "something named was not found"));
+  app.add_option("--exports", exportsOf,
+                 Wrap("load the plug-in PLUGIN (a path or a name), print the names that it must "
+                      "export (its entry points, version functions and every listed object), one "
+                      "per line, and stop"))
+      ->type_name("PLUGIN");
+  app.set_version_flag("--version", std::string("stage ") + STAGE_VERSION,
+                       "print the stage's version and stop");
+  app.set_help_flag("--help,-h", "show this text");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return UsageError(e.what());
   }
+
   if (!exportsOf.empty()) {
     stage::Stage stage;
     stage.pluginPath = pluginPath;
@@ -132,6 +204,11 @@ int main(int argc, char** argv) {
     return PrintExports(stage, exportsOf);
   }
   if (scenePath.empty()) return UsageError("no scene file given");
+  if (tracePath == "-" && svgPath == "-")
+    return UsageError("--trace and --svg cannot both write to standard output");
+  for (const std::string* output : {&tracePath, &svgPath})
+    if (!output->empty() && *output != "-" && SameFile(*output, scenePath))
+      return UsageError(*output + " is the scene file; it would be overwritten");
 
   stage::SceneDescription scene;
   std::vector<std::string> errors;
@@ -141,42 +218,58 @@ int main(int argc, char** argv) {
   }
   if (frames >= 0) scene.frames = int32_t(frames);
 
+  // Output files are named from here (the stage plays in the scene's
+  // directory) and opened before anything plays.
+  Output trace, svg;
+  std::string error;
+  for (auto [path, output] : {std::pair{&tracePath, &trace}, std::pair{&svgPath, &svg}}) {
+    if (path->empty()) continue;
+    std::error_code ec;
+    if (*path != "-") *path = fs::absolute(*path, ec).string();
+    if (!output->Open(*path, &error)) {
+      std::fprintf(stderr, "stage: %s\n", stage::ShowText(error).c_str());
+      return 1;
+    }
+  }
+
   stage::Stage stage;
   stage.pluginPath = pluginPath;
   AddBuildPluginPath(&stage);
+  // Nothing is kept for the end: message lines and trace lines are written
+  // as they come, so that a long run plays in constant memory.
+  stage::Model& model = stage.model();
+  model.keepMessages = false;
+  model.trace().keep = false;
+  std::FILE* messages = svgPath == "-" ? stderr : stdout;
   if (!quiet)
-    stage.model().onMessage = [](const stage::Message& message) {
-      std::printf("%s\n", stage::FormatMessage(message).c_str());
+    model.onMessage = [messages](const stage::Message& message) {
+      std::fputs(stage::FormatMessage(message).c_str(), messages);
+      std::fputc('\n', messages);
     };
-  // The stage plays in the scene's directory; output files are named from
-  // here.
-  std::error_code ec;
-  if (!tracePath.empty() && tracePath != "-")
-    tracePath = std::filesystem::absolute(tracePath, ec).string();
-  if (!svgPath.empty()) svgPath = std::filesystem::absolute(svgPath, ec).string();
+  if (trace.open())
+    model.trace().onLine = [file = trace.file()](const std::string& line) {
+      std::fputs(line.c_str(), file);
+      std::fputc('\n', file);
+    };
   stage::RunPicture picture;
   picture.side = scene.pictureSide;
-  if (!svgPath.empty())
-    stage.onFrameEnd = [&](int32_t) { picture.Record(stage.model()); };
+  if (svg.open()) stage.onFrameEnd = [&](int32_t) { picture.Record(model); };
+
   const bool played = stage.Play(scene, &errors);
-  if (!svgPath.empty() && !picture.Write(svgPath, stage.model())) {
-    std::fprintf(stderr, "stage: cannot write %s\n", svgPath.c_str());
-    return 1;
-  }
-  for (const auto& e : errors) std::fprintf(stderr, "stage: %s\n", e.c_str());
-  if (!tracePath.empty()) {
-    std::ofstream file;
-    std::ostream* out = &std::cout;
-    if (tracePath != "-") {
-      file.open(tracePath, std::ios::binary);
-      if (!file) {
-        std::fprintf(stderr, "stage: cannot write %s\n", tracePath.c_str());
-        return 1;
-      }
-      out = &file;
+  int status = played ? 0 : 1;
+  model.trace().onLine = nullptr;
+  if (svg.open()) std::fputs(picture.Svg(model).c_str(), svg.file());
+  for (Output* output : {&trace, &svg})
+    if (!output->Close(&error)) {
+      std::fprintf(stderr, "stage: %s\n", stage::ShowText(error).c_str());
+      status = 1;
     }
-    for (const auto& line : stage.model().trace().lines()) *out << line << '\n';
+  for (const auto& e : errors) std::fprintf(stderr, "stage: %s\n", stage::ShowText(e).c_str());
+  if (strict && played && model.problems() > 0) {
+    std::fprintf(stderr, "stage: --strict: %lld warning(s) or names not found\n",
+                 static_cast<long long>(model.problems()));
+    status = 1;
   }
-  std::fflush(stdout);
-  return played ? 0 : 1;
+  if (std::fflush(stdout) != 0) status = 1;
+  return status;
 }

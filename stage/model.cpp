@@ -9,21 +9,36 @@ namespace {
 
 std::string KindPrefix(EntityKind kind) {
   switch (kind) {
-    case EntityKind::kObject: return "";
-    case EntityKind::kBehavior: return "behavior:";
-    case EntityKind::kSound: return "sound:";
-    case EntityKind::kEmitter: return "emitter:";
-    case EntityKind::kKey: return "key:";
-    case EntityKind::kContext: return "context:";
-    case EntityKind::kActor: return "actor:";
-    case EntityKind::kDetector: return "detector:";
-    case EntityKind::kXCmd: return "xcmd:";
-    case EntityKind::kBrainDll: return "brain:";
-    case EntityKind::kBrainClass: return "brainclass:";
-    case EntityKind::kHostBrain: return "hostbrain:";
-    case EntityKind::kController: return "controller:";
-    case EntityKind::kTimer: return "timer:";
-    case EntityKind::kBrainData: return "braindata:";
+    case EntityKind::kObject:
+      return "";
+    case EntityKind::kBehavior:
+      return "behavior:";
+    case EntityKind::kSound:
+      return "sound:";
+    case EntityKind::kEmitter:
+      return "emitter:";
+    case EntityKind::kKey:
+      return "key:";
+    case EntityKind::kContext:
+      return "context:";
+    case EntityKind::kActor:
+      return "actor:";
+    case EntityKind::kDetector:
+      return "detector:";
+    case EntityKind::kXCmd:
+      return "xcmd:";
+    case EntityKind::kBrainDll:
+      return "brain:";
+    case EntityKind::kBrainClass:
+      return "brainclass:";
+    case EntityKind::kHostBrain:
+      return "hostbrain:";
+    case EntityKind::kController:
+      return "controller:";
+    case EntityKind::kTimer:
+      return "timer:";
+    case EntityKind::kBrainData:
+      return "braindata:";
   }
   return "";
 }
@@ -42,21 +57,26 @@ mkVector3 FirstAxis(const SceneObject& object, const mkMatrix44& m) {
   return {m.m[0][0], m.m[1][0], m.m[2][0]};
 }
 
-mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) { return a * b; }
+mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) {
+  return a * b;
+}
 
 // --- Context ------------------------------------------------------------------
 
-void* Context::GetData() { return data_; }
+void* Context::GetData() {
+  return data_;
+}
 
 void* Context::AllocData(int32_t size) {
   if (size < 0 || size > kMaxDataSize) {
-    model->Say(MessageKind::kStage, "context " + label + ": refused a data block of " +
-                                        std::to_string(size) + " bytes");
+    model->Say(MessageKind::kStage,
+               "context " + label + ": refused a data block of " + std::to_string(size) + " bytes");
     return nullptr;
   }
   // Zeroed, and never smaller than one byte, so that every block is distinct.
   blocks_.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[size > 0 ? size : 1]()));
   data_ = blocks_.back().get();
+  size_ = size;
   return data_;
 }
 
@@ -101,44 +121,103 @@ void HostBrain::Note(const char* name) {
   pluginCall = 0;
 }
 
-egPhysicalSceneObject* HostBrain::GetOwner() { return Model::ToHandle<egPhysicalSceneObject>(owner); }
+egPhysicalSceneObject* HostBrain::GetOwner() {
+  return Model::ToHandle<egPhysicalSceneObject>(owner);
+}
 egCharacter* HostBrain::GetOwnerChar() {
   return owner->character ? Model::ToHandle<egCharacter>(owner) : nullptr;
 }
-egMovingSceneObject* HostBrain::GetOwnerMove() { return Model::ToHandle<egMovingSceneObject>(owner); }
-mkSceneObject* HostBrain::GetOwnerObj() { return Model::ToHandle<mkSceneObject>(owner); }
-int32_t HostBrain::GetFlags() { return 0; }
-egGameController* HostBrain::GetController() { return &model->controller(); }
-egBrainDll* HostBrain::GetBrainDll() { return plugin; }
-void HostBrain::SetPluginCall(int32_t value) { pluginCall = value; }
-int32_t HostBrain::Update(float) { return Note("Update"), 0; }
-int32_t HostBrain::PreUpdate(float) { return Note("PreUpdate"), 0; }
-int32_t HostBrain::Reset() { return Note("Reset"), 0; }
-int32_t HostBrain::SendParams(int32_t, const char**) { return Note("SendParams"), 0; }
-int32_t HostBrain::PrepareToDetach() { return Note("PrepareToDetach"), 0; }
-int32_t HostBrain::PrepareToAttach(int32_t) { return Note("PrepareToAttach"), 0; }
-int32_t HostBrain::CanCollideWith(mkSceneObject*) { return Note("CanCollideWith"), 1; }
+egMovingSceneObject* HostBrain::GetOwnerMove() {
+  return Model::ToHandle<egMovingSceneObject>(owner);
+}
+mkSceneObject* HostBrain::GetOwnerObj() {
+  return Model::ToHandle<mkSceneObject>(owner);
+}
+int32_t HostBrain::GetFlags() {
+  return 0;
+}
+egGameController* HostBrain::GetController() {
+  return &model->controller();
+}
+egBrainDll* HostBrain::GetBrainDll() {
+  return plugin;
+}
+void HostBrain::SetPluginCall(int32_t value) {
+  pluginCall = value;
+}
+int32_t HostBrain::Update(float) {
+  return Note("Update"), 0;
+}
+int32_t HostBrain::PreUpdate(float) {
+  return Note("PreUpdate"), 0;
+}
+int32_t HostBrain::Reset() {
+  return Note("Reset"), 0;
+}
+int32_t HostBrain::SendParams(int32_t, const char**) {
+  return Note("SendParams"), 0;
+}
+int32_t HostBrain::PrepareToDetach() {
+  return Note("PrepareToDetach"), 0;
+}
+int32_t HostBrain::PrepareToAttach(int32_t) {
+  return Note("PrepareToAttach"), 0;
+}
+int32_t HostBrain::CanCollideWith(mkSceneObject*) {
+  return Note("CanCollideWith"), 1;
+}
 int32_t HostBrain::ReportCollision(mkSceneObject*, mkSceneObject*) {
   return Note("ReportCollision"), 0;
 }
-int32_t HostBrain::WantGravity() { return Note("WantGravity"), 1; }
-int32_t HostBrain::StartBehavior(float, mkGBehavior*) { return Note("StartBehavior"), 0; }
-void HostBrain::PersonaChanged() { Note("PersonaChanged"); }
-void HostBrain::SetFalling() { Note("SetFalling"); }
-void HostBrain::UpdateGoals() { Note("UpdateGoals"); }
-mkVector3 HostBrain::AdjustVectorA(const mkVector3& v) { return Note("AdjustVectorA"), v; }
-mkVector3 HostBrain::AdjustVectorB(const mkVector3& v) { return Note("AdjustVectorB"), v; }
-mkVector3 HostBrain::AdjustVectorC(const mkVector3& v) { return Note("AdjustVectorC"), v; }
-int32_t HostBrain::ApplyValue(int32_t) { return Note("ApplyValue"), 0; }
-void HostBrain::GetIn() { Note("GetIn"); }
-void HostBrain::WriteState(mkStream*) { Note("WriteState"); }
+int32_t HostBrain::WantGravity() {
+  return Note("WantGravity"), 1;
+}
+int32_t HostBrain::StartBehavior(float, mkGBehavior*) {
+  return Note("StartBehavior"), 0;
+}
+void HostBrain::PersonaChanged() {
+  Note("PersonaChanged");
+}
+void HostBrain::SetFalling() {
+  Note("SetFalling");
+}
+void HostBrain::UpdateGoals() {
+  Note("UpdateGoals");
+}
+mkVector3* HostBrain::AdjustVectorA(mkVector3* result, const mkVector3& v) {
+  Note("AdjustVectorA");
+  *result = v;
+  return result;
+}
+mkVector3* HostBrain::AdjustVectorB(mkVector3* result, const mkVector3& v) {
+  Note("AdjustVectorB");
+  *result = v;
+  return result;
+}
+mkVector3* HostBrain::AdjustVectorC(mkVector3* result, const mkVector3& v) {
+  Note("AdjustVectorC");
+  *result = v;
+  return result;
+}
+int32_t HostBrain::ApplyValue(int32_t) {
+  return Note("ApplyValue"), 0;
+}
+void HostBrain::GetIn() {
+  Note("GetIn");
+}
+void HostBrain::WriteState(mkStream*) {
+  Note("WriteState");
+}
 egCamera* HostBrain::GetBrainCamera() {
   return owner->camera ? Model::ToHandle<egCamera>(owner) : nullptr;
 }
 void HostBrain::HostPrepareHook() {
-  CallTrace::Line(model->trace(), (model->Label(owner) + ".brain.HostPrepareHook").c_str()).Finish();
+  CallTrace::Line(model->trace(), (model->Label(owner) + ".brain.HostPrepareHook").c_str())
+      .Finish();
 }
-void HostBrain::ReadState(mkStream*) { Note("ReadState"); }
+void HostBrain::ReadState(mkStream*) {
+  Note("ReadState");
+}
 
 int32_t HostBrain::GetVehicleFlags() {
   CallTrace::Line line(model->trace(), (model->Label(owner) + ".brain.GetVehicleFlags").c_str());
@@ -185,7 +264,8 @@ bool Model::Is(const void* handle, EntityKind kind) const {
 
 std::string Model::Label(const void* handle) const {
   if (handle == nullptr) return "null";
-  if (reinterpret_cast<uintptr_t>(handle) < 0x10000) return std::to_string(reinterpret_cast<uintptr_t>(handle));
+  if (reinterpret_cast<uintptr_t>(handle) < 0x10000)
+    return std::to_string(reinterpret_cast<uintptr_t>(handle));
   auto it = entities_.find(handle);
   if (it == entities_.end()) return "?";
   return KindPrefix(it->second.kind) + it->second.label;
@@ -379,9 +459,11 @@ mkRegistryKey* Model::Key(const void* handle) const {
 
 // --- Model: running ------------------------------------------------------------------------
 
-void Model::Say(MessageKind kind, const std::string& text) {
-  messages_.push_back(Message{frame_, kind, text});
-  if (onMessage) onMessage(messages_.back());
+void Model::Say(MessageKind kind, const std::string& text, bool problem) {
+  Message message{frame_, kind, text, problem || kind == MessageKind::kWarning};
+  if (message.problem) ++problems_;
+  if (onMessage) onMessage(message);
+  if (keepMessages) messages_.push_back(std::move(message));
 }
 
 void Model::SetClock(int32_t frame, float seconds, float delta) {
@@ -394,9 +476,19 @@ void Model::SetClock(int32_t frame, float seconds, float delta) {
 void Model::QueueActor(Actor* actor, Detector* detector) {
   for (const auto& step : actor->steps) {
     if (step.empty()) continue;
-    actorQueue_.push_back(
-        CommandRun{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
-                   detector});
+    CommandRun run{step[0], std::vector<std::string>(step.begin() + 1, step.end()), actor,
+                   detector};
+    // A host action reads its scene variables when the actor starts: a word
+    // that names a variable stands for the object that it names now.
+    if (run.command == "do")
+      for (size_t i = 1; i < run.args.size(); ++i) {
+        std::string& word = run.args[i];
+        if (FindObject(word) != nullptr) continue;
+        const mkRegistryKey* key = FindKey(word);
+        if (SceneObject* named = key != nullptr ? Object(key->fObject) : nullptr)
+          word = named->name;
+      }
+    actorQueue_.push_back(std::move(run));
   }
 }
 

@@ -65,9 +65,9 @@ struct Behavior {
   int32_t frames = 30;
   int32_t playing = 0;
   int32_t looping = 0;
-  float position = 0.0f;  // seconds into the cycle
-  int32_t loopStart = 0;  // loop points that the behaviour reports
-  int32_t loopEnd = -1;   // -1: the last frame
+  float position = 0.0f;         // seconds into the cycle
+  int32_t loopStart = 0;         // loop points that the behaviour reports
+  int32_t loopEnd = -1;          // -1: the last frame
   mkRegistryKey* key = nullptr;  // named "<object>..<behaviour>"
 };
 
@@ -89,7 +89,12 @@ struct Glide {
 };
 
 // Camera modes as CamGetMode gives them.
-enum CameraMode : int32_t { kCameraFixed = 0, kCameraFollow = 1, kCameraDrive = 2, kCameraObserver = 3 };
+enum CameraMode : int32_t {
+  kCameraFixed = 0,
+  kCameraFollow = 1,
+  kCameraDrive = 2,
+  kCameraObserver = 3
+};
 
 // The field of view of a camera that the scene gives none, degrees.
 inline constexpr float kDefaultFov = 60.0f;
@@ -131,19 +136,27 @@ struct SceneObject {
   // z and -x directions (otherwise the local x, y and z directions). The
   // first of them is the direction that behaviours carry the object along.
   bool viewAxes = false;
-  int32_t oneShot = 0;  // SetPlayingOneShot, GetPlayingOneShot
-  int32_t frame = 0;    // the frame that AnimPlayToFrame went to last
+  int32_t oneShot = 0;           // SetPlayingOneShot, GetPlayingOneShot
+  int32_t frame = 0;             // the frame that AnimPlayToFrame went to last
   mkRegistryKey* key = nullptr;  // the key that names this object
   HostBrain* brain = nullptr;
   std::vector<Behavior*> behaviors;
   Behavior* current = nullptr;  // the behaviour GetBehavior gives
   Glide glide;
-  CameraState view;             // for cameras
-  int32_t currents = 1;         // whether currents carry it
+  // A flock manager (IsFlock, GetFlockManagerByID): the swarm is drawn as one
+  // point, its centroid, that flies at `flockSpeed` units per second straight
+  // toward the object its goal key names, and stops there.
+  bool flock = false;
+  float flockSpeed = 1.0f;
+  mkRegistryKey* flockGoal = nullptr;  // FlockSetGoalKey; null: no goal
+  // A firemarble (IsFireMarble): a light that is lit or dark.
+  bool fireMarble = false;
+  int32_t lit = 0;
+  CameraState view;      // for cameras
+  int32_t currents = 1;  // whether currents carry it
   mkVector3 externVelocity{0, 0, 0};
   BrainData brainData;
 };
-
 
 struct Actor {
   std::string name;
@@ -178,6 +191,8 @@ class Context final : public egContextMgr::Context {
 
   void* GetData() override;
   void* AllocData(int32_t size) override;
+  // The size of the block that GetData gives (0 when there is none).
+  int32_t size() const { return size_; }
 
   std::string label;
   class Model* model = nullptr;
@@ -185,6 +200,7 @@ class Context final : public egContextMgr::Context {
  private:
   std::vector<std::unique_ptr<uint8_t[]>> blocks_;
   void* data_ = nullptr;
+  int32_t size_ = 0;
 };
 
 // The player's input state.
@@ -313,8 +329,16 @@ class Model {
   // The actors whose timers are due at the model's clock, in the order
   // registered; they are forgotten.
   std::vector<TimedActor> TakeDueActors();
-  // Moves every playing behaviour and glide on by `seconds`.
+  // Moves every playing behaviour, glide and flock on by `seconds`.
   void Advance(float seconds);
+  // Moves every flock toward its goal (part of Advance).
+  void AdvanceFlocks(float seconds);
+  // Takes an object out of the scene: its name finds nothing any more, its
+  // handle is no longer an object (operations answer it like "not found"),
+  // and every key that named it names nothing. Its memory stays, so that
+  // nothing the stage keeps dangles. False, with a stage note, for an object
+  // with children or a brain.
+  bool RemoveObject(SceneObject* object);
   // Gives `object` a brain of the brain class `text` ("Class" or
   // "Class:First"): Prepare on the class's first use, then MakeBrain(First,
   // object name), and a host brain for the result. Returns 1 when attached.
@@ -352,11 +376,25 @@ class Model {
   // --- Running ----------------------------------------------------------------
   CallTrace& trace() { return trace_; }
   const std::vector<Message>& messages() const { return messages_; }
-  void Say(MessageKind kind, const std::string& text);
+  // Writes a message line. Warnings count as problems, and so do stage
+  // notes said with `problem` (something named that was not found).
+  void Say(MessageKind kind, const std::string& text, bool problem = false);
   // Messages also go to this function as they are written (the stage program
   // prints them); may be empty.
   std::function<void(const Message&)> onMessage;
+  // Whether messages() keeps the lines; a long run that prints them as they
+  // come keeps none, so that its memory does not grow with its frames.
+  bool keepMessages = true;
+  // Warnings and problem notes written so far.
+  int64_t problems() const { return problems_; }
   void SetClock(int32_t frame, float seconds, float delta);
+  int32_t frame() const { return frame_; }
+  float seconds() const { return seconds_; }
+  float delta() const { return delta_; }
+  // The contexts by their three values (a scene object, a record kind and a
+  // third value), for readers of the records that the host knows.
+  using ContextKey = std::tuple<uintptr_t, uintptr_t, uintptr_t>;
+  const std::map<ContextKey, std::unique_ptr<Context>>& contexts() const { return contexts_; }
   std::deque<CommandRun>& actorQueue() { return actorQueue_; }
   // Queues the steps of `actor` for the running frame.
   void QueueActor(Actor* actor, Detector* detector);
@@ -374,6 +412,7 @@ class Model {
   friend class BrainOps;
   friend class KeyOps;
   friend class NetworkOps;
+  friend class FlockOps;
   friend class CameraOps;
   friend class TimerOps;
   friend class PhysicalOps;
@@ -395,7 +434,7 @@ class Model {
   std::vector<std::unique_ptr<mkRegistryKey>> keys_;
   std::map<std::string, mkRegistryKey*, std::less<>> keysByName_;
   std::unordered_map<const mkRegistryKey*, std::string> keyNames_;
-  std::map<std::tuple<uintptr_t, uintptr_t, uintptr_t>, std::unique_ptr<Context>> contexts_;
+  std::map<ContextKey, std::unique_ptr<Context>> contexts_;
   std::vector<std::unique_ptr<Actor>> actors_;
   std::map<std::string, Actor*, std::less<>> actorsByName_;
   std::vector<std::unique_ptr<Detector>> detectors_;
@@ -420,6 +459,7 @@ class Model {
   SceneObject* camera_ = nullptr;
   CallTrace trace_;
   std::vector<Message> messages_;
+  int64_t problems_ = 0;
   std::deque<CommandRun> actorQueue_;
   int32_t messageEnable_ = 1;
   int32_t frame_ = 0;

@@ -94,6 +94,7 @@ void Model::Advance(float seconds) {
       g.remaining -= t;
     }
   }
+  AdvanceFlocks(seconds);
 }
 
 int32_t Model::AttachBrainClass(SceneObject* object, const std::string& text) {

@@ -11,9 +11,9 @@ class CheckOps {
  public:
   explicit CheckOps(Model& model) : model_(model) {}
 
-  int32_t IsFlock(mkSceneObject* a1) { return 0; }
+  int32_t GetThrowable(mkSceneObject* a1) { return 0; }
   int32_t GetNumNodes(egCharacter* a1) { return 0; }           // parameter type differs
-  float IsFireMarble(mkSceneObject* a1) { return 0.0f; }       // result type differs
+  float GetClimbable(mkSceneObject* a1) { return 0.0f; }       // result type differs
   int32_t IsPosRefNode(mkSceneObject* a1) const { return 0; }  // const
   int32_t FrobnicateAll() { return 0; }                        // not an operation
 
@@ -22,11 +22,11 @@ class CheckOps {
 };
 
 #if STAGE_CHECK_CASE == 0
-STAGE_MODELLED_OP(CheckOps, IsFlock)
+STAGE_MODELLED_OP(CheckOps, GetThrowable)
 #elif STAGE_CHECK_CASE == 1
 STAGE_MODELLED_OP(CheckOps, GetNumNodes)
 #elif STAGE_CHECK_CASE == 2
-STAGE_MODELLED_OP(CheckOps, IsFireMarble)
+STAGE_MODELLED_OP(CheckOps, GetClimbable)
 #elif STAGE_CHECK_CASE == 3
 STAGE_MODELLED_OP(CheckOps, IsPosRefNode)
 #elif STAGE_CHECK_CASE == 4

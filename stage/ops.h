@@ -15,6 +15,7 @@
 //   BrainOps      ops_brains.cpp     brains and brain classes
 //   KeyOps        ops_keys.cpp       registry keys and scene variables
 //   NetworkOps    ops_network.cpp    the network game (always a lone master)
+//   FlockOps      ops_flocks.cpp     flock managers and firemarbles
 //   CameraOps     ops_camera.cpp     camera goals, field of view, modes
 //   TimerOps      ops_timers.cpp     timers and the actors they run later
 //   PhysicalOps   ops_physical.cpp   currents, external velocity, brain data
@@ -194,6 +195,9 @@ class BrainOps {
 
   egBrainDll* GetBrainDllByID(const char* a1);
   int32_t BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2);
+  // A brain of the brain class PythonMgr made from module file `a2`, as
+  // BrainSetToBrainClassDll(a1, "PythonMgr:" + a2) would give.
+  int32_t BrainSetToPythonBrain(egPhysicalSceneObject* a1, const char* a2);
   void BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3);
   void BrainClassSendParams(const char* a1, int32_t a2, const char** a3);
   egBrain* GetBrain(egPhysicalSceneObject* a1);
@@ -232,6 +236,32 @@ class NetworkOps {
   egCharacter* NetGetRemoteChar(int32_t a1);
 
  private:
+  Model& model_;
+};
+
+// Flock managers are scene objects that fly toward their goal; firemarbles
+// are scene objects that are lit or dark (stage/model_flocks.cpp moves the
+// flocks).
+class FlockOps {
+ public:
+  explicit FlockOps(Model& model) : model_(model) {}
+
+  int32_t IsFlock(mkSceneObject* a1);
+  int32_t IsFireMarble(mkSceneObject* a1);
+  egFlockManager* GetFlockManagerByID(const char* a1);
+  void FlockSetGoalKey(egFlockManager* a1, mkRegistryKey* a2);
+  mkSceneObject* FlockGetGoal(egFlockManager* a1);
+  int32_t FlockGetCentroid(egFlockManager* a1, mkPoint3* a2);
+  int32_t FMIsLit(egFireMarble* a1);
+  void FMLight(egFireMarble* a1) { SetLit(a1, 1); }
+  void FMUnLight(egFireMarble* a1) { SetLit(a1, 0); }
+
+ private:
+  // The flock or firemarble behind a handle, or null.
+  SceneObject* Flock(const void* handle);
+  SceneObject* FireMarble(const void* handle);
+  void SetLit(egFireMarble* a1, int32_t lit);
+
   Model& model_;
 };
 

@@ -31,7 +31,7 @@ mkGBehavior* AnimationOps::GetBehaviorFromName(mkSceneObject* a1, const char* a2
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return nullptr;
   if (a2 == nullptr || *a2 == '\0') {
-    Behavior* b = o->current != nullptr ? o->current
+    Behavior* b = o->current != nullptr  ? o->current
                   : o->behaviors.empty() ? nullptr
                                          : o->behaviors.front();
     return Model::ToHandle<mkGBehavior>(b);
@@ -148,8 +148,8 @@ int32_t AnimationOps::BehGetNextPlayed(mkGBehavior* a1, int32_t) {
 // behaviour's are held at its ends. An object without behaviours moves its
 // own frame (a material's frames) instead, with a stage note; a7 non-zero
 // plays it backwards.
-void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t,
-                                   int32_t, int32_t, int32_t a7, float, int32_t, int32_t) {
+void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t, int32_t,
+                                   int32_t, int32_t a7, float, int32_t, int32_t) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return;
   if (a2 == nullptr && o->current == nullptr && o->behaviors.empty()) {

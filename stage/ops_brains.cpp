@@ -1,5 +1,7 @@
 // Brains: the plug-in brains (BrainDlls) and brain classes, and what scenes
 // send them.
+#include <string>
+
 #include "stage/ops.h"
 
 namespace stage {
@@ -15,6 +17,11 @@ egBrain* BrainOps::GetBrain(egPhysicalSceneObject* a1) {
 
 int32_t BrainOps::BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2) {
   return a2 != nullptr ? model_.AttachBrainClass(model_.Object(a1), a2) : 0;
+}
+
+int32_t BrainOps::BrainSetToPythonBrain(egPhysicalSceneObject* a1, const char* a2) {
+  return a2 != nullptr ? model_.AttachBrainClass(model_.Object(a1), std::string("PythonMgr:") + a2)
+                       : 0;
 }
 
 void BrainOps::BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char** a3) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 namespace stage {
 
@@ -11,53 +10,148 @@ namespace {
 
 const char* const kColours[] = {"#1f77b4", "#2ca02c", "#9467bd", "#8c564b", "#e377c2",
                                 "#17becf", "#bcbd22", "#7f7f7f", "#ff7f0e"};
+const char kPlayerColour[] = "#d62728";
 
-std::string Number(float value) {
+// Record kinds of the object flag and object variable that commands keep.
+constexpr uintptr_t kFlagRecord = 1001;
+constexpr uintptr_t kVariableRecord = 1002;
+
+std::string Number(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", double(value));
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+// A short decimal for labels: 2, 0.5, 1e+03.
+std::string Short(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
   return text;
 }
 
 std::string Escape(const std::string& text) {
   std::string out;
-  for (char c : text) {
-    if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '&') out += "&amp;";
-    else if (c == '"') out += "&quot;";
-    else out += c;
+  for (char c : ShowText(text)) {
+    if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '&')
+      out += "&amp;";
+    else if (c == '"')
+      out += "&quot;";
+    else
+      out += c;
   }
   return out;
+}
+
+// A round step (1, 2 or 5 times a power of ten) that cuts `span` into at most
+// `count` pieces.
+double RoundStep(double span, int count) {
+  if (!(span > 0.0)) return 1.0;
+  const double raw = span / count;
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double factor : {1.0, 2.0, 5.0, 10.0})
+    if (factor * power >= raw) return factor * power;
+  return 10.0 * power;
+}
+
+std::string Text(double x, double y, const std::string& text, const char* extra = "",
+                 int size = 12) {
+  return "<text x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" font-size=\"" +
+         std::to_string(size) + "\"" + extra + ">" + text + "</text>\n";
+}
+
+std::string Line(double x1, double y1, double x2, double y2, const std::string& stroke,
+                 const char* width = "1") {
+  return "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) +
+         "\" y2=\"" + Number(y2) + "\" stroke=\"" + stroke + "\" stroke-width=\"" + width +
+         "\"/>\n";
 }
 
 }  // namespace
 
 void RunPicture::Record(const Model& model) {
+  const float now = model.seconds() + model.delta();
+  end_ = now;
+  const bool kept = frames_++ % stride_ == 0;
+  bool full = false;
   for (const auto& object : model.objects()) {
     const mkMatrix44 world = model.WorldMatrix(object.get());
-    auto& path = paths_[object.get()];
-    if (path.empty()) order_.push_back(object.get());
-    if (side) {
-      path.push_back({world.m[0][3], world.m[2][3], world.m[1][3]});
-    } else {
-      path.push_back({world.m[0][3], world.m[1][3], world.m[2][3]});
-    }
+    // Seen from the side, the picture's y is the scene's z.
+    const mkPoint3 at = side ? mkPoint3{world.m[0][3], world.m[2][3], world.m[1][3]}
+                             : mkPoint3{world.m[0][3], world.m[1][3], world.m[2][3]};
+    Path& path = paths_[object.get()];
+    if (path.points.empty()) order_.push_back(object.get());
+    path.last = at;
+    if (object->fireMarble) everLit_[object.get()] |= object->lit != 0;
     if (object->camera) {
-      const mkPoint3 at = model.LookAt(*object);
-      lookAts_[object.get()] = side ? mkPoint3{at.fX, at.fZ, at.fY} : at;
+      const mkPoint3 look = model.LookAt(*object);
+      lookAts_[object.get()] = side ? mkPoint3{look.fX, look.fZ, look.fY} : look;
     }
+    if (kept || path.points.empty()) {
+      path.points.push_back(at);
+      path.times.push_back(now);
+    }
+    full = full || path.points.size() >= kMaxPoints;
+  }
+  if (full && kept) {
+    for (auto& [object, path] : paths_) {
+      size_t k = 0;
+      for (size_t i = 0; i < path.points.size(); i += 2, ++k) {
+        path.points[k] = path.points[i];
+        path.times[k] = path.times[i];
+      }
+      path.points.resize(k);
+      path.times.resize(k);
+    }
+    stride_ *= 2;
+  }
+  // Flags and variables of scene objects.
+  for (const auto& [key, context] : model.contexts()) {
+    const auto kind = std::get<1>(key);
+    if ((kind != kFlagRecord && kind != kVariableRecord) || std::get<2>(key) != 0) continue;
+    const SceneObject* object = model.Object(reinterpret_cast<const void*>(std::get<0>(key)));
+    if (object == nullptr || context->size() < 4) continue;
+    const int32_t value = *static_cast<const int32_t*>(context->GetData());
+    auto [it, added] = states_.try_emplace(key);
+    State& state = it->second;
+    if (added) {
+      state.object = object->name;
+      state.kind = int32_t(kind);
+      stateOrder_.push_back(key);
+    }
+    const bool same = !state.changes.empty() &&
+                      (kind == kFlagRecord ? (state.changes.back().second != 0) == (value != 0)
+                                           : state.changes.back().second == value);
+    if (same) continue;
+    if (state.changes.size() >= kMaxPoints) {
+      state.full = true;
+      continue;
+    }
+    // The value took effect during the frame that just ended.
+    state.changes.emplace_back(now - model.delta(), value);
   }
 }
 
 std::string RunPicture::Svg(const Model& model) const {
-  auto moved = [](const std::vector<mkPoint3>& path) {
-    for (const mkPoint3& p : path)
-      if (p.fX != path[0].fX || p.fY != path[0].fY) return true;
+  auto moved = [](const std::vector<mkPoint3>& points) {
+    for (const mkPoint3& p : points)
+      if (p.fX != points[0].fX || p.fY != points[0].fY) return true;
     return false;
   };
+  // The paths with their end points, and which of them moved.
+  std::vector<std::pair<const SceneObject*, Path>> paths;
+  for (const SceneObject* object : order_) {
+    Path path = paths_.at(object);
+    path.points.push_back(path.last);
+    path.times.push_back(end_);
+    paths.emplace_back(object, std::move(path));
+  }
   float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
-  for (const SceneObject* object : order_)
-    for (const mkPoint3& p : paths_.at(object)) {
+  for (const auto& [object, path] : paths)
+    for (const mkPoint3& p : path.points) {
       minX = std::min(minX, p.fX - object->radius);
       maxX = std::max(maxX, p.fX + object->radius);
       minY = std::min(minY, p.fY - object->radius);
@@ -68,74 +162,200 @@ std::string RunPicture::Svg(const Model& model) const {
     minX = std::min(minX, at.fX), maxX = std::max(maxX, at.fX);
     minY = std::min(minY, at.fY), maxY = std::max(maxY, at.fY);
   }
-  if (order_.empty()) minX = minY = 0, maxX = maxY = 1;
+  if (paths.empty()) minX = minY = 0, maxX = maxY = 1;
   const float margin = 0.05f * std::max(maxX - minX, maxY - minY) + 1.0f;
   minX -= margin, minY -= margin, maxX += margin, maxY += margin;
-  const float width = maxX - minX, height = maxY - minY;
-  const float scale = 800.0f / std::max(width, height);
-  // Room beside the drawing for the names of objects at its edges.
-  const float pad = 160.0f;
-  auto px = [&](float x) { return Number(pad + (x - minX) * scale); };
-  auto py = [&](float y) { return Number(pad / 4 + (maxY - y) * scale); };
-  const float font = 12.0f;
+  const double width = maxX - minX, height = maxY - minY;
+  const double scale = 600.0 / std::max(width, height);
+  // The map, then the legend to its right, then the flags and variables
+  // below.
+  const double left = 20, top = 30;
+  const double mapWidth = width * scale, mapHeight = height * scale;
+  const double legendX = left + mapWidth + 30, legendWidth = 300;
+  auto px = [&](float x) { return left + (x - minX) * scale; };
+  auto py = [&](float y) { return top + (maxY - y) * scale; };
+  const double markStep = RoundStep(end_, 10);
 
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                    Number(width * scale + 2 * pad) + "\" height=\"" +
-                    Number(height * scale + pad / 2) + "\">\n";
-  svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  // Objects that stood still: circles of their radius, named.
-  for (const SceneObject* object : order_) {
-    const auto& path = paths_.at(object);
-    if (moved(path)) continue;
-    const mkPoint3& p = path[0];
-    svg += "<circle cx=\"" + px(p.fX) + "\" cy=\"" + py(p.fY) + "\" r=\"" +
-           Number(std::max(object->radius * scale, 2.0f)) +
-           "\" fill=\"#dddddd\" stroke=\"#555555\"/>\n";
-    svg += "<text x=\"" + px(p.fX) + "\" y=\"" + py(p.fY) + "\" font-size=\"" + Number(font) +
-           "\" text-anchor=\"middle\" fill=\"#333333\">" + Escape(object->name) + "</text>\n";
+  std::string body;
+  body += "<rect x=\"" + Number(left) + "\" y=\"" + Number(top) + "\" width=\"" + Number(mapWidth) +
+          "\" height=\"" + Number(mapHeight) + "\" fill=\"none\" stroke=\"#cccccc\"/>\n";
+  body += Text(left, top - 10, "Seen from above (x to the right, y up)", " fill=\"#333333\"");
+  // Objects that stood still: circles of their radius, named beside them.
+  // They are drawn first: the paths go over them and their names, so that
+  // no name hides a path. Firemarbles are gold when lit, dark when not, with
+  // a gold ring when they were lit for a while.
+  bool fireMarbles = false;
+  for (const auto& [object, path] : paths) {
+    if (moved(path.points)) continue;
+    const mkPoint3& p = path.points[0];
+    const double r = std::max(object->radius * scale, 3.0);
+    std::string fill = "#dddddd", outline = "#555555", name = object->name;
+    if (object->fireMarble) {
+      fireMarbles = true;
+      const auto seen = everLit_.find(object);
+      const bool wasLit = seen != everLit_.end() && seen->second;
+      fill = object->lit ? "#ffcc00" : "#333333";
+      outline = object->lit || wasLit ? "#ff9900\" stroke-width=\"3" : "#555555";
+      name += object->lit ? " (lit)" : wasLit ? " (went out)" : " (dark)";
+    }
+    body += "<circle cx=\"" + Number(px(p.fX)) + "\" cy=\"" + Number(py(p.fY)) + "\" r=\"" +
+            Number(r) + "\" fill=\"" + fill + "\" stroke=\"" + outline + "\"/>\n";
+    body += Text(px(p.fX) + r + 3, py(p.fY) + 4, Escape(name), " fill=\"#333333\"");
   }
   // Paths: the player in red, others in turn; a ring at the start, a dot at
-  // the end.
+  // the end and small marks at equal times. Their names are in the legend.
+  std::vector<std::pair<std::string, std::string>> legend;  // colour, name
   size_t colour = 0;
-  for (const SceneObject* object : order_) {
-    const auto& path = paths_.at(object);
-    if (!moved(path)) continue;
+  bool playerMoved = false;
+  for (const auto& [object, path] : paths) {
+    if (!moved(path.points)) continue;
     const bool player = model.Object(model.GetPlayerHandle()) == object;
-    const std::string stroke = player           ? "#d62728"
+    const std::string stroke = player           ? kPlayerColour
                                : object->camera ? "#000000"
                                                 : kColours[colour++ % 9];
-    svg += "<polyline fill=\"none\" stroke=\"" + stroke + "\" stroke-width=\"" +
-           (player ? "3" : "1.5") + "\" points=\"";
-    for (const mkPoint3& p : path) svg += px(p.fX) + "," + py(p.fY) + " ";
-    svg += "\"/>\n";
-    svg += "<circle cx=\"" + px(path.front().fX) + "\" cy=\"" + py(path.front().fY) +
-           "\" r=\"5\" fill=\"white\" stroke=\"" + stroke + "\" stroke-width=\"2\"/>\n";
-    svg += "<circle cx=\"" + px(path.back().fX) + "\" cy=\"" + py(path.back().fY) +
-           "\" r=\"4\" fill=\"" + stroke + "\"/>\n";
-    svg += "<text x=\"" + px(path.back().fX) + "\" y=\"" + py(path.back().fY + 7 / scale) +
-           "\" font-size=\"" + Number(font) + "\" fill=\"" + stroke + "\">" + Escape(object->name) +
-           "</text>\n";
+    legend.emplace_back(stroke, object->name);
+    playerMoved = playerMoved || player;
+    body += "<polyline fill=\"none\" stroke=\"" + stroke + "\" stroke-width=\"" +
+            (player ? "3" : "1.5") + "\" points=\"";
+    for (const mkPoint3& p : path.points) body += Number(px(p.fX)) + "," + Number(py(p.fY)) + " ";
+    body += "\"/>\n";
+    double next = markStep;
+    for (size_t i = 0; i < path.points.size(); ++i) {
+      if (path.times[i] + 1e-6 < next) continue;
+      while (next <= path.times[i] + 1e-6) next += markStep;
+      body += "<circle cx=\"" + Number(px(path.points[i].fX)) + "\" cy=\"" +
+              Number(py(path.points[i].fY)) + "\" r=\"2\" fill=\"" + stroke + "\"/>\n";
+    }
+    body += "<circle cx=\"" + Number(px(path.points.front().fX)) + "\" cy=\"" +
+            Number(py(path.points.front().fY)) + "\" r=\"5\" fill=\"white\" stroke=\"" + stroke +
+            "\" stroke-width=\"2\"/>\n";
+    body += "<circle cx=\"" + Number(px(path.points.back().fX)) + "\" cy=\"" +
+            Number(py(path.points.back().fY)) + "\" r=\"4\" fill=\"" + stroke + "\"/>\n";
   }
   // Where each camera looked last: a dashed line from its last position to
   // the look-at point, which is marked with a small ring.
-  for (const SceneObject* object : order_) {
+  for (const auto& [object, path] : paths) {
     auto at = lookAts_.find(object);
     if (at == lookAts_.end()) continue;
-    const mkPoint3& from = paths_.at(object).back();
-    svg += "<line x1=\"" + px(from.fX) + "\" y1=\"" + py(from.fY) + "\" x2=\"" + px(at->second.fX) +
-           "\" y2=\"" + py(at->second.fY) +
-           "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6,4\"/>\n";
-    svg += "<circle cx=\"" + px(at->second.fX) + "\" cy=\"" + py(at->second.fY) +
-           "\" r=\"3\" fill=\"none\" stroke=\"#000000\"/>\n";
+    const mkPoint3& from = path.points.back();
+    body += "<line x1=\"" + Number(px(from.fX)) + "\" y1=\"" + Number(py(from.fY)) + "\" x2=\"" +
+            Number(px(at->second.fX)) + "\" y2=\"" + Number(py(at->second.fY)) +
+            "\" stroke=\"#000000\" stroke-width=\"1\" stroke-dasharray=\"6,4\"/>\n";
+    body += "<circle cx=\"" + Number(px(at->second.fX)) + "\" cy=\"" + Number(py(at->second.fY)) +
+            "\" r=\"3\" fill=\"none\" stroke=\"#000000\"/>\n";
   }
+  // The scale: a bar of a round length, at the map's lower left.
+  const double unit = RoundStep(width, 5);
+  const double barY = top + mapHeight - 12;
+  body += Line(left + 10, barY, left + 10 + unit * scale, barY, "#333333", "2");
+  body += Line(left + 10, barY - 4, left + 10, barY + 4, "#333333");
+  body += Line(left + 10 + unit * scale, barY - 4, left + 10 + unit * scale, barY + 4, "#333333");
+  body += Text(left + 10, barY - 6, Short(unit) + " units", " fill=\"#333333\"");
+
+  // The legend.
+  double y = top + 4;
+  body += Text(legendX, y, "Legend", " font-weight=\"bold\"");
+  y += 20;
+  for (const auto& [stroke, name] : legend) {
+    body += Line(legendX, y - 4, legendX + 24, y - 4, stroke, "3");
+    body += Text(legendX + 30, y, Escape(name));
+    y += 18;
+  }
+  if (playerMoved) {
+    body += Text(legendX + 30, y, "(red and thick: the player)", " fill=\"#d62728\"");
+    y += 18;
+  }
+  if (!legend.empty()) {
+    body += "<circle cx=\"" + Number(legendX + 6) + "\" cy=\"" + Number(y - 4) +
+            "\" r=\"5\" fill=\"white\" stroke=\"#333333\" stroke-width=\"2\"/>\n";
+    body += Text(legendX + 30, y, "where a path starts");
+    y += 18;
+    body += "<circle cx=\"" + Number(legendX + 6) + "\" cy=\"" + Number(y - 4) +
+            "\" r=\"4\" fill=\"#333333\"/>\n";
+    body += Text(legendX + 30, y, "where it ends");
+    y += 18;
+    body += "<circle cx=\"" + Number(legendX + 6) + "\" cy=\"" + Number(y - 4) +
+            "\" r=\"2\" fill=\"#333333\"/>\n";
+    body += Text(legendX + 30, y, "a mark every " + Short(markStep) + " s");
+    y += 18;
+  }
+  body += "<circle cx=\"" + Number(legendX + 6) + "\" cy=\"" + Number(y - 4) +
+          "\" r=\"5\" fill=\"#dddddd\" stroke=\"#555555\"/>\n";
+  body += Text(legendX + 30, y, "an object that stood still");
+  y += 18;
+  if (!lookAts_.empty()) {
+    body += Line(legendX, y - 4, legendX + 24, y - 4, "#000000\" stroke-dasharray=\"6,4");
+    body += Text(legendX + 30, y, "where a camera looked last");
+    y += 18;
+  }
+  if (fireMarbles) {
+    body += "<circle cx=\"" + Number(legendX + 6) + "\" cy=\"" + Number(y - 4) +
+            "\" r=\"5\" fill=\"#ffcc00\" stroke=\"#ff9900\" stroke-width=\"3\"/>\n";
+    body += Text(legendX + 30, y, "a firemarble: gold lit, dark not");
+    y += 18;
+  }
+  body += Text(legendX, y, Short(frames_) + " frames, " + Short(end_) + " s");
+  const double legendBottom = y + 10;
+
+  // Flags and variables over time, one lane each, under a time axis.
+  double bottom = std::max(top + mapHeight, legendBottom);
+  if (!stateOrder_.empty()) {
+    const double labelWidth = 180, laneHeight = 30;
+    const double x0 = left + labelWidth, x1 = std::max(legendX + legendWidth, left + 600.0);
+    auto tx = [&](double t) { return x0 + (end_ > 0 ? t / end_ : 0.0) * (x1 - x0); };
+    double laneTop = bottom + 40;
+    body +=
+        Text(left, laneTop - 16, "Object flags and variables over time", " font-weight=\"bold\"");
+    for (const auto& key : stateOrder_) {
+      const State& state = states_.at(key);
+      const bool flag = state.kind == int32_t(kFlagRecord);
+      body += Text(left, laneTop + laneHeight / 2 + 4,
+                   Escape(state.object) + (flag ? " flag" : " variable"));
+      body += Line(x0, laneTop + laneHeight, x1, laneTop + laneHeight, "#dddddd");
+      int32_t low = 0, high = 1;
+      for (const auto& change : state.changes)
+        low = std::min(low, change.second), high = std::max(high, change.second);
+      auto vy = [&](int32_t v) {
+        return laneTop + laneHeight - 4 -
+               (double(v) - low) / (double(high) - low) * (laneHeight - 12);
+      };
+      for (size_t i = 0; i < state.changes.size(); ++i) {
+        const auto [from, value] = state.changes[i];
+        const double until = i + 1 < state.changes.size() ? state.changes[i + 1].first : end_;
+        if (flag) {
+          if (value != 0)
+            body += "<rect x=\"" + Number(tx(from)) + "\" y=\"" + Number(laneTop + 6) +
+                    "\" width=\"" + Number(std::max(tx(until) - tx(from), 1.0)) + "\" height=\"" +
+                    Number(laneHeight - 10) + "\" fill=\"#f2b701\"/>\n";
+          continue;
+        }
+        if (i > 0)
+          body +=
+              Line(tx(from), vy(state.changes[i - 1].second), tx(from), vy(value), "#1f77b4", "2");
+        body += Line(tx(from), vy(value), tx(until), vy(value), "#1f77b4", "2");
+        if (state.changes.size() <= 64)
+          body += Text(tx(from) + 3, vy(value) - 3, std::to_string(value), " fill=\"#1f77b4\"", 10);
+      }
+      if (flag) body += Text(x1 + 6, laneTop + laneHeight / 2 + 4, "set", " fill=\"#b08800\"");
+      if (state.full) body += Text(x1 + 6, laneTop + laneHeight, "(later changes not drawn)");
+      laneTop += laneHeight;
+    }
+    // The time axis.
+    body += Line(x0, laneTop, x1, laneTop, "#333333");
+    for (double t = 0; t <= end_ + 1e-6; t += markStep) {
+      body += Line(tx(t), laneTop, tx(t), laneTop + 5, "#333333");
+      body += Text(tx(t), laneTop + 18, Short(t) + " s", " text-anchor=\"middle\"");
+    }
+    bottom = laneTop + 30;
+  }
+
+  const double totalWidth = std::max(legendX + legendWidth, left + 600.0) + 80;
+  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(totalWidth) +
+                    "\" height=\"" + Number(bottom + 10) + "\" font-family=\"sans-serif\">\n";
+  svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  svg += body;
   svg += "</svg>\n";
   return svg;
-}
-
-bool RunPicture::Write(const std::string& path, const Model& model) const {
-  std::ofstream out(path, std::ios::binary);
-  out << Svg(model);
-  return bool(out);
 }
 
 }  // namespace stage

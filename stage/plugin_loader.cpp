@@ -12,8 +12,8 @@ namespace stage {
 
 namespace {
 
-typedef const char** (MK_CDECL* IdentFunction)();
-typedef int32_t (MK_CDECL* VersionFunction)();
+typedef const char**(MK_CDECL* IdentFunction)();
+typedef int32_t(MK_CDECL* VersionFunction)();
 
 std::vector<std::string> ReadNames(const char** names) {
   std::vector<std::string> result;
@@ -51,8 +51,11 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
 #else
   library->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library->handle_ == nullptr) {
-    const char* reason = dlerror();
-    *error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown reason");
+    // The loader's reason usually begins with the path: it is said once.
+    const char* text = dlerror();
+    std::string reason = text != nullptr ? text : "unknown reason";
+    if (reason.compare(0, path.size() + 2, path + ": ") == 0) reason.erase(0, path.size() + 2);
+    *error = "cannot load " + path + ": " + reason;
     return nullptr;
   }
 #endif
@@ -74,6 +77,13 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   library->xcmdMinor = version("XCmdMinorVersionDll");
   library->brainMajor = version("BrainMajorVersionDll");
   library->brainMinor = version("BrainMinorVersionDll");
+  if (!library->hasXCmdIdent && !library->hasBrainIdent && !library->hasBrainClassIdent &&
+      library->xcmdMajor < 0 && library->brainMajor < 0) {
+    *error = path +
+             " is not a plug-in: it exports no name list (XCmdIdentDLL, BrainIdentDLL, "
+             "BrainClassIdentDLL) and no version";
+    return nullptr;
+  }
   return library;
 }
 

@@ -1,8 +1,14 @@
 #include "stage/scene_file.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
+
+#include "stage/trace.h"
 
 namespace stage {
 
@@ -18,9 +24,21 @@ bool ParseInt(const std::string& text, int64_t* value) {
   return ec == std::errc() && p == end;
 }
 
+enum class Number { kOk, kNotANumber, kOutOfRange };
+
+// Whole numbers: a decimal that does not fit 64 bits is out of range.
+Number ReadInt(const std::string& text, int64_t* value) {
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, *value);
+  if (p != end || text.empty()) return Number::kNotANumber;
+  return ec == std::errc()                      ? Number::kOk
+         : ec == std::errc::result_out_of_range ? Number::kOutOfRange
+                                                : Number::kNotANumber;
+}
+
 // Locale-independent decimal float: optional sign, digits, optional fraction,
-// optional exponent.
-bool ParseFloat(const std::string& text, float* value) {
+// optional exponent. Values beyond a float's range are out of range.
+Number ReadFloat(const std::string& text, float* value) {
   size_t i = 0;
   double sign = 1.0;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) sign = text[i++] == '-' ? -1.0 : 1.0;
@@ -39,95 +57,116 @@ bool ParseFloat(const std::string& text, float* value) {
       digits = true;
     }
   }
-  if (!digits) return false;
+  if (!digits) return Number::kNotANumber;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     int64_t exponent = 0;
-    if (!ParseInt(text.substr(i + 1), &exponent) || exponent < -38 || exponent > 38) return false;
+    const Number read = ReadInt(text.substr(i + 1), &exponent);
+    if (read == Number::kNotANumber) return read;
+    // Beyond a few hundred, a positive exponent is out of range and a
+    // negative one makes zero.
+    const bool negative = text[i + 1] == '-';
+    if (read == Number::kOutOfRange || exponent > 400 || exponent < -400) {
+      if (mantissa != 0.0 && !negative) return Number::kOutOfRange;
+      exponent = 0, mantissa = 0.0;
+    }
     for (; exponent > 0; --exponent) mantissa *= 10.0;
     for (; exponent < 0; ++exponent) mantissa /= 10.0;
     i = text.size();
   }
-  if (i != text.size()) return false;
+  if (i != text.size()) return Number::kNotANumber;
+  if (mantissa > double(std::numeric_limits<float>::max())) return Number::kOutOfRange;
   *value = float(sign * mantissa);
+  return Number::kOk;
+}
+
+bool ParseFloat(const std::string& text, float* value) {
+  return ReadFloat(text, value) == Number::kOk;
+}
+
+// The timeline verbs: the words they take after the verb (at least, at most)
+// and what checks the words and takes their values. Numbers of timeline
+// entries are read quietly: the caller reports the entry.
+struct Verb {
+  const char* name;
+  size_t low, high;
+  bool (*read)(TimelineEntry* e);
+};
+constexpr size_t kMany = 1 << 20;
+
+bool Numbers(const std::vector<std::string>& w, size_t from, mkPoint3* p) {
+  return ParseFloat(w[from], &p->fX) && ParseFloat(w[from + 1], &p->fY) &&
+         ParseFloat(w[from + 2], &p->fZ);
+}
+bool Key(TimelineEntry* e) {
+  int64_t code = 0;
+  if (e->words[1] != "down" && e->words[1] != "up") return false;
+  if (!ParseInt(e->words[0], &code) || code < INT32_MIN || code > INT32_MAX) return false;
+  e->code = int32_t(code);
+  e->on = e->words[1] == "down";
+  return true;
+}
+bool Move(TimelineEntry* e) {
+  return Numbers(e->words, 0, &e->point);
+}
+bool Place(TimelineEntry* e) {
+  return Numbers(e->words, 1, &e->point);
+}
+bool Glide(TimelineEntry* e) {
+  return Numbers(e->words, 1, &e->point) && ParseFloat(e->words[4], &e->seconds) &&
+         e->seconds > 0.0f;
+}
+// flags' N: a whole number that fits 32 bits.
+bool Flags(TimelineEntry* e) {
+  int64_t flags = 0;
+  if (!ParseInt(e->words[1], &flags) || flags < INT32_MIN || flags > INT32_MAX) return false;
+  e->code = int32_t(flags);
+  return true;
+}
+// cammode's N: a camera mode, 0 to 3.
+bool CamMode(TimelineEntry* e) {
+  int64_t mode = 0;
+  if (!ParseInt(e->words[0], &mode) || mode < 0 || mode > 3) return false;
+  e->code = int32_t(mode);
+  return true;
+}
+bool Switch(TimelineEntry* e) {
+  if (e->words[1] != "0" && e->words[1] != "1") return false;
+  e->on = e->words[1] == "1";
   return true;
 }
 
+const Verb kVerbs[] = {
+    {"run", 1, kMany, nullptr}, {"actor", 1, 2, nullptr},      {"key", 2, 2, &Key},
+    {"move", 3, 3, &Move},      {"place", 4, 4, &Place},       {"event", 1, 1, nullptr},
+    {"noevent", 1, 1, nullptr}, {"play", 2, 2, nullptr},       {"glide", 5, 5, &Glide},
+    {"face", 4, 4, &Place},     {"params", 1, kMany, nullptr}, {"classparams", 1, kMany, nullptr},
+    {"draw", 2, 2, &Switch},    {"enable", 2, 2, &Switch},     {"camera", 1, 1, nullptr},
+    {"report", 1, 1, nullptr},  {"light", 1, 1, nullptr},      {"unlight", 1, 1, nullptr},
+    {"goal", 2, 2, nullptr},    {"remove", 1, 1, nullptr},     {"oneshot", 2, 2, &Switch},
+    {"flags", 2, 2, &Flags},    {"cammode", 1, 1, &CamMode},
+};
+
 class Parser {
  public:
+  using Words = std::vector<std::string>;
+
   Parser(SceneDescription* scene, std::vector<std::string>* errors)
       : scene_(scene), errors_(errors) {}
 
-  void Line(int number, const std::vector<std::string>& w) {
-    line_ = number;
-    const std::string& k = w[0];
-    if (k == "plugin") {
-      if (Count(w, 2, 2)) scene_->plugins.push_back(w[1]);
-    } else if (k == "frames") {
-      int64_t n = 0;
-      if (Count(w, 2, 2) && Int(w[1], 0, kMaxFrames, &n)) scene_->frames = int32_t(n);
-    } else if (k == "frametime") {
-      float t = 0;
-      if (Count(w, 2, 2) && Float(w[1], &t)) {
-        if (t > 0.0f && t <= 10.0f)
-          scene_->frameTime = t;
-        else
-          Error("frametime must be above 0 and at most 10 seconds");
-      }
-    } else if (k == "clock") {
-      int64_t n = 0;
-      if (Count(w, 2, 2) && Int(w[1], 0, int64_t(1) << 40, &n)) scene_->clock = n;
-    } else if (k == "object" || k == "player" || k == "camera") {
-      Object(w);
-    } else if (k == "variable") {
-      if (Count(w, 2, 3)) scene_->variables.push_back({w[1], w.size() > 2 ? w[2] : "", line_});
-    } else if (k == "actor") {
-      if (!Count(w, 2, 1 << 20)) return;
-      ActorSpec* actor = nullptr;
-      for (auto& a : scene_->actors)
-        if (a.name == w[1]) actor = &a;
-      if (actor == nullptr) {
-        scene_->actors.push_back({w[1], {}, line_});
-        actor = &scene_->actors.back();
-      }
-      if (w.size() > 2) actor->steps.emplace_back(w.begin() + 2, w.end());
-    } else if (k == "detector") {
-      if (Count(w, 2, 2)) scene_->detectors.push_back(w[1]);
-    } else if (k == "event") {
-      if (Count(w, 2, 2)) scene_->events.push_back(w[1]);
-    } else if (k == "timer") {
-      if (Count(w, 2, 2)) scene_->timers.push_back(w[1]);
-    } else if (k == "brain") {
-      if (Count(w, 3, 3)) scene_->brains.push_back({w[1], w[2], line_});
-    } else if (k == "brainclass") {
-      if (Count(w, 3, 3)) scene_->brainClasses.push_back({w[1], w[2], line_});
-    } else if (k == "picture") {
-      if (Count(w, 2, 2)) {
-        if (w[1] == "side" || w[1] == "top") scene_->pictureSide = w[1] == "side";
-        else Error("'picture' is 'top' or 'side'");
-      }
-    } else if (k == "vehicle") {
-      if (Count(w, 4, 5))
-        scene_->vehicles.push_back({w[1], w[2], w[3], w.size() > 4 ? w[4] : "", line_});
-    } else if (k == "on") {
-      if (Count(w, 3, 3)) scene_->reactions.push_back({w[1], w[2], line_});
-    } else if (k == "behavior") {
-      Behavior(w);
-    } else if (k == "sound") {
-      if (Count(w, 2, 2)) scene_->sounds.push_back(w[1]);
-    } else if (k == "emitter") {
-      if (Count(w, 2, 2)) scene_->emitters.push_back(w[1]);
-    } else if (k == "at") {
-      At(w);
-    } else {
-      Error("unknown statement '" + k + "'");
-    }
-  }
+  // The statements, in the order that docs/scene-format.md describes them.
+  struct Statement {
+    const char* name;
+    void (Parser::*read)(const Words& w);
+  };
+  static const Statement kStatements[];
+
+  void Line(int number, const Words& w);
 
  private:
   void Error(const std::string& message) {
-    errors_->push_back(std::to_string(line_) + ": " + message);
+    errors_->push_back(std::to_string(line_) + ": " + ShowText(message));
   }
-  bool Count(const std::vector<std::string>& w, size_t low, size_t high) {
+  bool Count(const Words& w, size_t low, size_t high) {
     if (w.size() >= low && w.size() <= high) return true;
     Error("'" + w[0] + "' takes " +
           (low == high ? std::to_string(low - 1) : std::to_string(low - 1) + " or more") +
@@ -135,17 +174,22 @@ class Parser {
     return false;
   }
   bool Int(const std::string& text, int64_t low, int64_t high, int64_t* value) {
-    if (ParseInt(text, value) && *value >= low && *value <= high) return true;
-    Error("'" + text + "' is not a whole number from " + std::to_string(low) + " to " +
-          std::to_string(high));
+    const Number read = ReadInt(text, value);
+    if (read == Number::kOk && *value >= low && *value <= high) return true;
+    const std::string range =
+        "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    Error(
+        "'" + text +
+        (read == Number::kNotANumber ? "' is not " + range : "' is out of range (" + range + ")"));
     return false;
   }
   bool Float(const std::string& text, float* value) {
-    if (ParseFloat(text, value)) return true;
-    Error("'" + text + "' is not a number");
+    const Number read = ReadFloat(text, value);
+    if (read == Number::kOk) return true;
+    Error("'" + text + (read == Number::kOutOfRange ? "' is out of range" : "' is not a number"));
     return false;
   }
-  bool Point(const std::vector<std::string>& w, size_t at, mkPoint3* p) {
+  bool Point(const Words& w, size_t at, mkPoint3* p) {
     if (at + 3 > w.size()) {
       Error("'" + w[at - 1] + "' needs three numbers");
       return false;
@@ -153,13 +197,95 @@ class Parser {
     return Float(w[at], &p->fX) && Float(w[at + 1], &p->fY) && Float(w[at + 2], &p->fZ);
   }
 
-  void Object(const std::vector<std::string>& w) {
+  void Plugin(const Words& w) {
+    if (!Count(w, 2, 2)) return;
+    scene_->plugins.push_back(w[1]);
+    scene_->pluginLines.push_back(line_);
+  }
+  void Frames(const Words& w) {
+    int64_t n = 0;
+    if (Count(w, 2, 2) && Int(w[1], 0, kMaxFrames, &n)) scene_->frames = int32_t(n);
+  }
+  void FrameTime(const Words& w) {
+    float t = 0;
+    if (Count(w, 2, 2) && Float(w[1], &t)) {
+      if (t > 0.0f && t <= 10.0f)
+        scene_->frameTime = t;
+      else
+        Error("frametime must be above 0 and at most 10 seconds");
+    }
+  }
+  void Clock(const Words& w) {
+    int64_t n = 0;
+    if (Count(w, 2, 2) && Int(w[1], 0, int64_t(1) << 40, &n)) scene_->clock = n;
+  }
+  void Variable(const Words& w) {
+    if (Count(w, 2, 3)) scene_->variables.push_back({w[1], w.size() > 2 ? w[2] : "", line_});
+  }
+  void ActorStep(const Words& w) {
+    if (!Count(w, 2, kMany)) return;
+    ActorSpec* actor = nullptr;
+    for (auto& a : scene_->actors)
+      if (a.name == w[1]) actor = &a;
+    if (actor == nullptr) {
+      scene_->actors.push_back({w[1], {}, line_, {}});
+      actor = &scene_->actors.back();
+    }
+    if (w.size() > 2 && w[2] == "do") {
+      // A host action: a timeline verb that the actor applies when it runs.
+      std::string message;
+      if (w.size() < 4) return void(Error("'do' needs a timeline verb"));
+      if (!CheckTimelineWords(w[3], Words(w.begin() + 4, w.end()), &message))
+        return void(Error(message));
+    }
+    if (w.size() > 2) {
+      actor->steps.emplace_back(w.begin() + 2, w.end());
+      actor->stepLines.push_back(line_);
+    }
+  }
+  void Detector(const Words& w) {
+    if (Count(w, 2, 2)) scene_->detectors.push_back(w[1]);
+  }
+  void Event(const Words& w) {
+    if (Count(w, 2, 2)) scene_->events.push_back(w[1]);
+  }
+  void Brain(const Words& w) {
+    if (Count(w, 3, 3)) scene_->brains.push_back({w[1], w[2], line_});
+  }
+  void BrainClass(const Words& w) {
+    if (Count(w, 3, 3)) scene_->brainClasses.push_back({w[1], w[2], line_});
+  }
+  void Sound(const Words& w) {
+    if (Count(w, 2, 2)) scene_->sounds.push_back(w[1]);
+  }
+  void Emitter(const Words& w) {
+    if (Count(w, 2, 2)) scene_->emitters.push_back(w[1]);
+  }
+  void Timer(const Words& w) {
+    if (Count(w, 2, 2)) scene_->timers.push_back(w[1]);
+  }
+  void Picture(const Words& w) {
+    if (!Count(w, 2, 2)) return;
+    if (w[1] != "side" && w[1] != "top") return void(Error("'picture' is 'top' or 'side'"));
+    scene_->pictureSide = w[1] == "side";
+  }
+  void Vehicle(const Words& w) {
+    if (Count(w, 4, 5))
+      scene_->vehicles.push_back({w[1], w[2], w[3], w.size() > 4 ? w[4] : "", line_});
+  }
+  void On(const Words& w) {
+    if (Count(w, 3, 3)) scene_->reactions.push_back({w[1], w[2], line_});
+  }
+
+  void Object(const Words& w) {
     if (w.size() < 2) return void(Error("'" + w[0] + "' needs a name"));
     ObjectSpec def;
     def.name = w[1];
     def.line = line_;
     def.character = w[0] == "player";
     def.camera = w[0] == "camera";
+    def.flock = w[0] == "flock";
+    def.fireMarble = def.light = w[0] == "firemarble";
     for (size_t i = 2; i < w.size(); ++i) {
       const std::string& word = w[i];
       if (word == "at") {
@@ -177,6 +303,13 @@ class Parser {
         def.remote = true;
       } else if (word == "viewaxes") {
         def.viewAxes = true;
+      } else if (def.flock && word == "speed" && i + 1 < w.size()) {
+        if (!Float(w[++i], &def.flockSpeed)) return;
+        if (!(def.flockSpeed >= 0.0f)) return void(Error("speed must be 0 or more"));
+      } else if (def.flock && word == "goal" && i + 1 < w.size()) {
+        def.flockGoal = w[++i];
+      } else if (def.fireMarble && word == "lit") {
+        def.lit = true;
       } else if (word == "remoteplayer") {
         def.remotePlayer = true;
         def.character = true;
@@ -204,7 +337,7 @@ class Parser {
     scene_->objects.push_back(def);
   }
 
-  void Behavior(const std::vector<std::string>& w) {
+  void Behavior(const Words& w) {
     if (w.size() < 3) return void(Error("'behavior' needs an object and a name"));
     BehaviorSpec def;
     def.object = w[1];
@@ -239,67 +372,82 @@ class Parser {
     scene_->behaviors.push_back(def);
   }
 
-  void At(const std::vector<std::string>& w) {
-    int64_t frame = 0;
-    if (!Count(w, 3, 1 << 20) || !Int(w[1], 0, kMaxFrames, &frame)) return;
-    TimelineEntry entry;
-    entry.frame = int32_t(frame);
-    entry.verb = w[2];
-    entry.words.assign(w.begin() + 3, w.end());
-    entry.line = line_;
-    const size_t n = entry.words.size();
-    bool ok = true;
-    if (entry.verb == "run" || entry.verb == "actor") {
-      ok = n >= 1;
-    } else if (entry.verb == "key") {
-      int64_t code = 0;
-      ok = n == 2 && (entry.words[1] == "down" || entry.words[1] == "up") &&
-           ParseInt(entry.words[0], &code);
-    } else if (entry.verb == "move") {
-      float f = 0;
-      ok = n == 3 && ParseFloat(entry.words[0], &f) && ParseFloat(entry.words[1], &f) &&
-           ParseFloat(entry.words[2], &f);
-    } else if (entry.verb == "place") {
-      float f = 0;
-      ok = n == 4 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
-           ParseFloat(entry.words[3], &f);
-    } else if (entry.verb == "event" || entry.verb == "noevent") {
-      ok = n == 1;
-    } else if (entry.verb == "play") {
-      ok = n == 2;
-    } else if (entry.verb == "glide") {
-      float f = 0;
-      ok = n == 5 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
-           ParseFloat(entry.words[3], &f) && ParseFloat(entry.words[4], &f) && f > 0.0f;
-    } else if (entry.verb == "face") {
-      float f = 0;
-      ok = n == 4 && ParseFloat(entry.words[1], &f) && ParseFloat(entry.words[2], &f) &&
-           ParseFloat(entry.words[3], &f);
-    } else if (entry.verb == "params" || entry.verb == "classparams") {
-      ok = n >= 1;
-    } else if (entry.verb == "draw" || entry.verb == "enable" || entry.verb == "oneshot") {
-      ok = n == 2 && (entry.words[1] == "0" || entry.words[1] == "1");
-    } else if (entry.verb == "flags") {
-      int64_t flags = 0;
-      ok = n == 2 && ParseInt(entry.words[1], &flags) && flags >= INT32_MIN && flags <= INT32_MAX;
-    } else if (entry.verb == "cammode") {
-      int64_t mode = 0;
-      ok = n == 1 && ParseInt(entry.words[0], &mode) && mode >= 0 && mode <= 3;
-    } else if (entry.verb == "camera" || entry.verb == "report") {
-      ok = n == 1;
-    } else {
-      return void(Error("unknown timeline verb '" + entry.verb + "'"));
-    }
-    if (!ok) return void(Error("wrong words for 'at ... " + entry.verb + "'"));
-    scene_->timeline.push_back(entry);
-  }
+  void At(const Words& w);
 
   SceneDescription* scene_;
   std::vector<std::string>* errors_;
   int line_ = 0;
 };
 
+const Parser::Statement Parser::kStatements[] = {
+    {"plugin", &Parser::Plugin},
+    {"frames", &Parser::Frames},
+    {"frametime", &Parser::FrameTime},
+    {"clock", &Parser::Clock},
+    {"object", &Parser::Object},
+    {"player", &Parser::Object},
+    {"camera", &Parser::Object},
+    {"flock", &Parser::Object},
+    {"firemarble", &Parser::Object},
+    {"variable", &Parser::Variable},
+    {"actor", &Parser::ActorStep},
+    {"detector", &Parser::Detector},
+    {"event", &Parser::Event},
+    {"timer", &Parser::Timer},
+    {"brain", &Parser::Brain},
+    {"brainclass", &Parser::BrainClass},
+    {"behavior", &Parser::Behavior},
+    {"sound", &Parser::Sound},
+    {"emitter", &Parser::Emitter},
+    {"at", &Parser::At},
+    {"on", &Parser::On},
+    {"vehicle", &Parser::Vehicle},
+    {"picture", &Parser::Picture},
+};
+
+void Parser::Line(int number, const Words& w) {
+  line_ = number;
+  for (const Statement& statement : kStatements)
+    if (w[0] == statement.name) return (this->*statement.read)(w);
+  Error("unknown statement '" + w[0] + "'");
+}
+
+void Parser::At(const Words& w) {
+  int64_t frame = 0;
+  if (!Count(w, 3, kMany) || !Int(w[1], 0, kMaxFrames, &frame)) return;
+  TimelineEntry entry;
+  entry.frame = int32_t(frame);
+  entry.verb = w[2];
+  entry.words.assign(w.begin() + 3, w.end());
+  entry.line = line_;
+  std::string message;
+  if (!ReadTimelineWords(&entry, &message)) return void(Error(message));
+  scene_->timeline.push_back(std::move(entry));
+}
+
 }  // namespace
+
+bool ReadTimelineWords(TimelineEntry* entry, std::string* message) {
+  const size_t n = entry->words.size();
+  for (const Verb& verb : kVerbs) {
+    if (entry->verb != verb.name) continue;
+    if (n < verb.low || n > verb.high || (verb.read != nullptr && !verb.read(entry))) {
+      *message = "wrong words for 'at ... " + entry->verb + "'";
+      return false;
+    }
+    return true;
+  }
+  *message = "unknown timeline verb '" + entry->verb + "'";
+  return false;
+}
+
+bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
+                        std::string* message) {
+  TimelineEntry entry;
+  entry.verb = verb;
+  entry.words = words;
+  return ReadTimelineWords(&entry, message);
+}
 
 bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   words->clear();
@@ -329,14 +477,44 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   return true;
 }
 
+const std::vector<std::string>& StatementNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list;
+    for (const auto& statement : Parser::kStatements) list.push_back(statement.name);
+    return list;
+  }();
+  return names;
+}
+
+const std::vector<std::string>& TimelineVerbNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list;
+    for (const auto& verb : kVerbs) list.push_back(verb.name);
+    return list;
+  }();
+  return names;
+}
+
 bool ParseScene(const std::string& text, SceneDescription* scene,
                 std::vector<std::string>* errors) {
   const size_t before = errors->size();
   Parser parser(scene, errors);
-  std::istringstream in(text);
+  // A byte-order mark that some editors put at the start of UTF-8 text.
+  static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+  std::istringstream in(text.compare(0, 3, kByteOrderMark) == 0 ? text.substr(3) : text);
   std::string line;
   std::vector<std::string> words;
   for (int number = 1; std::getline(in, line); ++number) {
+    if (errors->size() - before >= kMaxSceneErrors) {
+      errors->push_back(std::to_string(number) + ": stopped after " +
+                        std::to_string(kMaxSceneErrors) + " errors");
+      break;
+    }
+    if (line.find('\0') != std::string::npos) {
+      errors->push_back(std::to_string(number) +
+                        ": the line holds a zero byte; this is not a text file");
+      break;
+    }
     if (!SplitWords(line, &words)) {
       errors->push_back(std::to_string(number) + ": a quoted word is not closed");
       continue;
@@ -347,19 +525,30 @@ bool ParseScene(const std::string& text, SceneDescription* scene,
 }
 
 bool LoadScene(const std::string& path, SceneDescription* scene, std::vector<std::string>* errors) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    errors->push_back(ShowText(path) + " is a directory, not a scene file");
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    errors->push_back("cannot open " + path);
+    errors->push_back("cannot open " + ShowText(path) + ": " +
+                      std::generic_category().message(errno));
     return false;
   }
   std::ostringstream text;
   text << in.rdbuf();
+  if (in.bad()) {
+    errors->push_back("cannot read " + ShowText(path));
+    return false;
+  }
   scene->path = path;
   const auto slash = path.find_last_of("/\\");
   scene->directory = slash == std::string::npos ? "." : path.substr(0, slash);
   const size_t before = errors->size();
   const bool ok = ParseScene(text.str(), scene, errors);
-  for (size_t i = before; i < errors->size(); ++i) (*errors)[i] = path + ":" + (*errors)[i];
+  for (size_t i = before; i < errors->size(); ++i)
+    (*errors)[i] = ShowText(path) + ":" + (*errors)[i];
   return ok;
 }
 

@@ -22,6 +22,11 @@ struct ObjectSpec {
   bool remote = false;        // not owned by this machine
   bool remotePlayer = false;  // another machine's player
   bool viewAxes = false;      // axes view, up, right (-y, z, -x)
+  bool flock = false;         // a flock manager (the statement 'flock')
+  float flockSpeed = 1.0f;    // units per second toward its goal
+  std::string flockGoal;      // the object whose key is its first goal; empty: none
+  bool fireMarble = false;    // a firemarble (the statement 'firemarble')
+  bool lit = false;
   // Cameras: the point looked at (by default one unit along the first
   // axis), the field of view and the mode.
   bool hasLookAt = false;
@@ -53,6 +58,7 @@ struct ActorSpec {
   std::string name;
   std::vector<std::vector<std::string>> steps;  // command and arguments
   int line = 0;
+  std::vector<int> stepLines;  // the line of each step (may be empty)
 };
 
 struct BrainSpec {
@@ -83,12 +89,20 @@ struct TimelineEntry {
   std::string verb;                // see docs/scene-format.md
   std::vector<std::string> words;  // the words after the verb
   int line = 0;
+  // The values that the reader took from the words, so that nothing reads
+  // them twice: key's CODE and down (true) or up; move's, place's, glide's
+  // and face's X Y Z; glide's SECONDS; draw's and enable's 1 (true) or 0.
+  int32_t code = 0;
+  bool on = false;
+  mkPoint3 point{0, 0, 0};
+  float seconds = 0.0f;
 };
 
 struct SceneDescription {
   std::string path;       // where the scene was read from ("" for text)
   std::string directory;  // its directory, for relative plug-in paths
   std::vector<std::string> plugins;
+  std::vector<int> pluginLines;  // the line of each plug-in (may be empty)
   std::vector<ObjectSpec> objects;
   std::vector<VariableSpec> variables;
   std::vector<ActorSpec> actors;
@@ -113,16 +127,33 @@ struct SceneDescription {
 
 // The limits of a scene: larger values are errors.
 constexpr int32_t kMaxFrames = 1000000;
+// A text that gives this many errors is not read further (a file that is not
+// a scene file would otherwise give one per line).
+constexpr size_t kMaxSceneErrors = 10;
+
+// The statements and timeline verbs that the reader knows, from its own
+// tables, in the order that docs/scene-format.md describes them.
+const std::vector<std::string>& StatementNames();
+const std::vector<std::string>& TimelineVerbNames();
 
 // Splits a line into words: blanks separate, double quotes group (inside
 // them a backslash escapes a quote or a backslash), '#' at the start of a
 // word begins a comment. False when a quote is not closed.
 bool SplitWords(const std::string& line, std::vector<std::string>* words);
 
+// Checks the words of `entry` against its verb and takes their values into
+// it: false with `message` set when the verb is unknown or its words are wrong.
+bool ReadTimelineWords(TimelineEntry* entry, std::string* message);
+
+// Checks the words of the timeline verb `verb` (the words after it): false
+// with `message` set when the verb is unknown or its words are wrong. Actor
+// steps that begin with 'do' are checked the same way.
+bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
+                        std::string* message);
+
 // Parses scene text. On failure returns false and appends "LINE: message"
 // errors; `scene` then holds what was read before the errors.
-bool ParseScene(const std::string& text, SceneDescription* scene,
-                std::vector<std::string>* errors);
+bool ParseScene(const std::string& text, SceneDescription* scene, std::vector<std::string>* errors);
 // Reads and parses the file at `path`.
 bool LoadScene(const std::string& path, SceneDescription* scene, std::vector<std::string>* errors);
 

@@ -18,11 +18,15 @@ bool HasDirectory(const std::string& path) {
   return path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
 }
 
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+bool Exists(const std::string& path) {
+  return std::ifstream(path).good();
+}
 
 }  // namespace
 
-void SetSceneCalendarTime(int64_t seconds) { gCalendarTime = seconds; }
+void SetSceneCalendarTime(int64_t seconds) {
+  gCalendarTime = seconds;
+}
 
 }  // namespace stage
 
@@ -44,7 +48,9 @@ Stage::Stage() : model_(std::make_unique<Model>()), api_(std::make_unique<StageS
   timelineDetector_ = model_->AddDetector("timeline");
 }
 
-Stage::~Stage() { UnloadPlugins(); }
+Stage::~Stage() {
+  UnloadPlugins();
+}
 
 void Stage::UnloadPlugins() {
   for (const auto& host : model_->hostBrains()) host->plugin = nullptr;
@@ -57,13 +63,22 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   if (!HasDirectory(pathOrName)) {
     const std::string file =
         pathOrName.find('.') == std::string::npos ? PluginFileName(pathOrName) : pathOrName;
-    path = file;
-    for (const std::string& dir : pluginPath)
+    path.clear();
+    std::string searched;
+    for (const std::string& dir : pluginPath) {
       if (Exists(dir + "/" + file)) {
         path = dir + "/" + file;
         break;
       }
-    if (!HasDirectory(path)) path = "./" + file;
+      searched += dir + ", ";
+    }
+    if (path.empty() && Exists("./" + file)) path = "./" + file;
+    if (path.empty()) {
+      std::error_code ec;
+      *error = "cannot find the plug-in " + pathOrName + ": no " + file + " in " + searched +
+               "or the current directory " + std::filesystem::current_path(ec).string();
+      return false;
+    }
   }
   for (const auto& loaded : plugins_)
     if (loaded->path == path) return true;
@@ -71,16 +86,15 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   if (!library) return false;
   Model& m = *model_;
   const std::string from = " (" + library->name + ")";
-  m.Say(MessageKind::kStage, "loaded " + library->name + ": " +
-                                 std::to_string(library->xcmdNames.size()) + " commands, " +
-                                 std::to_string(library->brainNames.size()) + " brains, " +
-                                 std::to_string(library->brainClassNames.size()) +
-                                 " brain classes, version " + std::to_string(library->xcmdMajor) +
-                                 "." + std::to_string(library->xcmdMinor));
+  m.Say(MessageKind::kStage,
+        "loaded " + library->name + ": " + std::to_string(library->xcmdNames.size()) +
+            " commands, " + std::to_string(library->brainNames.size()) + " brains, " +
+            std::to_string(library->brainClassNames.size()) + " brain classes, version " +
+            std::to_string(library->xcmdMajor) + "." + std::to_string(library->xcmdMinor));
   for (const std::string& name : library->xcmdNames) {
     auto* command = static_cast<egXCmd*>(library->Symbol(name.c_str()));
     if (command == nullptr) {
-      m.Say(MessageKind::kStage, "listed command " + name + " is not exported" + from);
+      m.Say(MessageKind::kStage, "listed command " + name + " is not exported" + from, true);
       continue;
     }
     m.AddXCmd(name, command);
@@ -89,7 +103,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   for (const std::string& name : library->brainNames) {
     auto* brain = static_cast<egBrainDll*>(library->Symbol(name.c_str()));
     if (brain == nullptr) {
-      m.Say(MessageKind::kStage, "listed brain " + name + " is not exported" + from);
+      m.Say(MessageKind::kStage, "listed brain " + name + " is not exported" + from, true);
       continue;
     }
     m.AddBrainDll(name, brain);
@@ -97,7 +111,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
   for (const std::string& name : library->brainClassNames) {
     auto* brainClass = static_cast<egBrainClassDll*>(library->Symbol(name.c_str()));
     if (brainClass == nullptr) {
-      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from);
+      m.Say(MessageKind::kStage, "listed brain class " + name + " is not exported" + from, true);
       continue;
     }
     m.AddBrainClass(name, brainClass);
@@ -139,6 +153,21 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     if (def.hasLookAt) object->view.lookAt = def.lookAt;
     object->view.fov = def.fov;
     object->view.mode = def.mode;
+    object->flock = def.flock;
+    object->flockSpeed = def.flockSpeed;
+    object->fireMarble = def.fireMarble;
+    object->lit = def.lit ? 1 : 0;
+  }
+  // A flock's first goal may be an object defined after it.
+  for (const ObjectSpec& def : scene.objects) {
+    if (def.flockGoal.empty()) continue;
+    SceneObject* flock = m.FindObject(def.name);
+    SceneObject* goal = m.FindObject(def.flockGoal);
+    if (goal == nullptr) {
+      error(def.line, "goal " + def.flockGoal + " of " + def.name + " is not an object");
+      continue;
+    }
+    if (flock != nullptr) flock->flockGoal = goal->key;
   }
   for (const BehaviorSpec& def : scene.behaviors) {
     SceneObject* object = m.FindObject(def.object);
@@ -175,6 +204,14 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
   for (const ActorSpec& def : scene.actors) {
     Actor* actor = m.AddActor(def.name);
     actor->steps = def.steps;
+    // A step that names a command no loaded plug-in lists would only ever
+    // say so when the actor runs. A 'do' step is the host's own action.
+    for (size_t i = 0; i < def.steps.size(); ++i)
+      if (!def.steps[i].empty() && def.steps[i][0] != "do" &&
+          m.FindXCmd(def.steps[i][0]) == nullptr)
+        error(
+            i < def.stepLines.size() ? def.stepLines[i] : def.line,
+            "no loaded plug-in lists the command " + def.steps[i][0] + " (actor " + def.name + ")");
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
   for (const std::string& name : scene.events) m.AddEvent(name);
@@ -191,7 +228,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     egBrainDll* brain = m.FindBrainDll(def.brain);
     if (object == nullptr || brain == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                         : "no loaded plug-in lists the brain " + def.brain);
+                                        : "no loaded plug-in lists the brain " + def.brain);
       continue;
     }
     HostBrain* host = m.AttachBrain(object, brain, def.brain);
@@ -211,12 +248,15 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     const std::string className = def.brain.substr(0, def.brain.find(':'));
     if (object == nullptr || m.FindBrainClass(className) == nullptr) {
       error(def.line, object == nullptr ? "no object " + def.object
-                                         : "no loaded plug-in lists the brain class " + className);
+                                        : "no loaded plug-in lists the brain class " + className);
       continue;
     }
     if (!m.AttachBrainClass(object, def.brain))
       error(def.line, "the brain class " + className + " made no brain for " + def.object);
   }
+  for (const TimelineEntry& entry : scene.timeline)
+    if (entry.verb == "run" && m.FindXCmd(entry.words[0]) == nullptr)
+      error(entry.line, "no loaded plug-in lists the command " + entry.words[0]);
   return errors->size() == before;
 }
 
@@ -228,8 +268,9 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
   std::vector<std::string> plugins;
   for (const std::string& plugin : scene.plugins) {
     const bool relative = HasDirectory(plugin) && !fs::path(plugin).is_absolute();
-    plugins.push_back(relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).string()
-                               : plugin);
+    plugins.push_back(
+        relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).lexically_normal().string()
+                 : plugin);
   }
   for (std::string& dir : pluginPath) dir = fs::absolute(dir, ec).string();
   if (enterSceneDirectory && !scene.directory.empty()) {
@@ -240,10 +281,13 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
       return false;
     }
   }
-  for (const std::string& plugin : plugins) {
+  for (size_t i = 0; i < plugins.size(); ++i) {
     std::string error;
-    if (!LoadPlugin(plugin, &error)) {
-      errors->push_back(error);
+    if (!LoadPlugin(plugins[i], &error)) {
+      const std::string where = scene.path.empty() ? "" : scene.path + ":";
+      errors->push_back(i < scene.pluginLines.size()
+                            ? where + std::to_string(scene.pluginLines[i]) + ": " + error
+                            : where + error);
       return false;
     }
   }
@@ -290,18 +334,24 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
     // Vehicle brains are called before the frame's movement too.
     if (host->vehicle != nullptr) {
       CallTrace::Line pre(
-          m.trace(), (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str());
+          m.trace(), m.trace().enabled()
+                         ? (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str()
+                         : "");
       pre.Arg(scene.frameTime);
       pre.Result(host->plugin->PreUpdate(scene.frameTime));
     }
-    CallTrace::Line line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".Update")
-                                        .c_str());
+    // The line's name is made only when the trace takes lines: a frame
+    // allocates nothing for a trace that is off.
+    CallTrace::Line line(
+        m.trace(), m.trace().enabled()
+                       ? (">" + host->owner->name + "." + host->pluginName + ".Update").c_str()
+                       : "");
     line.Arg(scene.frameTime);
     line.Result(host->plugin->Update(scene.frameTime));
     // A camera brain sets its camera's goals after its update.
     if (host->plugin->GetType() == kCameraBrainType) {
-      CallTrace::Line(m.trace(), (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals")
-                                     .c_str())
+      CallTrace::Line(m.trace(),
+                      (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals").c_str())
           .Finish();
       host->plugin->UpdateGoals();
     }
@@ -320,28 +370,25 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     Actor* actor = m.FindActor(w[0]);
     Detector* detector = w.size() > 1 ? m.AddDetector(w[1]) : timelineDetector_;
     if (actor == nullptr) {
-      m.Say(MessageKind::kStage, "no actor named " + w[0]);
+      m.Say(MessageKind::kStage, "no actor named " + w[0], true);
       return;
     }
     ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(actor),
                           Model::ToHandle<egTrigDetector>(detector), 1, -1);
   } else if (e.verb == "key") {
-    const int32_t code = std::atoi(w[0].c_str());
-    if (w[1] == "down") {
-      m.controller().keysDown.insert(code);
+    if (e.on) {
+      m.controller().keysDown.insert(e.code);
     } else {
-      m.controller().keysDown.erase(code);
+      m.controller().keysDown.erase(e.code);
     }
   } else if (e.verb == "move") {
-    m.controller().fMovement = {std::strtof(w[0].c_str(), nullptr),
-                                std::strtof(w[1].c_str(), nullptr),
-                                std::strtof(w[2].c_str(), nullptr)};
+    m.controller().fMovement = {e.point.fX, e.point.fY, e.point.fZ};
   } else if (e.verb == "place") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    object->local.m[0][3] = std::strtof(w[1].c_str(), nullptr);
-    object->local.m[1][3] = std::strtof(w[2].c_str(), nullptr);
-    object->local.m[2][3] = std::strtof(w[3].c_str(), nullptr);
+    object->local.m[0][3] = e.point.fX;
+    object->local.m[1][3] = e.point.fY;
+    object->local.m[2][3] = e.point.fZ;
     object->local.flags = 0;
   } else if (e.verb == "play") {
     SceneObject* object = Find(w[0]);
@@ -350,25 +397,23 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     for (Behavior* b : object->behaviors)
       if (b->name == w[1]) found = b;
     if (found == nullptr) {
-      m.Say(MessageKind::kStage, w[0] + " has no behavior " + w[1]);
+      m.Say(MessageKind::kStage, w[0] + " has no behavior " + w[1], true);
       return;
     }
     m.Play(found);
   } else if (e.verb == "glide") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    const float seconds = std::strtof(w[4].c_str(), nullptr);
-    const mkVector3 move{std::strtof(w[1].c_str(), nullptr) - object->local.m[0][3],
-                         std::strtof(w[2].c_str(), nullptr) - object->local.m[1][3],
-                         std::strtof(w[3].c_str(), nullptr) - object->local.m[2][3]};
+    const float seconds = e.seconds;
+    const mkVector3 move{e.point.fX - object->local.m[0][3], e.point.fY - object->local.m[1][3],
+                         e.point.fZ - object->local.m[2][3]};
     object->glide.step = {move.fX / seconds, move.fY / seconds, move.fZ / seconds};
     object->glide.remaining = seconds;
     Face(object, move);
   } else if (e.verb == "face") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    Face(object, {std::strtof(w[1].c_str(), nullptr), std::strtof(w[2].c_str(), nullptr),
-                  std::strtof(w[3].c_str(), nullptr)});
+    Face(object, {e.point.fX, e.point.fY, e.point.fZ});
   } else if (e.verb == "params" || e.verb == "classparams") {
     std::vector<const char*> argv;
     for (size_t i = 1; i < w.size(); ++i) argv.push_back(w[i].c_str());
@@ -377,7 +422,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
       SceneObject* object = Find(w[0]);
       if (object == nullptr) return;
       if (object->brain == nullptr) {
-        m.Say(MessageKind::kStage, w[0] + " has no brain");
+        m.Say(MessageKind::kStage, w[0] + " has no brain", true);
         return;
       }
       CallTrace::Line(m.trace(), (">" + w[0] + ".SendParams").c_str()).Finish();
@@ -385,7 +430,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
                                   int32_t(w.size() - 1), argv.data());
     } else {
       if (m.FindBrainClass(w[0]) == nullptr) {
-        m.Say(MessageKind::kStage, "no brain class named " + w[0]);
+        m.Say(MessageKind::kStage, "no brain class named " + w[0], true);
         return;
       }
       CallTrace::Line(m.trace(), (">" + w[0] + ".SendClassParams").c_str()).Finish();
@@ -395,19 +440,29 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
   } else if (e.verb == "draw" || e.verb == "enable") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    (e.verb == "draw" ? object->draw : object->enable) = w[1] == "1" ? 1 : 0;
+    (e.verb == "draw" ? object->draw : object->enable) = e.on ? 1 : 0;
+  } else if (e.verb == "light" || e.verb == "unlight") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (!object->fireMarble) return m.Say(MessageKind::kStage, w[0] + " is not a firemarble");
+    object->lit = e.verb == "light" ? 1 : 0;
+  } else if (e.verb == "goal") {
+    SceneObject* flock = Find(w[0]);
+    SceneObject* goal = Find(w[1]);
+    if (flock == nullptr || goal == nullptr) return;
+    if (!flock->flock) return m.Say(MessageKind::kStage, w[0] + " is not a flock");
+    flock->flockGoal = goal->key;
+  } else if (e.verb == "remove") {
+    if (SceneObject* object = Find(w[0])) m.RemoveObject(object);
   } else if (e.verb == "oneshot") {
-    if (SceneObject* object = Find(w[0])) object->oneShot = w[1] == "1" ? 1 : 0;
+    if (SceneObject* object = Find(w[0])) object->oneShot = e.on ? 1 : 0;
   } else if (e.verb == "flags") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
-    if (object->brain == nullptr) {
-      m.Say(MessageKind::kStage, w[0] + " has no brain");
-      return;
-    }
-    object->brain->vehicleFlags = int32_t(std::strtol(w[1].c_str(), nullptr, 10));
+    if (object->brain == nullptr) return m.Say(MessageKind::kStage, w[0] + " has no brain");
+    object->brain->vehicleFlags = e.code;
   } else if (e.verb == "cammode") {
-    m.SetCameraMode(int32_t(std::strtol(w[0].c_str(), nullptr, 10)));
+    m.SetCameraMode(e.code);
   } else if (e.verb == "camera") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
@@ -480,7 +535,7 @@ std::string Stage::Report(const SceneObject& object) {
 
 SceneObject* Stage::Find(const std::string& name) {
   SceneObject* object = model_->FindObject(name);
-  if (object == nullptr) model_->Say(MessageKind::kStage, "no object named " + name);
+  if (object == nullptr) model_->Say(MessageKind::kStage, "no object named " + name, true);
   return object;
 }
 
@@ -509,13 +564,14 @@ int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string
   Model& m = *model_;
   egXCmd* command = m.FindXCmd(name);
   if (command == nullptr) {
-    m.Say(MessageKind::kStage, "no loaded plug-in lists the command " + name);
+    m.Say(MessageKind::kStage, "no loaded plug-in lists the command " + name, true);
     return 1;
   }
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
-  CallTrace::Line line(m.trace(), (">" + name + ".Run").c_str());
+  const bool traced = m.trace().enabled();
+  CallTrace::Line line(m.trace(), traced ? (">" + name + ".Run").c_str() : "");
   line.Arg(int32_t(args.size()));
   for (const char* arg : argv)
     if (arg != nullptr) line.Arg(arg);
@@ -523,7 +579,7 @@ int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string
   const int32_t result =
       command->Run(int32_t(args.size()), argv.data(), nullptr, Model::ToHandle<egTrigActor>(actor),
                    Model::ToHandle<egTrigDetector>(detector));
-  CallTrace::Line done(m.trace(), ("<" + name + ".Run").c_str());
+  CallTrace::Line done(m.trace(), traced ? ("<" + name + ".Run").c_str() : "");
   done.Result(result);
   if (result == 0) repeats_.push_back(CommandRun{name, args, actor, detector});
   return result;
@@ -534,13 +590,35 @@ void Stage::RunQueuedActors() {
   int runs = 0;
   while (!m.actorQueue().empty()) {
     if (++runs > kMaxRunsPerFrame) {
-      m.Say(MessageKind::kStage, "more than " + std::to_string(kMaxRunsPerFrame) +
-                                     " command runs in one frame; the rest are dropped");
+      m.Say(MessageKind::kStage,
+            "more than " + std::to_string(kMaxRunsPerFrame) +
+                " command runs in one frame; the rest are dropped",
+            true);
       m.actorQueue().clear();
       break;
     }
     CommandRun run = std::move(m.actorQueue().front());
     m.actorQueue().pop_front();
+    if (run.command == "do" && !run.args.empty()) {
+      // A host action: the timeline verb, applied now.
+      CallTrace::Line line(m.trace(), ">do");
+      std::string note = "do";
+      for (const std::string& word : run.args) {
+        line.Arg(word.c_str());
+        note += " " + word;
+      }
+      line.Finish();
+      m.Say(MessageKind::kStage, note);
+      TimelineEntry entry;
+      entry.verb = run.args[0];
+      entry.words.assign(run.args.begin() + 1, run.args.end());
+      std::string message;
+      if (ReadTimelineWords(&entry, &message))
+        ApplyTimeline(entry);
+      else
+        m.Say(MessageKind::kStage, message, true);
+      continue;
+    }
     RunCommand(run.command, run.args, run.actor, run.detector);
   }
 }

@@ -39,7 +39,8 @@ TEST(SceneApiSlotsTest, EverySlotRunsTheOperationOfItsRow) {
   };
   using Caller = void (*)(egSceneApi*, int);
   static const Caller kCallers[] = {
-#define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) &RawCall<Ret Params>::In,
+#define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) \
+  &RawCall<Ret Params>::In,
 #include "kit/host/scene_ops.inc"
   };
   ASSERT_EQ(sizeof(kCallers) / sizeof(kCallers[0]), 434u);
@@ -128,9 +129,11 @@ TEST(SceneModelTest, WorldPositionFollowsParentsAndAttachAvoidsCycles) {
   EXPECT_EQ(p.fX, 11.0f);
   EXPECT_EQ(p.fY, 2.0f);
   // Attaching a parent under its own child is refused.
-  objects.AttachObject(Model::ToHandle<mkSceneObject>(lamp), Model::ToHandle<mkSceneObject>(room), 1, 0, 0);
+  objects.AttachObject(Model::ToHandle<mkSceneObject>(lamp), Model::ToHandle<mkSceneObject>(room),
+                       1, 0, 0);
   EXPECT_EQ(room->parent, nullptr);
-  objects.AttachObject(Model::ToHandle<mkSceneObject>(room), Model::ToHandle<mkSceneObject>(lamp), 0, 0, 0);
+  objects.AttachObject(Model::ToHandle<mkSceneObject>(room), Model::ToHandle<mkSceneObject>(lamp),
+                       0, 0, 0);
   EXPECT_EQ(lamp->parent, nullptr);
   EXPECT_EQ(objects.GetNumChildren(Model::ToHandle<mkSceneObject>(room)), 0);
 }
@@ -178,7 +181,7 @@ TEST(SceneFileTest, ReadsEveryStatement) {
 
 TEST(SceneFileTest, ReportsEachBadLineWithItsNumber) {
   const std::tuple<const char*, const char*> kCases[] = {
-      {"frames -1", "1: '-1' is not a whole number from 0 to 1000000"},
+      {"frames -1", "1: '-1' is out of range (a whole number from 0 to 1000000)"},
       {"frames 1x", "1: '1x' is not a whole number from 0 to 1000000"},
       {"frametime 0", "1: frametime must be above 0 and at most 10 seconds"},
       {"object", "1: 'object' needs a name"},
@@ -207,11 +210,184 @@ TEST(SceneFileTest, ReportsEachBadLineWithItsNumber) {
   }
 }
 
+TEST(SceneFileTest, NumbersOutOfRangeSaySo) {
+  const std::tuple<const char*, const char*> kCases[] = {
+      {"frames 1000001", "1: '1000001' is out of range (a whole number from 0 to 1000000)"},
+      {"frames 99999999999999999999",
+       "1: '99999999999999999999' is out of range (a whole number from 0 to 1000000)"},
+      {"object A radius 1e39", "1: '1e39' is out of range"},
+      {"object A radius -4e38", "1: '-4e38' is out of range"},
+      {"object A radius 1e99999999999999999999", "1: '1e99999999999999999999' is out of range"},
+      {"object A radius 1e", "1: '1e' is not a number"},
+      {"object A radius 0x10", "1: '0x10' is not a number"},
+  };
+  for (const auto& [text, expected] : kCases) {
+    SceneDescription scene;
+    std::vector<std::string> errors;
+    EXPECT_FALSE(stage::ParseScene(text, &scene, &errors)) << text;
+    ASSERT_EQ(errors.size(), 1u) << text;
+    EXPECT_EQ(errors[0], expected);
+  }
+  // Tiny values are zero, not errors.
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene("object A radius 1e-50\n", &scene, &errors));
+  EXPECT_EQ(scene.objects[0].radius, 0.0f);
+}
+
+TEST(SceneFileTest, AByteOrderMarkIsAcceptedAndOddBytesAreShown) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(
+      stage::ParseScene("\xEF\xBB\xBF"
+                        "frames 3\n",
+                        &scene, &errors));
+  EXPECT_EQ(scene.frames, 3);
+  EXPECT_FALSE(
+      stage::ParseScene("fr\x01"
+                        "ames\xC3\xA9\xFF 3\n",
+                        &scene, &errors));
+  EXPECT_EQ(errors, (std::vector<std::string>{"1: unknown statement 'fr\\x01ames\xC3\xA9\\xff'"}));
+  // A byte-order mark only counts at the very start.
+  errors.clear();
+  EXPECT_FALSE(
+      stage::ParseScene("frames 3\n\xEF\xBB\xBF"
+                        "frames 4\n",
+                        &scene, &errors));
+  EXPECT_EQ(errors, (std::vector<std::string>{"2: unknown statement '\xEF\xBB\xBF"
+                                              "frames'"}));
+}
+
+TEST(SceneFileTest, ShowTextEscapesWhatCannotBeShown) {
+  const std::tuple<std::string, std::string> kCases[] = {
+      {"plain text", "plain text"},
+      {"tab\there", "tab\\x09here"},
+      {"del\x7f", "del\\x7f"},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x99\x82", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x99\x82"},
+      {"cut \xC3", "cut \\xc3"},             // a sequence cut short
+      {"over \xC0\xAF", "over \\xc0\\xaf"},  // an overlong form
+      {"surrogate \xED\xA0\x80", "surrogate \\xed\\xa0\\x80"},
+      {"lone \x80 byte", "lone \\x80 byte"},
+      {std::string("nul\0!", 5), "nul\\x00!"},
+  };
+  for (const auto& [text, shown] : kCases) EXPECT_EQ(stage::ShowText(text), shown);
+  EXPECT_EQ(stage::FormatMessage({2, stage::MessageKind::kLog, "a\nb"}), "@2 log: a\\x0ab");
+}
+
+TEST(SceneFileTest, TimelineEntriesCarryTheirValues) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(
+      stage::ParseScene("at 1 key -7 down\nat 1 key 9 up\nat 2 move 1 -2.5 3e1\n"
+                        "at 3 place A 4 5 6\nat 4 glide A 7 8 9 0.5\nat 5 face A 1 0 0\n"
+                        "at 6 draw A 1\nat 6 enable A 0\n",
+                        &scene, &errors))
+      << errors[0];
+  ASSERT_EQ(scene.timeline.size(), 8u);
+  const auto& t = scene.timeline;
+  EXPECT_EQ(t[0].code, -7);
+  EXPECT_TRUE(t[0].on);
+  EXPECT_EQ(t[1].code, 9);
+  EXPECT_FALSE(t[1].on);
+  EXPECT_EQ(t[2].point.fY, -2.5f);
+  EXPECT_EQ(t[2].point.fZ, 30.0f);
+  EXPECT_EQ(t[3].point.fX, 4.0f);
+  EXPECT_EQ(t[3].point.fZ, 6.0f);
+  EXPECT_EQ(t[4].point.fY, 8.0f);
+  EXPECT_EQ(t[4].seconds, 0.5f);
+  EXPECT_EQ(t[5].point.fX, 1.0f);
+  EXPECT_TRUE(t[6].on);
+  EXPECT_FALSE(t[7].on);
+  EXPECT_FALSE(stage::ParseScene("at 1 key 99999999999 down\n", &scene, &errors));
+}
+
+TEST(SceneFileTest, StatementAndVerbTablesAreWhatTheReaderTakes) {
+  // Every listed statement is known (its error is not "unknown statement").
+  for (const std::string& name : stage::StatementNames()) {
+    SceneDescription scene;
+    std::vector<std::string> errors;
+    stage::ParseScene(name + "\n", &scene, &errors);
+    for (const auto& e : errors) EXPECT_EQ(e.find("unknown"), std::string::npos) << e;
+  }
+  for (const std::string& verb : stage::TimelineVerbNames()) {
+    SceneDescription scene;
+    std::vector<std::string> errors;
+    stage::ParseScene("at 0 " + verb + "\n", &scene, &errors);
+    for (const auto& e : errors) EXPECT_EQ(e.find("unknown"), std::string::npos) << e;
+  }
+  EXPECT_EQ(stage::StatementNames().front(), "plugin");
+  EXPECT_EQ(stage::TimelineVerbNames().front(), "run");
+}
+
+TEST(StageTest, TheTraceIsKeptStreamedOrOff) {
+  stage::Model model;
+  stage::StageSceneApi api(model);
+  model.AddObject("Door", nullptr, {});
+  std::vector<std::string> streamed;
+  model.trace().onLine = [&](const std::string& line) { streamed.push_back(line); };
+  api.GetSceneObjectByID("Door");
+  EXPECT_EQ(streamed, (std::vector<std::string>{"@0 GetSceneObjectByID(\"Door\") -> Door"}));
+  EXPECT_EQ(model.trace().lines(), streamed);  // kept as well, by default
+  model.trace().keep = false;
+  api.GetSceneObjectByID("Hall");
+  EXPECT_EQ(streamed.size(), 2u);
+  EXPECT_EQ(streamed[1], "@0 GetSceneObjectByID(\"Hall\") -> null");
+  EXPECT_EQ(model.trace().lines().size(), 1u);
+  model.trace().onLine = nullptr;
+  EXPECT_FALSE(model.trace().enabled());
+  api.GetSceneObjectByID("Door");
+  EXPECT_EQ(model.trace().lines().size(), 1u);
+
+  // Messages: printed as they come, kept or not; problems are counted.
+  std::vector<std::string> printed;
+  model.onMessage = [&](const stage::Message& m) { printed.push_back(stage::FormatMessage(m)); };
+  api.ApiMessageWarn("Careful");
+  model.keepMessages = false;
+  model.Say(stage::MessageKind::kStage, "no object named Ghost", true);
+  model.Say(stage::MessageKind::kStage, "actor Open");
+  api.ApiMessage("Fine");
+  EXPECT_EQ(printed,
+            (std::vector<std::string>{"@0 warning: Careful", "@0 stage: no object named Ghost",
+                                      "@0 stage: actor Open", "@0 log: Fine"}));
+  ASSERT_EQ(model.messages().size(), 1u);
+  EXPECT_TRUE(model.messages()[0].problem);
+  EXPECT_EQ(model.problems(), 2);
+}
+
+TEST(StageTest, PlayingReportsPluginsAndCommandsByLine) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(
+      stage::ParseScene("object Door\nactor Open\nactor Open Knock Door\n"
+                        "at 2 run Shout\n",
+                        &scene, &errors));
+  stage::Stage stage;
+  stage.enterSceneDirectory = false;
+  EXPECT_FALSE(stage.Play(scene, &errors));
+  EXPECT_EQ(errors, (std::vector<std::string>{
+                        "3: no loaded plug-in lists the command Knock (actor Open)",
+                        "4: no loaded plug-in lists the command Shout",
+                    }));
+  errors.clear();
+  ASSERT_TRUE(stage::ParseScene("\nplugin NoSuch\n", &scene, &errors));
+  scene.path = "hall.scene";
+  stage.pluginPath = {"/nonexistent"};
+  EXPECT_FALSE(stage.Play(scene, &errors));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("hall.scene:2: cannot find the plug-in NoSuch: no " +
+                                stage::PluginFileName("NoSuch") +
+                                " in /nonexistent, or the "
+                                "current directory ",
+                            0),
+            0u)
+      << errors[0];
+}
+
 TEST(StageTest, BuildReportsMissingAndTakenNames) {
   SceneDescription scene;
   std::vector<std::string> errors;
-  ASSERT_TRUE(stage::ParseScene("object A parent B\nobject C\nobject C\nvariable V Nowhere\nbrain C Cam\n",
-                                &scene, &errors));
+  ASSERT_TRUE(stage::ParseScene(
+      "object A parent B\nobject C\nobject C\nvariable V Nowhere\nbrain C Cam\n", &scene, &errors));
   stage::Stage stage;
   EXPECT_FALSE(stage.Build(scene, &errors));
   EXPECT_EQ(errors, (std::vector<std::string>{
@@ -239,6 +415,8 @@ TEST(StageTest, LoadingAMissingPluginFails) {
   std::string error;
   EXPECT_FALSE(stage.LoadPlugin("/nonexistent/NoSuch.so", &error));
   EXPECT_NE(error.find("cannot load /nonexistent/NoSuch.so"), std::string::npos) << error;
+  // The path is said once.
+  EXPECT_EQ(error.find("/nonexistent/NoSuch.so", 20), std::string::npos) << error;
 }
 
 }  // namespace
@@ -323,7 +501,8 @@ TEST(StageMotionTest, OtherPlayersSoundsAndEmitters) {
   EXPECT_EQ(network.NetGetNumRemoteChars(), 2);
   EXPECT_EQ(network.NetGetRemoteChar(1), Model::ToHandle<egCharacter>(m.FindObject("Guest2")));
   EXPECT_EQ(network.NetGetRemoteChar(2), nullptr);
-  EXPECT_EQ(network.NetGetLocallyOwned(Model::ToHandle<mkSceneObject>(m.FindObject("Creature"))), 0);
+  EXPECT_EQ(network.NetGetLocallyOwned(Model::ToHandle<mkSceneObject>(m.FindObject("Creature"))),
+            0);
   egSoundSource* emitter = sound.GetSoundSourceByID("Creature..ZoveziHead");
   ASSERT_NE(emitter, nullptr);
   sound.SoundEmitterPlay(emitter, 1, 1, 0);
@@ -397,9 +576,10 @@ TEST(StageTest, EventsRunTheActorsThatReactAndCameraGoals) {
 TEST(StagePictureTest, SeenFromTheSide) {
   SceneDescription scene;
   std::vector<std::string> errors;
-  ASSERT_TRUE(stage::ParseScene("frames 3\npicture side\nplayer Hero\n"
-                                "at 0 glide Hero 0 0 5 0.1\n",
-                                &scene, &errors));
+  ASSERT_TRUE(
+      stage::ParseScene("frames 3\npicture side\nplayer Hero\n"
+                        "at 0 glide Hero 0 0 5 0.1\n",
+                        &scene, &errors));
   EXPECT_TRUE(scene.pictureSide);
   stage::Stage played;
   played.enterSceneDirectory = false;
@@ -417,9 +597,10 @@ TEST(StagePictureTest, SeenFromTheSide) {
 TEST(StagePictureTest, DrawsPathsAndStillObjects) {
   SceneDescription scene;
   std::vector<std::string> errors;
-  ASSERT_TRUE(stage::ParseScene("frames 3\nplayer Hero\nobject Wall<1> at 5 5 0 radius 2\n"
-                                "at 0 glide Hero 3 0 0 0.1\n",
-                                &scene, &errors));
+  ASSERT_TRUE(
+      stage::ParseScene("frames 3\nplayer Hero\nobject Wall<1> at 5 5 0 radius 2\n"
+                        "at 0 glide Hero 3 0 0 0.1\n",
+                        &scene, &errors));
   stage::Stage played;
   played.enterSceneDirectory = false;
   stage::RunPicture picture;
@@ -430,6 +611,59 @@ TEST(StagePictureTest, DrawsPathsAndStillObjects) {
   EXPECT_NE(svg.find(">Wall&lt;1&gt;</text>"), std::string::npos);
   EXPECT_NE(svg.find("<polyline fill=\"none\" stroke=\"#d62728\""), std::string::npos);
   EXPECT_NE(svg.find(">Hero</text>"), std::string::npos);
+}
+
+TEST(StagePictureTest, ShowsFlagsAndVariablesOverTimeWithALegendAScaleAndTimeMarks) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(
+      stage::ParseScene("frames 4\nframetime 0.5\nplayer Hero\nobject Door at 10 0 0\n"
+                        "at 0 glide Hero 10 0 0 2\n",
+                        &scene, &errors));
+  stage::Stage played;
+  played.enterSceneDirectory = false;
+  stage::RunPicture picture;
+  Model& m = played.model();
+  stage::ActorOps actors(m);
+  auto* door = Model::ToHandle<mkSceneObject>(nullptr);
+  // What the flag and variable commands keep: 1001 and 1002 records.
+  played.onFrameEnd = [&](int32_t frame) {
+    door = Model::ToHandle<mkSceneObject>(m.FindObject("Door"));
+    for (intptr_t kind : {1001, 1002}) {
+      egContextMgr::Context* c =
+          actors.XCmdFindContext(door, reinterpret_cast<void*>(kind), nullptr);
+      auto* value = static_cast<int32_t*>(c->GetData() != nullptr ? c->GetData() : c->AllocData(4));
+      *value = kind == 1001 ? int32_t(frame == 1 || frame == 2) : frame * 2;
+    }
+    picture.Record(m);
+  };
+  ASSERT_TRUE(played.Play(scene, &errors));
+  const std::string svg = picture.Svg(m);
+  for (const char* part : {
+           ">Door flag</text>",
+           ">Door variable</text>",
+           // The variable's values, where they changed (each frame: 0, 2, 4, 6).
+           "fill=\"#1f77b4\">0</text>",
+           "fill=\"#1f77b4\">2</text>",
+           "fill=\"#1f77b4\">6</text>",
+           // The flag is set from 0.5 s to 1.5 s: one bar.
+           "height=\"20.00\" fill=\"#f2b701\"/>",
+           // Time marks along the axis, a scale and a legend.
+           ">0 s</text>",
+           ">1 s</text>",
+           ">2 s</text>",
+           " units</text>",
+           ">Legend</text>",
+           ">Hero</text>",
+           ">(red and thick: the player)</text>",
+           ">a mark every 0.2 s</text>",
+           ">4 frames, 2 s</text>",
+       })
+    EXPECT_NE(svg.find(part), std::string::npos) << part;
+  const size_t bar = svg.find("fill=\"#f2b701\"");
+  EXPECT_EQ(svg.find("fill=\"#f2b701\"", bar + 1), std::string::npos) << "one bar only";
+  // Nothing else is drawn on top of a path: names come before the paths.
+  EXPECT_LT(svg.find(">Door</text>"), svg.find("<polyline"));
 }
 
 }  // namespace

@@ -7,7 +7,59 @@ namespace stage {
 std::string FormatMessage(const Message& message) {
   static const char* const kMarks[] = {"log", "warning", "stage"};
   return "@" + std::to_string(message.frame) + " " + kMarks[int(message.kind)] + ": " +
-         message.text;
+         ShowText(message.text);
+}
+
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i] (2 to 4), or 0.
+size_t Utf8Length(const std::string& text, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
+  for (size_t k = 2; k < length; ++k)
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string ShowText(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7F) {
+      shown += text[i++];
+      continue;
+    }
+    if (const size_t length = c >= 0x80 ? Utf8Length(text, i) : 0) {
+      shown.append(text, i, length);
+      i += length;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", unsigned(c));
+    shown += escaped;
+    ++i;
+  }
+  return shown;
 }
 
 std::string FormatFloat(float value) {
@@ -16,7 +68,8 @@ std::string FormatFloat(float value) {
   return text;
 }
 
-CallTrace::Line::Line(CallTrace& trace, const char* name) : trace_(trace) {
+CallTrace::Line::Line(CallTrace& trace, const char* name) : trace_(trace), on_(trace.enabled()) {
+  if (!on_) return;
   text_ = name;
   text_ += '(';
 }
@@ -27,18 +80,22 @@ void CallTrace::Line::Separate() {
 }
 
 void CallTrace::Line::Arg(int32_t value) {
+  if (!on_) return;
   Separate();
   text_ += std::to_string(value);
 }
 void CallTrace::Line::Arg(uint32_t value) {
+  if (!on_) return;
   Separate();
   text_ += std::to_string(value);
 }
 void CallTrace::Line::Arg(float value) {
+  if (!on_) return;
   Separate();
   text_ += FormatFloat(value);
 }
 void CallTrace::Line::Arg(const char* text) {
+  if (!on_) return;
   Separate();
   if (text == nullptr) {
     text_ += "null";
@@ -58,15 +115,18 @@ void CallTrace::Line::Arg(const char* text) {
   text_ += '"';
 }
 void CallTrace::Line::Arg(const char** list) {
+  if (!on_) return;
   Separate();
   text_ += list == nullptr ? "null" : "[list]";
 }
 void CallTrace::Line::Arg(const mkVector3& vector) {
+  if (!on_) return;
   Separate();
   text_ += "(" + FormatFloat(vector.fX) + " " + FormatFloat(vector.fY) + " " +
            FormatFloat(vector.fZ) + ")";
 }
 void CallTrace::Line::Defer(const float* floats, int count) {
+  if (!on_) return;
   Separate();
   if (floats == nullptr) {
     text_ += "null";
@@ -80,8 +140,11 @@ void CallTrace::Line::Arg(const mkPoint3* point) {
 void CallTrace::Line::Arg(const mkVector3* vector) {
   Defer(vector != nullptr ? &vector->fX : nullptr, 3);
 }
-void CallTrace::Line::Arg(const float* scalar) { Defer(scalar, 1); }
+void CallTrace::Line::Arg(const float* scalar) {
+  Defer(scalar, 1);
+}
 void CallTrace::Line::Arg(const int32_t* box) {
+  if (!on_) return;
   Separate();
   if (box == nullptr) {
     text_ += "null";
@@ -110,17 +173,20 @@ std::string CallTrace::Line::Resolve() const {
 }
 
 void CallTrace::Line::Arg(const void* handle) {
+  if (!on_) return;
   Separate();
   text_ += trace_.Label(handle);
 }
 
 void CallTrace::Line::Finish() {
+  if (!on_) return;
   if (!deferred_.empty()) text_ = Resolve(), deferred_.clear();
   if (!closed_) text_ += ')';
   trace_.Append(text_);
 }
 
 void CallTrace::Line::Finish(const char* note) {
+  if (!on_) return;
   if (!deferred_.empty()) text_ = Resolve(), deferred_.clear();
   if (!closed_) text_ += ')';
   text_ += ' ';
@@ -129,7 +195,10 @@ void CallTrace::Line::Finish(const char* note) {
 }
 
 void CallTrace::Append(const std::string& text) {
-  lines_.push_back("@" + std::to_string(frame_) + " " + text);
+  if (!enabled()) return;
+  std::string line = "@" + std::to_string(frame_) + " " + text;
+  if (onLine) onLine(line);
+  if (keep) lines_.push_back(std::move(line));
 }
 
 std::string CallTrace::Label(const void* handle) const {

@@ -20,10 +20,19 @@ struct Message {
   int32_t frame;
   MessageKind kind;
   std::string text;
+  // A plug-in's warning, or a stage note that something named was not found
+  // (what `stage --strict` turns into a failed run).
+  bool problem = false;
 };
 
-// "@3 log: SetObjVar: Door is set to 1" and the like.
+// "@3 log: SetObjVar: Door is set to 1" and the like; the text as ShowText
+// shows it.
 std::string FormatMessage(const Message& message);
+
+// `text` as a terminal can show it: control bytes, DEL and bytes that are not
+// part of well-formed UTF-8 are written as \xNN (a backslash, x and two hex
+// digits); everything else is kept.
+std::string ShowText(const std::string& text);
 
 class CallTrace {
  public:
@@ -56,6 +65,7 @@ class CallTrace {
     void Finish(const char* note);
     template <class T>
     void Result(T value) {
+      if (!on_) return;
       text_ = Resolve() + ")";
       deferred_.clear();
       closed_ = true;
@@ -79,7 +89,17 @@ class CallTrace {
     std::string text_;
     bool first_ = true;
     bool closed_ = false;
+    bool on_ = true;  // the trace takes lines
   };
+
+  // Where finished lines go. By default they are kept, for tests to read
+  // (lines()). A long run streams them instead: `onLine` receives each line
+  // as it is finished, and with `keep` false none is kept, so that the
+  // trace's memory does not grow with the number of frames. With neither,
+  // lines are not even written.
+  std::function<void(const std::string& line)> onLine;
+  bool keep = true;
+  bool enabled() const { return keep || onLine; }
 
   void SetFrame(int32_t frame) { frame_ = frame; }
   int32_t frame() const { return frame_; }

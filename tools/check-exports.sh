@@ -3,7 +3,8 @@
 # For every Windows plug-in DLL in the build directory, compares its export
 # table (i686-w64-mingw32-objdump -p) with the names that the native build of
 # the same plug-in lists (stage --exports) and the objects that it exports
-# without listing them (tools/unlisted-exports.txt). Exits 1 on a difference.
+# without listing them (tools/unlisted-exports.txt), and checks that it carries
+# no debug sections. Exits 1 when any DLL differs.
 #
 # check-exports.sh --native STAGE PLUGIN.so
 # The same for a native plug-in: its defined dynamic symbols (nm -D), weak
@@ -47,13 +48,18 @@ stage="$1"
 dir="$2"
 status=0
 found=0
-for dll in $(find "$dir" -name '*.dll' | sort); do
+# The conformance probe is not a plug-in of the system.
+for dll in $(find "$dir" -path "$dir/conformance" -prune -o -name '*.dll' -print | sort); do
   name=$(basename "$dll" .dll)
   found=1
   actual=$(i686-w64-mingw32-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)
   compare "$name.dll" "$(expected_names "$stage" "$name" "$name")" "$actual" || status=1
+  if i686-w64-mingw32-objdump -h "$dll" | grep -q '[[:space:]]\.debug'; then
+    echo "$name.dll keeps debug sections (release DLLs are linked with -s)"
+    status=1
+  fi
 done
 [ "$found" -eq 1 ] || { echo "no DLL found in $dir"; exit 1; }
 exit $status

@@ -1,19 +1,38 @@
 #!/bin/sh
-# Builds the plug-ins and the stage, then plays the bundled example scenes
-# (or the scene files given as arguments). Each run is also drawn, seen from
-# above, into build/pictures/SCENE.svg.
+# Builds the plug-ins, the stage and the setup program (everything that the
+# README then runs), then plays the bundled example scenes, or the scene files
+# given as arguments (named from the caller's folder). Each run is also drawn,
+# seen from above, into build/pictures/, under the scene's own path:
+# scenes/door.scene gives build/pictures/scenes/door.svg.
 set -eu
+caller=$(pwd)
 cd "$(dirname "$0")/.."
+top=$(pwd)
 . tools/packages.sh
 tools/ensure-packages.sh $NATIVE_PACKAGES
 cmake --preset default >/dev/null
-cmake --build --preset default --target stage
-[ $# -gt 0 ] || set -- scenes/door.scene scenes/hopkin.scene scenes/room.scene \
-  scenes/quake.scene scenes/zoom.scene scenes/picture.scene scenes/beetles.scene \
-  scenes/dish.scene scenes/periscope.scene
-mkdir -p build/pictures
+cmake --build --preset default --target stage setup_cli
+if [ $# -eq 0 ]; then
+  set --
+  for name in door hopkin room quake zoom picture swarm python beetles dish periscope; do
+    set -- "$@" "$top/scenes/$name.scene"
+  done
+fi
+status=0
 for scene in "$@"; do
-  picture="build/pictures/$(basename "$scene" .scene).svg"
-  echo "== stage --svg $picture $scene"
-  build/default/stage/stage --svg "$picture" "$scene"
+  case "$scene" in
+    /*) ;;
+    *) scene="$caller/$scene" ;;
+  esac
+  # The picture's path mirrors the scene's: relative to the repository when
+  # the scene is inside it, else its absolute path.
+  case "$scene" in
+    "$top"/*) name=${scene#"$top"/} ;;
+    *) name=outside${scene} ;;
+  esac
+  picture="build/pictures/${name%.scene}.svg"
+  mkdir -p "$(dirname "$picture")"
+  echo "== stage --svg $picture ${scene#"$top"/}"
+  build/default/stage/stage --svg "$picture" "$scene" || status=1
 done
+exit $status

@@ -44,27 +44,45 @@ void ktFlock::AddAvoidObjects(const char* const* names) {
   AddKeys(fApi, names, fAvoidObjects, MaxAvoidObjects);
 }
 
-void ktFlock::RemoveAllAvoidObjects() { ClearKeys(fAvoidObjects, MaxAvoidObjects); }
+void ktFlock::RemoveAllAvoidObjects() {
+  ClearKeys(fAvoidObjects, MaxAvoidObjects);
+}
 
-mkRegistryKey** ktFlock::GetAvoidObjects() { return fAvoidObjects; }
+mkRegistryKey** ktFlock::GetAvoidObjects() {
+  return fAvoidObjects;
+}
 
-int32_t ktFlock::GetMaxAvoidObjects() { return MaxAvoidObjects; }
+int32_t ktFlock::GetMaxAvoidObjects() {
+  return MaxAvoidObjects;
+}
 
 void ktFlock::AddGatheringPlaces(const char* const* names) {
   AddKeys(fApi, names, fGatheringPlaces, MaxGatheringPlaces);
 }
 
-void ktFlock::RemoveAllGatheringPlaces() { ClearKeys(fGatheringPlaces, MaxGatheringPlaces); }
+void ktFlock::RemoveAllGatheringPlaces() {
+  ClearKeys(fGatheringPlaces, MaxGatheringPlaces);
+}
 
-void ktFlock::SetWaypoint(int32_t waypoint) { fWaypoint = waypoint; }
+void ktFlock::SetWaypoint(int32_t waypoint) {
+  fWaypoint = waypoint;
+}
 
-void ktFlock::IncWaypoint() { IncrementWaypoint(fWaypoint); }
+void ktFlock::IncWaypoint() {
+  IncrementWaypoint(fWaypoint);
+}
 
-int32_t ktFlock::GetWaypoint() { return fWaypoint; }
+int32_t ktFlock::GetWaypoint() {
+  return fWaypoint;
+}
 
-mkRegistryKey** ktFlock::GetGatheringPlaces() { return fGatheringPlaces; }
+mkRegistryKey** ktFlock::GetGatheringPlaces() {
+  return fGatheringPlaces;
+}
 
-int32_t ktFlock::GetMaxGatheringPlaces() { return MaxGatheringPlaces; }
+int32_t ktFlock::GetMaxGatheringPlaces() {
+  return MaxGatheringPlaces;
+}
 
 int32_t ktFlock::AddTo(ktBoid* boid) {
   if (boid == nullptr) return fCount;
@@ -89,9 +107,13 @@ int32_t ktFlock::AddTo(ktBoid* boid) {
   return ++fCount;
 }
 
-int32_t ktFlock::GetCount() { return fCount; }
+int32_t ktFlock::GetCount() {
+  return fCount;
+}
 
-ktBoid* ktFlock::GetFirstMember() { return fFirst; }
+ktBoid* ktFlock::GetFirstMember() {
+  return fFirst;
+}
 
 void ktFlock::RemoveFrom(ktBoid* boid) {
   for (ktBoid* member = fFirst; member != nullptr; member = member->GetNext()) {
@@ -105,9 +127,13 @@ void ktFlock::RemoveFrom(ktBoid* boid) {
   }
 }
 
-void ktFlock::SetLeader(ktBoid* leader) { fLeader = leader; }
+void ktFlock::SetLeader(ktBoid* leader) {
+  fLeader = leader;
+}
 
-ktBoid* ktFlock::GetLeader() { return fLeader; }
+ktBoid* ktFlock::GetLeader() {
+  return fLeader;
+}
 
 void ktFlock::DefaultAll() {
 #define KT_DEFINE(Name, Initial) Set##Name(Initial);
@@ -121,13 +147,17 @@ void ktFlock::UpdateAll() {
 #undef KT_DEFINE
 }
 
-#define KT_DEFINE(Name, Initial)                                                     \
-  void ktFlock::Set##Name(float value) { f##Name = value; }                          \
-  void ktFlock::Update##Name() {                                                     \
-    for (ktBoid* member = fFirst; member != nullptr; member = member->GetNext())     \
-      member->Set##Name(f##Name);                                                    \
-  }                                                                                  \
-  float ktFlock::Get##Name() { return f##Name; }
+#define KT_DEFINE(Name, Initial)                                                 \
+  void ktFlock::Set##Name(float value) {                                         \
+    f##Name = value;                                                             \
+  }                                                                              \
+  void ktFlock::Update##Name() {                                                 \
+    for (ktBoid* member = fFirst; member != nullptr; member = member->GetNext()) \
+      member->Set##Name(f##Name);                                                \
+  }                                                                              \
+  float ktFlock::Get##Name() {                                                   \
+    return f##Name;                                                              \
+  }
 KT_BOID_PARAMETERS(KT_DEFINE)
 #undef KT_DEFINE
 
@@ -145,7 +175,7 @@ ktBoid::ktBoid(mkRegistryKey* key, ktFlock* flock, egSceneApi* api)
 #define KT_DEFINE(Name, Initial) f##Name(Initial),
       KT_BOID_PARAMETERS(KT_DEFINE)
 #undef KT_DEFINE
-      fFriendCount(0),
+          fFriendCount(0),
       fNearestFriend(nullptr),
       fNearestFriendDist(ktINFINITY),
       fNearestBoid(nullptr),
@@ -176,34 +206,58 @@ void ktBoid::AddAvoidObjects(const char* const* names) {
   AddKeys(fApi, names, fAvoidObjects, MaxAvoidObjects);
 }
 
-void ktBoid::RemoveAllAvoidObjects() { ClearKeys(fAvoidObjects, MaxAvoidObjects); }
+void ktBoid::RemoveAllAvoidObjects() {
+  ClearKeys(fAvoidObjects, MaxAvoidObjects);
+}
 
 void ktBoid::AddGatheringPlaces(const char* const* names) {
   AddKeys(fApi, names, fGatheringPlaces, MaxGatheringPlaces);
 }
 
-void ktBoid::RemoveAllGatheringPlaces() { ClearKeys(fGatheringPlaces, MaxGatheringPlaces); }
+void ktBoid::RemoveAllGatheringPlaces() {
+  ClearKeys(fGatheringPlaces, MaxGatheringPlaces);
+}
 
-void ktBoid::SetWaypoint(int32_t waypoint) { fWaypoint = waypoint; }
+void ktBoid::SetWaypoint(int32_t waypoint) {
+  fWaypoint = waypoint;
+}
 
-void ktBoid::IncWaypoint() { IncrementWaypoint(fWaypoint); }
+void ktBoid::IncWaypoint() {
+  IncrementWaypoint(fWaypoint);
+}
 
-int32_t ktBoid::GetWaypoint() { return fWaypoint; }
+int32_t ktBoid::GetWaypoint() {
+  return fWaypoint;
+}
 
-#define KT_DEFINE(Name, Initial)                                                  \
-  void ktBoid::Default##Name() { Set##Name(fFlock ? fFlock->Get##Name() : Initial); } \
-  void ktBoid::Set##Name(float value) { f##Name = value; }                        \
-  float ktBoid::Get##Name() { return f##Name; }
+#define KT_DEFINE(Name, Initial)                       \
+  void ktBoid::Default##Name() {                       \
+    Set##Name(fFlock ? fFlock->Get##Name() : Initial); \
+  }                                                    \
+  void ktBoid::Set##Name(float value) {                \
+    f##Name = value;                                   \
+  }                                                    \
+  float ktBoid::Get##Name() {                          \
+    return f##Name;                                    \
+  }
 KT_BOID_PARAMETERS(KT_DEFINE)
 #undef KT_DEFINE
 
-void ktBoid::SetInFlock(int32_t inFlock) { fInFlock = inFlock; }
+void ktBoid::SetInFlock(int32_t inFlock) {
+  fInFlock = inFlock;
+}
 
-int32_t ktBoid::IsInFlock() { return fInFlock; }
+int32_t ktBoid::IsInFlock() {
+  return fInFlock;
+}
 
-float ktBoid::GetWhereToDistance() { return fWhereToDistance; }
+float ktBoid::GetWhereToDistance() {
+  return fWhereToDistance;
+}
 
-ktBoid* ktBoid::GetNext() { return fNext; }
+ktBoid* ktBoid::GetNext() {
+  return fNext;
+}
 
 void ktBoid::LinkOut() {
   if (fPrev != nullptr && fNext != nullptr) {
@@ -219,6 +273,10 @@ void ktBoid::LinkOut() {
   }
 }
 
-void ktBoid::SetNext(ktBoid* next) { fNext = next; }
+void ktBoid::SetNext(ktBoid* next) {
+  fNext = next;
+}
 
-void ktBoid::SetPrev(ktBoid* prev) { fPrev = prev; }
+void ktBoid::SetPrev(ktBoid* prev) {
+  fPrev = prev;
+}

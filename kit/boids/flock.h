@@ -43,26 +43,26 @@
 // The fourteen steering parameters that flock and boid both carry, with their
 // defaults. Every family of operations (Set, Get, Update, Default) follows
 // this order, and so do their slots. X(Name, Initial).
-#define KT_BOID_PARAMETERS(X)              \
-  X(MaxSpeed, 1.0f)                        \
-  X(DesiredSpeed, 0.5f)                    \
-  X(MaxChange, 0.1f)                       \
-  X(SeparationDist, 5.0f)                  \
-  X(CohesionDist, 10.0f)                   \
-  X(PerceptionRange, 100.0f)               \
-  X(WaypointCloseEnough, 5.0f)             \
-  X(DesiredCruisingInfluence, 0.5f)        \
-  X(DesiredKeepDistanceInfluence, 1.0f)    \
-  X(DesiredCohesionInfluence, 1.0f)        \
-  X(DesiredMatchHeadingInfluence, 0.5f)    \
-  X(DesiredSteerToCenterInfluence, 0.5f)   \
-  X(DesiredSteerToLeaderInfluence, 0.5f)   \
+#define KT_BOID_PARAMETERS(X)            \
+  X(MaxSpeed, 1.0f)                      \
+  X(DesiredSpeed, 0.5f)                  \
+  X(MaxChange, 0.1f)                     \
+  X(SeparationDist, 5.0f)                \
+  X(CohesionDist, 10.0f)                 \
+  X(PerceptionRange, 100.0f)             \
+  X(WaypointCloseEnough, 5.0f)           \
+  X(DesiredCruisingInfluence, 0.5f)      \
+  X(DesiredKeepDistanceInfluence, 1.0f)  \
+  X(DesiredCohesionInfluence, 1.0f)      \
+  X(DesiredMatchHeadingInfluence, 0.5f)  \
+  X(DesiredSteerToCenterInfluence, 0.5f) \
+  X(DesiredSteerToLeaderInfluence, 0.5f) \
   X(DesiredGatheringPlaceInfluence, 0.5f)
 
 // Limits of the library, published to scripts under the same names.
-inline constexpr int32_t MaxAvoidObjects = 20;     // entries per avoid list
-inline constexpr int32_t MaxGatheringPlaces = 10;  // entries per gathering list
-inline constexpr int32_t Max_Friends_Visible = 15; // friends remembered per step
+inline constexpr int32_t MaxAvoidObjects = 20;      // entries per avoid list
+inline constexpr int32_t MaxGatheringPlaces = 10;   // entries per gathering list
+inline constexpr int32_t Max_Friends_Visible = 15;  // friends remembered per step
 // The distance that means none, or not perceived (scripts: INFINITY, which
 // C++ reserves for the runtime's own infinity).
 inline constexpr float ktINFINITY = 999999.0f;

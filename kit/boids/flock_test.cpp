@@ -192,12 +192,12 @@ TEST(FlockSlotsTest, FlockOperations) {
   EXPECT_EQ(mktest::CallSlot<int32_t>(&flock, 10), 10);
 
   mktest::CallSlot<void>(&flock, 6, int32_t{4});  // SetWaypoint
-  mktest::CallSlot<void>(&flock, 7);               // IncWaypoint
+  mktest::CallSlot<void>(&flock, 7);              // IncWaypoint
   EXPECT_EQ(mktest::CallSlot<int32_t>(&flock, 8), 5);
 
   EXPECT_EQ(mktest::CallSlot<int32_t>(&flock, 11, &a), 1);  // AddTo
   EXPECT_EQ(mktest::CallSlot<int32_t>(&flock, 11, &b), 2);
-  EXPECT_EQ(mktest::CallSlot<int32_t>(&flock, 12), 2);  // GetCount
+  EXPECT_EQ(mktest::CallSlot<int32_t>(&flock, 12), 2);   // GetCount
   EXPECT_EQ(mktest::CallSlot<ktBoid*>(&flock, 13), &a);  // GetFirstMember
   mktest::CallSlot<void>(&flock, 14, &a);                // RemoveFrom
   EXPECT_EQ(flock.fFirst, &b);
@@ -231,7 +231,7 @@ TEST(FlockSlotsTest, BoidModelOperations) {
   EXPECT_EQ(boid.fGatheringPlaces[0], nullptr);
 
   mktest::CallSlot<void>(&boid, 7, int32_t{8});  // SetWaypoint
-  mktest::CallSlot<void>(&boid, 8);               // IncWaypoint
+  mktest::CallSlot<void>(&boid, 8);              // IncWaypoint
   EXPECT_EQ(mktest::CallSlot<int32_t>(&boid, 9), 9);
   EXPECT_EQ(flock.fWaypoint, -1);
 
@@ -240,9 +240,9 @@ TEST(FlockSlotsTest, BoidModelOperations) {
   boid.fWhereToDistance = 12.5f;
   EXPECT_EQ(mktest::CallSlot<float>(&boid, 54), 12.5f);  // GetWhereToDistance
 
-  mktest::CallSlot<void>(&boid, 57, &other);  // SetNext
+  mktest::CallSlot<void>(&boid, 57, &other);                // SetNext
   EXPECT_EQ(mktest::CallSlot<ktBoid*>(&boid, 55), &other);  // GetNext
-  mktest::CallSlot<void>(&other, 58, &boid);  // SetPrev
+  mktest::CallSlot<void>(&other, 58, &boid);                // SetPrev
   EXPECT_EQ(other.fPrev, &boid);
   mktest::CallSlot<void>(&other, 56);  // LinkOut: only a prev
   EXPECT_EQ(boid.fNext, nullptr);
@@ -270,7 +270,7 @@ TEST(FlockSlotsTest, BoidSteeringParts) {
   self.SetDesiredGatheringPlaceInfluence(0.77f);
 
   EXPECT_EQ(mktest::CallSlot<float>(&self, 69, &near), 3.0f);  // DistanceTo
-  EXPECT_EQ(mktest::CallSlot<int32_t>(&self, 65, &self), 1);    // FindNeighbours
+  EXPECT_EQ(mktest::CallSlot<int32_t>(&self, 65, &self), 1);   // FindNeighbours
   EXPECT_EQ(self.fNearestBoid, &near);
   mktest::CallSlot<void>(&self, 60);  // ClearNeighbours
   EXPECT_EQ(self.fNearestBoid, nullptr);
@@ -335,8 +335,8 @@ TEST(FlockMembershipTest, Table) {
   for (const MembershipCase& c : kMembershipCases) {
     SCOPED_TRACE(c.name);
     ktFlock flock(nullptr);
-    ktBoid b0(nullptr, &flock, nullptr), b1(nullptr, &flock, nullptr),
-        b2(nullptr, &flock, nullptr), b3(nullptr, &flock, nullptr);
+    ktBoid b0(nullptr, &flock, nullptr), b1(nullptr, &flock, nullptr), b2(nullptr, &flock, nullptr),
+        b3(nullptr, &flock, nullptr);
     ktBoid* boids[] = {&b0, &b1, &b2, &b3};
     for (const char* p = c.script; *p != '\0'; p += 2) {
       ktBoid* boid = p[1] == 'n' ? nullptr : boids[p[1] - '0'];
@@ -427,7 +427,8 @@ TEST(FlockLayoutTest, FieldsInInterfaceOrder) {
   EXPECT_EQ(mktest::OffsetOf(flock, flock.fCount), 2 * p);
   EXPECT_LT(mktest::OffsetOf(flock, flock.fCount), mktest::OffsetOf(flock, flock.fFirst));
   EXPECT_EQ(mktest::OffsetOf(flock, flock.fLeader), mktest::OffsetOf(flock, flock.fFirst) + p);
-  EXPECT_EQ(mktest::OffsetOf(flock, flock.fAvoidObjects), mktest::OffsetOf(flock, flock.fLeader) + p);
+  EXPECT_EQ(mktest::OffsetOf(flock, flock.fAvoidObjects),
+            mktest::OffsetOf(flock, flock.fLeader) + p);
   EXPECT_EQ(mktest::OffsetOf(flock, flock.fGatheringPlaces),
             mktest::OffsetOf(flock, flock.fAvoidObjects) + 20 * p);
   EXPECT_EQ(mktest::OffsetOf(flock, flock.fWaypoint),
@@ -438,30 +439,43 @@ TEST(FlockLayoutTest, FieldsInInterfaceOrder) {
 
   ktBoid boid(nullptr, &flock, nullptr);
   const std::ptrdiff_t offsets[] = {
-      mktest::OffsetOf(boid, boid.fKey),           mktest::OffsetOf(boid, boid.fApi),
-      mktest::OffsetOf(boid, boid.fFlock),         mktest::OffsetOf(boid, boid.fPositionValid),
-      mktest::OffsetOf(boid, boid.fVelocity),      mktest::OffsetOf(boid, boid.fPosition),
-      mktest::OffsetOf(boid, boid.fInFlock),       mktest::OffsetOf(boid, boid.fAvoidObjects),
-      mktest::OffsetOf(boid, boid.fGatheringPlaces), mktest::OffsetOf(boid, boid.fWaypoint),
-      mktest::OffsetOf(boid, boid.fWhereToDistance), mktest::OffsetOf(boid, boid.fMaxSpeed),
+      mktest::OffsetOf(boid, boid.fKey),
+      mktest::OffsetOf(boid, boid.fApi),
+      mktest::OffsetOf(boid, boid.fFlock),
+      mktest::OffsetOf(boid, boid.fPositionValid),
+      mktest::OffsetOf(boid, boid.fVelocity),
+      mktest::OffsetOf(boid, boid.fPosition),
+      mktest::OffsetOf(boid, boid.fInFlock),
+      mktest::OffsetOf(boid, boid.fAvoidObjects),
+      mktest::OffsetOf(boid, boid.fGatheringPlaces),
+      mktest::OffsetOf(boid, boid.fWaypoint),
+      mktest::OffsetOf(boid, boid.fWhereToDistance),
+      mktest::OffsetOf(boid, boid.fMaxSpeed),
       mktest::OffsetOf(boid, boid.fDesiredGatheringPlaceInfluence),
-      mktest::OffsetOf(boid, boid.fFriendCount),   mktest::OffsetOf(boid, boid.fNearestFriend),
-      mktest::OffsetOf(boid, boid.fNearestFriendDist), mktest::OffsetOf(boid, boid.fNearestBoid),
-      mktest::OffsetOf(boid, boid.fNearestBoidDist), mktest::OffsetOf(boid, boid.fCruising),
-      mktest::OffsetOf(boid, boid.fKeepDistance),  mktest::OffsetOf(boid, boid.fCohesion),
-      mktest::OffsetOf(boid, boid.fMatchHeading),  mktest::OffsetOf(boid, boid.fSteerToCenter),
-      mktest::OffsetOf(boid, boid.fSteerToLeader), mktest::OffsetOf(boid, boid.fGatheringPlace),
-      mktest::OffsetOf(boid, boid.fAccumulator),   mktest::OffsetOf(boid, boid.fNext),
-      mktest::OffsetOf(boid, boid.fPrev),          mktest::OffsetOf(boid, boid.fFriends),
+      mktest::OffsetOf(boid, boid.fFriendCount),
+      mktest::OffsetOf(boid, boid.fNearestFriend),
+      mktest::OffsetOf(boid, boid.fNearestFriendDist),
+      mktest::OffsetOf(boid, boid.fNearestBoid),
+      mktest::OffsetOf(boid, boid.fNearestBoidDist),
+      mktest::OffsetOf(boid, boid.fCruising),
+      mktest::OffsetOf(boid, boid.fKeepDistance),
+      mktest::OffsetOf(boid, boid.fCohesion),
+      mktest::OffsetOf(boid, boid.fMatchHeading),
+      mktest::OffsetOf(boid, boid.fSteerToCenter),
+      mktest::OffsetOf(boid, boid.fSteerToLeader),
+      mktest::OffsetOf(boid, boid.fGatheringPlace),
+      mktest::OffsetOf(boid, boid.fAccumulator),
+      mktest::OffsetOf(boid, boid.fNext),
+      mktest::OffsetOf(boid, boid.fPrev),
+      mktest::OffsetOf(boid, boid.fFriends),
   };
   EXPECT_EQ(offsets[0], p);
   for (size_t i = 1; i < sizeof(offsets) / sizeof(offsets[0]); ++i)
     EXPECT_LT(offsets[i - 1], offsets[i]) << "field " << i;
   // The accumulator holds the seven tendencies in their fixed order.
-  const ktInfluenceVector* expected[] = {&boid.fCruising,      &boid.fKeepDistance,
-                                         &boid.fCohesion,      &boid.fMatchHeading,
-                                         &boid.fSteerToCenter, &boid.fSteerToLeader,
-                                         &boid.fGatheringPlace};
+  const ktInfluenceVector* expected[] = {
+      &boid.fCruising,      &boid.fKeepDistance,  &boid.fCohesion,      &boid.fMatchHeading,
+      &boid.fSteerToCenter, &boid.fSteerToLeader, &boid.fGatheringPlace};
   const ktInfluenceVector* v = boid.fAccumulator.fFirst;
   for (const ktInfluenceVector* e : expected) {
     EXPECT_EQ(v, e);

@@ -70,7 +70,8 @@ struct ListKind {
 };
 
 const ListKind kListKinds[] = {
-    {"flock avoid list", 20, [](ktFlock& f, ktBoid&, const char* const* n) { f.AddAvoidObjects(n); },
+    {"flock avoid list", 20,
+     [](ktFlock& f, ktBoid&, const char* const* n) { f.AddAvoidObjects(n); },
      [](ktFlock& f, ktBoid&) { return f.fAvoidObjects; }},
     {"flock gathering list", 10,
      [](ktFlock& f, ktBoid&, const char* const* n) { f.AddGatheringPlaces(n); },
@@ -94,8 +95,7 @@ struct ListCase {
 const ListCase kListCases[] = {
     {"holding capacity - 1 takes nothing", 1, {"o1"}, {}},
     {"holding capacity - 2 takes two", 2, {"o1", "o2", "o3"}, {"o1", "o2"}},
-    {"unknown names give their slot to the next",
-     2, {"ghost", "empty", "o3", "o4"}, {"o3", "o4"}},
+    {"unknown names give their slot to the next", 2, {"ghost", "empty", "o3", "o4"}, {"o3", "o4"}},
     {"a variable gives the key of the variable", 2, {"chosen"}, {"chosen"}},
     {"the same object twice is kept twice", 3, {"o1", "o1"}, {"o1", "o1"}},
 };
@@ -111,7 +111,8 @@ TEST_F(BoidScene, AddingToListsFollowsTheRule) {
       ktBoid b(nullptr, &f, api);
       // Fill up to capacity - filled with o5, o6, ...
       std::vector<std::string> fill;
-      for (int i = 0; i < kind.capacity - c.filled; ++i) fill.push_back("o" + std::to_string(5 + i));
+      for (int i = 0; i < kind.capacity - c.filled; ++i)
+        fill.push_back("o" + std::to_string(5 + i));
       std::vector<const char*> fillNames;
       for (const std::string& s : fill) fillNames.push_back(s.c_str());
       fillNames.push_back(nullptr);
@@ -254,7 +255,7 @@ TEST_F(BoidScene, TendenciesKeepTheirValuesWithoutFriends) {
 struct WaypointCase {
   const char* name;
   int32_t waypoint;
-  int disabled;  // index of a disabled place, or -1
+  int disabled;    // index of a disabled place, or -1
   float distance;  // to the target, or ktINFINITY
 };
 
@@ -384,8 +385,11 @@ const BlockerCase kBlockerCases[] = {
      {0, 0, 0},
      0.0f,
      {"DoesLineCollideWithObject(Aside, &(0 0 0), &(10 0 0), 1, &(0 0 0)) -> 0"}},
-    {"only disabled blockers", {{"Off", {5, 0, 0}, 1.0f, 0}, {"Off2", {2, 0, 0}, 1.0f, 0}},
-     {0, 0, 0}, 0.0f, {}},
+    {"only disabled blockers",
+     {{"Off", {5, 0, 0}, 1.0f, 0}, {"Off2", {2, 0, 0}, 1.0f, 0}},
+     {0, 0, 0},
+     0.0f,
+     {}},
     // Far hit only: the vector from the blocker toward the probe, negated.
     {"far probe hits",
      {{"Far", {8, 0, -1.2f}, 0.5f, 1}},
@@ -402,7 +406,10 @@ const BlockerCase kBlockerCases[] = {
       "DoesLineCollideWithObject(Near, &(0 0 0), &(3 0 0), 0.5, &(0 -1 0)) -> 1",
       "DoesLineCollideWithObject(Far, &(0 0 0), &(10 0 0), 1, &(0 0 1)) -> 1",
       "DoesLineCollideWithObject(Far, &(0 0 0), &(3 0 0), 0.5, &(0 0 1)) -> 0"}},
-    {"behind the creature", {{"Behind", {-3, 0, 0}, 1.0f, 1}}, {0, 0, 0}, 0.0f,
+    {"behind the creature",
+     {{"Behind", {-3, 0, 0}, 1.0f, 1}},
+     {0, 0, 0},
+     0.0f,
      {"DoesLineCollideWithObject(Behind, &(0 0 0), &(10 0 0), 1, &(0 0 0)) -> 0"}},
 };
 
@@ -430,7 +437,8 @@ TEST_F(BoidScene, AvoidBlockersTable) {
     EXPECT_EQ(out.GetInfluence(), 0.3f);
     std::vector<std::string> probes;
     for (const std::string& line : TraceSinceMark())
-      if (line.find("DoesLineCollideWithObject") != std::string::npos) probes.push_back(line.substr(3));
+      if (line.find("DoesLineCollideWithObject") != std::string::npos)
+        probes.push_back(line.substr(3));
     EXPECT_EQ(probes, c.probes);
   }
 }

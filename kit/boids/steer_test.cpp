@@ -79,7 +79,12 @@ const NeighbourCase kNeighbourCases[] = {
     {"loner nearer than the friend", {{{0, 4, 0}, 1, 1}, {{2, 0, 0}, 0, 1}}, 1, 1, 2, 0, 4},
     {"equal distances keep the earlier", {{{5, 0, 0}, 1, 1}, {{0, -5, 0}, 1, 1}}, 2, 0, 5, 0, 5},
     {"nearest found after a farther one",
-     {{{7, 0, 0}, 1, 1}, {{3, 0, 0}, 1, 1}, {{0, 0, 20}, 1, 1}}, 2, 1, 3, 1, 3},
+     {{{7, 0, 0}, 1, 1}, {{3, 0, 0}, 1, 1}, {{0, 0, 20}, 1, 1}},
+     2,
+     1,
+     3,
+     1,
+     3},
 };
 
 TEST(NeighbourSearchTest, Table) {
@@ -232,7 +237,7 @@ TEST(CruisingTest, JitterAxisByDraw) {
     int draw;
     mkVector3 direction;
   } kCases[] = {
-      {0, {1, 0, 0}}, {44, {1, 0, 0}}, {45, {0, 1, 0}},
+      {0, {1, 0, 0}},  {44, {1, 0, 0}}, {45, {0, 1, 0}},
       {89, {0, 1, 0}}, {90, {0, 0, 1}}, {99, {0, 0, 1}},
   };
   ktFlock flock(nullptr);

@@ -22,11 +22,17 @@ void ktVelocityVector::SetVector(const mkVector3& vector) {
   Normalize(fDirection);
 }
 
-void ktVelocityVector::SetSpeed(float speed) { fSpeed = speed; }
+void ktVelocityVector::SetSpeed(float speed) {
+  fSpeed = speed;
+}
 
-mkVector3 ktVelocityVector::GetVector() { return fDirection; }
+mkVector3 ktVelocityVector::GetVector() {
+  return fDirection;
+}
 
-float ktVelocityVector::GetSpeed() { return fSpeed; }
+float ktVelocityVector::GetSpeed() {
+  return fSpeed;
+}
 
 ktInfluenceVector::ktInfluenceVector() : fInfluence(0.0f), fNext(nullptr) {}
 
@@ -40,20 +46,30 @@ void ktInfluenceVector::Reset() {
   fInfluence = 1.0f;
 }
 
-void ktInfluenceVector::ResetNext() { fNext = nullptr; }
+void ktInfluenceVector::ResetNext() {
+  fNext = nullptr;
+}
 
-void ktInfluenceVector::SetNext(ktInfluenceVector* next) { fNext = next; }
+void ktInfluenceVector::SetNext(ktInfluenceVector* next) {
+  fNext = next;
+}
 
 void ktInfluenceVector::SetWithInfluence(const mkVector3& vector, float speed, float influence) {
   Set(vector, speed);
   fInfluence = influence;
 }
 
-void ktInfluenceVector::SetInfluence(float influence) { fInfluence = influence; }
+void ktInfluenceVector::SetInfluence(float influence) {
+  fInfluence = influence;
+}
 
-ktInfluenceVector* ktInfluenceVector::GetNext() { return fNext; }
+ktInfluenceVector* ktInfluenceVector::GetNext() {
+  return fNext;
+}
 
-float ktInfluenceVector::GetInfluence() { return fInfluence; }
+float ktInfluenceVector::GetInfluence() {
+  return fInfluence;
+}
 
 ktAccumInfluenceVectors::ktAccumInfluenceVectors()
     : ktAccumInfluenceVectors(DEFAULT_MININFLUENCE, DEFAULT_MAXINFLUENCE) {}

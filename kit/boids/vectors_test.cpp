@@ -103,23 +103,40 @@ const TallyCase kTallyCases[] = {
     // which was counted (0.1 is not below 0.1).
     {"dominant second", {{kX, 1.0f, 1.0f}, {kY, 2.0f, 9.0f}}, 0.1f, 0.9f, kY, 2.0f},
     {"share exactly at the minimum counts",
-     {{kX, 1.0f, 1.0f}, {kY, 2.0f, 9.0f}}, 0.1f, 1.0f,
-     {0.1f / 0.90553851f, 0.9f / 0.90553851f, 0.0f}, 0.1f * 1.0f + 0.9f * 2.0f},
+     {{kX, 1.0f, 1.0f}, {kY, 2.0f, 9.0f}},
+     0.1f,
+     1.0f,
+     {0.1f / 0.90553851f, 0.9f / 0.90553851f, 0.0f},
+     0.1f * 1.0f + 0.9f * 2.0f},
     // Shares 1/11, 5/11, 5/11: the weak one is dropped and the others are
     // not renormalised, so the speed is below a true mean.
     {"weak vector skipped",
-     {{kZ, 9.0f, 1.0f}, {kX, 1.0f, 5.0f}, {kY, 2.0f, 5.0f}}, 0.1f, 0.9f,
-     {kRoot2, kRoot2, 0.0f}, 5.0f / 11.0f * 3.0f},
+     {{kZ, 9.0f, 1.0f}, {kX, 1.0f, 5.0f}, {kY, 2.0f, 5.0f}},
+     0.1f,
+     0.9f,
+     {kRoot2, kRoot2, 0.0f},
+     5.0f / 11.0f * 3.0f},
     // The dominant vector stops the walk: the later one is not looked at.
     {"dominant stops the walk",
-     {{kX, 1.0f, 2.0f}, {kY, 2.0f, 5.0f}, {kZ, 3.0f, 3.0f}}, 0.1f, 0.5f, kY, 2.0f},
+     {{kX, 1.0f, 2.0f}, {kY, 2.0f, 5.0f}, {kZ, 3.0f, 3.0f}},
+     0.1f,
+     0.5f,
+     kY,
+     2.0f},
     // Total 3: shares 2/3, 2/3 and -1/3; the negative one is skipped and
     // raises the others' shares.
     {"negative influence lowers the total",
-     {{kX, 0.3f, 2.0f}, {kY, 0.6f, 2.0f}, {kZ, 5.0f, -1.0f}}, 0.1f, 0.9f,
-     {kRoot2, kRoot2, 0.0f}, 2.0f / 3.0f * 0.9f},
-    {"influences cancelling to zero", {{kX, 1.0f, 1.0f}, {kY, 2.0f, -1.0f}}, 0.1f, 0.9f,
-     kZero, 0.0f},
+     {{kX, 0.3f, 2.0f}, {kY, 0.6f, 2.0f}, {kZ, 5.0f, -1.0f}},
+     0.1f,
+     0.9f,
+     {kRoot2, kRoot2, 0.0f},
+     2.0f / 3.0f * 0.9f},
+    {"influences cancelling to zero",
+     {{kX, 1.0f, 1.0f}, {kY, 2.0f, -1.0f}},
+     0.1f,
+     0.9f,
+     kZero,
+     0.0f},
     // A negative total would make the negative vector "dominant" (share 2).
     {"negative total", {{kX, 1.0f, 1.0f}, {kY, 2.0f, -2.0f}}, 0.1f, 0.9f, kZero, 0.0f},
 };
@@ -165,12 +182,12 @@ TEST(VectorSlotsTest, VelocityVector) {
   mktest::CallSlot<void>(&v, 1, &direction, 4.0f);  // Set
   ExpectVector({0.0f, 0.0f, -1.0f}, v.fDirection);
   EXPECT_EQ(v.fSpeed, 4.0f);
-  mktest::CallSlot<void>(&v, 3, 6.0f);  // SetSpeed
+  mktest::CallSlot<void>(&v, 3, 6.0f);              // SetSpeed
   EXPECT_EQ(mktest::CallSlot<float>(&v, 5), 6.0f);  // GetSpeed
   const mkVector3 other = {5.0f, 0.0f, 0.0f};
-  mktest::CallSlot<void>(&v, 2, &other);  // SetVector
+  mktest::CallSlot<void>(&v, 2, &other);                 // SetVector
   ExpectVector(kX, mktest::CallSlot<mkVector3>(&v, 4));  // GetVector
-  mktest::CallSlot<void>(&v, 0);  // Reset
+  mktest::CallSlot<void>(&v, 0);                         // Reset
   EXPECT_EQ(v.fSpeed, 0.0f);
   ExpectVector(kZero, v.fDirection);
 }
@@ -179,18 +196,18 @@ TEST(VectorSlotsTest, InfluenceVector) {
   ktInfluenceVector v, next;
   mktest::CallSlot<void>(&v, 0);  // Reset
   EXPECT_EQ(v.fInfluence, 1.0f);
-  mktest::CallSlot<void>(&v, 7, &next);  // SetNext
+  mktest::CallSlot<void>(&v, 7, &next);                            // SetNext
   EXPECT_EQ(mktest::CallSlot<ktInfluenceVector*>(&v, 10), &next);  // GetNext
-  mktest::CallSlot<void>(&v, 6);  // ResetNext
+  mktest::CallSlot<void>(&v, 6);                                   // ResetNext
   EXPECT_EQ(v.fNext, nullptr);
   const mkVector3 direction = {0.0f, 3.0f, 0.0f};
   mktest::CallSlot<void>(&v, 8, &direction, 2.0f, 0.25f);  // Set with influence
   ExpectVector(kY, v.fDirection);
   EXPECT_EQ(v.fSpeed, 2.0f);
   EXPECT_EQ(v.fInfluence, 0.25f);
-  mktest::CallSlot<void>(&v, 9, 0.5f);  // SetInfluence
+  mktest::CallSlot<void>(&v, 9, 0.5f);               // SetInfluence
   EXPECT_EQ(mktest::CallSlot<float>(&v, 11), 0.5f);  // GetInfluence
-  mktest::CallSlot<void>(&v, 1, &direction, 7.0f);  // Set, inherited
+  mktest::CallSlot<void>(&v, 1, &direction, 7.0f);   // Set, inherited
   EXPECT_EQ(mktest::CallSlot<float>(&v, 5), 7.0f);
   EXPECT_EQ(v.fInfluence, 0.5f);
 }
@@ -214,7 +231,8 @@ TEST(VectorLayoutTest, FieldsFollowTheTableInOrder) {
   EXPECT_EQ(mktest::OffsetOf(v, v.fSpeed), std::ptrdiff_t(sizeof(void*) + 12));
   EXPECT_EQ(mktest::OffsetOf(v, v.fInfluence), std::ptrdiff_t(sizeof(void*) + 16));
   const size_t pointer = sizeof(void*);
-  EXPECT_EQ(mktest::OffsetOf(v, v.fNext), std::ptrdiff_t((pointer + 20 + pointer - 1) / pointer * pointer));
+  EXPECT_EQ(mktest::OffsetOf(v, v.fNext),
+            std::ptrdiff_t((pointer + 20 + pointer - 1) / pointer * pointer));
   ktAccumInfluenceVectors a;
   EXPECT_EQ(mktest::OffsetOf(a, a.fFirst), std::ptrdiff_t(sizeof(void*)));
   EXPECT_EQ(mktest::OffsetOf(a, a.fMinInfluence), std::ptrdiff_t(3 * sizeof(void*)));

@@ -62,7 +62,9 @@ inline mkVector3 operator+(const mkVector3& a, const mkVector3& b) {
 inline mkVector3 operator-(const mkVector3& a, const mkVector3& b) {
   return {a.fX - b.fX, a.fY - b.fY, a.fZ - b.fZ};
 }
-inline mkVector3 operator*(const mkVector3& a, float f) { return {a.fX * f, a.fY * f, a.fZ * f}; }
+inline mkVector3 operator*(const mkVector3& a, float f) {
+  return {a.fX * f, a.fY * f, a.fZ * f};
+}
 inline mkVector3 operator-(const mkPoint3& a, const mkPoint3& b) {
   return {a.fX - b.fX, a.fY - b.fY, a.fZ - b.fZ};
 }
@@ -73,8 +75,12 @@ inline mkPoint3 operator+(const mkPoint3& p, const mkVector3& v) {
 inline float InnerProduct(const mkVector3& a, const mkVector3& b) {
   return a.fX * b.fX + a.fY * b.fY + a.fZ * b.fZ;
 }
-inline float MagnitudeSquared(const mkVector3& v) { return InnerProduct(v, v); }
-inline float Magnitude(const mkVector3& v) { return std::sqrt(MagnitudeSquared(v)); }
+inline float MagnitudeSquared(const mkVector3& v) {
+  return InnerProduct(v, v);
+}
+inline float Magnitude(const mkVector3& v) {
+  return std::sqrt(MagnitudeSquared(v));
+}
 
 // Scales `v` to unit length by multiplying with 1 / length; a vector of
 // length exactly 0 stays as it is.

@@ -1,5 +1,7 @@
 #include "kit/plugin/plugin.h"
 
+#include <tuple>
+
 #include "kit/stream/stream.h"
 
 bool GrowableArray::Append(void* element) {
@@ -33,7 +35,9 @@ void mkRefCounted::ReleaseReference() {
   }
   --fRefCount;
 }
-void mkRefCounted::AddReference() { ++fRefCount; }
+void mkRefCounted::AddReference() {
+  ++fRefCount;
+}
 void mkRefCounted::Reserved3(int32_t) {}
 void mkRefCounted::WriteState(mkStream*) {}
 void mkRefCounted::Reserved5(int32_t) {}
@@ -41,7 +45,9 @@ void mkRefCounted::Reserved6(int32_t) {}
 void mkRefCounted::ReadState(mkStream*) {}
 void mkRefCounted::Reserved8(int32_t) {}
 void mkRefCounted::Reserved9(int32_t, int32_t) {}
-void* mkRefCounted::Reserved10(void* value) { return value; }
+void* mkRefCounted::Reserved10(void* value) {
+  return value;
+}
 void mkRefCounted::Reserved11() {}
 
 void mkStatefulObject::WriteState(mkStream* stream) {
@@ -74,22 +80,60 @@ mkKeyedObject::~mkKeyedObject() {
 
 void egXCmd::WriteState(mkStream*) {}
 void egXCmd::ReadState(mkStream*) {}
-void egXCmd::SetSceneApi(egSceneApi* api) { fSceneApi = api; }
+void egXCmd::SetSceneApi(egSceneApi* api) {
+  fSceneApi = api;
+}
 void egXCmd::Reserved13(int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void egXCmd::Reserved14() {}
 void egXCmd::Reserved15(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void egXCmd::Reserved16(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 
+namespace {
+
+// Calls the host brain's operation `op` with `args` and returns its result
+// unchanged.
+template <class Ret, class... Params, class... Args>
+Ret CallHostBrain(egBrain* brain, Ret (egBrain::*op)(Params...), std::tuple<Args...> args) {
+  return std::apply([&](auto&&... a) { return (brain->*op)(static_cast<decltype(a)&&>(a)...); },
+                    args);
+}
+
+// A vector operation: the host brain fills a buffer of the plug-in's own,
+// and the three floats at the pointer that it returns are copied into the
+// caller's result (which may be the argument itself). A host that returns
+// no pointer leaves its answer in the buffer.
+mkVector3* CallHostBrain(egBrain* brain, mkVector3* (egBrain::*op)(mkVector3*, const mkVector3&),
+                         std::tuple<mkVector3*&, const mkVector3&> args) {
+  mkVector3* result = std::get<0>(args);
+  const mkVector3& vector = std::get<1>(args);
+  mkVector3 answer = vector;
+  const mkVector3* given = (brain->*op)(&answer, vector);
+  *result = given != nullptr ? *given : answer;
+  return result;
+}
+
+}  // namespace
+
 // Brains pass their state operations on like every other operation.
-#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) \
-  Ret egBrainDll::Name Params { return PassOn()->Name Args; }
+#define MK_BRAIN_OP(Slot, Ret, Name, Params, Args)                              \
+  Ret egBrainDll::Name Params {                                                 \
+    return CallHostBrain(PassOn(), &egBrain::Name, std::forward_as_tuple Args); \
+  }
 #define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) \
-  Ret egBrainDll::Name Params { return PassOn()->Name Args; }
+  Ret egBrainDll::Name Params {                          \
+    return PassOn()->Name Args;                          \
+  }
 #include "kit/host/brain_ops.inc"
 
-int32_t egBrainDll::GetType() { return 300; }
-const char* egBrainDll::GetName() { return "DllBrain"; }
+int32_t egBrainDll::GetType() {
+  return 300;
+}
+const char* egBrainDll::GetName() {
+  return "DllBrain";
+}
 
-void egBrainClassDll::SetSceneApi(egSceneApi* api) { fSceneApi = api; }
+void egBrainClassDll::SetSceneApi(egSceneApi* api) {
+  fSceneApi = api;
+}
 void egBrainClassDll::Prepare() {}
 void egBrainClassDll::SendClassParams(const char*, int32_t, const char**) {}

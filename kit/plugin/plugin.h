@@ -189,41 +189,47 @@ class egBrainClassDll : public mkKeyedObject {
 };
 
 // Declares slot 0 of a concrete class.
-#define MK_DESTROYING_DESTRUCTOR(Class)          \
-  void* Destroy(uint32_t flags) override {       \
-    this->~Class();                              \
-    if (flags & 1u) ::operator delete(this);     \
-    return this;                                 \
+#define MK_DESTROYING_DESTRUCTOR(Class)      \
+  void* Destroy(uint32_t flags) override {   \
+    this->~Class();                          \
+    if (flags & 1u) ::operator delete(this); \
+    return this;                             \
   }
 
 // Declares slot 32 of a concrete brain class.
-#define MK_SELF_BRAIN() \
-  virtual egBrainDll* SelfBrain() { return this; }
+#define MK_SELF_BRAIN()             \
+  virtual egBrainDll* SelfBrain() { \
+    return this;                    \
+  }
 
 // --- Exports -----------------------------------------------------------
 
 #define MK_EXPORTED_OBJECT_(Name, Class) MK_EXPORT Class Name;
 #define MK_NAME_STRING_(Name, Class) #Name,
 
-#define MK_EXPORT_NAME_LIST_(Entry, Array, List)                          \
-  namespace {                                                             \
-  const char* Array[] = {List(MK_NAME_STRING_) nullptr};                  \
-  }                                                                       \
-  extern "C" MK_EXPORT const char** MK_CDECL Entry() { return Array; }
+#define MK_EXPORT_NAME_LIST_(Entry, Array, List)         \
+  namespace {                                            \
+  const char* Array[] = {List(MK_NAME_STRING_) nullptr}; \
+  }                                                      \
+  extern "C" MK_EXPORT const char** MK_CDECL Entry() {   \
+    return Array;                                        \
+  }
 
 // Defines the command objects of X-list `List` and XCmdIdentDLL.
-#define MK_EXPORT_XCMDS(List)                 \
-  extern "C" {                                \
-  List(MK_EXPORTED_OBJECT_)                   \
-  }                                           \
+#define MK_EXPORT_XCMDS(List) \
+  extern "C" {                \
+  List(MK_EXPORTED_OBJECT_)   \
+  }                           \
   MK_EXPORT_NAME_LIST_(XCmdIdentDLL, kXCmdNames_, List)
 
 // XCmdIdentDLL of a plug-in without commands: the terminator alone.
-#define MK_EXPORT_NO_XCMDS()  \
-  namespace {                 \
-  const char* kXCmdNames_[] = {nullptr}; \
-  }                           \
-  extern "C" MK_EXPORT const char** MK_CDECL XCmdIdentDLL() { return kXCmdNames_; }
+#define MK_EXPORT_NO_XCMDS()                                  \
+  namespace {                                                 \
+  const char* kXCmdNames_[] = {nullptr};                      \
+  }                                                           \
+  extern "C" MK_EXPORT const char** MK_CDECL XCmdIdentDLL() { \
+    return kXCmdNames_;                                       \
+  }
 
 #define MK_EXPORT_BRAINS(List) \
   extern "C" {                 \
@@ -232,9 +238,9 @@ class egBrainClassDll : public mkKeyedObject {
   MK_EXPORT_NAME_LIST_(BrainIdentDLL, kBrainNames_, List)
 
 #define MK_EXPORT_BRAIN_CLASSES(List) \
-  extern "C" {                       \
-  List(MK_EXPORTED_OBJECT_)          \
-  }                                  \
+  extern "C" {                        \
+  List(MK_EXPORTED_OBJECT_)           \
+  }                                   \
   MK_EXPORT_NAME_LIST_(BrainClassIdentDLL, kBrainClassNames_, List)
 
 // An exported object that no name list names.
@@ -243,12 +249,20 @@ class egBrainClassDll : public mkKeyedObject {
   MK_EXPORT Class Name;                 \
   }
 
-#define MK_EXPORT_XCMD_VERSIONS()                                      \
-  extern "C" MK_EXPORT int32_t MK_CDECL XCmdMajorVersionDll() { return 2; } \
-  extern "C" MK_EXPORT int32_t MK_CDECL XCmdMinorVersionDll() { return 27; }
+#define MK_EXPORT_XCMD_VERSIONS()                               \
+  extern "C" MK_EXPORT int32_t MK_CDECL XCmdMajorVersionDll() { \
+    return 2;                                                   \
+  }                                                             \
+  extern "C" MK_EXPORT int32_t MK_CDECL XCmdMinorVersionDll() { \
+    return 27;                                                  \
+  }
 
-#define MK_EXPORT_BRAIN_VERSIONS()                                      \
-  extern "C" MK_EXPORT int32_t MK_CDECL BrainMajorVersionDll() { return 2; } \
-  extern "C" MK_EXPORT int32_t MK_CDECL BrainMinorVersionDll() { return 27; }
+#define MK_EXPORT_BRAIN_VERSIONS()                               \
+  extern "C" MK_EXPORT int32_t MK_CDECL BrainMajorVersionDll() { \
+    return 2;                                                    \
+  }                                                              \
+  extern "C" MK_EXPORT int32_t MK_CDECL BrainMinorVersionDll() { \
+    return 27;                                                   \
+  }
 
 #endif  // TESSERA_KIT_PLUGIN_PLUGIN_H_

@@ -16,7 +16,6 @@
 
 namespace {
 
-
 using mktest::CallSlot;
 using mktest::OffsetOf;
 
@@ -76,8 +75,13 @@ class RecordingHostBrain : public egBrain {
   int32_t Answer(int32_t*, const char* name, const std::tuple<A...>&) {
     return Note(name);
   }
-  mkVector3 Answer(mkVector3*, const char* name, const std::tuple<mkVector3>& args) {
-    return Note(name), Twice(std::get<0>(args));
+  // A vector operation writes the doubled vector through the result pointer
+  // (remembered in `given`) and returns `answer_at`, or the given pointer.
+  mkVector3* Answer(mkVector3**, const char* name, const std::tuple<mkVector3*, mkVector3>& args) {
+    Note(name);
+    given = std::get<0>(args);
+    *given = Twice(std::get<1>(args));
+    return answer_at != nullptr ? answer_at : given;
   }
   template <class... A>
   void Answer(void*, const char* name, const std::tuple<A...>&) {
@@ -89,15 +93,20 @@ class RecordingHostBrain : public egBrain {
     plugin_call = 0;
     return 40 + int32_t(last.size());
   }
-  static mkVector3 Twice(const mkVector3& v) { return {2 * v.fX, 2 * v.fY, 2 * v.fZ}; }
+  static mkVector3 Twice(const mkVector3& v) {
+    return {2 * v.fX, 2 * v.fY, 2 * v.fZ};
+  }
 
   std::string last;
   int32_t plugin_call = 0;
+  mkVector3* given = nullptr;
+  mkVector3* answer_at = nullptr;
 };
 
 TEST(GrowableArrayTest, CapacityGrowsByTheAppendRule) {
   GrowableArray array;
-  const uint16_t expected[] = {1, 2, 3, 4, 5, 6, 7, 12, 12, 12, 12, 12, 19, 19, 19, 19, 19, 19, 19, 30};
+  const uint16_t expected[] = {1,  2,  3,  4,  5,  6,  7,  12, 12, 12,
+                               12, 12, 19, 19, 19, 19, 19, 19, 19, 30};
   int marker[20];
   for (int i = 0; i < 20; ++i) {
     ASSERT_TRUE(array.Append(&marker[i]));
@@ -273,6 +282,11 @@ mkGBehavior* Sample<mkGBehavior*>() {
   return nullptr;
 }
 template <>
+mkVector3* Sample<mkVector3*>() {
+  static mkVector3 result;
+  return &result;
+}
+template <>
 const mkVector3& Sample<const mkVector3&>() {
   static const mkVector3 v{1, 2, 3};
   return v;
@@ -285,14 +299,16 @@ mkStream* Sample<mkStream*>() {
 
 // Calls slot `slot` of `object` as an operation of the type `Function`,
 // with sample arguments. Returns an integer result as is, the z of a vector
-// result, and -1 for none.
+// result (-2 when the caller's buffer does not come back), and -1 for none.
 template <class Result, class... Args>
 int32_t CallWithSamples(void* object, int slot, Result (*)(Args...)) {
   if constexpr (std::is_void_v<Result>) {
     CallSlot<void, Args...>(object, slot, Sample<Args>()...);
     return -1;
-  } else if constexpr (std::is_same_v<Result, mkVector3>) {
-    return int32_t(CallSlot<Result, Args...>(object, slot, Sample<Args>()...).fZ);
+  } else if constexpr (std::is_same_v<Result, mkVector3*>) {
+    // The caller's buffer comes back, holding the answer.
+    mkVector3* result = CallSlot<Result, Args...>(object, slot, Sample<Args>()...);
+    return result == Sample<mkVector3*>() ? int32_t(result->fZ) : -2;
   } else {
     return CallSlot<Result, Args...>(object, slot, Sample<Args>()...);
   }
@@ -346,6 +362,40 @@ TEST(BrainSlotsTest, DefaultsPassOnToTheHostBrain) {
     } else if (result != -1) {
       EXPECT_EQ(result, 40 + int32_t(std::strlen(c.op)));
     }
+  }
+}
+
+// The vector operations take the caller's result buffer after the object
+// and return it. Passing on, the plug-in gives the host brain a buffer of its
+// own and copies the three floats at the pointer that the host returns, so
+// the caller's buffer may also be the argument.
+TEST(BrainSlotsTest, VectorResultsPassThroughTheCallersBuffer) {
+  TestBrain brain;
+  RecordingHostBrain host;
+  brain.fBrain = &host;
+  for (int slot : {27, 28, 29}) {
+    SCOPED_TRACE(slot);
+    mkVector3 result{-1, -1, -1};
+    const mkVector3 vector{1, 2, 3};
+    host.answer_at = nullptr;
+    mkVector3* returned =
+        CallSlot<mkVector3*, mkVector3*, const mkVector3&>(&brain, slot, &result, vector);
+    EXPECT_EQ(returned, &result);
+    EXPECT_NE(host.given, &result);
+    EXPECT_EQ(result.fX, 2);
+    EXPECT_EQ(result.fY, 4);
+    EXPECT_EQ(result.fZ, 6);
+
+    mkVector3 inPlace{1, 2, 3};  // result and argument are the same buffer
+    returned = CallSlot<mkVector3*, mkVector3*, const mkVector3&>(&brain, slot, &inPlace, inPlace);
+    EXPECT_EQ(returned, &inPlace);
+    EXPECT_EQ(inPlace.fZ, 6);
+
+    mkVector3 elsewhere{7, 8, 9};  // the host answers through another pointer
+    host.answer_at = &elsewhere;
+    CallSlot<mkVector3*, mkVector3*, const mkVector3&>(&brain, slot, &result, vector);
+    EXPECT_EQ(result.fX, 7);
+    EXPECT_EQ(result.fZ, 9);
   }
 }
 

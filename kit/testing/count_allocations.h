@@ -21,7 +21,11 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   ++mktest::gAllocations;
   return std::malloc(size == 0 ? 1 : size);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 #endif  // TESSERA_KIT_TESTING_COUNT_ALLOCATIONS_H_

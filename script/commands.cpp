@@ -1,0 +1,99 @@
+#include "script/commands.h"
+
+#include <cstdio>
+
+#include "kit/plugin/command.h"
+#include "script/interpreter.h"
+#include "script/modules/modules.h"
+#include "script/platform.h"
+
+namespace script {
+
+namespace {
+
+// The scene object that the registry key of `name` names, or null.
+mkSceneObject* ObjectByName(egSceneApi* api, const char* name) {
+  mkRegistryKey* key = api->GetObjKeyByID(name);
+  return key != nullptr ? static_cast<mkSceneObject*>(key->fObject) : nullptr;
+}
+
+bool SetArgv(int32_t argc, const char** argv) {
+  PyRef list(PyList_New(argc));
+  if (!list) return false;
+  for (int32_t i = 0; i < argc; ++i) {
+    PyObject* text = PyUnicode_DecodeFSDefault(argv[i] != nullptr ? argv[i] : "");
+    if (text == nullptr) return false;
+    PyList_SET_ITEM(list.get(), i, text);
+  }
+  return PySys_SetObject("argv", list.get()) == 0;
+}
+
+}  // namespace
+
+PythonCmd::~PythonCmd() {
+  ShutdownInterpreter();
+}
+
+int32_t PythonCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor* actor,
+                       egTrigDetector* detector) {
+  const bool up = EnsureInterpreter(fSceneApi);
+  SceneVariables& variables = SceneModuleVariables();
+  variables.theDetector = detector;
+  variables.theActor = actor;
+  if (argc < 1 || argv == nullptr) {
+    ktWarn(fSceneApi, "Python: wrong number of arguments (FILE[,ARGS...])");
+    return 1;
+  }
+  if (!up) return 1;
+  char path[kPathSize];
+  if (!BuildScriptPath(argv[0], path) || !CanOpen(path)) {
+    ktWarn(fSceneApi, "Python: can't open file '%s%s'", kScriptDirectory, argv[0]);
+    return 1;
+  }
+  if (!SetArgv(argc, argv)) {
+    PyErr_Print();
+    return 1;
+  }
+  variables.justOneFrame = 1;
+  std::FILE* file = std::fopen(path, "r");
+  if (file == nullptr) {
+    ktWarn(fSceneApi, "Python: can't open file '%s'", path);
+    return 1;
+  }
+  const int result = PyRun_SimpleFileExFlags(file, path, 1, nullptr);
+  if (result != 0) ktWarn(fSceneApi, "Python: error returned %d", result);
+  return variables.justOneFrame;
+}
+
+int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
+                            egTrigDetector*) {
+  if (argc != 2 || argv == nullptr) {
+    ktWarn(fSceneApi, "PythonBrain: wrong number of arguments (Object, PythonModule)");
+    return 1;
+  }
+  mkSceneObject* object = ObjectByName(fSceneApi, argv[0]);
+  if (object != nullptr) {
+    fSceneApi->BrainSetToPythonBrain(reinterpret_cast<egPhysicalSceneObject*>(object), argv[1]);
+  } else {
+    ktWarn(fSceneApi, "PythonBrain: %s not found (or not physical object)", argv[0]);
+  }
+  return 1;
+}
+
+int32_t BrainParamsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
+                            egTrigDetector*) {
+  if (argc < 1 || argv == nullptr) {
+    ktWarn(fSceneApi, "BrainParameters: wrong number of arguments (Object[,PARAMS...])");
+    return 1;
+  }
+  mkSceneObject* object = ObjectByName(fSceneApi, argv[0]);
+  if (object != nullptr) {
+    fSceneApi->BrainSendParams(reinterpret_cast<egPhysicalSceneObject*>(object), argc - 1,
+                               argv + 1);
+  } else {
+    ktWarn(fSceneApi, "BrainParameters: %s not found (or not physical object)", argv[0]);
+  }
+  return 1;
+}
+
+}  // namespace script

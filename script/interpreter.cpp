@@ -1,0 +1,260 @@
+#include "script/interpreter.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "kit/plugin/command.h"
+#include "script/modules/modules.h"
+#include "script/platform.h"
+
+namespace script {
+
+namespace {
+
+enum class State { kDown, kUp, kBroken };
+
+State gState = State::kDown;
+uint32_t gGeneration = 0;
+egSceneApi* gDisplayApi = nullptr;
+
+char gLine[kDisplayLineSize];
+size_t gLineLength = 0;
+
+// References that live exactly as long as one interpreter.
+struct Session {
+  PyObject* mainDict = nullptr;  // borrowed from __main__
+  PyObject* methodNames[kBrainMethodCount] = {};
+};
+Session* gSession = nullptr;
+
+const char* const kMethodNames[kBrainMethodCount] = {
+    "GetType",         "Update",          "PreUpdate",       "Reset",
+    "SendParams",      "PrepareToDetach", "PrepareToAttach", "CanCollideWith",
+    "ReportCollision", "WantGravity",     "GetName",         "StartBehavior",
+    "PersonaChanged",  "SetFalling",      "UpdateGoals",     "GetIn"};
+
+void SendLine() {
+  egSceneApi* api = gDisplayApi;
+  gLine[gLineLength] = '\0';
+  gLineLength = 0;
+  if (api == nullptr) return;
+  const int32_t enabled = api->GetMessageEnable();
+  if (!enabled) api->SetMessageEnable(1);
+  api->ApiMessage(gLine);
+  if (!enabled) api->SetMessageEnable(0);
+}
+
+// --- The output object (sys.stdout and sys.stderr) ---------------------------
+
+PyObject* OutputWrite(PyObject*, PyObject* text) {
+  if (!PyUnicode_Check(text)) {
+    PyErr_Format(PyExc_TypeError, "write() argument must be str, not %.100s",
+                 Py_TYPE(text)->tp_name);
+    return nullptr;
+  }
+  Py_ssize_t size = 0;
+  const char* bytes = PyUnicode_AsUTF8AndSize(text, &size);
+  if (bytes == nullptr) return nullptr;
+  ScriptDisplayHook(bytes, size_t(size));
+  return PyLong_FromSsize_t(PyUnicode_GET_LENGTH(text));
+}
+
+PyObject* OutputFlush(PyObject*, PyObject*) {
+  Py_RETURN_NONE;
+}
+PyObject* OutputFalse(PyObject*, PyObject*) {
+  Py_RETURN_FALSE;
+}
+PyObject* OutputTrue(PyObject*, PyObject*) {
+  Py_RETURN_TRUE;
+}
+PyObject* OutputEncoding(PyObject*, void*) {
+  return PyUnicode_FromString("utf-8");
+}
+
+PyMethodDef kOutputMethods[] = {
+    {"write", OutputWrite, METH_O, nullptr},
+    {"flush", OutputFlush, METH_NOARGS, nullptr},
+    {"isatty", OutputFalse, METH_NOARGS, nullptr},
+    {"writable", OutputTrue, METH_NOARGS, nullptr},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef kOutputGetSet[] = {
+    {"encoding", OutputEncoding, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot kOutputSlots[] = {
+    {Py_tp_methods, kOutputMethods},
+    {Py_tp_getset, kOutputGetSet},
+    {0, nullptr},
+};
+
+PyType_Spec kOutputSpec = {"ScriptOutput", sizeof(PyObject), 0,
+                           Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, kOutputSlots};
+
+// Routes sys.stdout and sys.stderr to the display routine and gives scripts
+// no standard input (input() raises instead of waiting on the host's).
+bool HookStreams() {
+  PyRef type(PyType_FromSpec(&kOutputSpec));
+  if (!type) return false;
+  PyRef out(PyObject_New(PyObject, reinterpret_cast<PyTypeObject*>(type.get())));
+  if (!out) return false;
+  return PySys_SetObject("stdout", out.get()) == 0 && PySys_SetObject("stderr", out.get()) == 0 &&
+         PySys_SetObject("stdin", Py_None) == 0;
+}
+
+bool StartSession() {
+  gSession = new Session;
+  PyObject* main = PyImport_AddModule("__main__");
+  if (main == nullptr) return false;
+  gSession->mainDict = PyModule_GetDict(main);
+  for (int i = 0; i < kBrainMethodCount; ++i) {
+    gSession->methodNames[i] = PyUnicode_InternFromString(kMethodNames[i]);
+    if (gSession->methodNames[i] == nullptr) return false;
+  }
+  return true;
+}
+
+void EndSession() {
+  if (gSession == nullptr) return;
+  for (PyObject*& name : gSession->methodNames) Py_CLEAR(name);
+  delete gSession;
+  gSession = nullptr;
+}
+
+bool PrependScriptDirectory() {
+  PyObject* path = PySys_GetObject("path");  // borrowed
+  if (path == nullptr || !PyList_Check(path)) return false;
+  PyRef directory(PyUnicode_DecodeFSDefault(kScriptDirectory));
+  return directory && PyList_Insert(path, 0, directory.get()) == 0;
+}
+
+// Steps after the runtime is initialised; false with the failure reported.
+bool Prepare(egSceneApi* api) {
+  if (!HookStreams()) {
+    PyErr_Print();
+    ktWarn(api, "Python: interpreter output could not be routed");
+    return false;
+  }
+  if (!StartSession() || !PrependScriptDirectory()) {
+    PyErr_Print();
+    ktWarn(api, "Python: interpreter could not be prepared");
+    return false;
+  }
+  for (int i = 0; i < kModuleCount; ++i) {
+    if (!Modules()[i]->Create()) {
+      PyErr_Print();
+      ktWarn(api, "Python: script module %s could not be created", Modules()[i]->name());
+      return false;
+    }
+  }
+  return true;
+}
+
+void ReleaseModules() {
+  for (int i = 0; i < kModuleCount; ++i) Modules()[i]->Release();
+}
+
+}  // namespace
+
+bool EnsureInterpreter(egSceneApi* api) {
+  if (gState == State::kUp) return true;
+  if (gState == State::kBroken) {
+    ktWarn(api, "Python: interpreter not available");
+    return false;
+  }
+  PinPythonRuntime();
+
+  PyConfig config;
+  PyConfig_InitIsolatedConfig(&config);
+  PyStatus status = PyConfig_SetString(&config, &config.program_name, L"basalt");
+#if defined(SCRIPT_PYTHON_HOME)
+  if (!PyStatus_Exception(status))
+    status = PyConfig_SetString(&config, &config.home, SCRIPT_PYTHON_HOME);
+#endif
+  // The host keeps its signals; an uncaught SystemExit is printed instead of
+  // ending the process (the runtime exits only when not inspecting).
+  config.install_signal_handlers = 0;
+  config.inspect = 1;
+  config.write_bytecode = 0;
+  if (!PyStatus_Exception(status)) status = Py_InitializeFromConfig(&config);
+  PyConfig_Clear(&config);
+  if (PyStatus_Exception(status)) {
+    gState = State::kBroken;
+    ktWarn(api, "Python: interpreter could not be started (%s)",
+           status.err_msg != nullptr ? status.err_msg : "unknown error");
+    return false;
+  }
+
+  SetSceneModuleApi(api);
+  gDisplayApi = api;
+  ++gGeneration;
+  gState = State::kUp;
+  if (!Prepare(api)) {
+    ShutdownInterpreter();
+    gState = State::kBroken;
+    return false;
+  }
+  return true;
+}
+
+void ShutdownInterpreter() {
+  if (gState != State::kUp) return;
+  if (gLineLength > 0) SendLine();
+  EndSession();
+  Py_FinalizeEx();
+  ReleaseModules();
+  SetSceneModuleApi(nullptr);
+  gDisplayApi = nullptr;
+  gState = State::kDown;
+}
+
+bool InterpreterUp() {
+  return gState == State::kUp;
+}
+
+uint32_t InterpreterGeneration() {
+  return gGeneration;
+}
+
+void ScriptDisplayHook(const char* text, size_t length) {
+  constexpr size_t kFull = kDisplayLineSize - 1;
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] == '\n') {
+      // The newline becomes a blank, unless the line is full already.
+      if (gLineLength < kFull) gLine[gLineLength++] = ' ';
+      SendLine();
+      continue;
+    }
+    if (gLineLength == kFull) SendLine();
+    gLine[gLineLength++] = text[i];
+  }
+}
+
+bool BuildScriptPath(const char* file, char (&path)[kPathSize]) {
+  const size_t directory = std::strlen(kScriptDirectory);
+  const size_t length = std::strlen(file);
+  if (directory + length + 1 > kPathSize) return false;
+  std::memcpy(path, kScriptDirectory, directory);
+  std::memcpy(path + directory, file, length + 1);
+  return true;
+}
+
+bool CanOpen(const char* path) {
+  std::FILE* file = std::fopen(path, "r");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+PyObject* MainDict() {
+  return gSession != nullptr ? gSession->mainDict : nullptr;
+}
+
+PyObject* BrainMethodName(BrainMethod method) {
+  return gSession->methodNames[method];
+}
+
+}  // namespace script

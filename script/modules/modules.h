@@ -1,0 +1,44 @@
+// The seven script modules of ScriptXcmd, in the order in which the
+// interpreter's start-up creates them and its shutdown releases them:
+// SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc,
+// ktFlocksc. SceneAPIc is the scene interface (scene_module.cpp); the
+// others carry their equivalences here and gain their functions in their
+// own files.
+#ifndef TESSERA_SCRIPT_MODULES_MODULES_H_
+#define TESSERA_SCRIPT_MODULES_MODULES_H_
+
+#include "kit/host/host.h"
+#include "script/modules/swig.h"
+
+namespace script {
+
+constexpr int kModuleCount = 7;
+
+// The modules in start-up order.
+ScriptModule* const* Modules();
+// Constructs every table of the modules (kept in function-local statics).
+// The plug-in calls it before it constructs its exported objects, so that
+// the tables outlive them: the objects' destructors shut the interpreter
+// down and release the tables.
+void ConstructModuleTables();
+// The module of that name, or null.
+ScriptModule* FindModule(const char* name);
+
+// SceneAPIc and its three variables.
+ScriptModule& SceneModule();
+// The scene interface that every SceneAPIc function calls (set at start-up).
+void SetSceneModuleApi(egSceneApi* api);
+egSceneApi* SceneModuleApi();
+
+// The variables that the Python command sets and reads (cvar.JustOneFrame,
+// cvar.TheDetector, cvar.TheActor).
+struct SceneVariables {
+  mkBool32 justOneFrame = 1;
+  egTrigDetector* theDetector = nullptr;
+  egTrigActor* theActor = nullptr;
+};
+SceneVariables& SceneModuleVariables();
+
+}  // namespace script
+
+#endif  // TESSERA_SCRIPT_MODULES_MODULES_H_

@@ -1,0 +1,335 @@
+// SceneAPIc: one function per scene operation, generated from the table of
+// the scene interface (kit/host/scene_ops.inc), and the variables
+// JustOneFrame, TheDetector and TheActor.
+//
+// Every function parses its argument tuple with its format ("ss|l:Name"),
+// decodes its pointer arguments in order against their types, converts its
+// list argument, calls the operation of the same name once and converts the
+// result. The descriptions of the table (formats, pointer types, defaults,
+// result forms) are read once, when the module is first created.
+#include <charconv>
+#include <cstring>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "script/modules/modules.h"
+
+namespace script {
+
+namespace {
+
+egSceneApi* gApi = nullptr;
+SceneVariables gVariables;
+
+// The most arguments of any operation, and more than PyArg_ParseTuple is
+// ever handed.
+constexpr int kMaxArgs = 16;
+
+struct OpText {
+  const char* name;
+  const char* format;
+  const char* types;
+  const char* defaults;
+  const char* result;
+};
+
+const OpText kOps[] = {
+#define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) \
+  {#Name, Format, Types, Defaults, Result},
+#include "kit/host/scene_ops.inc"
+};
+static_assert(sizeof kOps / sizeof kOps[0] == kSceneApiOpCount, "one row per operation");
+
+// One argument after parsing; the member that its format code fills.
+struct ArgValue {
+  const char* s;
+  long l;
+  int i;
+  float f;
+  PyObject* o;
+  void* p;
+  const char** list;
+};
+
+// An operation's description, read from its row.
+struct Op {
+  std::string parseFormat;  // "ssllll|fllfl:AnimPlay"
+  int count = 0;            // arguments in all
+  char codes[kMaxArgs] = {};
+  bool pointer[kMaxArgs] = {};
+  std::string expected[kMaxArgs];  // type string; empty for "void" (any type)
+  ArgValue defaults[kMaxArgs] = {};
+  std::string resultType;  // pointer results: "_egCharacter_p"
+};
+
+Op* PreparedOps() {
+  static Op ops[kSceneApiOpCount];
+  return ops;
+}
+bool gReady = false;
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+void Prepare(const OpText& text, Op& op) {
+  op.parseFormat = std::string(text.format) + ":" + text.name;
+  for (const char* c = text.format; *c != '\0'; ++c)
+    if (*c != '|' && op.count < kMaxArgs) op.codes[op.count++] = *c;
+  // "1 mkSceneObject, 4 mkRegistryKey"
+  for (const char* p = text.types; *p != '\0';) {
+    while (*p == ' ' || *p == ',') ++p;
+    int position = 0;
+    while (IsDigit(*p)) position = position * 10 + (*p++ - '0');
+    while (*p == ' ') ++p;
+    const char* end = p;
+    while (*end != '\0' && *end != ',') ++end;
+    const std::string type(p, end);
+    p = end;
+    if (position < 1 || position > op.count) continue;
+    op.pointer[position - 1] = true;
+    if (type != "void") op.expected[position - 1] = PointerTypeString(type);
+  }
+  // "7: -1.0, 8: 0, 6: none"
+  for (const char* p = text.defaults; *p != '\0';) {
+    while (*p == ' ' || *p == ',') ++p;
+    int position = 0;
+    while (IsDigit(*p)) position = position * 10 + (*p++ - '0');
+    while (*p == ':' || *p == ' ') ++p;
+    const char* end = p;
+    while (*end != '\0' && *end != ',') ++end;
+    if (position >= 1 && position <= op.count && std::strncmp(p, "none", 4) != 0) {
+      double value = 0.0;
+      std::from_chars(p, end, value);
+      ArgValue& d = op.defaults[position - 1];
+      d.l = long(value);
+      d.i = int(value);
+      d.f = float(value);
+    }
+    p = end;
+  }
+  const std::string result = text.result;
+  if (!result.empty() && result != "l" && result != "f" && result != "s")
+    op.resultType = PointerTypeString(result);
+}
+
+void PrepareAll() {
+  if (gReady) return;
+  for (int i = 0; i < kSceneApiOpCount; ++i) Prepare(kOps[i], PreparedOps()[i]);
+  gReady = true;
+}
+
+// Steps 1 to 3 of every function: parse, decode the pointers, convert the
+// list. False with a Python error set.
+bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
+  const Op& op = PreparedOps()[slot];
+  void* targets[kMaxArgs] = {};
+  for (int k = 0; k < op.count; ++k) {
+    a[k] = op.defaults[k];
+    switch (op.codes[k]) {
+      case 's':
+        targets[k] = &a[k].s;
+        break;
+      case 'l':
+        targets[k] = &a[k].l;
+        break;
+      case 'i':
+        targets[k] = &a[k].i;
+        break;
+      case 'f':
+        targets[k] = &a[k].f;
+        break;
+      default:
+        targets[k] = &a[k].o;
+        break;
+    }
+  }
+  if (!PyArg_ParseTuple(args, op.parseFormat.c_str(), targets[0], targets[1], targets[2],
+                        targets[3], targets[4], targets[5], targets[6], targets[7], targets[8],
+                        targets[9], targets[10], targets[11], targets[12], targets[13], targets[14],
+                        targets[15]))
+    return false;
+  const int given = int(PyTuple_GET_SIZE(args));
+  TypeTable& types = SceneModule().types();
+  for (int k = 0; k < op.count; ++k) {
+    if (op.codes[k] == 'i') a[k].l = a[k].i;
+    if (!op.pointer[k]) continue;
+    a[k].p = nullptr;
+    if (k >= given) continue;  // an omitted pointer stays null
+    const char* expected = op.expected[k].empty() ? nullptr : op.expected[k].c_str();
+    const TypeTable::Decoded decoded = types.Decode(a[k].s, expected);
+    if (!CheckPointerArgument(decoded, expected, k + 1, kOps[slot].name)) return false;
+    a[k].p = decoded.address;
+  }
+  for (int k = 0; k < op.count; ++k) {
+    if (op.codes[k] != 'O' || a[k].o == nullptr) continue;
+    if (!list.Convert(a[k].o)) return false;
+    a[k].list = list.texts();
+  }
+  return true;
+}
+
+template <class T>
+T Cast(const ArgValue& a) {
+  if constexpr (std::is_same_v<T, const char*>) {
+    return a.s;
+  } else if constexpr (std::is_same_v<T, const char**>) {
+    return a.list;
+  } else if constexpr (std::is_same_v<T, float>) {
+    return a.f;
+  } else if constexpr (std::is_same_v<T, int32_t>) {
+    return static_cast<int32_t>(a.l);
+  } else {
+    static_assert(std::is_pointer_v<T>, "scene operations take texts, numbers and pointers");
+    return static_cast<T>(a.p);
+  }
+}
+
+template <class Ret>
+PyObject* Result(Ret value, int slot) {
+  if constexpr (std::is_same_v<Ret, int32_t>) {
+    return PyLong_FromLong(value);
+  } else if constexpr (std::is_same_v<Ret, float>) {
+    return PyFloat_FromDouble(double(value));
+  } else if constexpr (std::is_same_v<Ret, const char*>) {
+    if (value == nullptr) Py_RETURN_NONE;
+    return PyUnicode_DecodeUTF8(value, Py_ssize_t(std::strlen(value)), "replace");
+  } else {
+    static_assert(std::is_pointer_v<Ret>, "scene operations return texts, numbers and pointers");
+    return PointerResult(value, PreparedOps()[slot].resultType.c_str());
+  }
+}
+
+template <class Ret, class... P, size_t... I>
+PyObject* Call(Ret (egSceneApi::*op)(P...), int slot, const ArgValue* a,
+               std::index_sequence<I...>) {
+  if constexpr (std::is_void_v<Ret>) {
+    (gApi->*op)(Cast<P>(a[I])...);
+    Py_RETURN_NONE;
+  } else {
+    return Result<Ret>((gApi->*op)(Cast<P>(a[I])...), slot);
+  }
+}
+
+template <class Ret, class... P>
+PyObject* Call(Ret (egSceneApi::*op)(P...), int slot, const ArgValue* a) {
+  return Call(op, slot, a, std::index_sequence_for<P...>{});
+}
+
+template <int Slot, auto Op>
+PyObject* Wrap(PyObject*, PyObject* args) {
+  ArgValue a[kMaxArgs];
+  StringList list;
+  if (!ConvertArguments(Slot, args, a, list)) return nullptr;
+  if (gApi == nullptr) {
+    PyErr_SetString(PyExc_RuntimeError, "SceneAPIc: no scene interface");
+    return nullptr;
+  }
+  return Call(Op, Slot, a);
+}
+
+PyMethodDef kFunctions[] = {
+#define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) \
+  {#Name, &Wrap<kSceneSlot_##Name, &egSceneApi::Name>, METH_VARARGS, nullptr},
+#include "kit/host/scene_ops.inc"
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// --- Variables ---------------------------------------------------------------
+
+PyObject* GetJustOneFrame() {
+  return PyLong_FromLong(gVariables.justOneFrame);
+}
+
+int SetJustOneFrame(PyObject* value) {
+  long number;
+  if (PyFloat_Check(value)) {
+    const double d = PyFloat_AS_DOUBLE(value);
+    number = d >= -2147483648.0 && d <= 2147483647.0 ? long(d) : -1;
+    if (number == -1 && d != -1.0) PyErr_SetString(PyExc_OverflowError, "");
+  } else {
+    number = PyLong_AsLong(value);
+  }
+  if ((number == -1 && PyErr_Occurred()) || number < INT32_MIN || number > INT32_MAX) {
+    PyErr_Clear();
+    PyErr_SetString(PyExc_TypeError, "C variable 'JustOneFrame'(mkBool32 )");
+    return -1;
+  }
+  gVariables.justOneFrame = mkBool32(number);
+  return 0;
+}
+
+// Sets a pointer variable from a pointer string of its type.
+template <class T>
+int SetPointer(PyObject* value, T** variable, const char* name, const char* nativeType,
+               const char* expected) {
+  if (!PyUnicode_Check(value)) {
+    PyErr_Format(PyExc_TypeError, "C variable '%s'(%s)", name, nativeType);
+    return -1;
+  }
+  const char* text = PyUnicode_AsUTF8(value);
+  if (text == nullptr) return -1;
+  const TypeTable::Decoded decoded = SceneModule().types().Decode(text, expected);
+  if (!decoded.accepted) {
+    PyErr_Format(PyExc_TypeError, "Type error in value of %s. Expected %s.", name, expected);
+    return -1;
+  }
+  *variable = static_cast<T*>(decoded.address);
+  return 0;
+}
+
+PyObject* GetTheDetector() {
+  return PointerResult(gVariables.theDetector, "_egTrigDetector_p");
+}
+int SetTheDetector(PyObject* value) {
+  return SetPointer(value, &gVariables.theDetector, "TheDetector", "egTrigDetector *",
+                    "_egTrigDetector_p");
+}
+PyObject* GetTheActor() {
+  return PointerResult(gVariables.theActor, "_egTrigActor_p");
+}
+int SetTheActor(PyObject* value) {
+  return SetPointer(value, &gVariables.theActor, "TheActor", "egTrigActor *", "_egTrigActor_p");
+}
+
+void RegisterSceneEquivalences(TypeTable& table) {
+  PrepareAll();
+  table.Register("_mkBool", "_int");
+  table.Register("_mkBool", "_signed_int");
+  table.Register("_mkBool", "_unsigned_int");
+  table.Register("_signed_int", "_mkBool");
+  table.Register("_unsigned_int", "_mkBool");
+  table.Register("_int", "_mkBool");
+  RegisterScalarEquivalences(table);
+  table.Register("_char_p", "_egConstIDString");
+  table.Register("_char_p", "_egIDString");
+  table.Register("_egConstIDString", "_char_p");
+  table.Register("_egConstIDString", "_egIDString");
+  table.Register("_egIDString", "_egConstIDString");
+  table.Register("_egIDString", "_char_p");
+}
+
+}  // namespace
+
+ScriptModule& SceneModule() {
+  PreparedOps();
+  static ScriptModule module("SceneAPIc", kFunctions,
+                             {{"JustOneFrame", GetJustOneFrame, SetJustOneFrame},
+                              {"TheDetector", GetTheDetector, SetTheDetector},
+                              {"TheActor", GetTheActor, SetTheActor}},
+                             RegisterSceneEquivalences);
+  return module;
+}
+
+void SetSceneModuleApi(egSceneApi* api) {
+  gApi = api;
+}
+egSceneApi* SceneModuleApi() {
+  return gApi;
+}
+SceneVariables& SceneModuleVariables() {
+  return gVariables;
+}
+
+}  // namespace script

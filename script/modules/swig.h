@@ -1,0 +1,225 @@
+// The conventions that every script module of ScriptXcmd follows (SceneAPIc,
+// mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc, ktFlocksc):
+//
+// - Pointer strings: a native object crosses into a script as "_" + the
+//   address in lower-case hexadecimal + a type string ("_12ab0_mkPoint3_p"),
+//   the null object as "NULL".
+// - The equivalence table (TypeTable): which received type strings a function
+//   accepts where it expects another ("_Int32_p" where "_long_p" is expected),
+//   with its cache of eight recent matches and its index by second character.
+// - The live-object register: objects that the plug-in itself made and handed
+//   to scripts. A decoded address of such a type must be one of them, so that
+//   a forged or stale pointer string is a Python error and not a crash.
+// - Variables ("cvar"): an object of type "varlink" whose attributes are
+//   native variables with get and set routines.
+// - ScriptModule: one module's tables and its creation in a running
+//   interpreter (a multi-phase module, published in sys.modules) and release.
+//
+// One implementation serves all seven modules; each module has its own
+// instance of the tables. Nothing here holds a Python object between two
+// interpreters: module objects and the varlink type live in the interpreter.
+#ifndef TESSERA_SCRIPT_MODULES_SWIG_H_
+#define TESSERA_SCRIPT_MODULES_SWIG_H_
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace script {
+
+// Pointer strings are built in a buffer of this many bytes (terminator
+// included). A type string too long to fit is refused by EncodePointer.
+constexpr size_t kPointerStringSize = 128;
+
+using PointerString = char[kPointerStringSize];
+
+// Writes the pointer string of `address` with `type` ("_mkPoint3_p") into
+// `out`: "NULL" for a null address. False (and `out` empty) when it would not
+// fit in kPointerStringSize bytes.
+bool EncodePointer(const void* address, const char* type, PointerString& out);
+
+// The type string of a native type name: "mkPoint3" gives "_mkPoint3_p", a
+// name that already ends in "_pp" ("mkGBehavior_pp") gives "_mkGBehavior_pp".
+std::string PointerTypeString(const std::string& name);
+
+// Turns an address of an accepted type into one of the expected type.
+using TypeConversion = void* (*)(void*);
+
+// One module's table of type equivalences.
+class TypeTable {
+ public:
+  // A pointer string read against an expected type.
+  struct Decoded {
+    void* address = nullptr;  // handed back even when the string is rejected
+    bool accepted = false;
+    const char* rest = "";  // the received type string (after the digits)
+  };
+
+  // Accepted names of this length or more end a search with a rejection.
+  static constexpr size_t kMaxAcceptedName = 255;
+  static constexpr int kCacheSize = 8;
+
+  TypeTable();
+
+  // Registers that `expected` ("_long") accepts `accepted` ("_Int32"), with an
+  // optional conversion of the address. Marks the table unsorted.
+  void Register(const char* expected, const char* accepted, TypeConversion convert = nullptr);
+
+  // Reads pointer string `text` against `expected` (a type string such as
+  // "_long_p", or null to accept any type):
+  // - "NULL" is the null address, accepted for every expected type;
+  // - "_" + hexadecimal digits (0-9, a-f; anything else ends the number) +
+  //   the received type string, accepted when it equals `expected` or the
+  //   table says that `expected` accepts it;
+  // - anything else, and a number with more digits than an address holds,
+  //   is rejected.
+  Decoded Decode(const char* text, const char* expected);
+
+  // Frees every entry (the module's release); the table may be filled again.
+  void Release();
+
+  size_t size() const { return entries_.size(); }
+  // How many decodes the cache answered (for tests of the lookup path).
+  int64_t cacheHits() const { return cacheHits_; }
+
+ private:
+  struct Accepted {
+    std::string name;
+    TypeConversion convert;
+  };
+  struct Entry {
+    std::string name;
+    std::vector<Accepted> chain;
+  };
+  struct CacheSlot {
+    int entry = -1;     // index into entries_, -1 when empty
+    int accepted = -1;  // index into the entry's chain
+    char expected[kPointerStringSize] = {};
+    char received[kPointerStringSize] = {};
+    int64_t uses = 0;
+  };
+
+  void Sort();
+  bool Search(const char* expected, const char* received, void** address);
+
+  std::vector<Entry> entries_;
+  bool sorted_ = false;
+  int index_[256];
+  CacheSlot cache_[kCacheSize];
+  int lastSlot_ = 0;
+  int nextSlot_ = 0;
+  int64_t cacheHits_ = 0;
+};
+
+// The register of objects that the plug-in made and handed to scripts,
+// shared by all modules. A type becomes owned when a module declares it;
+// from then on a decoded non-null address of that type must be registered.
+namespace live {
+void DeclareOwnedType(const char* type);
+bool IsOwnedType(const char* type);
+void Add(const void* address, const char* type);
+void Remove(const void* address);
+// Whether `address` was registered with `type` and not removed since.
+bool Contains(const void* address, const char* type);
+}  // namespace live
+
+// A native variable published through "cvar".
+struct Variable {
+  const char* name;
+  // A new reference, or null with an error set.
+  PyObject* (*get)();
+  // 0 when set; -1 with a Python error set (the variable keeps its value).
+  int (*set)(PyObject* value);
+};
+
+// Raises TypeError "Type error in argument N of F. Expected T." when
+// `decoded` is not accepted (or names an owned type's object that the plug-in
+// does not hold); returns whether the argument may be used.
+bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected, int position,
+                          const char* function);
+
+// A list of strings as a null-terminated array of UTF-8 texts that lives as
+// long as this object (and the list). Small lists use no heap memory.
+class StringList {
+ public:
+  // Raises TypeError "not a list" or "list must contain strings"; false then.
+  bool Convert(PyObject* object);
+  const char** texts() { return texts_; }
+
+ private:
+  static constexpr int kInline = 32;
+  const char* inline_[kInline + 1];
+  std::vector<const char*> heap_;
+  const char** texts_ = nullptr;
+};
+
+// A new reference to the Python value of a pointer: its pointer string of
+// type `type`, or an error when it cannot be built.
+PyObject* PointerResult(const void* address, const char* type);
+
+// One script module: its name, functions, variables and equivalences.
+class ScriptModule {
+ public:
+  using Equivalences = void (*)(TypeTable& table);
+  // Sets the module's constants on the new module; -1 with an error set.
+  using Constants = int (*)(PyObject* module);
+
+  ScriptModule(const char* name, PyMethodDef* functions, std::vector<Variable> variables,
+               Equivalences equivalences, Constants constants = nullptr);
+  ScriptModule(const ScriptModule&) = delete;
+  ScriptModule& operator=(const ScriptModule&) = delete;
+
+  // Creates the module in the running interpreter and publishes it in
+  // sys.modules under its name, so that "import SceneAPIc" finds it. False
+  // with a Python error set when it cannot.
+  bool Create();
+  // Frees the equivalence table (after the interpreter is finalised).
+  void Release();
+
+  const char* name() const { return name_; }
+  TypeTable& types() { return types_; }
+  const std::vector<Variable>& variables() const { return variables_; }
+
+ private:
+  static int Exec(PyObject* module);
+
+  PyModuleDef def_;
+  PyModuleDef_Slot slots_[2];
+  const char* name_;
+  std::vector<Variable> variables_;
+  Equivalences equivalences_;
+  Constants constants_;
+  TypeTable types_;
+};
+
+// The scalar equivalences that every module but mkRegistryc registers.
+void RegisterScalarEquivalences(TypeTable& table);
+// Those of mkRegistryc: the plain scalar types only.
+void RegisterPlainScalarEquivalences(TypeTable& table);
+
+// Holds one reference and releases it at the end of its scope.
+class PyRef {
+ public:
+  explicit PyRef(PyObject* object = nullptr) : object_(object) {}
+  ~PyRef() { Py_XDECREF(object_); }
+  PyRef(const PyRef&) = delete;
+  PyRef& operator=(const PyRef&) = delete;
+  PyObject* get() const { return object_; }
+  PyObject* release() {
+    PyObject* o = object_;
+    object_ = nullptr;
+    return o;
+  }
+  explicit operator bool() const { return object_ != nullptr; }
+
+ private:
+  PyObject* object_;
+};
+
+}  // namespace script
+
+#endif  // TESSERA_SCRIPT_MODULES_SWIG_H_
