@@ -58,8 +58,9 @@ for target in $chosen; do
     mkdir -p "$work"
   fi
   case $target in
-    tunables | script_pointer) max_len=512 ;;
-    stream_text | win_init | scene) max_len=1024 ;;
+    tunables) max_len=256 ;;
+    script_pointer | win_init | scene) max_len=512 ;;
+    stream_text) max_len=1024 ;;
     hardware_profile) max_len=2048 ;;
     *) max_len=4096 ;;
   esac
@@ -69,7 +70,7 @@ for target in $chosen; do
   if "$program" "$work" "fuzz/corpus/$target" -dict="fuzz/dict/$target.dict" \
     -max_total_time="$seconds" -max_len=$max_len -timeout=10 -malloc_limit_mb=64 -rss_limit_mb=2048 \
     -artifact_prefix="$findings/" -print_final_stats=1 "$@" >"$findings/log" 2>&1; then
-    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' \
+    grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' \
       "$findings/log" || true
   else
     status=1
