@@ -135,6 +135,8 @@ std::string KindOf(const Model& model, const SceneObject& object) {
 }  // namespace
 
 void RunReplay::Record(const Model& model) {
+  ++played_;
+  if (frames_ >= kMaxFrames) return;
   const int32_t frame = frames_++;
   frameTime_ = model.delta();
   for (size_t i = 0; i < model.objects().size(); ++i) {
@@ -203,7 +205,11 @@ void RunReplay::Keep(Kept* kept, int32_t frame, std::string_view text, size_t pe
   }
   const bool cut = text.size() > kMaxLineBytes;
   if (cut) text = text.substr(0, kMaxLineBytes);
-  if (kept->inFrame >= perFrame || kept->bytes + text.size() > budget) {
+  if (kept->spentFrom < 0 && kept->bytes + text.size() > budget) kept->spentFrom = frame;
+  if (kept->inFrame >= perFrame || kept->spentFrom >= 0) {
+    // Frames after the one that spent the budget are not counted: their
+    // count would grow with the run.
+    if (kept->spentFrom >= 0 && frame > kept->spentFrom) return;
     if (kept->dropped.empty() || kept->dropped.back().first != frame)
       kept->dropped.emplace_back(frame, 0);
     ++kept->dropped.back().second;
@@ -275,6 +281,7 @@ std::string Number(double value) {
 std::string RunReplay::Html(const std::string& title) const {
   std::string data = "{\"title\":" + Json(title) + ",\"side\":" + (side ? "true" : "false") +
                      ",\"frames\":" + std::to_string(frames_) +
+                     ",\"played\":" + std::to_string(played_) +
                      ",\"frameTime\":" + Number(frameTime_) + ",\"unit\":" + Number(kPositionUnit) +
                      ",\"angleUnit\":" + Number(kAngleUnit);
   const bool any = minX_ <= maxX_;
@@ -285,7 +292,8 @@ std::string RunReplay::Html(const std::string& title) const {
           ",\"messagesPerFrame\":" + std::to_string(kMaxMessagesPerFrame) +
           ",\"messageBytes\":" + std::to_string(kMaxMessageBytes) +
           ",\"lineBytes\":" + std::to_string(kMaxLineBytes) +
-          ",\"stateChanges\":" + std::to_string(kMaxStateChanges) + "}";
+          ",\"stateChanges\":" + std::to_string(kMaxStateChanges) +
+          ",\"frames\":" + std::to_string(kMaxFrames) + "}";
   data += ",\"objects\":[";
   for (size_t i = 0; i < tracks_.size(); ++i) {
     const Track& t = tracks_[i];
@@ -322,7 +330,7 @@ std::string RunReplay::Html(const std::string& title) const {
     for (size_t i = 0; i < kept->dropped.size(); ++i)
       data += (i ? ",[" : "[") + std::to_string(kept->dropped[i].first) + "," +
               std::to_string(kept->dropped[i].second) + "]";
-    data += "]";
+    data += "],\"" + std::string(name) + "SpentFrom\":" + std::to_string(kept->spentFrom);
   }
   data += "}";
   std::string page = kPageHead;

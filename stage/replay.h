@@ -79,10 +79,11 @@ class RunReplay {
   // in thousandths of a radian.
   static constexpr double kPositionUnit = 0.01;
   static constexpr double kAngleUnit = 0.001;
-  // Of each frame's trace lines the first kMaxTraceLinesPerFrame are kept;
-  // once kMaxTraceBytes of trace text are kept in all, no more lines are,
-  // and the page says for each frame how many lines it does not show. A
-  // line longer than kMaxLineBytes is cut there (and marked " ...").
+  // Of each frame's trace lines the first kMaxTraceLinesPerFrame are kept,
+  // and the page says for each frame how many it does not show; once
+  // kMaxTraceBytes of trace text are kept in all, no more lines are (the
+  // page says from which frame on). A line longer than kMaxLineBytes is cut
+  // there (and marked " ...").
   static constexpr size_t kMaxTraceLinesPerFrame = 200;
   static constexpr size_t kMaxTraceBytes = 1500000;
   // Message lines likewise, with their own budget.
@@ -91,6 +92,8 @@ class RunReplay {
   static constexpr size_t kMaxLineBytes = 400;
   // Changes of object flags and variables kept in all.
   static constexpr size_t kMaxStateChanges = 20000;
+  // Frames kept: a longer run's page ends at the last of them (and says so).
+  static constexpr int32_t kMaxFrames = 100000;
 
   // Seen from the side (x to the right, z up): set before the first Record.
   bool side = false;
@@ -129,6 +132,7 @@ class RunReplay {
   struct Kept {
     std::vector<Line> lines;
     std::vector<std::pair<int32_t, int64_t>> dropped;  // frame, lines not kept
+    int32_t spentFrom = -1;                            // the frame in which the budget ran out
     size_t bytes = 0;
     int32_t frame = -1;  // of the last line offered
     size_t inFrame = 0;  // lines kept of that frame
@@ -141,7 +145,8 @@ class RunReplay {
   std::map<Model::ContextKey, int32_t> lastState_;
   bool statesFull_ = false;
   Kept messages_, trace_;
-  int32_t frames_ = 0;
+  int32_t frames_ = 0;  // kept
+  int64_t played_ = 0;  // recorded
   float frameTime_ = 0.0f;
   double minX_ = 1e300, minY_ = 1e300, maxX_ = -1e300, maxY_ = -1e300;
 };

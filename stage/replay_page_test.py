@@ -103,6 +103,8 @@ class Browser:
 SHOWN = """JSON.stringify({
   frame: document.getElementById('frame').textContent,
   messages: [...document.querySelectorAll('#messages li')].map(li => li.textContent),
+  trace: [...document.querySelectorAll('#trace li')].map(li => li.textContent),
+  traceNote: document.getElementById('traceNote').textContent,
   objects: Object.fromEntries([...document.querySelectorAll('#objects tbody tr')].map(tr =>
       [tr.dataset.name, [tr.querySelector('.x').textContent, tr.querySelector('.y').textContent,
                          tr.dataset.px, tr.dataset.py]])),
@@ -212,6 +214,19 @@ def main():
                 check(got is not None and near(got[0], x) and near(got[1], y),
                       f"hopkin frame {frame}: {name} at {got} in the page, {x} {y} in the trace")
             check(now["messages"] == messages.get(frame, []), f"hopkin frame {frame}: messages")
+            # The trace lines of the frame as the stage wrote them, as many as
+            # the page keeps; once its budget is spent, it says so.
+            mark = f"@{frame} "
+            lines = [line[len(mark):] for line in trace if line.startswith(mark)]
+            if frame < 60:
+                check(len(lines) > 200 and now["trace"] == lines[:200] and
+                      now["traceNote"] == f"{len(lines) - 200} trace lines of this frame are not "
+                                          "kept (see the limits below)",
+                      f"hopkin frame {frame}: {len(now['trace'])} trace lines, {now['traceNote']}")
+            else:
+                check(now["trace"] == [] and
+                      re.match(r"No trace lines are kept from frame \d+ on", now["traceNote"]),
+                      f"hopkin frame {frame}: {now['traceNote']}")
         now = check_end(browser, messages, 599, "hopkin")
         # A click on a creature on the map shows it.
         x, y = now["objects"]["Cove..Hopkin03"][2:]

@@ -201,8 +201,26 @@ TEST(RunReplayTest, KeptLinesAreCappedPerFrameAndInAll) {
   page = full.Html("s");
   EXPECT_NE(page.find("[" + std::to_string(fit - 1) + ",\"yyy"), std::string::npos);
   EXPECT_EQ(page.find("[" + std::to_string(fit) + ",\"yyy"), std::string::npos);
-  EXPECT_NE(page.find("\"traceDropped\":[[" + std::to_string(fit) + ",1],"), std::string::npos);
+  // The frame that spent the budget says how many of its lines are not kept;
+  // later frames are not counted one by one.
+  EXPECT_NE(page.find("\"traceDropped\":[[" + std::to_string(fit) +
+                      ",1]],\"traceSpentFrom\":" + std::to_string(fit)),
+            std::string::npos);
   EXPECT_LT(page.size(), RunReplay::kMaxTraceBytes + 100000);
+}
+
+TEST(RunReplayTest, KeptFramesAreCapped) {
+  stage::Model model;
+  model.AddObject("Stone", nullptr, mkPoint3{1, 2, 3});
+  RunReplay replay;
+  for (int32_t frame = 0; frame < RunReplay::kMaxFrames + 3; ++frame) replay.Record(model);
+  const std::string page = replay.Html("s");
+  EXPECT_NE(page.find("\"frames\":" + std::to_string(RunReplay::kMaxFrames) +
+                      ",\"played\":" + std::to_string(RunReplay::kMaxFrames + 3)),
+            std::string::npos);
+  EXPECT_EQ(Quantity(page, "Stone", "x"), std::vector<int32_t>(RunReplay::kMaxFrames, 100));
+  // A still object costs a few characters however long the run.
+  EXPECT_LT(page.size(), 64000u);
 }
 
 }  // namespace
