@@ -1,5 +1,7 @@
 #!/bin/sh
-# Checks the sources' formatting; builds everything with warnings as errors and runs every test;
+# Installs what is missing (the build tools, the cross compiler and the
+# headless browser that the replay page's test drives); checks the sources'
+# formatting; builds everything with warnings as errors and runs every test;
 # builds the fuzz targets with clang (warnings as errors) and gives each a
 # short run over its seeds; runs the whole test suite once more under the
 # address and undefined-behaviour sanitizers; then
@@ -9,7 +11,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 . tools/packages.sh
-tools/ensure-packages.sh $NATIVE_PACKAGES $WINDOWS_PACKAGES
+tools/ensure-packages.sh $NATIVE_PACKAGES $WINDOWS_PACKAGES $BROWSER_PACKAGES
 tools/ensure-wine.sh
 tools/check-format.sh
 cmake --preset ci
