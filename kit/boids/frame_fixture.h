@@ -47,7 +47,7 @@ class FlockFrame {
       const std::string name = "Zovezi" + std::to_string(i);
       mkPoint3 at = {3.0f * float(i % 6), 3.0f * float(i / 6), 0.0f};
       if (layout == Layout::kRoom) at = {Draw(seed) * side, Draw(seed) * side, 0.0f};
-      model_.AddObject(name, nullptr, at);
+      objects_.push_back(model_.AddObject(name, nullptr, at));
       boids_.push_back(std::make_unique<ktBoid>(model_.FindKey(name), &flock_, api));
       flock_.AddTo(boids_.back().get());
       boids_.back()->SetInFlock(1);
@@ -63,6 +63,7 @@ class FlockFrame {
     flock_.AddAvoidObjects(blockers);
     flock_.AddGatheringPlaces(places);
     velocities_.resize(size_t(boids));
+    avoids_.resize(size_t(boids));
     for (auto& v : velocities_) v.Set({1.0f, 0.0f, 0.0f}, 0.5f);
   }
 
@@ -73,12 +74,29 @@ class FlockFrame {
       ktBoid& boid = *boids_[i];
       boid.FlockIt(&velocities_[i], &flockResult_);
       boid.AvoidBlockers(10.0f, 3.0f, 2.0f, &avoidResult_);
+      avoids_[i].fDirection = avoidResult_.fDirection;
+      avoids_[i].fSpeed = avoidResult_.fSpeed;
       velocities_[i].Set(flockResult_.GetVector(), flockResult_.GetSpeed());
+    }
+  }
+
+  // Moves every boid's object by `seconds` of its last result (against the
+  // result's direction, which points from the goal toward the boid).
+  void Move(float seconds) {
+    for (size_t i = 0; i < boids_.size(); ++i) {
+      const mkVector3 step = velocities_[i].fDirection * (-velocities_[i].fSpeed * seconds);
+      objects_[i]->local.m[0][3] += step.fX;
+      objects_[i]->local.m[1][3] += step.fY;
+      objects_[i]->local.m[2][3] += step.fZ;
     }
   }
 
   int size() const { return int(boids_.size()); }
   ktBoid& boid(int i) { return *boids_[size_t(i)]; }
+  // The last flocking result of boid i (its velocity for the next frame),
+  // and its last AvoidBlockers result.
+  const ktVelocityVector& result(int i) const { return velocities_[size_t(i)]; }
+  const ktVelocityVector& avoided(int i) const { return avoids_[size_t(i)]; }
   ktFlock& flock() { return flock_; }
   stage::Model& model() { return model_; }
 
@@ -95,7 +113,9 @@ class FlockFrame {
   DirectSceneApi direct_;
   ktFlock flock_;
   std::vector<std::unique_ptr<ktBoid>> boids_;
+  std::vector<stage::SceneObject*> objects_;
   std::vector<ktVelocityVector> velocities_;
+  std::vector<ktVelocityVector> avoids_;
   ktInfluenceVector flockResult_;
   ktInfluenceVector avoidResult_;
 };
