@@ -431,10 +431,6 @@ egBrainClassDll* Model::FindBrainClass(std::string_view name) const {
   return it == brainClasses_.end() ? nullptr : it->second;
 }
 
-SceneObject* Model::Object(const void* handle) const {
-  SceneObject* object = objectPool_.Find(handle);
-  return object != nullptr && object->inScene ? object : nullptr;
-}
 Actor* Model::ActorOf(const void* handle) const {
   return Is(handle, EntityKind::kActor) ? static_cast<Actor*>(const_cast<void*>(handle)) : nullptr;
 }
@@ -442,18 +438,12 @@ Detector* Model::DetectorOf(const void* handle) const {
   return Is(handle, EntityKind::kDetector) ? static_cast<Detector*>(const_cast<void*>(handle))
                                            : nullptr;
 }
-Behavior* Model::BehaviorOf(const void* handle) const {
-  return behaviorPool_.Find(handle);
-}
 Emitter* Model::EmitterOf(const void* handle) const {
   return Is(handle, EntityKind::kEmitter) ? static_cast<Emitter*>(const_cast<void*>(handle))
                                           : nullptr;
 }
 Sound* Model::SoundOf(const void* handle) const {
   return Is(handle, EntityKind::kSound) ? static_cast<Sound*>(const_cast<void*>(handle)) : nullptr;
-}
-mkRegistryKey* Model::Key(const void* handle) const {
-  return keyPool_.Find(handle);
 }
 
 // --- Model: running ------------------------------------------------------------------------

@@ -367,11 +367,14 @@ class Model {
   }
   // The entity behind a handle, or null when the handle is not one of the
   // model's entities of that kind.
-  SceneObject* Object(const void* handle) const;
+  SceneObject* Object(const void* handle) const {
+    SceneObject* object = objectPool_.Find(handle);
+    return object != nullptr && object->inScene ? object : nullptr;
+  }
   Actor* ActorOf(const void* handle) const;
   Detector* DetectorOf(const void* handle) const;
-  mkRegistryKey* Key(const void* handle) const;
-  Behavior* BehaviorOf(const void* handle) const;
+  mkRegistryKey* Key(const void* handle) const { return keyPool_.Find(handle); }
+  Behavior* BehaviorOf(const void* handle) const { return behaviorPool_.Find(handle); }
   Emitter* EmitterOf(const void* handle) const;
   Sound* SoundOf(const void* handle) const;
   std::string Label(const void* handle) const;
