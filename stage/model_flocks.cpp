@@ -11,8 +11,7 @@ namespace stage {
 // taken not to turn or scale.
 void Model::AdvanceFlocks(float seconds) {
   for (const auto& object : objects_) {
-    if (!object->flock || object->flockGoal == nullptr || Object(object.get()) == nullptr)
-      continue;
+    if (!object->flock || object->flockGoal == nullptr || Object(object.get()) == nullptr) continue;
     SceneObject* goal = Object(object->flockGoal->fObject);
     if (goal == nullptr || goal == object.get()) continue;
     const mkMatrix44 from = WorldMatrix(object.get()), to = WorldMatrix(goal);
