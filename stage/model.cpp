@@ -243,9 +243,10 @@ std::string Model::Label(const void* handle) const {
 }
 
 mkRegistryKey* Model::NewKey(const std::string& name, void* object, bool findable) {
-  keys_.push_back(std::make_unique<mkRegistryKey>(mkRegistryKey{object}));
+  keys_.push_back(std::make_unique<mkRegistryKey>(mkRegistryKey{object, nullptr}));
   mkRegistryKey* key = keys_.back().get();
-  keyNames_[key] = name;
+  // The map's nodes stay put: the key's name field points into its entry.
+  key->fName = keyNames_.emplace(key, name).first->second.c_str();
   if (findable) keysByName_.emplace(name, key);
   Register(key, EntityKind::kKey, name);
   return key;

@@ -157,6 +157,9 @@ bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
     if (!op.pointer[k]) continue;
     a[k].p = nullptr;
     if (k >= given) continue;  // an omitted pointer stays null
+    // The host takes "NULL" for any object, also of the types that the other
+    // modules make for scripts.
+    if (a[k].s[0] == 'N' && std::strcmp(a[k].s, "NULL") == 0) continue;
     const char* expected = op.expected[k].empty() ? nullptr : op.expected[k].c_str();
     const TypeTable::Decoded decoded = types.Decode(a[k].s, expected);
     if (!CheckPointerArgument(decoded, expected, k + 1, kOps[slot].name)) return false;
@@ -197,7 +200,12 @@ PyObject* Result(Ret value, int slot) {
     return PyUnicode_DecodeUTF8(value, Py_ssize_t(std::strlen(value)), "replace");
   } else {
     static_assert(std::is_pointer_v<Ret>, "scene operations return texts, numbers and pointers");
-    return PointerResult(value, PreparedOps()[slot].resultType.c_str());
+    const char* type = PreparedOps()[slot].resultType.c_str();
+    // A math value of the host's (a point or vector that it keeps) may be
+    // used by the math functions, never freed by them.
+    if constexpr (std::is_same_v<Ret, mkPoint3*> || std::is_same_v<Ret, mkVector3*>)
+      if (value != nullptr && live::IsOwnedType(type)) live::Add(value, type, true);
+    return PointerResult(value, type);
   }
 }
 

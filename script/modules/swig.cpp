@@ -175,13 +175,18 @@ void TypeTable::Release() {
 namespace live {
 namespace {
 
+struct Registered {
+  std::string type;
+  bool lent;
+};
+
 std::vector<std::string>& OwnedTypes() {
   static std::vector<std::string> types;
   return types;
 }
 
-std::unordered_map<const void*, std::string>& Objects() {
-  static std::unordered_map<const void*, std::string> objects;
+std::unordered_map<const void*, Registered>& Objects() {
+  static std::unordered_map<const void*, Registered> objects;
   return objects;
 }
 
@@ -197,11 +202,11 @@ bool IsOwnedType(const char* type) {
   return false;
 }
 
-void Add(const void* address, const char* type) {
+void Add(const void* address, const char* type, bool lent) {
   // Not operator[]: that would make the plug-in's image impossible to unload
   // in unoptimised builds (std::piecewise_construct becomes a unique symbol).
-  auto added = Objects().emplace(address, type);
-  if (!added.second) added.first->second = type;
+  auto added = Objects().emplace(address, Registered{type, lent});
+  if (!added.second) added.first->second = Registered{type, lent};
 }
 
 void Remove(const void* address) {
@@ -210,16 +215,44 @@ void Remove(const void* address) {
 
 bool Contains(const void* address, const char* type) {
   auto found = Objects().find(address);
-  return found != Objects().end() && found->second == type;
+  return found != Objects().end() && found->second.type == type;
+}
+
+bool Made(const void* address, const char* type) {
+  auto found = Objects().find(address);
+  return found != Objects().end() && found->second.type == type && !found->second.lent;
+}
+
+void ForEach(const char* type, void (*visit)(void* object, void* context), void* context) {
+  for (const auto& entry : Objects())
+    if (entry.second.type == type) visit(const_cast<void*>(entry.first), context);
 }
 
 }  // namespace live
 
+namespace {
+
+// The type that a received type string names: "_class_ktFlock_p" names
+// "_ktFlock_p". Written into `out`; false when it does not fit.
+bool CanonicalType(const char* received, PointerString& out) {
+  const char* name = std::strncmp(received, "_class_", 7) == 0 ? received + 6 : received;
+  const size_t length = std::strlen(name);
+  if (length + 1 > kPointerStringSize) return false;
+  std::memcpy(out, name, length + 1);
+  return true;
+}
+
+}  // namespace
+
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected, int position,
                           const char* function) {
   bool ok = decoded.accepted;
-  if (ok && expected != nullptr && live::IsOwnedType(expected))
-    ok = decoded.address != nullptr && live::Contains(decoded.address, expected);
+  if (ok && expected != nullptr) {
+    PointerString received;
+    const bool named = CanonicalType(decoded.rest, received);
+    if (live::IsOwnedType(expected) || (named && live::IsOwnedType(received)))
+      ok = named && decoded.address != nullptr && live::Contains(decoded.address, received);
+  }
   if (!ok)
     PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
                  function, expected != nullptr ? expected : "a pointer");

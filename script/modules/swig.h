@@ -118,13 +118,26 @@ class TypeTable {
 // The register of objects that the plug-in made and handed to scripts,
 // shared by all modules. A type becomes owned when a module declares it;
 // from then on a decoded non-null address of that type must be registered.
+//
+// Pointer strings of an owned type are checked against the register, by the
+// type that the string names (an alias "_class_X_p" names "_X_p"): a string
+// that names an owned type must name a registered object of exactly that
+// type, whether the function expects that type or one that accepts it.
+// Objects of owned types that the host hands out (a math value that a scene
+// operation returns) are registered as lent: usable, never freed by a script.
 namespace live {
 void DeclareOwnedType(const char* type);
 bool IsOwnedType(const char* type);
-void Add(const void* address, const char* type);
+void Add(const void* address, const char* type, bool lent = false);
 void Remove(const void* address);
 // Whether `address` was registered with `type` and not removed since.
 bool Contains(const void* address, const char* type);
+// Whether `address` is registered with `type` and was made by the plug-in
+// for a script (not lent by the host).
+bool Made(const void* address, const char* type);
+// Calls `visit` for every registered object of `type` (in no fixed order);
+// `visit` must not add or remove objects.
+void ForEach(const char* type, void (*visit)(void* object, void* context), void* context);
 }  // namespace live
 
 // A native variable published through "cvar".
