@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -697,6 +698,59 @@ TEST_F(ModulesTest, ExportedModuleEntriesWorkOnceTheInterpreterIsUp) {
                    "fl(ktFlocksc.ktVelocityVector_GetSpeed(i))\n"
                    "print(mkRegistryc.GetNameFromKey(SceneAPIc.GetObjKeyByID('Rock')))\n"),
             (Lines{"0", "Rock"}));
+}
+
+// --- The reference in the docs ----------------------------------------------------
+
+// Writes the reference part of docs/script-modules.md from the modules
+// themselves: every function with its documentation string (arguments and
+// result, then what it does) and every constant with its value.
+const char kReferenceScript[] =
+    "import sys\n"
+    "out = []\n"
+    "for name in ('mkTypesc', 'mkUtilc', 'egBrainc', 'egGameControllerc', 'mkRegistryc',"
+    " 'ktFlocksc'):\n"
+    "    m = __import__(name)\n"
+    "    out += ['### ' + name, '', '| Function | Arguments and result | What it does |',"
+    " '|---|---|---|']\n"
+    "    constants = []\n"
+    "    for key, value in m.__dict__.items():\n"
+    "        if key.startswith('_'): continue\n"
+    "        if isinstance(value, (int, float)):\n"
+    "            constants.append('| `%s` | %r |' % (key, value)); continue\n"
+    "        if not callable(value): continue\n"
+    "        doc = (value.__doc__ or 'UNDOCUMENTED').replace('|', '\\\\|')\n"
+    "        signature, _, text = doc.partition('\\n')\n"
+    "        out.append('| `%s` | `%s` | %s |' % (key, signature, text))\n"
+    "    out.append('')\n"
+    "    if constants:\n"
+    "        out += ['| Constant | Value |', '|---|---|'] + constants + ['']\n"
+    "open(sys.argv[1], 'w').write('\\n'.join(out))\n";
+
+TEST_F(ModulesTest, TheDocsListEveryFunctionAndConstantOfTheModules) {
+  std::ofstream(dir_ / "python" / "reference.py") << kReferenceScript;
+  const fs::path made = dir_ / "reference.md";
+  stage_.RunCommand("Python", {"reference.py", made.string()});
+  std::ifstream in(made);
+  std::stringstream generated;
+  generated << in.rdbuf();
+  ASSERT_FALSE(generated.str().empty());
+  EXPECT_EQ(generated.str().find("UNDOCUMENTED"), std::string::npos);
+
+  std::ifstream page(TESSERA_SOURCE_DIR "/docs/script-modules.md");
+  std::stringstream text;
+  text << page.rdbuf();
+  const std::string begin = "<!-- reference: generated from the modules -->\n";
+  const size_t at = text.str().find(begin);
+  ASSERT_NE(at, std::string::npos) << "docs/script-modules.md has no reference marker";
+  const std::string reference = text.str().substr(at + begin.size());
+  if (reference != generated.str()) {
+    const fs::path copy = fs::path(home_) / "script-modules-reference.md";
+    std::ofstream(copy) << generated.str();
+    ADD_FAILURE() << "the reference in docs/script-modules.md differs from the modules; the "
+                     "generated text is in "
+                  << copy.string() << ": put it after the marker";
+  }
 }
 
 }  // namespace

@@ -679,16 +679,16 @@ CONVERSION_FN(MovingIntoScene, egMovingSceneObject, mkSceneObject)
 
 #define DEF(Name, Doc) \
   { #Name, Name, METH_VARARGS, Doc }
-#define FIELD_DEFS(T, F, Doc)                    \
-  DEF(T##_##F##_get, "(" #T ") -> float\n" Doc), \
-      DEF(T##_##F##_set, "(" #T ", float) -> None\nSets " Doc)
+#define FIELD_DEFS(T, F, Doc)                            \
+  DEF(T##_##F##_get, "(" #T ") -> float\nThe " Doc "."), \
+      DEF(T##_##F##_set, "(" #T ", float) -> None\nSets the " Doc ".")
 
 PyMethodDef kFunctions[] = {
     DEF(new_mkPoint3, "(x: float, y: float, z: float) -> mkPoint3\nA new point."),
     DEF(delete_mkPoint3, "(mkPoint3) -> None\nFrees the point."),
-    FIELD_DEFS(mkPoint3, fX, "The x coordinate."),
-    FIELD_DEFS(mkPoint3, fY, "The y coordinate."),
-    FIELD_DEFS(mkPoint3, fZ, "The z coordinate."),
+    FIELD_DEFS(mkPoint3, fX, "x coordinate"),
+    FIELD_DEFS(mkPoint3, fY, "y coordinate"),
+    FIELD_DEFS(mkPoint3, fZ, "z coordinate"),
     DEF(mkPoint3_add, "(self: mkPoint3, a: mkPoint3, b: mkPoint3) -> None\nself = a + b."),
     DEF(mkPoint3_sub, "(self: mkPoint3, a: mkPoint3, b: mkPoint3) -> None\nself = a - b."),
     DEF(mkPoint3_mul, "(self: mkPoint3, a: mkPoint3, f: float) -> None\nself = a * f."),
@@ -703,9 +703,9 @@ PyMethodDef kFunctions[] = {
     DEF(mkPoint3_MagnitudeSquared, "(self: mkPoint3) -> float\nThe squared length."),
     DEF(new_mkVector3, "(x: float, y: float, z: float) -> mkVector3\nA new vector."),
     DEF(delete_mkVector3, "(mkVector3) -> None\nFrees the vector."),
-    FIELD_DEFS(mkVector3, fX, "The x component."),
-    FIELD_DEFS(mkVector3, fY, "The y component."),
-    FIELD_DEFS(mkVector3, fZ, "The z component."),
+    FIELD_DEFS(mkVector3, fX, "x component"),
+    FIELD_DEFS(mkVector3, fY, "y component"),
+    FIELD_DEFS(mkVector3, fZ, "z component"),
     DEF(mkVector3_add, "(self: mkVector3, a: mkVector3, b: mkVector3) -> None\nself = a + b."),
     DEF(mkVector3_sub, "(self: mkVector3, a: mkVector3, b: mkVector3) -> None\nself = a - b."),
     DEF(mkVector3_mul, "(self: mkVector3, a: mkVector3, f: float) -> None\nself = a * f."),
@@ -728,10 +728,10 @@ PyMethodDef kFunctions[] = {
         "(a: float, b: float, c: float, d: float) -> mkPlane3\nThe plane a*x + b*y + c*z + d = "
         "0."),
     DEF(delete_mkPlane3, "(mkPlane3) -> None\nFrees the plane."),
-    FIELD_DEFS(mkPlane3, fA, "A."),
-    FIELD_DEFS(mkPlane3, fB, "B."),
-    FIELD_DEFS(mkPlane3, fC, "C."),
-    FIELD_DEFS(mkPlane3, fD, "D."),
+    FIELD_DEFS(mkPlane3, fA, "coefficient A"),
+    FIELD_DEFS(mkPlane3, fB, "coefficient B"),
+    FIELD_DEFS(mkPlane3, fC, "coefficient C"),
+    FIELD_DEFS(mkPlane3, fD, "coefficient D"),
     DEF(mkPlane3_setUsingPoint,
         "(self: mkPlane3, p: mkPoint3, n: mkVector3) -> None\nA, B, C = n; D = -(p . n)."),
     DEF(mkPlane3_setUsingScalar,
@@ -740,10 +740,10 @@ PyMethodDef kFunctions[] = {
         "(x: float, y: float, z: float, w: float) -> mkQuat\nA new quaternion (vector part "
         "first)."),
     DEF(delete_mkQuat, "(mkQuat) -> None\nFrees the quaternion."),
-    FIELD_DEFS(mkQuat, fX, "x."),
-    FIELD_DEFS(mkQuat, fY, "y."),
-    FIELD_DEFS(mkQuat, fZ, "z."),
-    FIELD_DEFS(mkQuat, fW, "w, the scalar part."),
+    FIELD_DEFS(mkQuat, fX, "x component"),
+    FIELD_DEFS(mkQuat, fY, "y component"),
+    FIELD_DEFS(mkQuat, fZ, "z component"),
+    FIELD_DEFS(mkQuat, fW, "w component (the scalar part)"),
     DEF(mkQuat_add, "(self: mkQuat, a: mkQuat, b: mkQuat) -> None\nself = a + b."),
     DEF(mkQuat_sub, "(self: mkQuat, a: mkQuat, b: mkQuat) -> None\nself = a - b."),
     DEF(mkQuat_mul,
@@ -852,10 +852,10 @@ PyMethodDef kFunctions[] = {
         "(self: mkMatrix44, out: mkMatrix44) -> None\nout = the transpose; flag cleared."),
     DEF(new_mkColorRGBA, "() -> mkColorRGBA\nA new colour, all four components 0."),
     DEF(delete_mkColorRGBA, "(mkColorRGBA) -> None\nFrees the colour."),
-    FIELD_DEFS(mkColorRGBA, red, "Red."),
-    FIELD_DEFS(mkColorRGBA, green, "Green."),
-    FIELD_DEFS(mkColorRGBA, blue, "Blue."),
-    FIELD_DEFS(mkColorRGBA, alpha, "Alpha."),
+    FIELD_DEFS(mkColorRGBA, red, "red component"),
+    FIELD_DEFS(mkColorRGBA, green, "green component"),
+    FIELD_DEFS(mkColorRGBA, blue, "blue component"),
+    FIELD_DEFS(mkColorRGBA, alpha, "alpha component"),
     DEF(mkColorRGBA_add,
         "(self: mkColorRGBA, a: mkColorRGBA, b: mkColorRGBA) -> None\nself = a + b."),
     DEF(mkColorRGBA_sub,
