@@ -101,13 +101,13 @@ bool Controller(PyObject* args, const char* format, const char* name, egGameCont
       return nullptr;                                                                 \
     return PyLong_FromLong(c != nullptr ? c->isKeyDown(Code) : 0);                    \
   }
-#define KT_KEYS(X)                                                                            \
-  X(Action, 13)                                                                               \
-  X(Jump, 14)                                                                                 \
-  X(Inventory, 15)                                                                            \
-  X(Light, 16) X(Stab, 17) X(Strike, 18) X(Slash, 19) X(Drop, 20) X(Equip, 21) X(PutAway, 22) \
-      X(Cheat, 23) X(Shift, 24) X(Alt, 25) X(Control, 26) X(Menu, 27) X(HideCursor, 28)       \
-          X(ScreenCap, 29)
+// The fixed key queries and their key codes.
+// clang-format off
+#define KT_KEYS(X) \
+  X(Action, 13) X(Jump, 14) X(Inventory, 15) X(Light, 16) X(Stab, 17) X(Strike, 18) \
+  X(Slash, 19) X(Drop, 20) X(Equip, 21) X(PutAway, 22) X(Cheat, 23) X(Shift, 24) X(Alt, 25) \
+  X(Control, 26) X(Menu, 27) X(HideCursor, 28) X(ScreenCap, 29)
+// clang-format on
 KT_KEYS(KEY_FN)
 
 FN(egGC_ResetInputStates) {
