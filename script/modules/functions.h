@@ -50,8 +50,10 @@ class Arguments {
   template <class T>
   bool Get(int position, const char* text, T*& out) {
     const char* type = ScriptType<T>::kName;
+    // The owned types are declared when the plug-in loads, before any call.
+    static const bool owned = live::IsOwnedType(type);
     const TypeTable::Decoded decoded = types_.Decode(text, type);
-    if (!CheckPointerArgument(decoded, type, position, function_)) return false;
+    if (!CheckPointerArgument(decoded, type, owned, position, function_)) return false;
     out = static_cast<T*>(decoded.address);
     return true;
   }

@@ -59,6 +59,7 @@ struct Op {
   char codes[kMaxArgs] = {};
   bool pointer[kMaxArgs] = {};
   std::string expected[kMaxArgs];  // type string; empty for "void" (any type)
+  bool owned[kMaxArgs] = {};       // the expected type is one that scripts make
   ArgValue defaults[kMaxArgs] = {};
   std::string resultType;  // pointer results: "_egCharacter_p"
 };
@@ -89,7 +90,10 @@ void Prepare(const OpText& text, Op& op) {
     p = end;
     if (position < 1 || position > op.count) continue;
     op.pointer[position - 1] = true;
-    if (type != "void") op.expected[position - 1] = PointerTypeString(type);
+    if (type != "void") {
+      op.expected[position - 1] = PointerTypeString(type);
+      op.owned[position - 1] = live::IsOwnedType(op.expected[position - 1].c_str());
+    }
   }
   // "7: -1.0, 8: 0, 6: none"
   for (const char* p = text.defaults; *p != '\0';) {
@@ -162,7 +166,8 @@ bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
     if (a[k].s[0] == 'N' && std::strcmp(a[k].s, "NULL") == 0) continue;
     const char* expected = op.expected[k].empty() ? nullptr : op.expected[k].c_str();
     const TypeTable::Decoded decoded = types.Decode(a[k].s, expected);
-    if (!CheckPointerArgument(decoded, expected, k + 1, kOps[slot].name)) return false;
+    if (!CheckPointerArgument(decoded, expected, op.owned[k], k + 1, kOps[slot].name))
+      return false;
     a[k].p = decoded.address;
   }
   for (int k = 0; k < op.count; ++k) {

@@ -141,6 +141,7 @@ TypeTable::Decoded TypeTable::Decode(const char* text, const char* expected) {
   result.address = reinterpret_cast<void*>(value);
   if (expected == nullptr || std::strcmp(p, expected) == 0) {
     result.accepted = true;
+    result.exact = expected != nullptr;
     return result;
   }
   if (!sorted_) Sort();
@@ -246,12 +247,24 @@ bool CanonicalType(const char* received, PointerString& out) {
 
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected, int position,
                           const char* function) {
+  return CheckPointerArgument(decoded, expected,
+                              expected != nullptr && live::IsOwnedType(expected), position,
+                              function);
+}
+
+bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
+                          bool expectedOwned, int position, const char* function) {
   bool ok = decoded.accepted;
   if (ok && expected != nullptr) {
-    PointerString received;
-    const bool named = CanonicalType(decoded.rest, received);
-    if (live::IsOwnedType(expected) || (named && live::IsOwnedType(received)))
-      ok = named && decoded.address != nullptr && live::Contains(decoded.address, received);
+    if (decoded.exact) {
+      // The string names the expected type itself.
+      if (expectedOwned) ok = decoded.address != nullptr && live::Contains(decoded.address, expected);
+    } else {
+      PointerString received;
+      const bool named = CanonicalType(decoded.rest, received);
+      if (expectedOwned || (named && live::IsOwnedType(received)))
+        ok = named && decoded.address != nullptr && live::Contains(decoded.address, received);
+    }
   }
   if (!ok)
     PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,

@@ -56,6 +56,7 @@ class TypeTable {
   struct Decoded {
     void* address = nullptr;  // handed back even when the string is rejected
     bool accepted = false;
+    bool exact = false;     // the received type string is the expected one
     const char* rest = "";  // the received type string (after the digits)
   };
 
@@ -154,6 +155,10 @@ struct Variable {
 // does not hold); returns whether the argument may be used.
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected, int position,
                           const char* function);
+// The same, with live::IsOwnedType(expected) worked out by the caller (once
+// per function and argument, not once per call).
+bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
+                          bool expectedOwned, int position, const char* function);
 
 // A list of strings as a null-terminated array of UTF-8 texts that lives as
 // long as this object (and the list). Small lists use no heap memory.
