@@ -39,14 +39,14 @@ TypeTable& Types() {
 template <class T>
 bool One(PyObject* args, const char* format, const char* name, T*& self) {
   const char* text = nullptr;
-  if (!PyArg_ParseTuple(args, format, &text)) return false;
+  if (!ParseArgs(args, format, &text)) return false;
   return Arguments(Types(), name).Get(1, text, self);
 }
 
 template <class T, class U>
 bool Two(PyObject* args, const char* format, const char* name, T*& self, U*& other) {
   const char *s = nullptr, *t = nullptr;
-  if (!PyArg_ParseTuple(args, format, &s, &t)) return false;
+  if (!ParseArgs(args, format, &s, &t)) return false;
   Arguments a(Types(), name);
   return a.Get(1, s, self) && a.Get(2, t, other);
 }
@@ -54,14 +54,14 @@ bool Two(PyObject* args, const char* format, const char* name, T*& self, U*& oth
 template <class T>
 bool WithFloat(PyObject* args, const char* format, const char* name, T*& self, float& value) {
   const char* text = nullptr;
-  if (!PyArg_ParseTuple(args, format, &text, &value)) return false;
+  if (!ParseArgs(args, format, &text, &value)) return false;
   return Arguments(Types(), name).Get(1, text, self);
 }
 
 template <class T>
 bool WithLong(PyObject* args, const char* format, const char* name, T*& self, long& value) {
   const char* text = nullptr;
-  if (!PyArg_ParseTuple(args, format, &text, &value)) return false;
+  if (!ParseArgs(args, format, &text, &value)) return false;
   return Arguments(Types(), name).Get(1, text, self);
 }
 
@@ -114,14 +114,14 @@ void ForgetVectorInVector(void* object, void* vector) {
 
 FN(new_ktFlock) {
   const char* text;
-  if (!PyArg_ParseTuple(args, "s:new_ktFlock", &text)) return nullptr;
+  if (!ParseArgs(args, "s:new_ktFlock", &text)) return nullptr;
   egSceneApi* api;
   if (!Arguments(Types(), "new_ktFlock").GetOrNull(1, text, api)) return nullptr;
   return MakeObject<ktFlock>(api);
 }
 FN(new_ktBoid) {
   const char *k, *f, *a;
-  if (!PyArg_ParseTuple(args, "sss:new_ktBoid", &k, &f, &a)) return nullptr;
+  if (!ParseArgs(args, "sss:new_ktBoid", &k, &f, &a)) return nullptr;
   mkRegistryKey* key;
   ktFlock* flock;
   egSceneApi* api;
@@ -132,16 +132,16 @@ FN(new_ktBoid) {
   return MakeObject<ktBoid>(key, flock, api);
 }
 FN(new_ktVelocityVector) {
-  if (!PyArg_ParseTuple(args, ":new_ktVelocityVector")) return nullptr;
+  if (!ParseArgs(args, ":new_ktVelocityVector")) return nullptr;
   return MakeObject<ktVelocityVector>();
 }
 FN(new_ktInfluenceVector) {
-  if (!PyArg_ParseTuple(args, ":new_ktInfluenceVector")) return nullptr;
+  if (!ParseArgs(args, ":new_ktInfluenceVector")) return nullptr;
   return MakeObject<ktInfluenceVector>();
 }
 FN(new_ktAccumInfluenceVectors) {
   float low, high;
-  if (!PyArg_ParseTuple(args, "ff:new_ktAccumInfluenceVectors", &low, &high)) return nullptr;
+  if (!ParseArgs(args, "ff:new_ktAccumInfluenceVectors", &low, &high)) return nullptr;
   return MakeObject<ktAccumInfluenceVectors>(low, high);
 }
 
@@ -263,17 +263,17 @@ KT_BOID_PARAMETERS(PARAMETER_FNS)
     if (!One(args, "s:" #T "_" #Op, #T "_" #Op, self)) return nullptr; \
     return PointerResult(self->Op(), ScriptType<U>::kName);            \
   }
-#define LIST_FN(T, Op)                                                           \
-  FN(T##_##Op) {                                                                 \
-    const char* text;                                                            \
-    PyObject* list;                                                              \
-    if (!PyArg_ParseTuple(args, "sO:" #T "_" #Op, &text, &list)) return nullptr; \
-    T* self;                                                                     \
-    if (!Arguments(Types(), #T "_" #Op).Get(1, text, self)) return nullptr;      \
-    StringList names;                                                            \
-    if (!names.Convert(list)) return nullptr;                                    \
-    self->Op(names.texts());                                                     \
-    Py_RETURN_NONE;                                                              \
+#define LIST_FN(T, Op)                                                      \
+  FN(T##_##Op) {                                                            \
+    const char* text;                                                       \
+    PyObject* list;                                                         \
+    if (!ParseArgs(args, "sO:" #T "_" #Op, &text, &list)) return nullptr;   \
+    T* self;                                                                \
+    if (!Arguments(Types(), #T "_" #Op).Get(1, text, self)) return nullptr; \
+    StringList names;                                                       \
+    if (!names.Convert(list)) return nullptr;                               \
+    self->Op(names.texts());                                                \
+    Py_RETURN_NONE;                                                         \
   }
 #define WAYPOINT_FNS(T)                                                              \
   FN(T##_SetWaypoint) {                                                              \
@@ -313,7 +313,7 @@ FN(ktFlock_SetLeader) {
   ktFlock* self;
   ktBoid* boid;
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:ktFlock_SetLeader", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:ktFlock_SetLeader", &s, &t)) return nullptr;
   Arguments a(Types(), "ktFlock_SetLeader");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, boid)) return nullptr;
   self->SetLeader(boid);
@@ -354,7 +354,7 @@ PLAIN_FN(ktBoid, RemoveAllGatheringPlaces)
 FN(ktBoid_SetNext) {
   ktBoid *self, *other;
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:ktBoid_SetNext", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:ktBoid_SetNext", &s, &t)) return nullptr;
   Arguments a(Types(), "ktBoid_SetNext");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, other)) return nullptr;
   self->SetNext(other);
@@ -363,7 +363,7 @@ FN(ktBoid_SetNext) {
 FN(ktBoid_SetPrev) {
   ktBoid *self, *other;
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:ktBoid_SetPrev", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:ktBoid_SetPrev", &s, &t)) return nullptr;
   Arguments a(Types(), "ktBoid_SetPrev");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, other)) return nullptr;
   self->SetPrev(other);
@@ -381,7 +381,7 @@ FN(ktBoid_SetInFlock) {
 INT_FN(ktBoid, IsInFlock, "l")
 FN(ktBoid_FlockIt) {
   const char *s, *t, *u;
-  if (!PyArg_ParseTuple(args, "sss:ktBoid_FlockIt", &s, &t, &u)) return nullptr;
+  if (!ParseArgs(args, "sss:ktBoid_FlockIt", &s, &t, &u)) return nullptr;
   ktBoid* self;
   ktVelocityVector* current;
   ktInfluenceVector* out;
@@ -393,8 +393,7 @@ FN(ktBoid_FlockIt) {
 FN(ktBoid_AvoidBlockers) {
   const char *s, *t;
   float far, near, probe;
-  if (!PyArg_ParseTuple(args, "sfffs:ktBoid_AvoidBlockers", &s, &far, &near, &probe, &t))
-    return nullptr;
+  if (!ParseArgs(args, "sfffs:ktBoid_AvoidBlockers", &s, &far, &near, &probe, &t)) return nullptr;
   ktBoid* self;
   ktInfluenceVector* out;
   Arguments a(Types(), "ktBoid_AvoidBlockers");
@@ -408,7 +407,7 @@ FLOAT_FN(ktBoid, GetWhereToDistance)
 FN(ktVelocityVector_Set) {
   const char *s, *t;
   float speed;
-  if (!PyArg_ParseTuple(args, "ssf:ktVelocityVector_Set", &s, &t, &speed)) return nullptr;
+  if (!ParseArgs(args, "ssf:ktVelocityVector_Set", &s, &t, &speed)) return nullptr;
   ktVelocityVector* self;
   mkVector3* v;
   Arguments a(Types(), "ktVelocityVector_Set");
@@ -446,8 +445,7 @@ PLAIN_FN(ktVelocityVector, Reset)
 FN(ktInfluenceVector_Set) {
   const char *s, *t;
   float speed, influence;
-  if (!PyArg_ParseTuple(args, "ssff:ktInfluenceVector_Set", &s, &t, &speed, &influence))
-    return nullptr;
+  if (!ParseArgs(args, "ssff:ktInfluenceVector_Set", &s, &t, &speed, &influence)) return nullptr;
   ktInfluenceVector* self;
   mkVector3* v;
   Arguments a(Types(), "ktInfluenceVector_Set");
@@ -468,7 +466,7 @@ FLOAT_FN(ktInfluenceVector, GetInfluence)
 FN(ktInfluenceVector_SetNext) {
   ktInfluenceVector *self, *next;
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:ktInfluenceVector_SetNext", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:ktInfluenceVector_SetNext", &s, &t)) return nullptr;
   Arguments a(Types(), "ktInfluenceVector_SetNext");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, next)) return nullptr;
   self->SetNext(next);
@@ -481,7 +479,7 @@ PLAIN_FN(ktInfluenceVector, ResetNext)
 FN(ktAccumInfluenceVectors_SetMinMaxInfluences) {
   const char* s;
   float low, high;
-  if (!PyArg_ParseTuple(args, "sff:ktAccumInfluenceVectors_SetMinMaxInfluences", &s, &low, &high))
+  if (!ParseArgs(args, "sff:ktAccumInfluenceVectors_SetMinMaxInfluences", &s, &low, &high))
     return nullptr;
   ktAccumInfluenceVectors* self;
   if (!Arguments(Types(), "ktAccumInfluenceVectors_SetMinMaxInfluences").Get(1, s, self))

@@ -40,6 +40,21 @@ SCRIPT_TYPE(mkRegistryKey, "mkRegistryKey")
 SCRIPT_TYPE(mkSceneObject, "mkSceneObject")
 SCRIPT_TYPE(egCamera, "egCamera")
 
+// Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
+// optional part, the tuple has one item per code and each item is exactly a
+// str ("s", without an embedded NUL), a float ("f") or an int that fits a
+// long ("l"); false otherwise, with no error set.
+bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count);
+
+// PyArg_ParseTuple with the fast path of ParseExactArgs: the same results
+// and, through PyArg_ParseTuple, the same errors.
+template <class... Out>
+bool ParseArgs(PyObject* args, const char* format, Out*... out) {
+  void* const targets[sizeof...(Out) + 1] = {static_cast<void*>(out)..., nullptr};
+  if (ParseExactArgs(args, format, targets, int(sizeof...(Out)))) return true;
+  return PyArg_ParseTuple(args, format, out...) != 0;
+}
+
 // One call's pointer arguments, decoded against `types`.
 class Arguments {
  public:
@@ -52,6 +67,12 @@ class Arguments {
     const char* type = ScriptType<T>::kName;
     // The owned types are declared when the plug-in loads, before any call.
     static const bool owned = live::IsOwnedType(type);
+    void* address = nullptr;
+    if (DecodeExact(text, type, 0, -1, &address) &&
+        (!owned || (address != nullptr && live::Contains(address, type)))) {
+      out = static_cast<T*>(address);
+      return true;
+    }
     const TypeTable::Decoded decoded = types_.Decode(text, type);
     if (!CheckPointerArgument(decoded, type, owned, position, function_)) return false;
     out = static_cast<T*>(decoded.address);
@@ -103,7 +124,7 @@ PyObject* MakeObject(A... args) {
 template <class T>
 T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const char* format) {
   const char* text = nullptr;
-  if (!PyArg_ParseTuple(args, format, &text)) return nullptr;
+  if (!ParseArgs(args, format, &text)) return nullptr;
   T* object = nullptr;
   if (!Arguments(types, function).Get(1, text, object)) return nullptr;
   if (!live::Made(object, ScriptType<T>::kName)) {

@@ -27,7 +27,7 @@ namespace {
 template <class T>
 bool Host(ScriptModule& module, PyObject* args, const char* format, const char* name, T*& out) {
   const char* text = nullptr;
-  if (!PyArg_ParseTuple(args, format, &text)) return false;
+  if (!ParseArgs(args, format, &text)) return false;
   return Arguments(module.types(), name).GetOrNull(1, text, out);
 }
 
@@ -129,7 +129,7 @@ FN(egGC_isTesseraType) {
 FN(egGC_isKeyDown) {
   const char* s;
   long code;
-  if (!PyArg_ParseTuple(args, "sl:egGC_isKeyDown", &s, &code)) return nullptr;
+  if (!ParseArgs(args, "sl:egGC_isKeyDown", &s, &code)) return nullptr;
   egGameController* c;
   if (!Arguments(ControllerModule().types(), "egGC_isKeyDown").GetOrNull(1, s, c)) return nullptr;
   return PyLong_FromLong(c != nullptr ? c->isKeyDown(int32_t(code)) : 0);
@@ -142,7 +142,7 @@ FN(egGC_GetCursorKey) {
 FN(egGC_SetFlags) {
   const char* s;
   long flags;
-  if (!PyArg_ParseTuple(args, "sl:egGC_SetFlags", &s, &flags)) return nullptr;
+  if (!ParseArgs(args, "sl:egGC_SetFlags", &s, &flags)) return nullptr;
   egGameController* c;
   if (!Arguments(ControllerModule().types(), "egGC_SetFlags").GetOrNull(1, s, c)) return nullptr;
   if (c != nullptr) c->fFlags = int32_t(flags);
@@ -152,8 +152,7 @@ FN(egGC_SetScalarInputState) {
   const char *s, *text;
   long code;
   float value;
-  if (!PyArg_ParseTuple(args, "slfs:egGC_SetScalarInputState", &s, &code, &value, &text))
-    return nullptr;
+  if (!ParseArgs(args, "slfs:egGC_SetScalarInputState", &s, &code, &value, &text)) return nullptr;
   egGameController* c;
   if (!Arguments(ControllerModule().types(), "egGC_SetScalarInputState").GetOrNull(1, s, c))
     return nullptr;
@@ -163,7 +162,7 @@ FN(egGC_SetScalarInputState) {
 FN(egGC_SetJumpKeyDown) {
   const char* s;
   long flag;
-  if (!PyArg_ParseTuple(args, "sl:egGC_SetJumpKeyDown", &s, &flag)) return nullptr;
+  if (!ParseArgs(args, "sl:egGC_SetJumpKeyDown", &s, &flag)) return nullptr;
   egGameController* c;
   if (!Arguments(ControllerModule().types(), "egGC_SetJumpKeyDown").GetOrNull(1, s, c))
     return nullptr;
@@ -172,7 +171,7 @@ FN(egGC_SetJumpKeyDown) {
 }
 FN(egGC_SetCursorKey) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:egGC_SetCursorKey", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:egGC_SetCursorKey", &s, &t)) return nullptr;
   egGameController* c;
   mkRegistryKey* key;
   Arguments a(ControllerModule().types(), "egGC_SetCursorKey");
@@ -182,26 +181,26 @@ FN(egGC_SetCursorKey) {
 }
 
 // The movement and attitude vectors, copied to or from a script's mkVector3.
-#define VECTOR_FNS(Name, Field)                                                        \
-  FN(egGC_Get##Name##Vector) {                                                         \
-    const char *s, *t;                                                                 \
-    if (!PyArg_ParseTuple(args, "ss:egGC_Get" #Name "Vector", &s, &t)) return nullptr; \
-    egGameController* c;                                                               \
-    mkVector3* v;                                                                      \
-    Arguments a(ControllerModule().types(), "egGC_Get" #Name "Vector");                \
-    if (!a.GetOrNull(1, s, c) || !a.Get(2, t, v)) return nullptr;                      \
-    if (c != nullptr) *v = c->Field;                                                   \
-    Py_RETURN_NONE;                                                                    \
-  }                                                                                    \
-  FN(egGC_Set##Name##Vector) {                                                         \
-    const char *s, *t;                                                                 \
-    if (!PyArg_ParseTuple(args, "ss:egGC_Set" #Name "Vector", &s, &t)) return nullptr; \
-    egGameController* c;                                                               \
-    mkVector3* v;                                                                      \
-    Arguments a(ControllerModule().types(), "egGC_Set" #Name "Vector");                \
-    if (!a.GetOrNull(1, s, c) || !a.Get(2, t, v)) return nullptr;                      \
-    if (c != nullptr) c->Field = *v;                                                   \
-    Py_RETURN_NONE;                                                                    \
+#define VECTOR_FNS(Name, Field)                                                 \
+  FN(egGC_Get##Name##Vector) {                                                  \
+    const char *s, *t;                                                          \
+    if (!ParseArgs(args, "ss:egGC_Get" #Name "Vector", &s, &t)) return nullptr; \
+    egGameController* c;                                                        \
+    mkVector3* v;                                                               \
+    Arguments a(ControllerModule().types(), "egGC_Get" #Name "Vector");         \
+    if (!a.GetOrNull(1, s, c) || !a.Get(2, t, v)) return nullptr;               \
+    if (c != nullptr) *v = c->Field;                                            \
+    Py_RETURN_NONE;                                                             \
+  }                                                                             \
+  FN(egGC_Set##Name##Vector) {                                                  \
+    const char *s, *t;                                                          \
+    if (!ParseArgs(args, "ss:egGC_Set" #Name "Vector", &s, &t)) return nullptr; \
+    egGameController* c;                                                        \
+    mkVector3* v;                                                               \
+    Arguments a(ControllerModule().types(), "egGC_Set" #Name "Vector");         \
+    if (!a.GetOrNull(1, s, c) || !a.Get(2, t, v)) return nullptr;               \
+    if (c != nullptr) c->Field = *v;                                            \
+    Py_RETURN_NONE;                                                             \
   }
 VECTOR_FNS(Movement, fMovement)
 VECTOR_FNS(Attitude, fAttitude)

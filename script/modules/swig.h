@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,35 @@ bool EncodePointer(const void* address, const char* type, PointerString& out);
 // The type string of a native type name: "mkPoint3" gives "_mkPoint3_p", a
 // name that already ends in "_pp" ("mkGBehavior_pp") gives "_mkGBehavior_pp".
 std::string PointerTypeString(const std::string& name);
+
+// The common case of TypeTable::Decode, inline: `text` is "_", hexadecimal
+// digits and exactly the type string `expected` (of `length` characters).
+// `size`, when not negative, is the length of `text` as its owner knows it:
+// the match then also proves that `text` holds no NUL before its end. False
+// for anything else (which Decode then reads in full).
+inline bool DecodeExact(const char* text, const char* expected, size_t length, ptrdiff_t size,
+                        void** address) {
+  if (text[0] != '_') return false;
+  uintptr_t value = 0;
+  const char* p = text + 1;
+  for (;; ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9')
+      value = (value << 4) | uintptr_t(c - '0');
+    else if (c >= 'a' && c <= 'f')
+      value = (value << 4) | uintptr_t(c - 'a' + 10);
+    else
+      break;
+  }
+  if (p - text - 1 > ptrdiff_t(2 * sizeof(void*))) return false;
+  if (size >= 0) {
+    if (p - text + ptrdiff_t(length) != size || std::memcmp(p, expected, length) != 0) return false;
+  } else if (std::strcmp(p, expected) != 0) {
+    return false;
+  }
+  *address = reinterpret_cast<void*>(value);
+  return true;
+}
 
 // Turns an address of an accepted type into one of the expected type.
 using TypeConversion = void* (*)(void*);
@@ -133,6 +163,8 @@ void Add(const void* address, const char* type, bool lent = false);
 void Remove(const void* address);
 // Whether `address` was registered with `type` and not removed since.
 bool Contains(const void* address, const char* type);
+// The type that `address` is registered with, or null.
+const char* TypeOf(const void* address);
 // Whether `address` is registered with `type` and was made by the plug-in
 // for a script (not lent by the host).
 bool Made(const void* address, const char* type);

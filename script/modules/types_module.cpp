@@ -46,7 +46,7 @@ template <class... T, size_t... I>
 bool ParseObjects(PyObject* args, const char* format, const char* name, std::index_sequence<I...>,
                   T*&... out) {
   const char* texts[sizeof...(T)] = {};
-  if (!PyArg_ParseTuple(args, format, &texts[I]...)) return false;
+  if (!ParseArgs(args, format, &texts[I]...)) return false;
   Arguments a(Types(), name);
   return (a.Get(int(I) + 1, texts[I], out) && ...);
 }
@@ -59,7 +59,7 @@ bool Objects(PyObject* args, const char* format, const char* name, T*&... out) {
 template <class T>
 bool ObjectAndFloat(PyObject* args, const char* format, const char* name, T*& self, float& f) {
   const char* text = nullptr;
-  if (!PyArg_ParseTuple(args, format, &text, &f)) return false;
+  if (!ParseArgs(args, format, &text, &f)) return false;
   return Arguments(Types(), name).Get(1, text, self);
 }
 
@@ -68,7 +68,7 @@ template <class T>
 bool TwoObjectsAndFloat(PyObject* args, const char* format, const char* name, T*& self, T*& a,
                         float& f) {
   const char *s = nullptr, *t = nullptr;
-  if (!PyArg_ParseTuple(args, format, &s, &t, &f)) return false;
+  if (!ParseArgs(args, format, &s, &t, &f)) return false;
   Arguments arguments(Types(), name);
   return arguments.Get(1, s, self) && arguments.Get(2, t, a);
 }
@@ -92,42 +92,42 @@ PyObject* DivisionByZero(const char* name) {
 
 FN(new_mkPoint3) {
   float x, y, z;
-  if (!PyArg_ParseTuple(args, "fff:new_mkPoint3", &x, &y, &z)) return nullptr;
+  if (!ParseArgs(args, "fff:new_mkPoint3", &x, &y, &z)) return nullptr;
   return MakeObject<mkPoint3>(x, y, z);
 }
 FN(new_mkVector3) {
   float x, y, z;
-  if (!PyArg_ParseTuple(args, "fff:new_mkVector3", &x, &y, &z)) return nullptr;
+  if (!ParseArgs(args, "fff:new_mkVector3", &x, &y, &z)) return nullptr;
   return MakeObject<mkVector3>(x, y, z);
 }
 FN(new_mkPlane3) {
   float a, b, c, d;
-  if (!PyArg_ParseTuple(args, "ffff:new_mkPlane3", &a, &b, &c, &d)) return nullptr;
+  if (!ParseArgs(args, "ffff:new_mkPlane3", &a, &b, &c, &d)) return nullptr;
   return MakeObject<mkPlane3>(a, b, c, d);
 }
 FN(new_mkQuat) {
   float x, y, z, w;
-  if (!PyArg_ParseTuple(args, "ffff:new_mkQuat", &x, &y, &z, &w)) return nullptr;
+  if (!ParseArgs(args, "ffff:new_mkQuat", &x, &y, &z, &w)) return nullptr;
   return MakeObject<mkQuat>(x, y, z, w);
 }
 FN(new_mkColorRGBA) {
-  if (!PyArg_ParseTuple(args, ":new_mkColorRGBA")) return nullptr;
+  if (!ParseArgs(args, ":new_mkColorRGBA")) return nullptr;
   return MakeObject<mkColorRGBA>(0.0f, 0.0f, 0.0f, 0.0f);
 }
 FN(new_mkMatrix44) {
-  if (!PyArg_ParseTuple(args, ":new_mkMatrix44")) return nullptr;
+  if (!ParseArgs(args, ":new_mkMatrix44")) return nullptr;
   return MakeObject<mkMatrix44>();
 }
 FN(new_mkScalar) {
-  if (!PyArg_ParseTuple(args, ":new_mkScalar")) return nullptr;
+  if (!ParseArgs(args, ":new_mkScalar")) return nullptr;
   return MakeObject<ScalarBox>(0.0f);
 }
 FN(new_mkBool32) {
-  if (!PyArg_ParseTuple(args, ":new_mkBool32")) return nullptr;
+  if (!ParseArgs(args, ":new_mkBool32")) return nullptr;
   return MakeObject<Bool32Box>(0);
 }
 FN(new_Int32) {
-  if (!PyArg_ParseTuple(args, ":new_Int32")) return nullptr;
+  if (!ParseArgs(args, ":new_Int32")) return nullptr;
   return MakeObject<Int32Box>(0);
 }
 FREE_FN(mkPoint3, mkPoint3)
@@ -193,7 +193,7 @@ template <class Box>
 PyObject* SetInteger(PyObject* args, const char* format, const char* name) {
   const char* text = nullptr;
   long value = 0;
-  if (!PyArg_ParseTuple(args, format, &text, &value)) return nullptr;
+  if (!ParseArgs(args, format, &text, &value)) return nullptr;
   Box* self;
   if (!Arguments(Types(), name).Get(1, text, self)) return nullptr;
   if (value < INT32_MIN || value > INT32_MAX) {
@@ -280,7 +280,7 @@ TRIPLE_FNS(mkVector3)
 
 FN(mkVector3_Set) {
   const char *s, *t, *u;
-  if (!PyArg_ParseTuple(args, "sss:mkVector3_Set", &s, &t, &u)) return nullptr;
+  if (!ParseArgs(args, "sss:mkVector3_Set", &s, &t, &u)) return nullptr;
   mkVector3* self;
   mkPoint3 *p1, *p2;
   Arguments a(Types(), "mkVector3_Set");
@@ -311,7 +311,7 @@ FN(mkVector3_Renormalize) {
 
 FN(mkPlane3_setUsingPoint) {
   const char *s, *t, *u;
-  if (!PyArg_ParseTuple(args, "sss:mkPlane3_setUsingPoint", &s, &t, &u)) return nullptr;
+  if (!ParseArgs(args, "sss:mkPlane3_setUsingPoint", &s, &t, &u)) return nullptr;
   mkPlane3* self;
   mkPoint3* p;
   mkVector3* n;
@@ -323,7 +323,7 @@ FN(mkPlane3_setUsingPoint) {
 FN(mkPlane3_setUsingScalar) {
   const char *s, *t;
   float d;
-  if (!PyArg_ParseTuple(args, "ssf:mkPlane3_setUsingScalar", &s, &t, &d)) return nullptr;
+  if (!ParseArgs(args, "ssf:mkPlane3_setUsingScalar", &s, &t, &d)) return nullptr;
   mkPlane3* self;
   mkVector3* n;
   Arguments a(Types(), "mkPlane3_setUsingScalar");
@@ -375,7 +375,7 @@ FN(mkQuat_div) {
 FN(mkQuat_Set) {
   const char* s;
   float x, y, z, w;
-  if (!PyArg_ParseTuple(args, "sffff:mkQuat_Set", &s, &x, &y, &z, &w)) return nullptr;
+  if (!ParseArgs(args, "sffff:mkQuat_Set", &s, &x, &y, &z, &w)) return nullptr;
   mkQuat* self;
   if (!Arguments(Types(), "mkQuat_Set").Get(1, s, self)) return nullptr;
   *self = mkQuat{x, y, z, w};
@@ -424,7 +424,7 @@ FN(mkQuat_NormalizeIfNeeded) {
 FN(mkQuat_SetFromAngleAxis) {
   const char *s, *t;
   float angle;
-  if (!PyArg_ParseTuple(args, "sfs:mkQuat_SetFromAngleAxis", &s, &angle, &t)) return nullptr;
+  if (!ParseArgs(args, "sfs:mkQuat_SetFromAngleAxis", &s, &angle, &t)) return nullptr;
   mkQuat* self;
   mkVector3* axis;
   Arguments a(Types(), "mkQuat_SetFromAngleAxis");
@@ -434,7 +434,7 @@ FN(mkQuat_SetFromAngleAxis) {
 }
 FN(mkQuat_GetAngleAxis) {
   const char *s, *t, *u;
-  if (!PyArg_ParseTuple(args, "sss:mkQuat_GetAngleAxis", &s, &t, &u)) return nullptr;
+  if (!ParseArgs(args, "sss:mkQuat_GetAngleAxis", &s, &t, &u)) return nullptr;
   mkQuat* self;
   ScalarBox* angle;
   mkVector3* axis;
@@ -447,7 +447,7 @@ FN(mkQuat_SetFromSlerp) {
   const char *s, *t, *u;
   float f;
   long spin;
-  if (!PyArg_ParseTuple(args, "sssfl:mkQuat_SetFromSlerp", &s, &t, &u, &f, &spin)) return nullptr;
+  if (!ParseArgs(args, "sssfl:mkQuat_SetFromSlerp", &s, &t, &u, &f, &spin)) return nullptr;
   mkQuat *self, *q1, *q2;
   Arguments a(Types(), "mkQuat_SetFromSlerp");
   if (!a.Get(1, s, self) || !a.Get(2, t, q1) || !a.Get(3, u, q2)) return nullptr;
@@ -456,7 +456,7 @@ FN(mkQuat_SetFromSlerp) {
 }
 FN(mkQuat_SetFromMatrix) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:mkQuat_SetFromMatrix", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:mkQuat_SetFromMatrix", &s, &t)) return nullptr;
   mkQuat* self;
   mkMatrix44* m;
   Arguments a(Types(), "mkQuat_SetFromMatrix");
@@ -466,7 +466,7 @@ FN(mkQuat_SetFromMatrix) {
 }
 FN(mkQuat_MakeMatrix) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:mkQuat_MakeMatrix", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:mkQuat_MakeMatrix", &s, &t)) return nullptr;
   mkQuat* self;
   mkMatrix44* m;
   Arguments a(Types(), "mkQuat_MakeMatrix");
@@ -476,7 +476,7 @@ FN(mkQuat_MakeMatrix) {
 }
 FN(mkQuat_Rotate) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:mkQuat_Rotate", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:mkQuat_Rotate", &s, &t)) return nullptr;
   mkQuat* self;
   mkVector3* v;
   Arguments a(Types(), "mkQuat_Rotate");
@@ -518,7 +518,7 @@ FN(mkMatrix44_MakeScaleMat) {
 bool AxisAndAngle(PyObject* args, const char* format, const char* name, mkMatrix44*& self,
                   long& axis, float& angle) {
   const char* s;
-  if (!PyArg_ParseTuple(args, format, &s, &axis, &angle)) return false;
+  if (!ParseArgs(args, format, &s, &axis, &angle)) return false;
   if (!Arguments(Types(), name).Get(1, s, self)) return false;
   if (axis < 0 || axis > 2) {
     PyErr_Format(PyExc_ValueError, "%s: axis %ld is not 0, 1 or 2", name, axis);
@@ -576,18 +576,18 @@ FN(mkMatrix44_GetTranslate) {
   Py_RETURN_NONE;
 }
 
-#define LOOK_AT_FN(Name, Builder)                                                          \
-  FN(mkMatrix44_##Name) {                                                                  \
-    mkMatrix44* self;                                                                      \
-    mkPoint3 *from, *at;                                                                   \
-    mkVector3* up;                                                                         \
-    const char *s, *t, *u, *v;                                                             \
-    if (!PyArg_ParseTuple(args, "ssss:mkMatrix44_" #Name, &s, &t, &u, &v)) return nullptr; \
-    Arguments a(Types(), "mkMatrix44_" #Name);                                             \
-    if (!a.Get(1, s, self) || !a.Get(2, t, from) || !a.Get(3, u, at) || !a.Get(4, v, up))  \
-      return nullptr;                                                                      \
-    *self = Builder(*from, *at, *up);                                                      \
-    Py_RETURN_NONE;                                                                        \
+#define LOOK_AT_FN(Name, Builder)                                                         \
+  FN(mkMatrix44_##Name) {                                                                 \
+    mkMatrix44* self;                                                                     \
+    mkPoint3 *from, *at;                                                                  \
+    mkVector3* up;                                                                        \
+    const char *s, *t, *u, *v;                                                            \
+    if (!ParseArgs(args, "ssss:mkMatrix44_" #Name, &s, &t, &u, &v)) return nullptr;       \
+    Arguments a(Types(), "mkMatrix44_" #Name);                                            \
+    if (!a.Get(1, s, self) || !a.Get(2, t, from) || !a.Get(3, u, at) || !a.Get(4, v, up)) \
+      return nullptr;                                                                     \
+    *self = Builder(*from, *at, *up);                                                     \
+    Py_RETURN_NONE;                                                                       \
   }
 LOOK_AT_FN(Make, math::LookAt)
 LOOK_AT_FN(MakeUpPreserving, math::LookAtUpPreserving)
@@ -598,7 +598,7 @@ LOOK_AT_FN(MakeCameraUpPreserving, math::CameraUpPreserving)
 bool AxisVectors(PyObject* args, const char* format, const char* name, mkMatrix44*& self,
                  mkVector3* (&v)[3]) {
   const char *s, *t[3];
-  if (!PyArg_ParseTuple(args, format, &s, &t[0], &t[1], &t[2])) return false;
+  if (!ParseArgs(args, format, &s, &t[0], &t[1], &t[2])) return false;
   Arguments a(Types(), name);
   return a.Get(1, s, self) && a.GetOrNull(2, t[0], v[0]) && a.GetOrNull(3, t[1], v[1]) &&
          a.GetOrNull(4, t[2], v[2]);
@@ -665,7 +665,7 @@ MATRIX_OUT_FN(GetTranspose, math::Transpose)
 #define CONVERSION_FN(Name, From, To)                                       \
   FN(Name) {                                                                \
     const char* s;                                                          \
-    if (!PyArg_ParseTuple(args, "s:" #Name, &s)) return nullptr;            \
+    if (!ParseArgs(args, "s:" #Name, &s)) return nullptr;                   \
     const TypeTable::Decoded d = Types().Decode(s, "_" #From "_p");         \
     if (!CheckPointerArgument(d, "_" #From "_p", 1, #Name)) return nullptr; \
     return PointerResult(d.address, "_" #To "_p");                          \

@@ -100,14 +100,14 @@ float FacingWithin(const mkVector3& u, const mkVector3& w, float limit) {
 bool ObjectsAndFloat(PyObject* args, const char* format, const char* name, mkSceneObject*& a,
                      mkSceneObject*& b, float& f) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, format, &s, &t, &f)) return false;
+  if (!ParseArgs(args, format, &s, &t, &f)) return false;
   Arguments arguments(Types(), name);
   return arguments.Get(1, s, a) && arguments.Get(2, t, b);
 }
 bool TwoObjects(PyObject* args, const char* format, const char* name, mkSceneObject*& a,
                 mkSceneObject*& b) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, format, &s, &t)) return false;
+  if (!ParseArgs(args, format, &s, &t)) return false;
   Arguments arguments(Types(), name);
   return arguments.Get(1, s, a) && arguments.Get(2, t, b);
 }
@@ -115,7 +115,7 @@ bool TwoObjects(PyObject* args, const char* format, const char* name, mkSceneObj
 FN(Rotate) {
   const char *s, *t;
   float angle;
-  if (!PyArg_ParseTuple(args, "ssf:Rotate", &s, &t, &angle)) return nullptr;
+  if (!ParseArgs(args, "ssf:Rotate", &s, &t, &angle)) return nullptr;
   mkSceneObject* object;
   mkVector3* axis;
   Arguments a(Types(), "Rotate");
@@ -128,7 +128,7 @@ FN(Rotate) {
 FN(Move) {
   const char *s, *t;
   float factor;
-  if (!PyArg_ParseTuple(args, "ssf:Move", &s, &t, &factor)) return nullptr;
+  if (!ParseArgs(args, "ssf:Move", &s, &t, &factor)) return nullptr;
   mkSceneObject* object;
   mkVector3* v;
   Arguments a(Types(), "Move");
@@ -183,7 +183,7 @@ FN(HowMuchRotatedHorz) {
 }
 FN(ObjRotatedFromCam) {
   const char* s;
-  if (!PyArg_ParseTuple(args, "s:ObjRotatedFromCam", &s)) return nullptr;
+  if (!ParseArgs(args, "s:ObjRotatedFromCam", &s)) return nullptr;
   mkSceneObject* object;
   if (!Arguments(Types(), "ObjRotatedFromCam").Get(1, s, object)) return nullptr;
   egSceneApi* api = Api();
@@ -199,7 +199,7 @@ FN(ObjRotatedFromCam) {
 FN(VectorsFacingWithin) {
   const char *s, *t;
   float limit;
-  if (!PyArg_ParseTuple(args, "ssf:VectorsFacingWithin", &s, &t, &limit)) return nullptr;
+  if (!ParseArgs(args, "ssf:VectorsFacingWithin", &s, &t, &limit)) return nullptr;
   mkVector3 *u, *w;
   Arguments a(Types(), "VectorsFacingWithin");
   if (!a.Get(1, s, u) || !a.Get(2, t, w)) return nullptr;
@@ -208,7 +208,7 @@ FN(VectorsFacingWithin) {
 FN(CamFacingWithin) {
   const char *s, *t;
   float limit;
-  if (!PyArg_ParseTuple(args, "ssf:CamFacingWithin", &s, &t, &limit)) return nullptr;
+  if (!ParseArgs(args, "ssf:CamFacingWithin", &s, &t, &limit)) return nullptr;
   egCamera* camera;
   mkSceneObject* object;
   Arguments a(Types(), "CamFacingWithin");
@@ -238,7 +238,7 @@ FN(ObjFacingWithin) {
 
 template <class T>
 PyObject* NewOscillator(PyObject* args, const char* format) {
-  if (!PyArg_ParseTuple(args, format)) return nullptr;
+  if (!ParseArgs(args, format)) return nullptr;
   T* object = new (std::nothrow) T();
   if (object == nullptr) return PyErr_NoMemory();
   object->SetDefault();
@@ -263,13 +263,13 @@ FN(new_ktVecOscillator) {
 template <class T>
 bool One(PyObject* args, const char* format, const char* name, T*& self) {
   const char* text;
-  if (!PyArg_ParseTuple(args, format, &text)) return false;
+  if (!ParseArgs(args, format, &text)) return false;
   return Arguments(Types(), name).Get(1, text, self);
 }
 template <class T, class V>
 bool WithValue(PyObject* args, const char* format, const char* name, T*& self, V& value) {
   const char* text;
-  if (!PyArg_ParseTuple(args, format, &text, &value)) return false;
+  if (!ParseArgs(args, format, &text, &value)) return false;
   return Arguments(Types(), name).Get(1, text, self);
 }
 
@@ -329,8 +329,7 @@ FN(ktOscillator_SetWave) {
   const char* s;
   float begin, period = 1.0f, shape = 0.0f, phase = 0.0f;
   long type = ktOSC_SINE_WAVE;
-  if (!PyArg_ParseTuple(args, "sf|lfff:ktOscillator_SetWave", &s, &begin, &type, &period, &shape,
-                        &phase))
+  if (!ParseArgs(args, "sf|lfff:ktOscillator_SetWave", &s, &begin, &type, &period, &shape, &phase))
     return nullptr;
   ktOscillator* self;
   if (!Arguments(Types(), "ktOscillator_SetWave").Get(1, s, self)) return nullptr;
@@ -340,8 +339,7 @@ FN(ktOscillator_SetWave) {
 FN(ktOscillator_SetWaveVariance) {
   const char* s;
   float freqVar = 0.0f, ampVar = 0.0f;
-  if (!PyArg_ParseTuple(args, "s|ff:ktOscillator_SetWaveVariance", &s, &freqVar, &ampVar))
-    return nullptr;
+  if (!ParseArgs(args, "s|ff:ktOscillator_SetWaveVariance", &s, &freqVar, &ampVar)) return nullptr;
   ktOscillator* self;
   if (!Arguments(Types(), "ktOscillator_SetWaveVariance").Get(1, s, self)) return nullptr;
   self->SetWaveVariance(double(freqVar), double(ampVar));
@@ -359,17 +357,16 @@ OSCILLATE_FN(ktOscillator)
 
 PLAIN_FN(ktDampOscillator, SetDefault)
 PLAIN_FN(ktDampOscillator, ResetDampen)
-#define EASE_FN(Op)                                                                       \
-  FN(ktDampOscillator_##Op) {                                                             \
-    const char* s;                                                                        \
-    float time, shape = 0.0f;                                                             \
-    long type = ktOSC_SINE_WAVE;                                                          \
-    if (!PyArg_ParseTuple(args, "sf|lf:ktDampOscillator_" #Op, &s, &time, &type, &shape)) \
-      return nullptr;                                                                     \
-    ktDampOscillator* self;                                                               \
-    if (!Arguments(Types(), "ktDampOscillator_" #Op).Get(1, s, self)) return nullptr;     \
-    self->Op(time, int32_t(type), double(shape));                                         \
-    Py_RETURN_NONE;                                                                       \
+#define EASE_FN(Op)                                                                                \
+  FN(ktDampOscillator_##Op) {                                                                      \
+    const char* s;                                                                                 \
+    float time, shape = 0.0f;                                                                      \
+    long type = ktOSC_SINE_WAVE;                                                                   \
+    if (!ParseArgs(args, "sf|lf:ktDampOscillator_" #Op, &s, &time, &type, &shape)) return nullptr; \
+    ktDampOscillator* self;                                                                        \
+    if (!Arguments(Types(), "ktDampOscillator_" #Op).Get(1, s, self)) return nullptr;              \
+    self->Op(time, int32_t(type), double(shape));                                                  \
+    Py_RETURN_NONE;                                                                                \
   }
 EASE_FN(SetEaseIn)
 EASE_FN(SetEaseOut)
@@ -388,7 +385,7 @@ OSCILLATE_FN(ktDampOscillator)
 PLAIN_FN(ktVecOscillator, SetDefault)
 FN(ktVecOscillator_SetVector) {
   const char *s, *t;
-  if (!PyArg_ParseTuple(args, "ss:ktVecOscillator_SetVector", &s, &t)) return nullptr;
+  if (!ParseArgs(args, "ss:ktVecOscillator_SetVector", &s, &t)) return nullptr;
   ktVecOscillator* self;
   mkVector3* v;
   Arguments a(Types(), "ktVecOscillator_SetVector");
