@@ -461,6 +461,29 @@ TEST_F(ModulesTest, ObjectsAreTrackedFromMakingToFreeing) {
             }));
 }
 
+// Tuples of exactly str, float and int are read without PyArg_ParseTuple;
+// everything else still gets its conversions and its messages.
+TEST_F(ModulesTest, ArgumentsConvertAsTheRuntimeConvertsThem) {
+  const Lines said = Python(
+      "q = new_mkPoint3(1, 2, 3); s = SceneAPIc.GetSceneObjectByID('Stone')\n"
+      "err(mkPoint3_fX_get, q + '\\0')\n"
+      "err(mkPoint3_mul, q, q, 2); p3(q)\n"
+      "err(mkPoint3_mul, q, q, '2')\n"
+      "err(mkMatrix44_SetRotate, new_mkMatrix44(), True, 0.5)\n"
+      "err(mkMatrix44_SetRotate, new_mkMatrix44(), 2**70, 0.5)\n"
+      "err(SceneAPIc.GetWorldPos, s + '\\0', q)\n"
+      "err(SceneAPIc.GetWorldPos, s, 'NULL\\0')\n"
+      "err(SceneAPIc.GetWorldPos, s, q, 2**70)\n"
+      "err(SceneAPIc.GetWorldPos, s, q, True); p3(q)\n");
+  EXPECT_EQ(
+      said,
+      (Lines{"ValueError: embedded null character", "no error", "2 4 6",
+             "TypeError: must be real number, not str", "no error",
+             "OverflowError: Python int too large to convert to C long",
+             "ValueError: embedded null character", "ValueError: embedded null character",
+             "OverflowError: Python int too large to convert to C long", "no error", "3 4 0"}));
+}
+
 // --- ktFlocksc ----------------------------------------------------------------------
 
 TEST_F(ModulesTest, FlockConstantsToTheLastBit) {
