@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
                       "scene plays"))
       ->type_name("FILE");
   app.add_option("--svg", svgPath,
-                 Wrap("draw the run, seen from above, into the SVG picture FILE: the paths of the "
+                 Wrap("draw the run, seen from above (or from the side, as the scene says), into "
+                      "the SVG picture FILE: the paths of the "
                       "objects that moved (the player's in red), with time marks, and the objects "
                       "that stood still"))
       ->type_name("FILE");
@@ -251,6 +252,7 @@ int main(int argc, char** argv) {
       std::fputc('\n', file);
     };
   stage::RunPicture picture;
+  picture.side = scene.pictureSide;
   if (svg.open()) stage.onFrameEnd = [&](int32_t) { picture.Record(model); };
 
   const bool played = stage.Play(scene, &errors);

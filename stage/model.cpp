@@ -52,6 +52,11 @@ mkMatrix44 IdentityMatrix() {
   return m;
 }
 
+mkVector3 FirstAxis(const SceneObject& object, const mkMatrix44& m) {
+  if (object.viewAxes) return {-m.m[0][1], -m.m[1][1], -m.m[2][1]};
+  return {m.m[0][0], m.m[1][0], m.m[2][0]};
+}
+
 mkMatrix44 Multiply(const mkMatrix44& a, const mkMatrix44& b) {
   return a * b;
 }
@@ -214,6 +219,30 @@ void HostBrain::ReadState(mkStream*) {
   Note("ReadState");
 }
 
+int32_t HostBrain::GetVehicleFlags() {
+  CallTrace::Line line(model->trace(), (model->Label(owner) + ".brain.GetVehicleFlags").c_str());
+  line.Result(vehicleFlags);
+  return vehicleFlags;
+}
+void HostBrain::SetVehicleFlags(int32_t flags) {
+  CallTrace::Line line(model->trace(), (model->Label(owner) + ".brain.SetVehicleFlags").c_str());
+  line.Arg(flags);
+  line.Finish();
+  vehicleFlags = flags;
+}
+mkSceneObject* HostBrain::GetVehicle() {
+  return Model::ToHandle<mkSceneObject>(vehicle);
+}
+egCharacter* HostBrain::GetDriver() {
+  return Model::ToHandle<egCharacter>(driver);
+}
+void HostBrain::SetWaitState(float time, const char* animation) {
+  CallTrace::Line line(model->trace(), (model->Label(owner) + ".brain.SetWaitState").c_str());
+  line.Arg(time);
+  line.Arg(animation);
+  line.Finish();
+}
+
 // --- Model: building ------------------------------------------------------------------------
 
 Model::Model() : trace_([this](const void* handle) { return Label(handle); }) {
@@ -270,9 +299,13 @@ SceneObject* Model::AddObject(const std::string& name, SceneObject* parent,
   Register(object, EntityKind::kObject, name);
   Register(&object->brainData, EntityKind::kBrainData, name);
   object->key = NewKey(name, object, true);
-  // A camera looks along its first axis until told otherwise.
-  object->view.lookAt = {position.fX + 1.0f, position.fY, position.fZ};
   return object;
+}
+
+mkPoint3 Model::LookAt(const SceneObject& camera) const {
+  if (camera.view.hasLookAt) return camera.view.lookAt;
+  const mkMatrix44 world = WorldMatrix(&camera);
+  return mkPoint3{world.m[0][3], world.m[1][3], world.m[2][3]} + FirstAxis(camera, world);
 }
 
 bool Model::AddVariable(const std::string& name, SceneObject* object) {
@@ -348,7 +381,8 @@ HostBrain* Model::AttachBrain(SceneObject* object, egBrainDll* brain, const std:
   host->pluginName = name;
   host->model = this;
   object->brain = host;
-  Register(host, EntityKind::kHostBrain, object->name);
+  Register(static_cast<egCameraBrain*>(host), EntityKind::kHostBrain, object->name);
+  Register(static_cast<egPlayerVehicleBrain*>(host), EntityKind::kHostBrain, object->name);
   if (!Is(brain, EntityKind::kBrainDll)) Register(brain, EntityKind::kBrainDll, name);
   return host;
 }
@@ -379,6 +413,9 @@ Detector* Model::FindDetector(std::string_view name) const {
 }
 mkRegistryKey* Model::FindKey(std::string_view name) const {
   auto it = keysByName_.find(name);
+  constexpr std::string_view kGlobal = "global..";
+  if (it == keysByName_.end() && name.substr(0, kGlobal.size()) == kGlobal)
+    it = keysByName_.find(name.substr(kGlobal.size()));
   return it == keysByName_.end() ? nullptr : it->second;
 }
 egXCmd* Model::FindXCmd(std::string_view name) const {

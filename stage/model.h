@@ -103,6 +103,7 @@ inline constexpr float kDefaultFov = 60.0f;
 // field of view and mode, and what it was told to view, follow and track.
 struct CameraState {
   mkPoint3 lookAt{0, 0, 0};
+  bool hasLookAt = false;  // given by the scene or CamSetAtGoal
   float fov = kDefaultFov;
   int32_t mode = kCameraFixed;
   mkRegistryKey* viewKey = nullptr;
@@ -130,7 +131,13 @@ struct SceneObject {
   int32_t draw = 1;
   int32_t update = 1;
   int32_t locallyOwned = 1;
-  bool remotePlayer = false;     // another machine's player (NetGetRemoteChar)
+  bool remotePlayer = false;  // another machine's player (NetGetRemoteChar)
+  // The axes that GetWorldAxes gives are view, up and right: the local -y,
+  // z and -x directions (otherwise the local x, y and z directions). The
+  // first of them is the direction that behaviours carry the object along.
+  bool viewAxes = false;
+  int32_t oneShot = 0;           // SetPlayingOneShot, GetPlayingOneShot
+  int32_t frame = 0;             // the frame that AnimPlayToFrame went to last
   mkRegistryKey* key = nullptr;  // the key that names this object
   HostBrain* brain = nullptr;
   std::vector<Behavior*> behaviors;
@@ -211,9 +218,12 @@ class Controller final : public egGameController {
 // A host brain: the engine's side of a brain attached to a scene object.
 // Operations that the plug-in brain passes on (after SetPluginCall(1)) are
 // recorded in the trace and do the host's default: nothing, result 0, a
-// vector returned unchanged. Every host brain is also a camera brain: it
-// drives its owner when the owner is a camera.
-class HostBrain final : public egCameraBrain {
+// vector returned unchanged. Every host brain is both a camera host brain
+// (it drives its owner when the owner is a camera) and a vehicle host brain
+// (only brains bound with the scene's `vehicle` statement have a vehicle and
+// a driver): each interface keeps its own operation table, and a plug-in
+// brain is given the one that its kind expects (Interface()).
+class HostBrain final : public egCameraBrain, public egPlayerVehicleBrain {
  public:
   egPhysicalSceneObject* GetOwner() override;
   egCharacter* GetOwnerChar() override;
@@ -226,12 +236,27 @@ class HostBrain final : public egCameraBrain {
 #define MK_BRAIN_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
 #define MK_BRAIN_STATE_OP(Slot, Ret, Name, Params, Args) Ret Name Params override;
 #include "kit/host/brain_ops.inc"
+  int32_t GetVehicleFlags() override;
+  void SetVehicleFlags(int32_t flags) override;
+  mkSceneObject* GetVehicle() override;
+  egCharacter* GetDriver() override;
+  void SetWaitState(float time, const char* animation) override;
   // The owner when it is a camera, else null.
   egCamera* GetBrainCamera() override;
   // Recorded in the trace.
   void HostPrepareHook() override;
 
+  // The interface given to the plug-in brain: the vehicle host brain when
+  // bound as a vehicle, else the camera host brain.
+  egBrain* Interface() {
+    if (vehicle != nullptr) return static_cast<egPlayerVehicleBrain*>(this);
+    return static_cast<egCameraBrain*>(this);
+  }
+
   SceneObject* owner = nullptr;
+  int32_t vehicleFlags = 0;
+  SceneObject* vehicle = nullptr;
+  SceneObject* driver = nullptr;
   egBrainDll* plugin = nullptr;
   std::string pluginName;
   int32_t pluginCall = 0;
@@ -269,6 +294,18 @@ class Model {
   Detector* AddDetector(const std::string& name);
   void SetPlayer(SceneObject* object) { player_ = object; }
   void SetCamera(SceneObject* object) { camera_ = object; }
+  // Sets the current camera's mode (a CameraMode); nothing without a camera.
+  void SetCameraMode(int32_t mode) {
+    if (camera_ != nullptr) camera_->view.mode = mode;
+  }
+  // Where the camera looks: its look-at point, or while it has been given
+  // none, one unit along its first axis from where it stands.
+  mkPoint3 LookAt(const SceneObject& camera) const;
+  // An event that exists (EventFind finds it), made without running the
+  // actors that react to it.
+  void AddEvent(const std::string& name) { events_.insert(name); }
+  // Runs `actor` whenever a plug-in registers the event `event`.
+  void OnEvent(const std::string& event, Actor* actor) { eventActors_.emplace(event, actor); }
   const void* GetPlayerHandle() const { return player_; }
   // Registers a plug-in object under its listed name; gives it a registry key
   // (its current key) and returns that key.
@@ -310,7 +347,9 @@ class Model {
   SceneObject* FindObject(std::string_view name) const;
   Actor* FindActor(std::string_view name) const;
   Detector* FindDetector(std::string_view name) const;
-  // The key of a scene object or variable by its name (GetObjKeyByID).
+  // The key of a scene object or variable by its name (GetObjKeyByID). A
+  // name "global..NAME" that names nothing finds NAME: scene variables are
+  // global.
   mkRegistryKey* FindKey(std::string_view name) const;
   egXCmd* FindXCmd(std::string_view name) const;
   egBrainDll* FindBrainDll(std::string_view name) const;
@@ -411,6 +450,7 @@ class Model {
   std::map<std::string, Emitter*, std::less<>> emittersByName_;
   std::set<egBrainClassDll*> preparedClasses_;
   std::set<std::string, std::less<>> events_;
+  std::multimap<std::string, Actor*, std::less<>> eventActors_;
   std::vector<std::unique_ptr<Timer>> timers_;
   std::map<std::string, Timer*, std::less<>> timersByName_;
   std::vector<TimedActor> timedActors_;
@@ -426,6 +466,10 @@ class Model {
   float seconds_ = 0.0f;
   float delta_ = 0.0f;
 };
+
+// The first axis of an object whose local (or world) matrix is `m`: the
+// direction that GetWorldAxes gives first and that behaviours carry it along.
+mkVector3 FirstAxis(const SceneObject& object, const mkMatrix44& m);
 
 // The identity matrix with its flag set, and one that places at `position`.
 mkMatrix44 IdentityMatrix();

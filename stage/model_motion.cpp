@@ -56,11 +56,11 @@ void Model::Advance(float seconds) {
     if (b != nullptr && b->playing) {
       if (b->speed != 0.0f) {
         // Along the object's first axis, in its parent's frame.
-        const mkMatrix44& m = object->local;
+        const mkVector3 axis = FirstAxis(*object, object->local);
         const float step = b->speed * seconds;
-        object->local.m[0][3] += m.m[0][0] * step;
-        object->local.m[1][3] += m.m[1][0] * step;
-        object->local.m[2][3] += m.m[2][0] * step;
+        object->local.m[0][3] += axis.fX * step;
+        object->local.m[1][3] += axis.fY * step;
+        object->local.m[2][3] += axis.fZ * step;
         object->local.flags = 0;
       }
       if (b->turn != 0.0f) {
@@ -117,7 +117,7 @@ int32_t Model::AttachBrainClass(SceneObject* object, const std::string& text) {
   }
   HostBrain* host = AttachBrain(object, brain, className);
   line.Result(static_cast<const void*>(brain));
-  brain->fBrain = host;
+  brain->fBrain = host->Interface();
   return 1;
 }
 

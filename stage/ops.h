@@ -56,6 +56,8 @@ class GameOps {
   egCamera* GetCamera() { return Model::ToHandle<egCamera>(model_.camera_); }
   float GetSecs() { return model_.seconds_; }
   float GetSecsDelta() { return model_.delta_; }
+  // Text on the screen: the stage keeps the call in the trace only.
+  void WindowString(const char*, int32_t, int32_t, float, int32_t) {}
 
  private:
   Model& model_;
@@ -154,11 +156,18 @@ class AnimationOps {
   mkGBehavior* GetBehavior(mkSceneObject* a1);
   int32_t GetAnimating(mkSceneObject* a1);
   mkGBehavior* FindBehavior(egCharacter* a1, const char* a2, int32_t a3);
+  void SetPlayingOneShot(egCharacter* a1, int32_t a2);
+  int32_t GetPlayingOneShot(egCharacter* a1);
   int32_t BehGetLoopStart(mkGBehavior* a1);
   int32_t BehGetLoopEnd(mkGBehavior* a1);
   int32_t BehGetNextPlayed(mkGBehavior* a1, int32_t a2);
+  // Holds a behaviour at a frame; an object without behaviours moves its own
+  // frame, with a stage note (a7 non-zero: backwards).
   void AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t a4, int32_t a5,
                        int32_t a6, int32_t a7, float a8, int32_t a9, int32_t a10);
+  // The behaviour's name in a registry name "OBJECT..BEHAVIOUR": the part
+  // after the last "..". The second argument is not written.
+  const char* GetBehNameFromRegName(const char* a1, const char* a2);
 
  private:
   Model& model_;

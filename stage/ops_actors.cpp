@@ -53,8 +53,18 @@ int32_t ActorOps::XCmdRun(egXCmd* a1, int32_t a2, const char** a3, egActorInstan
 int32_t ActorOps::EventFind(const char* a1) {
   return a1 != nullptr && model_.events_.count(a1) ? 1 : 0;
 }
+// The actors that react to the event (the scene's `on` statements) run for
+// a detector named after it.
 void ActorOps::EventRegister(const char* a1, int32_t, int32_t) {
-  if (a1 != nullptr) model_.events_.insert(a1);
+  if (a1 == nullptr) return;
+  model_.events_.insert(a1);
+  model_.Say(MessageKind::kStage, std::string("event ") + a1);
+  const auto range = model_.eventActors_.equal_range(std::string_view(a1));
+  if (range.first == range.second) return;
+  Detector* detector = model_.AddDetector(a1);
+  for (auto it = range.first; it != range.second; ++it)
+    ExecActor(Model::ToHandle<egTrigActor>(it->second), Model::ToHandle<egTrigDetector>(detector),
+              1, -1);
 }
 void ActorOps::EventRemove(const char* a1, int32_t) {
   if (a1 != nullptr) model_.events_.erase(a1);

@@ -89,13 +89,21 @@ void AnimationOps::AnimStop(mkSceneObject* a1, int32_t, int32_t, int32_t, int32_
 }
 
 // The current behaviour finishes its cycle; another behaviour starts at once
-// and plays one cycle. Without a behaviour, the current one plays on in a
-// loop from where it stands.
+// and plays one cycle. Without a behaviour, the object's current behaviour
+// plays on in a loop from where it stands, at the rate a11 (backwards when
+// a10 is non-zero), with a stage note when the rate is not 1 or backwards.
 void AnimationOps::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t, int32_t, int32_t,
-                                    int32_t, int32_t, float, int32_t, int32_t, float, int32_t) {
+                                    int32_t, int32_t, float, int32_t, int32_t a10, float a11,
+                                    int32_t) {
   SceneObject* o = model_.Object(a1);
-  if (a2 == nullptr) {
-    if (o != nullptr && o->current != nullptr) o->current->playing = o->current->looping = 1;
+  if (o != nullptr && a2 == nullptr) {
+    if (a11 != 1.0f || a10 != 0)
+      model_.Say(MessageKind::kStage,
+                 o->name + " plays at rate " + FormatFloat(a11) + (a10 != 0 ? " backwards" : ""));
+    if (o->current != nullptr) {
+      o->current->playing = 1;
+      o->current->looping = 1;
+    }
     return;
   }
   Behavior* b = model_.BehaviorOf(a2);
@@ -106,6 +114,14 @@ void AnimationOps::AnimContinuePlay(mkSceneObject* a1, mkGBehavior* a2, int32_t,
   }
   model_.Play(b);
   b->looping = 0;
+}
+
+void AnimationOps::SetPlayingOneShot(egCharacter* a1, int32_t a2) {
+  if (SceneObject* o = model_.Object(a1)) o->oneShot = a2 != 0;
+}
+int32_t AnimationOps::GetPlayingOneShot(egCharacter* a1) {
+  SceneObject* o = model_.Object(a1);
+  return o != nullptr ? o->oneShot : 0;
 }
 
 int32_t AnimationOps::BehGetLoopStart(mkGBehavior* a1) {
@@ -129,11 +145,20 @@ int32_t AnimationOps::BehGetNextPlayed(mkGBehavior* a1, int32_t) {
 
 // Holds the behaviour (without one, the object's current behaviour, or else
 // its first) at `frame`, which becomes the last one played. Frames beyond the
-// behaviour's are held at its ends.
+// behaviour's are held at its ends. An object without behaviours moves its
+// own frame (a material's frames) instead, with a stage note; a7 non-zero
+// plays it backwards.
 void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a3, int32_t, int32_t,
-                                   int32_t, int32_t, float, int32_t, int32_t) {
+                                   int32_t, int32_t a7, float, int32_t, int32_t) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return;
+  if (a2 == nullptr && o->current == nullptr && o->behaviors.empty()) {
+    model_.Say(MessageKind::kStage, o->name + " goes from frame " + std::to_string(o->frame) +
+                                        " to frame " + std::to_string(a3) +
+                                        (a7 != 0 ? " backwards" : ""));
+    o->frame = a3;
+    return;
+  }
   Behavior* b = a2 != nullptr ? model_.BehaviorOf(a2) : o->current;
   if (b == nullptr && a2 == nullptr && !o->behaviors.empty()) b = o->behaviors.front();
   if (b == nullptr || b->owner != o || b->frames <= 0) return;
@@ -144,6 +169,14 @@ void AnimationOps::AnimPlayToFrame(mkSceneObject* a1, mkGBehavior* a2, int32_t a
   b->looping = 0;
   // The middle of the frame, so that the frame reads back exactly.
   b->position = (float(frame) + 0.5f) * b->cycleSeconds / float(b->frames);
+}
+
+const char* AnimationOps::GetBehNameFromRegName(const char* a1, const char*) {
+  if (a1 == nullptr) return "";
+  const char* name = a1;
+  for (const char* p = a1; *p != '\0'; ++p)
+    if (p[0] == '.' && p[1] == '.') name = p + 2;
+  return name;
 }
 
 }  // namespace stage

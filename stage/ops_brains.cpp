@@ -12,7 +12,7 @@ egBrainDll* BrainOps::GetBrainDllByID(const char* a1) {
 
 egBrain* BrainOps::GetBrain(egPhysicalSceneObject* a1) {
   SceneObject* o = model_.Object(a1);
-  return o != nullptr ? o->brain : nullptr;
+  return o != nullptr && o->brain != nullptr ? o->brain->Interface() : nullptr;
 }
 
 int32_t BrainOps::BrainSetToBrainClassDll(egPhysicalSceneObject* a1, const char* a2) {

@@ -46,7 +46,10 @@ void CameraOps::CamSetFromGoal(egCamera* a1, mkPoint3* a2) {
 
 void CameraOps::CamSetAtGoal(egCamera* a1, mkPoint3* a2) {
   SceneObject* c = CameraOf(a1);
-  if (c != nullptr && a2 != nullptr && Finite(*a2)) c->view.lookAt = *a2;
+  if (c != nullptr && a2 != nullptr && Finite(*a2)) {
+    c->view.lookAt = *a2;
+    c->view.hasLookAt = true;
+  }
 }
 
 void CameraOps::CamSetToTrack(egCamera* a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5) {
@@ -72,18 +75,17 @@ int32_t CameraOps::CamGetMode(egCamera* a1) {
 void CameraOps::CamGetGoals(egCamera* a1, mkPoint3* a2, mkPoint3* a3, mkScalar* a4, mkVector3* a5) {
   SceneObject* c = CameraOf(a1);
   if (c == nullptr) return;
-  if (a2 != nullptr) {
-    const mkMatrix44 w = model_.WorldMatrix(c);
-    *a2 = {w.m[0][3], w.m[1][3], w.m[2][3]};
-  }
-  if (a3 != nullptr) *a3 = c->view.lookAt;
+  const mkMatrix44 w = model_.WorldMatrix(c);
+  if (a2 != nullptr) *a2 = {w.m[0][3], w.m[1][3], w.m[2][3]};
+  if (a3 != nullptr) *a3 = model_.LookAt(*c);
   if (a4 != nullptr) *a4 = c->view.fov;
-  if (a5 != nullptr) *a5 = {0.0f, 0.0f, 1.0f};
+  // The camera's up axis: its local z in the world.
+  if (a5 != nullptr) *a5 = {w.m[0][2], w.m[1][2], w.m[2][2]};
 }
 
 void CameraOps::CamGetAt(egCamera* a1, mkPoint3* a2) {
   SceneObject* c = CameraOf(a1);
-  if (c != nullptr && a2 != nullptr) *a2 = c->view.lookAt;
+  if (c != nullptr && a2 != nullptr) *a2 = model_.LookAt(*c);
 }
 
 void CameraOps::CamGetFOV(egCamera* a1, mkScalar* a2) {

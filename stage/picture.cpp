@@ -79,12 +79,17 @@ void RunPicture::Record(const Model& model) {
   bool full = false;
   for (const auto& object : model.objects()) {
     const mkMatrix44 world = model.WorldMatrix(object.get());
-    const mkPoint3 at{world.m[0][3], world.m[1][3], world.m[2][3]};
+    // Seen from the side, the picture's y is the scene's z.
+    const mkPoint3 at = side ? mkPoint3{world.m[0][3], world.m[2][3], world.m[1][3]}
+                             : mkPoint3{world.m[0][3], world.m[1][3], world.m[2][3]};
     Path& path = paths_[object.get()];
     if (path.points.empty()) order_.push_back(object.get());
     path.last = at;
     if (object->fireMarble) everLit_[object.get()] |= object->lit != 0;
-    if (object->camera) lookAts_[object.get()] = object->view.lookAt;
+    if (object->camera) {
+      const mkPoint3 look = model.LookAt(*object);
+      lookAts_[object.get()] = side ? mkPoint3{look.fX, look.fZ, look.fY} : look;
+    }
     if (kept || path.points.empty()) {
       path.points.push_back(at);
       path.times.push_back(now);

@@ -1,5 +1,6 @@
 // A picture of a scene run: an SVG drawing, seen from above (x to the right,
-// y up), of the paths that the moving objects took, with marks at equal
+// y up) or from the side (x to the right, z up), of the paths that the
+// moving objects took, with marks at equal
 // times, and of the objects that stood still, drawn as circles of their
 // radius and named; a legend and a scale beside it. Cameras are drawn in
 // black, with a dashed line to the point they looked at last. Firemarbles
@@ -33,6 +34,9 @@ class RunPicture {
   void Record(const Model& model);
   // The drawing as text.
   std::string Svg(const Model& model) const;
+
+  // Seen from the side: set before the first Record.
+  bool side = false;
 
  private:
   struct Path {

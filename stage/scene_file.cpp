@@ -115,6 +115,20 @@ bool Glide(TimelineEntry* e) {
   return Numbers(e->words, 1, &e->point) && ParseFloat(e->words[4], &e->seconds) &&
          e->seconds > 0.0f;
 }
+// flags' N: a whole number that fits 32 bits.
+bool Flags(TimelineEntry* e) {
+  int64_t flags = 0;
+  if (!ParseInt(e->words[1], &flags) || flags < INT32_MIN || flags > INT32_MAX) return false;
+  e->code = int32_t(flags);
+  return true;
+}
+// cammode's N: a camera mode, 0 to 3.
+bool CamMode(TimelineEntry* e) {
+  int64_t mode = 0;
+  if (!ParseInt(e->words[0], &mode) || mode < 0 || mode > 3) return false;
+  e->code = int32_t(mode);
+  return true;
+}
 bool Switch(TimelineEntry* e) {
   if (e->words[1] != "0" && e->words[1] != "1") return false;
   e->on = e->words[1] == "1";
@@ -128,7 +142,8 @@ const Verb kVerbs[] = {
     {"face", 4, 4, &Place},     {"params", 1, kMany, nullptr}, {"classparams", 1, kMany, nullptr},
     {"draw", 2, 2, &Switch},    {"enable", 2, 2, &Switch},     {"camera", 1, 1, nullptr},
     {"report", 1, 1, nullptr},  {"light", 1, 1, nullptr},      {"unlight", 1, 1, nullptr},
-    {"goal", 2, 2, nullptr},    {"remove", 1, 1, nullptr},
+    {"goal", 2, 2, nullptr},    {"remove", 1, 1, nullptr},     {"oneshot", 2, 2, &Switch},
+    {"flags", 2, 2, &Flags},    {"cammode", 1, 1, &CamMode},
 };
 
 class Parser {
@@ -249,6 +264,18 @@ class Parser {
   void Timer(const Words& w) {
     if (Count(w, 2, 2)) scene_->timers.push_back(w[1]);
   }
+  void Picture(const Words& w) {
+    if (!Count(w, 2, 2)) return;
+    if (w[1] != "side" && w[1] != "top") return void(Error("'picture' is 'top' or 'side'"));
+    scene_->pictureSide = w[1] == "side";
+  }
+  void Vehicle(const Words& w) {
+    if (Count(w, 4, 5))
+      scene_->vehicles.push_back({w[1], w[2], w[3], w.size() > 4 ? w[4] : "", line_});
+  }
+  void On(const Words& w) {
+    if (Count(w, 3, 3)) scene_->reactions.push_back({w[1], w[2], line_});
+  }
 
   void Object(const Words& w) {
     if (w.size() < 2) return void(Error("'" + w[0] + "' needs a name"));
@@ -274,6 +301,8 @@ class Parser {
         def.light = true;
       } else if (word == "remote") {
         def.remote = true;
+      } else if (word == "viewaxes") {
+        def.viewAxes = true;
       } else if (def.flock && word == "speed" && i + 1 < w.size()) {
         if (!Float(w[++i], &def.flockSpeed)) return;
         if (!(def.flockSpeed >= 0.0f)) return void(Error("speed must be 0 or more"));
@@ -351,16 +380,29 @@ class Parser {
 };
 
 const Parser::Statement Parser::kStatements[] = {
-    {"plugin", &Parser::Plugin},       {"frames", &Parser::Frames},
-    {"frametime", &Parser::FrameTime}, {"clock", &Parser::Clock},
-    {"object", &Parser::Object},       {"player", &Parser::Object},
-    {"camera", &Parser::Object},       {"flock", &Parser::Object},
-    {"firemarble", &Parser::Object},   {"variable", &Parser::Variable},
-    {"actor", &Parser::ActorStep},     {"detector", &Parser::Detector},
-    {"event", &Parser::Event},         {"timer", &Parser::Timer},
-    {"brain", &Parser::Brain},         {"brainclass", &Parser::BrainClass},
-    {"behavior", &Parser::Behavior},   {"sound", &Parser::Sound},
-    {"emitter", &Parser::Emitter},     {"at", &Parser::At},
+    {"plugin", &Parser::Plugin},
+    {"frames", &Parser::Frames},
+    {"frametime", &Parser::FrameTime},
+    {"clock", &Parser::Clock},
+    {"object", &Parser::Object},
+    {"player", &Parser::Object},
+    {"camera", &Parser::Object},
+    {"flock", &Parser::Object},
+    {"firemarble", &Parser::Object},
+    {"variable", &Parser::Variable},
+    {"actor", &Parser::ActorStep},
+    {"detector", &Parser::Detector},
+    {"event", &Parser::Event},
+    {"timer", &Parser::Timer},
+    {"brain", &Parser::Brain},
+    {"brainclass", &Parser::BrainClass},
+    {"behavior", &Parser::Behavior},
+    {"sound", &Parser::Sound},
+    {"emitter", &Parser::Emitter},
+    {"at", &Parser::At},
+    {"on", &Parser::On},
+    {"vehicle", &Parser::Vehicle},
+    {"picture", &Parser::Picture},
 };
 
 void Parser::Line(int number, const Words& w) {

@@ -21,6 +21,7 @@ struct ObjectSpec {
   bool light = false;
   bool remote = false;        // not owned by this machine
   bool remotePlayer = false;  // another machine's player
+  bool viewAxes = false;      // axes view, up, right (-y, z, -x)
   bool flock = false;         // a flock manager (the statement 'flock')
   float flockSpeed = 1.0f;    // units per second toward its goal
   std::string flockGoal;      // the object whose key is its first goal; empty: none
@@ -66,6 +67,22 @@ struct BrainSpec {
   int line = 0;
 };
 
+// A vehicle brain bound by its export name to a vehicle host brain.
+struct VehicleSpec {
+  std::string object;
+  std::string brain;    // the export name
+  std::string vehicle;  // the vehicle object
+  std::string driver;   // empty: none
+  int line = 0;
+};
+
+// An actor that runs whenever a plug-in registers an event.
+struct ReactionSpec {
+  std::string event;
+  std::string actor;
+  int line = 0;
+};
+
 // Something that happens at the start of a frame, in file order.
 struct TimelineEntry {
   int32_t frame = 0;
@@ -94,6 +111,8 @@ struct SceneDescription {
   std::vector<std::string> timers;
   std::vector<BrainSpec> brains;
   std::vector<BrainSpec> brainClasses;  // brain: the class, or "Class:First"
+  std::vector<VehicleSpec> vehicles;
+  std::vector<ReactionSpec> reactions;
   std::vector<BehaviorSpec> behaviors;
   std::vector<std::string> sounds;
   std::vector<std::string> emitters;
@@ -102,6 +121,7 @@ struct SceneDescription {
   int32_t frames = 1;
   float frameTime = 1.0f / 30.0f;
   int64_t clock = 1000000000;  // calendar seconds at frame 0
+  bool pictureSide = false;    // the picture is seen from the side
   std::vector<TimelineEntry> timeline;
 };
 

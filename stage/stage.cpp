@@ -148,6 +148,8 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     object->light = def.light;
     object->locallyOwned = def.remote ? 0 : 1;
     object->remotePlayer = def.remotePlayer;
+    object->viewAxes = def.viewAxes;
+    object->view.hasLookAt = def.hasLookAt;
     if (def.hasLookAt) object->view.lookAt = def.lookAt;
     object->view.fov = def.fov;
     object->view.mode = def.mode;
@@ -212,7 +214,15 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
             "no loaded plug-in lists the command " + def.steps[i][0] + " (actor " + def.name + ")");
   }
   for (const std::string& name : scene.detectors) m.AddDetector(name);
-  for (const std::string& name : scene.events) ActorOps(m).EventRegister(name.c_str(), 0, 0);
+  for (const std::string& name : scene.events) m.AddEvent(name);
+  for (const ReactionSpec& def : scene.reactions) {
+    Actor* actor = m.FindActor(def.actor);
+    if (actor == nullptr) {
+      error(def.line, "no actor " + def.actor + " for the event " + def.event);
+      continue;
+    }
+    m.OnEvent(def.event, actor);
+  }
   for (const BrainSpec& def : scene.brains) {
     SceneObject* object = m.FindObject(def.object);
     egBrainDll* brain = m.FindBrainDll(def.brain);
@@ -225,13 +235,14 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     // The host writes the two brain fields directly when it attaches an
     // exported brain.
     brain->fSceneApi = api_.get();
-    brain->fBrain = host;
+    brain->fBrain = host->Interface();
     // A camera brain starts from a reset.
     if (brain->GetType() == kCameraBrainType) {
       CallTrace::Line(m.trace(), (">" + def.object + "." + def.brain + ".Reset").c_str()).Finish();
       brain->Reset();
     }
   }
+  for (const VehicleSpec& def : scene.vehicles) BuildVehicle(def, error);
   for (const BrainSpec& def : scene.brainClasses) {
     SceneObject* object = m.FindObject(def.object);
     const std::string className = def.brain.substr(0, def.brain.find(':'));
@@ -320,6 +331,15 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
     }
   RunQueuedActors();
   for (const auto& host : m.hostBrains()) {
+    // Vehicle brains are called before the frame's movement too.
+    if (host->vehicle != nullptr) {
+      CallTrace::Line pre(
+          m.trace(), m.trace().enabled()
+                         ? (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str()
+                         : "");
+      pre.Arg(scene.frameTime);
+      pre.Result(host->plugin->PreUpdate(scene.frameTime));
+    }
     // The line's name is made only when the trace takes lines: a frame
     // allocates nothing for a trace that is off.
     CallTrace::Line line(
@@ -434,6 +454,15 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     flock->flockGoal = goal->key;
   } else if (e.verb == "remove") {
     if (SceneObject* object = Find(w[0])) m.RemoveObject(object);
+  } else if (e.verb == "oneshot") {
+    if (SceneObject* object = Find(w[0])) object->oneShot = e.on ? 1 : 0;
+  } else if (e.verb == "flags") {
+    SceneObject* object = Find(w[0]);
+    if (object == nullptr) return;
+    if (object->brain == nullptr) return m.Say(MessageKind::kStage, w[0] + " has no brain");
+    object->brain->vehicleFlags = e.code;
+  } else if (e.verb == "cammode") {
+    m.SetCameraMode(e.code);
   } else if (e.verb == "camera") {
     SceneObject* object = Find(w[0]);
     if (object == nullptr) return;
@@ -446,10 +475,43 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     SceneObject* object = Find(w[0]);
     if (object != nullptr) m.Say(MessageKind::kStage, Report(*object));
   } else if (e.verb == "event") {
-    ActorOps(m).EventRegister(w[0].c_str(), 0, 0);
+    m.AddEvent(w[0]);
   } else if (e.verb == "noevent") {
     ActorOps(m).EventRemove(w[0].c_str(), 0);
   }
+}
+
+// A host that binds a brain by its export name, whether or not a name list
+// names it, and attaches it to a vehicle host brain.
+void Stage::BuildVehicle(const VehicleSpec& def,
+                         const std::function<void(int, const std::string&)>& error) {
+  Model& m = *model_;
+  SceneObject* object = m.FindObject(def.object);
+  SceneObject* vehicle = m.FindObject(def.vehicle);
+  SceneObject* driver = def.driver.empty() ? nullptr : m.FindObject(def.driver);
+  if (object == nullptr || vehicle == nullptr || (!def.driver.empty() && driver == nullptr)) {
+    error(def.line, "no object " + (object == nullptr    ? def.object
+                                    : vehicle == nullptr ? def.vehicle
+                                                         : def.driver));
+    return;
+  }
+  egBrainDll* brain = nullptr;
+  for (const auto& library : plugins_)
+    if ((brain = static_cast<egBrainDll*>(library->Symbol(def.brain.c_str()))) != nullptr) break;
+  if (brain == nullptr) {
+    error(def.line, "no loaded plug-in exports " + def.brain);
+    return;
+  }
+  const int32_t type = brain->GetType();
+  if (type != 302) {
+    error(def.line, def.brain + " is not a vehicle brain (type " + std::to_string(type) + ")");
+    return;
+  }
+  HostBrain* host = m.AttachBrain(object, brain, def.brain);
+  host->vehicle = vehicle;
+  host->driver = driver;
+  brain->fSceneApi = api_.get();
+  brain->fBrain = host->Interface();
 }
 
 std::string Stage::Report(const SceneObject& object) {
@@ -459,7 +521,7 @@ std::string Stage::Report(const SceneObject& object) {
   const mkMatrix44 world = model_->WorldMatrix(&object);
   std::string text = object.name + " at " + point(world.m[0][3], world.m[1][3], world.m[2][3]);
   if (object.camera) {
-    const mkPoint3& at = object.view.lookAt;
+    const mkPoint3 at = model_->LookAt(object);
     text += ", looking at " + point(at.fX, at.fY, at.fZ) + ", fov " + FormatFloat(object.view.fov);
   }
   if (const Behavior* b = object.current) {
@@ -477,15 +539,22 @@ SceneObject* Stage::Find(const std::string& name) {
   return object;
 }
 
-// Turns the object about the vertical axis so that its first axis points
-// along the horizontal part of `direction`; the vertical axis stays up.
+// Turns the object about the vertical axis so that its first axis (local x,
+// or -y for an object with view axes) points along the horizontal part of
+// `direction`; the vertical axis stays up.
 void Stage::Face(SceneObject* object, const mkVector3& direction) {
   const float length = std::sqrt(direction.fX * direction.fX + direction.fY * direction.fY);
   if (length <= 0.0f) return;
   const float x = direction.fX / length, y = direction.fY / length;
   mkMatrix44& m = object->local;
-  m.m[0][0] = x, m.m[0][1] = -y, m.m[0][2] = 0;
-  m.m[1][0] = y, m.m[1][1] = x, m.m[1][2] = 0;
+  if (object->viewAxes) {
+    // The view axis, local -y, along (x, y).
+    m.m[0][0] = -y, m.m[0][1] = -x, m.m[0][2] = 0;
+    m.m[1][0] = x, m.m[1][1] = -y, m.m[1][2] = 0;
+  } else {
+    m.m[0][0] = x, m.m[0][1] = -y, m.m[0][2] = 0;
+    m.m[1][0] = y, m.m[1][1] = x, m.m[1][2] = 0;
+  }
   m.m[2][0] = 0, m.m[2][1] = 0, m.m[2][2] = 1;
   m.flags = 0;
 }

@@ -92,6 +92,8 @@ class Stage {
   // and the frame of its current behaviour (the timeline's report).
   std::string Report(const SceneObject& object);
   void Face(SceneObject* object, const mkVector3& direction);
+  void BuildVehicle(const VehicleSpec& def,
+                    const std::function<void(int, const std::string&)>& error);
 
   // Destroyed in reverse order: the plug-ins are unloaded first, while the
   // model's keys that they clear still exist.

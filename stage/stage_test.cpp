@@ -194,6 +194,12 @@ TEST(SceneFileTest, ReportsEachBadLineWithItsNumber) {
       {"at 1 key 13 sideways", "1: wrong words for 'at ... key'"},
       {"actor \"open", "1: a quoted word is not closed"},
       {"brain A", "1: 'brain' takes 2 word(s)"},
+      {"vehicle A B", "1: 'vehicle' takes 3 or more word(s)"},
+      {"on poweron", "1: 'on' takes 2 word(s)"},
+      {"picture front", "1: 'picture' is 'top' or 'side'"},
+      {"at 1 cammode 4", "1: wrong words for 'at ... cammode'"},
+      {"at 1 flags A x", "1: wrong words for 'at ... flags'"},
+      {"at 1 oneshot A 2", "1: wrong words for 'at ... oneshot'"},
   };
   for (const auto& [text, expected] : kCases) {
     SceneDescription scene;
@@ -505,6 +511,87 @@ TEST(StageMotionTest, OtherPlayersSoundsAndEmitters) {
   sound.SoundEmitterPlay(emitter, 1, 1, 0);
   EXPECT_EQ(sound.SoundEmitterIsPlaying(emitter), 1);
   EXPECT_EQ(sound.GetSoundObjectByID("hnorm02"), nullptr);
+}
+TEST(StageMotionTest, ViewAxesAreViewUpAndRight) {
+  auto played = PlayText(
+      "frames 2\nframetime 0.5\n"
+      "object Walker viewaxes\nbehavior Walker walk speed 2\nobject Plain\n"
+      "at 0 face Walker 1 0 0\nat 0 play Walker walk\n");
+  Model& m = played->model();
+  stage::ObjectOps objects(m);
+  auto* walker = Model::ToHandle<mkSceneObject>(m.FindObject("Walker"));
+  mkVector3 view{}, up{}, right{};
+  objects.GetWorldAxes(walker, &view, &up, &right);
+  EXPECT_FLOAT_EQ(view.fX, 1.0f);  // faced along +x
+  EXPECT_FLOAT_EQ(view.fY, 0.0f);
+  EXPECT_FLOAT_EQ(up.fZ, 1.0f);
+  EXPECT_FLOAT_EQ(right.fY, -1.0f);
+  // Carried along the view axis: two frames of half a second at 2.
+  mkPoint3 p{};
+  objects.GetWorldPos(walker, &p, 0);
+  EXPECT_FLOAT_EQ(p.fX, 2.0f);
+  EXPECT_FLOAT_EQ(p.fY, 0.0f);
+  objects.GetWorldAxes(Model::ToHandle<mkSceneObject>(m.FindObject("Plain")), &view, &up, &right);
+  EXPECT_FLOAT_EQ(view.fX, 1.0f);
+  EXPECT_FLOAT_EQ(up.fY, 1.0f);
+  EXPECT_FLOAT_EQ(right.fZ, 1.0f);
+}
+
+TEST(StageTest, EventsRunTheActorsThatReactAndCameraGoals) {
+  auto played = PlayText(
+      "camera Eye at 1 2 3 viewaxes\nactor Light\non poweron Light\n"
+      "variable TheSun Eye\n");
+  Model& m = played->model();
+  stage::ActorOps actors(m);
+  actors.EventRegister("poweron", 0, 0);
+  actors.EventRegister("other", 0, 0);
+  ASSERT_EQ(m.actorQueue().size(), 0u);  // an actor without steps queues none
+  std::vector<std::string> notes;
+  for (const auto& message : m.messages()) notes.push_back(stage::FormatMessage(message));
+  EXPECT_EQ(notes, (std::vector<std::string>{"@0 stage: event poweron", "@0 stage: actor Light",
+                                             "@0 stage: event other"}));
+  EXPECT_EQ(actors.EventFind("poweron"), 1);
+  stage::GameOps game(m);
+  stage::CameraOps cameras(m);
+  mkPoint3 from{}, at{};
+  mkVector3 up{};
+  cameras.CamGetGoals(game.GetCamera(), &from, &at, nullptr, &up);
+  EXPECT_EQ(from.fX, 1.0f);
+  EXPECT_EQ(at.fY, 1.0f);  // one unit along the view axis, -y
+  EXPECT_EQ(up.fZ, 1.0f);
+  EXPECT_EQ(cameras.CamGetMode(game.GetCamera()), 0);
+  m.SetCameraMode(2);
+  EXPECT_EQ(cameras.CamIsDriveMode(cameras.CamGetMode(game.GetCamera())), 1);
+  EXPECT_EQ(cameras.CamIsObserverMode(3), 1);
+  EXPECT_EQ(cameras.CamGetMode(nullptr), 2);  // a null camera is the current one
+  stage::KeyOps keys(m);
+  EXPECT_EQ(keys.GetObjKeyByID("global..TheSun"), keys.GetObjKeyByID("TheSun"));
+  EXPECT_EQ(keys.GetObjKeyByID("global..Nothing"), nullptr);
+  stage::AnimationOps animation(m);
+  EXPECT_STREQ(animation.GetBehNameFromRegName("Shovel..ShovelRoot..dig", nullptr), "dig");
+  EXPECT_STREQ(animation.GetBehNameFromRegName("dig", nullptr), "dig");
+  EXPECT_STREQ(animation.GetBehNameFromRegName(nullptr, nullptr), "");
+}
+
+TEST(StagePictureTest, SeenFromTheSide) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(
+      stage::ParseScene("frames 3\npicture side\nplayer Hero\n"
+                        "at 0 glide Hero 0 0 5 0.1\n",
+                        &scene, &errors));
+  EXPECT_TRUE(scene.pictureSide);
+  stage::Stage played;
+  played.enterSceneDirectory = false;
+  stage::RunPicture picture;
+  picture.side = true;
+  played.onFrameEnd = [&](int32_t) { picture.Record(played.model()); };
+  ASSERT_TRUE(played.Play(scene, &errors));
+  // Risen straight up: a path seen from the side, none from above.
+  EXPECT_NE(picture.Svg(played.model()).find("<polyline"), std::string::npos);
+  stage::RunPicture above;
+  above.Record(played.model());
+  EXPECT_EQ(above.Svg(played.model()).find("<polyline"), std::string::npos);
 }
 
 TEST(StagePictureTest, DrawsPathsAndStillObjects) {

@@ -133,6 +133,25 @@ class egGameController {
   ~egGameController() = default;
 };
 
+// The host brain of a ridable vehicle (the kind that a brain of type 302 is
+// attached to): the host brain's operations, then five of the vehicle's own.
+// The meaning of the flag bits is the host's; the vehicle brains of the
+// system test the values 2, 4 and 8.
+class egPlayerVehicleBrain : public egBrain {
+ public:
+  virtual int32_t GetVehicleFlags() = 0;
+  virtual void SetVehicleFlags(int32_t flags) = 0;
+  // The vehicle object, and the character that drives it (null when none).
+  virtual mkSceneObject* GetVehicle() = 0;
+  virtual egCharacter* GetDriver() = 0;
+  // Puts the vehicle in its waiting state at `time` with the animation
+  // `animation` (a behaviour name, held by the caller for the call only).
+  virtual void SetWaitState(float time, const char* animation) = 0;
+
+ protected:
+  ~egPlayerVehicleBrain() = default;
+};
+
 // The scene interface: 434 operations, slot N being row N of scene_ops.inc.
 // Lookups by name return null when nothing has that name; ApiMessage writes a
 // log line and ApiMessageWarn a warning line, each formatted whole by the

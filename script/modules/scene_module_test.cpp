@@ -107,7 +107,8 @@ class SceneModuleTest : public ::testing::Test {
     fs::current_path(home_);
   }
 
-  // Runs `text` as a script; returns the message lines it wrote.
+  // Runs `text` as a script; returns the message lines it wrote (the
+  // stage's own notes aside).
   Lines Python(const std::string& text) {
     std::ofstream(dir_ / "python" / "run.py") << text;
     first_ = stage_.model().messages().size();
@@ -115,7 +116,8 @@ class SceneModuleTest : public ::testing::Test {
     stage_.RunCommand("Python", {"run.py"});
     Lines lines;
     const auto& messages = stage_.model().messages();
-    for (size_t i = first_; i < messages.size(); ++i) lines.push_back(messages[i].text);
+    for (size_t i = first_; i < messages.size(); ++i)
+      if (messages[i].kind != stage::MessageKind::kStage) lines.push_back(messages[i].text);
     return lines;
   }
   // The scene operations that the last script called, without the stage's

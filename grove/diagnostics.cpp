@@ -1,0 +1,101 @@
+// Diagnostics of the quantities that the beetle builds its moods from, on
+// any two objects, once or every frame (UPDATE "Yes"). Results go to the log
+// channel; a wrong argument count to the warning channel.
+#include <cstring>
+
+#include "grove/grove.h"
+#include "kit/plugin/command.h"
+
+namespace {
+
+// 0 (run again next frame) for exactly "Yes", else 1.
+int32_t Repeat(const char* update) {
+  return update != nullptr && std::strcmp(update, "Yes") == 0 ? 0 : 1;
+}
+
+const char* NameOf(egSceneApi* api, mkSceneObject* object) {
+  const char* name = api->GetID(object);
+  return name != nullptr ? name : "";
+}
+
+// The two objects of a diagnostic; false (and the warning) for a wrong count.
+bool TwoObjects(egSceneApi* api, int32_t argc, const char** argv, const char* warning,
+                mkSceneObject** first, mkSceneObject** second) {
+  if (argc != 3 || argv == nullptr) {
+    ktWarn(api, "%s", warning);
+    return false;
+  }
+  *first = api->GetSceneObjectByID(argv[0]);
+  *second = api->GetSceneObjectByID(argv[1]);
+  return true;
+}
+
+}  // namespace
+
+int32_t DistanceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
+                             egTrigDetector*) {
+  egSceneApi* api = fSceneApi;
+  mkSceneObject *a = nullptr, *b = nullptr;
+  if (!TwoObjects(api, argc, argv,
+                  "DistanceTest: wrong number of arguments (OBJECT1,OBJECT2,UPDATE)", &a, &b))
+    return 1;
+  const float d2 = MagnitudeSquared(ktPosition(api, b, 0) - ktPosition(api, a, 0));
+  const float factor = d2 > 800.0f ? 0.0f : 1.0f - d2 * 0.00125f;
+  ktLog(api, "Objects distance from %s to %s", NameOf(api, a), NameOf(api, b));
+  ktLog(api, "Distance %f with a factor of %f", double(d2), double(factor));
+  return Repeat(argv[2]);
+}
+
+int32_t FaceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
+                         egTrigDetector*) {
+  egSceneApi* api = fSceneApi;
+  mkSceneObject *player = nullptr, *object = nullptr;
+  if (!TwoObjects(api, argc, argv, "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)",
+                  &player, &object))
+    return 1;
+  const mkVector3 a = ktFirstAxis(api, player);
+  const mkVector3 b = ktDirection(ktPosition(api, object, 0), ktPosition(api, player, 0));
+  const float s = MagnitudeSquared(a + b);
+  const float factor = s > kFacingLimit73 ? 0.0f : 1.0f - s * kFacingFactor73;
+  ktLog(api, "How much is %s facing %s", NameOf(api, player), NameOf(api, object));
+  ktLog(api, "Resultant %f with a factor of %f", double(s), double(factor));
+  return Repeat(argv[2]);
+}
+
+int32_t DisplayCurFearCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
+                               egTrigDetector*) {
+  egSceneApi* api = fSceneApi;
+  mkSceneObject *player = nullptr, *object = nullptr;
+  if (!TwoObjects(api, argc, argv,
+                  "DisplayCurFear: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player,
+                  &object))
+    return 1;
+  const mkPoint3 p = ktPosition(api, player, 0);
+  const mkPoint3 o = ktPosition(api, object, 0);
+  const float d2 = MagnitudeSquared(p - o);
+  const float proximity = d2 > 800.0f ? 0.0f : d2 <= 200.0f ? 1.0f : 1.0f - d2 * 0.00125f;
+  const float facing = ktFacingFactor(ktFirstAxis(api, player), ktDirection(o, p), kFacingLimitWide,
+                                      kFacingFactorWide);
+  const float fear = (facing + proximity) * 0.5f;
+  const float distance = d2 > 1500.0f   ? 0.0f
+                         : d2 >= 800.0f ? 1.0f - (d2 - 800.0f) * 0.0014285714f
+                                        : d2 * 0.00125f;
+  float curiosity = distance;
+  if (mkGBehavior* behavior = api->GetBehavior(player)) {
+    mkRegistryKey* key = api->BehGetKey(behavior);
+    float w = 0.5f;
+    if (ktKeyIs(api, key, "run") || ktKeyIs(api, key, "long_jump")) {
+      w = 0.0f;
+    } else if (ktKeyIs(api, key, "wall_collide")) {
+      w = 0.75f;
+    } else if (ktKeyIs(api, key, "push") || ktKeyIs(api, key, "fall") ||
+               ktKeyIs(api, key, "get_up")) {
+      w = 1.0f;
+    }
+    const char* keyName = key != nullptr ? api->KeyGetName(key) : nullptr;
+    ktLog(api, "Behavior is %s for curiosity of %f", keyName != nullptr ? keyName : "", double(w));
+    curiosity = (w + distance) * 0.5f;
+  }
+  ktLog(api, "Curiosity=%f vs. Fear=%f", double(curiosity), double(fear));
+  return Repeat(argv[2]);
+}

@@ -1,0 +1,105 @@
+// The helpers that the brains and commands of the plug-in share: the facing
+// factor, the short name of a behaviour key, positions and axes read
+// safely, scene variables, the animation rule and the matrices of a turn and
+// a step.
+#include <cmath>
+#include <cstring>
+
+#include "grove/grove.h"
+
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool SameText(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b)
+    if (Lower(*a) != Lower(*b)) return false;
+  return *a == *b;
+}
+
+}  // namespace
+
+float ktFacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k) {
+  const float s = MagnitudeSquared(a + b);
+  return s > limit ? 0.0f : 1.0f - s * k;
+}
+
+const char* ktShortName(const char* name) {
+  if (name == nullptr) return "";
+  const char* shortName = name;
+  for (const char* p = name; p[0] != '\0'; ++p)
+    if (p[0] == '.' && p[1] == '.') shortName = p + 2;
+  return shortName;
+}
+
+bool ktKeyIs(egSceneApi* api, mkRegistryKey* key, const char* name) {
+  if (key == nullptr) return false;
+  const char* keyName = api->KeyGetName(key);
+  if (keyName == nullptr) return false;
+  return SameText(ktShortName(keyName), ktShortName(name));
+}
+
+mkVector3 ktDirection(const mkPoint3& from, const mkPoint3& to) {
+  mkVector3 d = to - from;
+  Normalize(d);
+  return d;
+}
+
+mkPoint3 ktPosition(egSceneApi* api, const void* object, int32_t mode) {
+  mkPoint3 p{0.0f, 0.0f, 0.0f};
+  api->GetWorldPos(static_cast<mkSceneObject*>(const_cast<void*>(object)), &p, mode);
+  return p;
+}
+
+mkVector3 ktFirstAxis(egSceneApi* api, const void* object) {
+  mkVector3 axes[3] = {};
+  api->GetWorldAxes(static_cast<mkSceneObject*>(const_cast<void*>(object)), &axes[0], &axes[1],
+                    &axes[2]);
+  Normalize(axes[0]);
+  return axes[0];
+}
+
+mkSceneObject* ktVariableObject(egSceneApi* api, const char* name) {
+  mkRegistryKey* key = api->GetObjKeyByID(name);
+  return key != nullptr ? static_cast<mkSceneObject*>(key->fObject) : nullptr;
+}
+
+bool ktPlayAnimation(egSceneApi* api, egCharacter* character, const char* name) {
+  auto* object = reinterpret_cast<mkSceneObject*>(character);
+  mkGBehavior* current = api->GetBehavior(object);
+  if (current != nullptr && ktKeyIs(api, api->BehGetKey(current), name) &&
+      api->BehGetPlaying(current, 0.0f, 1) != 0)
+    return false;
+  mkGBehavior* behavior = api->FindBehavior(character, name, -int32_t(std::strlen(name)));
+  api->AnimPlay(object, behavior, 1, 1, 0, 0, -1.0f, 0, 0, 1.0f, 0);
+  api->SetPlayingOneShot(character, 0);
+  return true;
+}
+
+mkMatrix44 ktRotation(const mkVector3& axis, float angle) {
+  mkQuat q;
+  SetFromAngleAxis(q, angle, axis);
+  mkMatrix44 m;
+  MakeMatrix(q, m);
+  return m;
+}
+
+mkMatrix44 ktTranslation(const mkVector3& offset) {
+  mkMatrix44 m;
+  Reset(m);
+  m.m[0][3] = offset.fX;
+  m.m[1][3] = offset.fY;
+  m.m[2][3] = offset.fZ;
+  m.flags = 0u;
+  return m;
+}
+
+void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion) {
+  mkMatrix44 local;
+  Reset(local);
+  api->GetLocalMatrix(object, &local);
+  mkMatrix44 moved = local * motion;
+  api->SetLocalMatrix(object, &moved);
+}
