@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "stage/picture.h"
+#include "stage/replay.h"
 #include "stage/stage.h"
 
 namespace {
@@ -144,7 +145,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string scenePath, tracePath, svgPath, exportsOf;
+  std::string scenePath, tracePath, svgPath, replayPath, exportsOf;
   std::vector<std::string> pluginPath;
   bool quiet = false, strict = false;
   int64_t frames = -1;
@@ -164,6 +165,13 @@ int main(int argc, char** argv) {
                       "the SVG picture FILE: the paths of the "
                       "objects that moved (the player's in red), with time marks, and the objects "
                       "that stood still"))
+      ->type_name("FILE");
+  app.add_option("--replay", replayPath,
+                 Wrap("write a replay page of the run to the HTML file FILE (self-contained, "
+                      "for a browser): the scene seen from above (or from the side, as the scene "
+                      "says) frame by frame, with a timeline, play, pause, single steps and speed, "
+                      "each frame's message and trace lines, and what a clicked object is "
+                      "(see docs/replay.md)"))
       ->type_name("FILE");
   app.add_option("--plugin-path", pluginPath,
                  Wrap("look in DIR for plug-ins that the scene names without a directory (may be "
@@ -206,7 +214,9 @@ int main(int argc, char** argv) {
   if (scenePath.empty()) return UsageError("no scene file given");
   if (tracePath == "-" && svgPath == "-")
     return UsageError("--trace and --svg cannot both write to standard output");
-  for (const std::string* output : {&tracePath, &svgPath})
+  if (replayPath == "-")
+    return UsageError("--replay needs a file name: the page is not written to standard output");
+  for (const std::string* output : {&tracePath, &svgPath, &replayPath})
     if (!output->empty() && *output != "-" && SameFile(*output, scenePath))
       return UsageError(*output + " is the scene file; it would be overwritten");
 
@@ -220,9 +230,10 @@ int main(int argc, char** argv) {
 
   // Output files are named from here (the stage plays in the scene's
   // directory) and opened before anything plays.
-  Output trace, svg;
+  Output trace, svg, replay;
   std::string error;
-  for (auto [path, output] : {std::pair{&tracePath, &trace}, std::pair{&svgPath, &svg}}) {
+  for (auto [path, output] : {std::pair{&tracePath, &trace}, std::pair{&svgPath, &svg},
+                              std::pair{&replayPath, &replay}}) {
     if (path->empty()) continue;
     std::error_code ec;
     if (*path != "-") *path = fs::absolute(*path, ec).string();
@@ -241,25 +252,39 @@ int main(int argc, char** argv) {
   model.keepMessages = false;
   model.trace().keep = false;
   std::FILE* messages = svgPath == "-" ? stderr : stdout;
-  if (!quiet)
-    model.onMessage = [messages](const stage::Message& message) {
+  // The replay page keeps the message lines and the trace (capped) as they
+  // come, whatever else is written.
+  stage::RunReplay runReplay;
+  runReplay.side = scene.pictureSide;
+  stage::RunReplay* recorder = replay.open() ? &runReplay : nullptr;
+  if (!quiet || recorder != nullptr)
+    model.onMessage = [messages, quiet, recorder](const stage::Message& message) {
+      if (recorder != nullptr) recorder->AddMessage(message);
+      if (quiet) return;
       std::fputs(stage::FormatMessage(message).c_str(), messages);
       std::fputc('\n', messages);
     };
-  if (trace.open())
-    model.trace().onLine = [file = trace.file()](const std::string& line) {
+  if (trace.open() || recorder != nullptr)
+    model.trace().onLine = [file = trace.file(), recorder](const std::string& line) {
+      if (recorder != nullptr) recorder->AddTraceLine(line);
+      if (file == nullptr) return;
       std::fputs(line.c_str(), file);
       std::fputc('\n', file);
     };
   stage::RunPicture picture;
   picture.side = scene.pictureSide;
-  if (svg.open()) stage.onFrameEnd = [&](int32_t) { picture.Record(model); };
+  if (svg.open() || recorder != nullptr)
+    stage.onFrameEnd = [&, drawn = svg.open()](int32_t) {
+      if (drawn) picture.Record(model);
+      if (recorder != nullptr) recorder->Record(model);
+    };
 
   const bool played = stage.Play(scene, &errors);
   int status = played ? 0 : 1;
   model.trace().onLine = nullptr;
   if (svg.open()) std::fputs(picture.Svg(model).c_str(), svg.file());
-  for (Output* output : {&trace, &svg})
+  if (replay.open()) std::fputs(runReplay.Html(scenePath).c_str(), replay.file());
+  for (Output* output : {&trace, &svg, &replay})
     if (!output->Close(&error)) {
       std::fprintf(stderr, "stage: %s\n", stage::ShowText(error).c_str());
       status = 1;

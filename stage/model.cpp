@@ -274,8 +274,10 @@ std::string Model::Label(const void* handle) const {
 mkRegistryKey* Model::NewKey(const std::string& name, void* object, bool findable) {
   mkRegistryKey* key = keyPool_.Add();
   key->fObject = object;
-  keys_.push_back(key);
+  // The deque's strings stay put: the key's name field points into one.
   keyNames_.push_back(name);
+  key->fName = keyNames_.back().c_str();
+  keys_.push_back(key);
   if (findable) keysByName_.emplace(name, key);
   Register(key, EntityKind::kKey, name);
   return key;

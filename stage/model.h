@@ -456,7 +456,7 @@ class Model {
   HandlePool<mkRegistryKey> keyPool_;
   std::vector<mkRegistryKey*> keys_;
   std::map<std::string, mkRegistryKey*, std::less<>> keysByName_;
-  std::vector<std::string> keyNames_;  // by the key's number in keyPool_
+  std::deque<std::string> keyNames_;  // by the key's number in keyPool_
   std::map<ContextKey, std::unique_ptr<Context>> contexts_;
   std::vector<std::unique_ptr<Actor>> actors_;
   std::map<std::string, Actor*, std::less<>> actorsByName_;

@@ -19,8 +19,8 @@ void KeyOps::VarSetToFirstChild(mkRegistryKey* a1, mkSceneObject* a2) {
 }
 
 const char* KeyOps::KeyGetName(mkRegistryKey* a1) {
-  const std::ptrdiff_t index = model_.keyPool_.IndexOf(a1);
-  return index >= 0 ? model_.keyNames_[size_t(index)].c_str() : kNoObjectName;
+  const mkRegistryKey* key = model_.Key(a1);
+  return key != nullptr ? key->fName : kNoObjectName;
 }
 
 mkRegistryKey* KeyOps::GetKey(mkKeyedObject* a1) {

@@ -145,7 +145,7 @@ TEST_F(StageProgramTest, OutputFilesAreCheckedBeforeTheScenePlays) {
                          ": No such file or directory\n");
   EXPECT_EQ(run.out, "");  // nothing played
 
-  for (const char* option : {"--trace", "--svg"}) {
+  for (const char* option : {"--trace", "--svg", "--replay"}) {
     run = Stage(std::string(option) + " ./a.scene a.scene");
     EXPECT_EQ(run.status, 2) << option;
     EXPECT_EQ(run.err.rfind("stage: ./a.scene is the scene file; it would be overwritten\n", 0), 0u)
@@ -153,6 +153,28 @@ TEST_F(StageProgramTest, OutputFilesAreCheckedBeforeTheScenePlays) {
     EXPECT_EQ(Read(dir_ / "a.scene"), kDoor);
   }
   EXPECT_EQ(Stage("--trace - --svg - a.scene").status, 2);
+  run = Stage("--replay - a.scene");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("stage: --replay needs a file name: the page is not written to "
+                          "standard output\n",
+                          0),
+            0u)
+      << run.err;
+}
+
+// The replay page keeps the message lines and the trace whether or not they
+// are printed or written.
+TEST_F(StageProgramTest, TheReplayPageKeepsMessagesAndTraceOfAQuietRun) {
+  Scene("a.scene", kDoor);
+  const Outcome run = Stage("--quiet --replay page.html a.scene");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  const std::string page = Read(dir_ / "page.html");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
+  EXPECT_NE(page.find("[0,\"@0 log: SetObjVar: Door is set to 1\"]"), std::string::npos);
+  EXPECT_NE(page.find("[0,\">SetObjVar.Run(3, \\\"Door\\\", \\\"+\\\", \\\"1\\\")\"]"),
+            std::string::npos);
+  EXPECT_NE(page.find("<title>a.scene - replay</title>"), std::string::npos);
 }
 
 TEST_F(StageProgramTest, TraceLinesComeBetweenTheMessagesInTheOrderTheyHappen) {

@@ -1,5 +1,7 @@
 # The Debian packages that the build needs; sourced by the other scripts.
 NATIVE_PACKAGES="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libpython3-dev python3 clang-format"
+# The browser that the replay page's test drives (headless).
+BROWSER_PACKAGES="chromium"
 WINDOWS_PACKAGES="g++-mingw-w64-i686 binutils-mingw-w64-i686"
 # Installed by tools/ensure-wine.sh (which also prepares apt for i386):
 # 32-bit Wine, the i386 OpenGL libraries behind Wine's Direct3D, and a

@@ -2,8 +2,9 @@
 # Builds the plug-ins, the stage and the setup program (everything that the
 # README then runs), then plays the bundled example scenes, or the scene files
 # given as arguments (named from the caller's folder). Each run is also drawn,
-# seen from above, into build/pictures/, under the scene's own path:
-# scenes/door.scene gives build/pictures/scenes/door.svg.
+# seen from above, into build/pictures/, under the scene's own path, with a
+# replay page beside it: scenes/door.scene gives build/pictures/scenes/door.svg
+# and build/pictures/scenes/door.html (open it in a browser).
 set -eu
 caller=$(pwd)
 cd "$(dirname "$0")/.."
@@ -14,7 +15,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target stage setup_cli
 if [ $# -eq 0 ]; then
   set --
-  for name in door hopkin room quake zoom picture swarm python beetles dish periscope; do
+  for name in door hopkin room quake zoom picture swarm python beetles dish periscope pyflock; do
     set -- "$@" "$top/scenes/$name.scene"
   done
 fi
@@ -31,8 +32,9 @@ for scene in "$@"; do
     *) name=outside${scene} ;;
   esac
   picture="build/pictures/${name%.scene}.svg"
+  page="build/pictures/${name%.scene}.html"
   mkdir -p "$(dirname "$picture")"
-  echo "== stage --svg $picture ${scene#"$top"/}"
-  build/default/stage/stage --svg "$picture" "$scene" || status=1
+  echo "== stage --svg $picture --replay $page ${scene#"$top"/}"
+  build/default/stage/stage --svg "$picture" --replay "$page" "$scene" || status=1
 done
 exit $status

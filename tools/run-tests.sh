@@ -1,12 +1,14 @@
 #!/bin/sh
-# Checks the sources' formatting; builds everything with warnings as errors and runs every test; then
+# Installs what is missing (the build tools, the cross compiler and the
+# headless browser that the replay page's test drives); checks the sources'
+# formatting; builds everything with warnings as errors and runs every test; then
 # cross-compiles the plug-ins for 32-bit Windows, checks their export tables
 # against the name lists that the plug-ins give the stage, and calls every
 # plug-in under 32-bit Wine as the engine does (tools/run-wine-checks.sh).
 set -eu
 cd "$(dirname "$0")/.."
 . tools/packages.sh
-tools/ensure-packages.sh $NATIVE_PACKAGES $WINDOWS_PACKAGES
+tools/ensure-packages.sh $NATIVE_PACKAGES $WINDOWS_PACKAGES $BROWSER_PACKAGES
 tools/ensure-wine.sh
 tools/check-format.sh
 cmake --preset ci
