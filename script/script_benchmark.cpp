@@ -3,7 +3,11 @@
 // - a Python brain's Update(0.5) forwarded to a trivial method, beside the
 //   same call made by formatting its text and running it;
 // - a SceneAPIc function with two pointer arguments, beside a plain
-//   extension function that takes two strings.
+//   extension function that takes two strings;
+// - one flock frame of 30 boids (FlockIt and AvoidBlockers per boid, the
+//   result becoming the next velocity) steered by a script through
+//   ktFlocksc, beside the same frame done natively by the boid library
+//   (kit/boids/frame_fixture.h: the same objects on the stage's model).
 #include <benchmark/benchmark.h>
 
 #define PY_SSIZE_T_CLEAN
@@ -14,6 +18,7 @@
 #include <fstream>
 #include <memory>
 
+#include "kit/boids/frame_fixture.h"
 #include "stage/quiet_api.h"
 #include "stage/stage.h"
 
@@ -106,6 +111,83 @@ void BM_PlainFunctionTwoStrings(benchmark::State& state) {
   Py_DECREF(function);
 }
 BENCHMARK(BM_PlainFunctionTwoStrings);
+
+// The scene of FlockFrame, and a script that keeps the same 30 boids, their
+// velocities and both results in ktFlocksc objects.
+const char kFlockScene[] =
+    "object Rock0 at 19 0.5 0 radius 1.5\nobject Rock1 at 19 3.5 0 radius 1.5\n"
+    "object Rock2 at 19 6.5 0 radius 1.5\nobject Rock3 at 19 9.5 0 radius 1.5\n"
+    "object Pond at 60 10 0\nobject Tree at -40 5 2\n";
+const char kFlockScript[] =
+    "import ktFlocksc as K, mkTypesc as T, SceneAPIc\n"
+    "def flock_setup(api):\n"
+    "    global flock, boids, velocities, steer, avoid, direction\n"
+    "    flock = K.new_ktFlock(api)\n"
+    "    boids = []\n"
+    "    for i in range(30):\n"
+    "        b = K.new_ktBoid(SceneAPIc.GetObjKeyByID('Zovezi%d' % i), flock, api)\n"
+    "        K.ktFlock_AddTo(flock, b); K.ktBoid_SetInFlock(b, 1); boids.append(b)\n"
+    "    K.ktFlock_AddAvoidObjects(flock, ['Rock0', 'Rock1', 'Rock2', 'Rock3'])\n"
+    "    K.ktFlock_AddGatheringPlaces(flock, ['Pond', 'Tree'])\n"
+    "    x = T.new_mkVector3(1, 0, 0)\n"
+    "    velocities = [K.new_ktVelocityVector() for i in range(30)]\n"
+    "    for v in velocities: K.ktVelocityVector_Set(v, x, 0.5)\n"
+    "    steer = K.new_ktInfluenceVector(); avoid = K.new_ktInfluenceVector()\n"
+    "    direction = T.new_mkVector3(0, 0, 0)\n"
+    "def flock_step():\n"
+    "    FlockIt, Avoid = K.ktBoid_FlockIt, K.ktBoid_AvoidBlockers\n"
+    "    GetVector, GetSpeed, Set = K.ktVelocityVector_GetVector, K.ktVelocityVector_GetSpeed,"
+    " K.ktVelocityVector_Set\n"
+    "    for b, v in zip(boids, velocities):\n"
+    "        FlockIt(b, v, steer)\n"
+    "        Avoid(b, 10.0, 3.0, 2.0, avoid)\n"
+    "        GetVector(steer, direction)\n"
+    "        Set(v, direction, GetSpeed(steer))\n";
+
+void BM_FlockFrameNative(benchmark::State& state) {
+  std::srand(1);
+  boidtest::FlockFrame frame;
+  frame.Step();
+  for (auto _ : state) {
+    frame.Step();
+    benchmark::DoNotOptimize(frame.boid(0).fVelocity);
+  }
+}
+BENCHMARK(BM_FlockFrameNative);
+
+void BM_FlockFrameScript(benchmark::State& state) {
+  Fixture& fixture = Shared();
+  std::srand(1);
+  stage::SceneDescription scene;
+  std::vector<std::string> errors;
+  std::string text = kFlockScene;
+  for (int i = 0; i < 30; ++i)
+    text += "object Zovezi" + std::to_string(i) + " at " + std::to_string(3 * (i % 6)) + " " +
+            std::to_string(3 * (i / 6)) + " 0\n";
+  stage::ParseScene(text, &scene, &errors);
+  fixture.stage.Build(scene, &errors);
+  PyObject* main = PyImport_AddModule("__main__");
+  PyObject* globals = PyModule_GetDict(main);
+  PyObject* ran = PyRun_String(kFlockScript, Py_file_input, globals, globals);
+  Py_XDECREF(ran);
+  char api[128];
+  std::snprintf(api, sizeof api, "flock_setup('_%llx_egSceneApi_p')",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(fixture.quiet.get())));
+  if (PyRun_SimpleString(api) != 0) state.SkipWithError("flock set-up failed");
+  PyObject* step = PyDict_GetItemString(globals, "flock_step");
+  PyObject* first = PyObject_CallNoArgs(step);
+  Py_XDECREF(first);
+  for (auto _ : state) {
+    PyObject* result = PyObject_CallNoArgs(step);
+    if (result == nullptr) {
+      PyErr_Print();
+      state.SkipWithError("flock step failed");
+      break;
+    }
+    Py_DECREF(result);
+  }
+}
+BENCHMARK(BM_FlockFrameScript);
 
 }  // namespace
 

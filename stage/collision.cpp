@@ -45,7 +45,8 @@ int32_t ObjectOps::DoesLineCollideWithObject(mkSceneObject* a1, mkPoint3* a2, mk
                                              float a4, mkVector3* a5) {
   SceneObject* object = model_.Object(a1);
   if (object == nullptr || a2 == nullptr || a3 == nullptr) return 0;
-  const mkMatrix44 world = model_.WorldMatrix(object);
+  mkMatrix44 scratch;
+  const mkMatrix44& world = model_.WorldMatrix(object, scratch);
   const mkPoint3 centre = {world.m[0][3], world.m[1][3], world.m[2][3]};
   const mkPoint3& from = *a2;
   const mkVector3 segment = Between(*a3, from);

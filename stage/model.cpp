@@ -272,9 +272,12 @@ std::string Model::Label(const void* handle) const {
 }
 
 mkRegistryKey* Model::NewKey(const std::string& name, void* object, bool findable) {
-  keys_.push_back(std::make_unique<mkRegistryKey>(mkRegistryKey{object}));
-  mkRegistryKey* key = keys_.back().get();
-  keyNames_[key] = name;
+  mkRegistryKey* key = keyPool_.Add();
+  key->fObject = object;
+  // The deque's strings stay put: the key's name field points into one.
+  keyNames_.push_back(name);
+  key->fName = keyNames_.back().c_str();
+  keys_.push_back(key);
   if (findable) keysByName_.emplace(name, key);
   Register(key, EntityKind::kKey, name);
   return key;
@@ -284,8 +287,8 @@ SceneObject* Model::AddObject(const std::string& name, SceneObject* parent,
                               const mkPoint3& position) {
   if (name.empty() || objectsByName_.count(name) != 0 || keysByName_.count(name) != 0)
     return nullptr;
-  objects_.push_back(std::make_unique<SceneObject>());
-  SceneObject* object = objects_.back().get();
+  SceneObject* object = objectPool_.Add();
+  objects_.emplace_back(object);
   object->name = name;
   object->local = IdentityMatrix();
   object->local.m[0][3] = position.fX;
@@ -430,19 +433,11 @@ egBrainClassDll* Model::FindBrainClass(std::string_view name) const {
   return it == brainClasses_.end() ? nullptr : it->second;
 }
 
-SceneObject* Model::Object(const void* handle) const {
-  return Is(handle, EntityKind::kObject) ? static_cast<SceneObject*>(const_cast<void*>(handle))
-                                         : nullptr;
-}
 Actor* Model::ActorOf(const void* handle) const {
   return Is(handle, EntityKind::kActor) ? static_cast<Actor*>(const_cast<void*>(handle)) : nullptr;
 }
 Detector* Model::DetectorOf(const void* handle) const {
   return Is(handle, EntityKind::kDetector) ? static_cast<Detector*>(const_cast<void*>(handle))
-                                           : nullptr;
-}
-Behavior* Model::BehaviorOf(const void* handle) const {
-  return Is(handle, EntityKind::kBehavior) ? static_cast<Behavior*>(const_cast<void*>(handle))
                                            : nullptr;
 }
 Emitter* Model::EmitterOf(const void* handle) const {
@@ -451,10 +446,6 @@ Emitter* Model::EmitterOf(const void* handle) const {
 }
 Sound* Model::SoundOf(const void* handle) const {
   return Is(handle, EntityKind::kSound) ? static_cast<Sound*>(const_cast<void*>(handle)) : nullptr;
-}
-mkRegistryKey* Model::Key(const void* handle) const {
-  return Is(handle, EntityKind::kKey) ? static_cast<mkRegistryKey*>(const_cast<void*>(handle))
-                                      : nullptr;
 }
 
 // --- Model: running ------------------------------------------------------------------------

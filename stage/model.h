@@ -26,6 +26,7 @@
 
 #include "kit/host/host.h"
 #include "kit/plugin/plugin.h"
+#include "stage/handle_pool.h"
 #include "stage/trace.h"
 
 namespace stage {
@@ -156,6 +157,8 @@ struct SceneObject {
   int32_t currents = 1;  // whether currents carry it
   mkVector3 externVelocity{0, 0, 0};
   BrainData brainData;
+  // False once RemoveObject took it out: its handle is no object any more.
+  bool inScene = true;
 };
 
 struct Actor {
@@ -364,11 +367,14 @@ class Model {
   }
   // The entity behind a handle, or null when the handle is not one of the
   // model's entities of that kind.
-  SceneObject* Object(const void* handle) const;
+  SceneObject* Object(const void* handle) const {
+    SceneObject* object = objectPool_.Find(handle);
+    return object != nullptr && object->inScene ? object : nullptr;
+  }
   Actor* ActorOf(const void* handle) const;
   Detector* DetectorOf(const void* handle) const;
-  mkRegistryKey* Key(const void* handle) const;
-  Behavior* BehaviorOf(const void* handle) const;
+  mkRegistryKey* Key(const void* handle) const { return keyPool_.Find(handle); }
+  Behavior* BehaviorOf(const void* handle) const { return behaviorPool_.Find(handle); }
   Emitter* EmitterOf(const void* handle) const;
   Sound* SoundOf(const void* handle) const;
   std::string Label(const void* handle) const;
@@ -400,7 +406,19 @@ class Model {
   void QueueActor(Actor* actor, Detector* detector);
   // World transform of an object (its parents' local matrices times its own).
   mkMatrix44 WorldMatrix(const SceneObject* object) const;
-  const std::vector<std::unique_ptr<SceneObject>>& objects() const { return objects_; }
+  // The same, without a copy for an object without a parent (its local
+  // matrix); `scratch` holds the product otherwise.
+  const mkMatrix44& WorldMatrix(const SceneObject* object, mkMatrix44& scratch) const {
+    if (object->parent == nullptr) return object->local;
+    return scratch = WorldMatrix(object);
+  }
+  // Every object made, in the order made (removed ones too). The pointers
+  // do not own: the objects live in the model's pool.
+  struct PoolOwned {
+    void operator()(SceneObject*) const {}
+  };
+  using ObjectList = std::vector<std::unique_ptr<SceneObject, PoolOwned>>;
+  const ObjectList& objects() const { return objects_; }
 
  private:
   // The areas of scene operations (stage/ops.h) answer on this state.
@@ -427,13 +445,18 @@ class Model {
     EntityKind kind;
     std::string label;
   };
+  // Every handle with its kind and label, for the trace. Objects, keys and
+  // behaviours, whose handles the per-frame calls check, are also found by
+  // address in their pools (no hashing on the per-frame path).
   std::unordered_map<const void*, Entry> entities_;
-  std::vector<std::unique_ptr<SceneObject>> objects_;
+  HandlePool<SceneObject> objectPool_;
+  ObjectList objects_;
   // Names are found without making strings: lookups run every frame.
   std::map<std::string, SceneObject*, std::less<>> objectsByName_;
-  std::vector<std::unique_ptr<mkRegistryKey>> keys_;
+  HandlePool<mkRegistryKey> keyPool_;
+  std::vector<mkRegistryKey*> keys_;
   std::map<std::string, mkRegistryKey*, std::less<>> keysByName_;
-  std::unordered_map<const mkRegistryKey*, std::string> keyNames_;
+  std::deque<std::string> keyNames_;  // by the key's number in keyPool_
   std::map<ContextKey, std::unique_ptr<Context>> contexts_;
   std::vector<std::unique_ptr<Actor>> actors_;
   std::map<std::string, Actor*, std::less<>> actorsByName_;
@@ -443,7 +466,7 @@ class Model {
   std::map<std::string, egBrainDll*, std::less<>> brainDlls_;
   std::map<std::string, egBrainClassDll*, std::less<>> brainClasses_;
   std::vector<std::unique_ptr<HostBrain>> hostBrains_;
-  std::vector<std::unique_ptr<Behavior>> behaviors_;
+  HandlePool<Behavior> behaviorPool_;
   std::vector<std::unique_ptr<Sound>> sounds_;
   std::map<std::string, Sound*, std::less<>> soundsByName_;
   std::vector<std::unique_ptr<Emitter>> emitters_;

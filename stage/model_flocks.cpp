@@ -11,8 +11,7 @@ namespace stage {
 // taken not to turn or scale.
 void Model::AdvanceFlocks(float seconds) {
   for (const auto& object : objects_) {
-    if (!object->flock || object->flockGoal == nullptr || !Is(object.get(), EntityKind::kObject))
-      continue;
+    if (!object->flock || object->flockGoal == nullptr || Object(object.get()) == nullptr) continue;
     SceneObject* goal = Object(object->flockGoal->fObject);
     if (goal == nullptr || goal == object.get()) continue;
     const mkMatrix44 from = WorldMatrix(object.get()), to = WorldMatrix(goal);
@@ -30,7 +29,7 @@ void Model::AdvanceFlocks(float seconds) {
 }
 
 bool Model::RemoveObject(SceneObject* object) {
-  if (object == nullptr || !Is(object, EntityKind::kObject)) return false;
+  if (object == nullptr || Object(object) == nullptr) return false;
   if (!object->children.empty() || object->brain != nullptr) {
     Say(MessageKind::kStage, "cannot remove " + object->name + ": it has " +
                                  (object->brain != nullptr ? "a brain" : "children"));
@@ -46,11 +45,12 @@ bool Model::RemoveObject(SceneObject* object) {
   }
   objectsByName_.erase(object->name);
   keysByName_.erase(object->name);
-  for (const auto& key : keys_)
+  for (mkRegistryKey* key : keys_)
     if (key->fObject == object) key->fObject = nullptr;
   for (const auto& other : objects_)
     if (other->flockGoal == object->key) other->flockGoal = nullptr;
   entities_.erase(object);
+  object->inScene = false;
   if (player_ == object) player_ = nullptr;
   if (camera_ == object) camera_ = nullptr;
   Say(MessageKind::kStage, "removed " + object->name);

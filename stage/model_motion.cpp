@@ -11,8 +11,7 @@ namespace stage {
 Behavior* Model::AddBehavior(SceneObject* object, const std::string& name) {
   for (Behavior* b : object->behaviors)
     if (b->name == name) return nullptr;
-  behaviors_.push_back(std::make_unique<Behavior>());
-  Behavior* behavior = behaviors_.back().get();
+  Behavior* behavior = behaviorPool_.Add();
   behavior->name = name;
   behavior->owner = object;
   object->behaviors.push_back(behavior);

@@ -19,8 +19,8 @@ void KeyOps::VarSetToFirstChild(mkRegistryKey* a1, mkSceneObject* a2) {
 }
 
 const char* KeyOps::KeyGetName(mkRegistryKey* a1) {
-  auto it = model_.keyNames_.find(model_.Key(a1));
-  return it != model_.keyNames_.end() ? it->second.c_str() : kNoObjectName;
+  const mkRegistryKey* key = model_.Key(a1);
+  return key != nullptr ? key->fName : kNoObjectName;
 }
 
 mkRegistryKey* KeyOps::GetKey(mkKeyedObject* a1) {

@@ -63,7 +63,8 @@ const char* ObjectOps::GetID(mkSceneObject* a1) {
 int32_t ObjectOps::GetWorldPos(mkSceneObject* a1, mkPoint3* a2, int32_t a3) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr || a2 == nullptr) return 0;
-  const mkMatrix44 world = model_.WorldMatrix(o);
+  mkMatrix44 scratch;
+  const mkMatrix44& world = model_.WorldMatrix(o, scratch);
   *a2 = {world.m[0][3], world.m[1][3], world.m[2][3]};
   return 1;
 }
@@ -86,7 +87,8 @@ int32_t ObjectOps::GetLocalToWorld(mkSceneObject* a1, mkMatrix44* a2) {
 int32_t ObjectOps::GetWorldAxes(mkSceneObject* a1, mkVector3* a2, mkVector3* a3, mkVector3* a4) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return 0;
-  const mkMatrix44 w = model_.WorldMatrix(o);
+  mkMatrix44 scratch;
+  const mkMatrix44& w = model_.WorldMatrix(o, scratch);
   mkVector3* axes[3] = {a2, a3, a4};
   // Columns of the axes, and their signs.
   const int column[2][3] = {{0, 1, 2}, {1, 2, 0}};

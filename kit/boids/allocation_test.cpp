@@ -20,6 +20,19 @@ TEST(SteeringAllocationTest, SteadyStateFrameAllocatesNothing) {
   EXPECT_NE(frame.boid(0).GetWhereToDistance(), ktINFINITY);
 }
 
+TEST(SteeringAllocationTest, SteadyStateFramesOfLargeFlocksAllocateNothing) {
+  for (int boids : {200, 1000}) {
+    SCOPED_TRACE(boids);
+    std::srand(3);
+    boidtest::FlockFrame frame(boids, boidtest::Layout::kRoom);
+    frame.Step();
+    frame.Step();
+    const long before = mktest::gAllocations;
+    for (int i = 0; i < 3; ++i) frame.Step();
+    EXPECT_EQ(mktest::gAllocations - before, 0);
+  }
+}
+
 TEST(SteeringAllocationTest, TheCounterCounts) {
   const long before = mktest::gAllocations;
   void* volatile p = ::operator new(8);

@@ -1,27 +1,56 @@
-// One frame of the steering step (FlockIt and AvoidBlockers) for 30 boids
-// against 4 blockers and 2 gathering places; the "boid" counter reports the
-// time per boid.
+// One frame of the steering step (FlockIt and AvoidBlockers) against 4
+// blockers and 2 gathering places:
+//   BM_FlockFrame         30 boids in sight of each other, through the
+//                         stage's untraced scene interface;
+//   BM_FlockFrameLibrary  the same through a scene interface that reads the
+//                         objects directly: the boid library's own time;
+//   BM_RoomFrame/N        N boids spread over a room (about 5 neighbours
+//                         each), through the stage's scene interface;
+//   BM_RoomFrameLibrary/N the same, the library's own time.
+// The "us_per_boid" counter is the time per boid in microseconds, and
+// "allocs_per_frame" the allocations of a timed frame (0 in steady state).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 
 #include "kit/boids/frame_fixture.h"
+#include "kit/testing/count_allocations.h"
 
 namespace {
 
-void BM_FlockFrame(benchmark::State& state) {
+void Run(benchmark::State& state, int boids, boidtest::Layout layout, bool direct) {
   std::srand(1);
-  boidtest::FlockFrame frame;
+  boidtest::FlockFrame frame(boids, layout, direct);
   frame.Step();  // every boid has a position
+  frame.Step();
+  const long before = mktest::gAllocations;
   for (auto _ : state) {
     frame.Step();
     benchmark::DoNotOptimize(frame.boid(0).fVelocity);
   }
-  state.counters["boid"] = benchmark::Counter(
-      boidtest::FlockFrame::kBoids,
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  const double frames = double(state.iterations());
+  state.counters["allocs_per_frame"] = double(mktest::gAllocations - before) / frames;
+  state.counters["us_per_boid"] =
+      benchmark::Counter(double(boids) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                                                   benchmark::Counter::kInvert);
+}
+
+void BM_FlockFrame(benchmark::State& state) {
+  Run(state, boidtest::FlockFrame::kBoids, boidtest::Layout::kGrid, false);
+}
+void BM_FlockFrameLibrary(benchmark::State& state) {
+  Run(state, boidtest::FlockFrame::kBoids, boidtest::Layout::kGrid, true);
+}
+void BM_RoomFrame(benchmark::State& state) {
+  Run(state, int(state.range(0)), boidtest::Layout::kRoom, false);
+}
+void BM_RoomFrameLibrary(benchmark::State& state) {
+  Run(state, int(state.range(0)), boidtest::Layout::kRoom, true);
 }
 BENCHMARK(BM_FlockFrame);
+BENCHMARK(BM_FlockFrameLibrary);
+BENCHMARK(BM_RoomFrame)->Arg(200)->Arg(1000);
+BENCHMARK(BM_RoomFrameLibrary)->Arg(200)->Arg(1000);
 
 }  // namespace
 

@@ -177,7 +177,7 @@ TEST(FlockSlotsTest, ParameterFamilies) {
 TEST(FlockSlotsTest, FlockOperations) {
   ktFlock flock(nullptr);
   ktBoid a(nullptr, &flock, nullptr), b(nullptr, &flock, nullptr);
-  mkRegistryKey key = {&flock};
+  mkRegistryKey key = {&flock, nullptr};
 
   flock.fAvoidObjects[0] = &key;
   flock.fGatheringPlaces[0] = &key;
@@ -216,7 +216,7 @@ TEST(FlockSlotsTest, FlockOperations) {
 TEST(FlockSlotsTest, BoidModelOperations) {
   ktFlock flock(nullptr);
   ktBoid boid(nullptr, &flock, nullptr), other(nullptr, &flock, nullptr);
-  mkRegistryKey key = {&flock};
+  mkRegistryKey key = {&flock, nullptr};
 
   boid.fMaxSpeed = 3.0f;
   mktest::CallSlot<void>(&boid, 2);  // DefaultAll

@@ -52,9 +52,12 @@ class egBrainDll;
 class mkStream;
 
 // A host registry key. Its first field is the object that the key names, or
-// null; plug-ins read only that field. The host's own fields follow.
+// null; its second the key's name (null-terminated text). Plug-ins read only
+// these two fields (the name only through mkRegistryc's GetNameFromKey).
+// The host's own fields follow.
 struct mkRegistryKey {
   void* fObject;
+  const char* fName;
 };
 
 class egGameController;

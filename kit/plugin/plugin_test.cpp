@@ -163,7 +163,7 @@ TEST(ObjectLayersTest, ConstructionDefaults) {
 
 TEST(BaseSlotsTest, ReferenceCountingThroughSlotsOneAndTwo) {
   auto* command = new TestCommand;
-  mkRegistryKey key{command};
+  mkRegistryKey key{command, nullptr};
   command->fCurrentKey = &key;
   CallSlot<void>(command, 2);  // AddReference
   EXPECT_EQ(command->fRefCount, 2);
@@ -204,7 +204,7 @@ TEST(BaseSlotsTest, KeyedLayerWritesAndReadsItsValueThroughSlotsFourAndSeven) {
 }
 
 TEST(BaseSlotsTest, DestroyingClearsEveryHostKeyAndReleasesTheStateRecord) {
-  mkRegistryKey current{nullptr}, earlier1{nullptr}, earlier2{nullptr};
+  mkRegistryKey current{nullptr, nullptr}, earlier1{nullptr, nullptr}, earlier2{nullptr, nullptr};
   auto* record = new TestCommand;
   record->fRefCount = 2;
   auto* command = new TestCommand;

@@ -21,11 +21,20 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   ++mktest::gAllocations;
   return std::malloc(size == 0 ? 1 : size);
 }
+// GCC, inlining these into a program's static initialisation (a benchmark's
+// registrations), takes the replaced pair for a mismatched one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void operator delete(void* p) noexcept {
   std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 #endif  // TESSERA_KIT_TESTING_COUNT_ALLOCATIONS_H_

@@ -29,6 +29,8 @@ void RegisterDerived(TypeTable& table, const char* base, const char* derived) {
     for (const std::string& d : accepted) table.Register(b.c_str(), d.c_str(), SameAddress);
 }
 
+}  // namespace
+
 void RegisterUtilEquivalences(TypeTable& table) {
   RegisterScalarEquivalences(table);
   for (const char* name : {"ktOscillator", "ktDampOscillator", "ktVecOscillator"})
@@ -46,29 +48,17 @@ void RegisterFlockEquivalences(TypeTable& table) {
   RegisterDerived(table, "ktVelocityVector", "ktInfluenceVector");
 }
 
-PyMethodDef kNoFunctions[] = {{nullptr, nullptr, 0, nullptr}};
-PyMethodDef kTypesFunctions[] = {{nullptr, nullptr, 0, nullptr}};
-PyMethodDef kUtilFunctions[] = {{nullptr, nullptr, 0, nullptr}};
-PyMethodDef kBrainFunctions[] = {{nullptr, nullptr, 0, nullptr}};
-PyMethodDef kControllerFunctions[] = {{nullptr, nullptr, 0, nullptr}};
-PyMethodDef kFlockFunctions[] = {{nullptr, nullptr, 0, nullptr}};
-
-}  // namespace
-
 ScriptModule* const* Modules() {
-  static ScriptModule types("mkTypesc", kTypesFunctions, {}, RegisterScalarEquivalences);
-  static ScriptModule util("mkUtilc", kUtilFunctions, {}, RegisterUtilEquivalences);
-  static ScriptModule brain("egBrainc", kBrainFunctions, {}, RegisterScalarEquivalences);
-  static ScriptModule controller("egGameControllerc", kControllerFunctions, {},
-                                 RegisterScalarEquivalences);
-  static ScriptModule registry("mkRegistryc", kNoFunctions, {}, RegisterPlainScalarEquivalences);
-  static ScriptModule flocks("ktFlocksc", kFlockFunctions, {}, RegisterFlockEquivalences);
-  static ScriptModule* const modules[kModuleCount] = {&SceneModule(), &types,    &util,  &brain,
-                                                      &controller,    &registry, &flocks};
+  static ScriptModule* const modules[kModuleCount] = {
+      &SceneModule(),      &TypesModule(),    &UtilModule(),  &BrainModule(),
+      &ControllerModule(), &RegistryModule(), &FlocksModule()};
   return modules;
 }
 
 void ConstructModuleTables() {
+  DeclareTypesModuleObjects();
+  DeclareUtilModuleObjects();
+  DeclareFlocksModuleObjects();
   Modules();
   live::IsOwnedType("");
   live::Contains(nullptr, "");

@@ -2,8 +2,8 @@
 // interpreter's start-up creates them and its shutdown releases them:
 // SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc,
 // ktFlocksc. SceneAPIc is the scene interface (scene_module.cpp); the
-// others carry their equivalences here and gain their functions in their
-// own files.
+// others are written by hand in their own files, with the conventions of
+// functions.h.
 #ifndef TESSERA_SCRIPT_MODULES_MODULES_H_
 #define TESSERA_SCRIPT_MODULES_MODULES_H_
 
@@ -23,6 +23,27 @@ ScriptModule* const* Modules();
 void ConstructModuleTables();
 // The module of that name, or null.
 ScriptModule* FindModule(const char* name);
+
+// The other six modules (types_module.cpp, util_module.cpp,
+// host_modules.cpp, flocks_module.cpp).
+ScriptModule& TypesModule();
+ScriptModule& UtilModule();
+ScriptModule& BrainModule();
+ScriptModule& ControllerModule();
+ScriptModule& RegistryModule();
+ScriptModule& FlocksModule();
+
+// The equivalences of mkUtilc and ktFlocksc: the scalar set, then each
+// class's name and "_class_" alias, then derived classes where their bases
+// are expected.
+void RegisterUtilEquivalences(TypeTable& table);
+void RegisterFlockEquivalences(TypeTable& table);
+
+// Declare the types of the objects that the modules make for scripts as
+// owned by the live-object register.
+void DeclareTypesModuleObjects();
+void DeclareUtilModuleObjects();
+void DeclareFlocksModuleObjects();
 
 // SceneAPIc and its three variables.
 ScriptModule& SceneModule();

@@ -8,6 +8,7 @@
 // result. The descriptions of the table (formats, pointer types, defaults,
 // result forms) are read once, when the module is first created.
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -44,6 +45,7 @@ static_assert(sizeof kOps / sizeof kOps[0] == kSceneApiOpCount, "one row per ope
 // One argument after parsing; the member that its format code fills.
 struct ArgValue {
   const char* s;
+  Py_ssize_t n;  // the length of s when ParseExact read it, else -1
   long l;
   int i;
   float f;
@@ -56,9 +58,12 @@ struct ArgValue {
 struct Op {
   std::string parseFormat;  // "ssllll|fllfl:AnimPlay"
   int count = 0;            // arguments in all
+  int required = 0;         // arguments before the "|"
   char codes[kMaxArgs] = {};
   bool pointer[kMaxArgs] = {};
   std::string expected[kMaxArgs];  // type string; empty for "void" (any type)
+  bool owned[kMaxArgs] = {};       // the expected type is one that scripts make
+  size_t expectedLength[kMaxArgs] = {};
   ArgValue defaults[kMaxArgs] = {};
   std::string resultType;  // pointer results: "_egCharacter_p"
 };
@@ -76,7 +81,11 @@ bool IsDigit(char c) {
 void Prepare(const OpText& text, Op& op) {
   op.parseFormat = std::string(text.format) + ":" + text.name;
   for (const char* c = text.format; *c != '\0'; ++c)
-    if (*c != '|' && op.count < kMaxArgs) op.codes[op.count++] = *c;
+    if (*c == '|')
+      op.required = op.count;
+    else if (op.count < kMaxArgs)
+      op.codes[op.count++] = *c;
+  if (std::strchr(text.format, '|') == nullptr) op.required = op.count;
   // "1 mkSceneObject, 4 mkRegistryKey"
   for (const char* p = text.types; *p != '\0';) {
     while (*p == ' ' || *p == ',') ++p;
@@ -89,7 +98,11 @@ void Prepare(const OpText& text, Op& op) {
     p = end;
     if (position < 1 || position > op.count) continue;
     op.pointer[position - 1] = true;
-    if (type != "void") op.expected[position - 1] = PointerTypeString(type);
+    if (type != "void") {
+      op.expected[position - 1] = PointerTypeString(type);
+      op.owned[position - 1] = live::IsOwnedType(op.expected[position - 1].c_str());
+      op.expectedLength[position - 1] = op.expected[position - 1].size();
+    }
   }
   // "7: -1.0, 8: 0, 6: none"
   for (const char* p = text.defaults; *p != '\0';) {
@@ -120,13 +133,14 @@ void PrepareAll() {
   gReady = true;
 }
 
-// Steps 1 to 3 of every function: parse, decode the pointers, convert the
-// list. False with a Python error set.
-bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
-  const Op& op = PreparedOps()[slot];
+bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list);
+
+// Parsing with PyArg_ParseTuple, for tuples that ParseExact leaves alone.
+bool ConvertSlowly(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list) {
   void* targets[kMaxArgs] = {};
   for (int k = 0; k < op.count; ++k) {
     a[k] = op.defaults[k];
+    a[k].n = -1;
     switch (op.codes[k]) {
       case 's':
         targets[k] = &a[k].s;
@@ -150,16 +164,30 @@ bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
                         targets[9], targets[10], targets[11], targets[12], targets[13], targets[14],
                         targets[15]))
     return false;
+  return ConvertPointersAndList(slot, op, args, a, list);
+}
+
+bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list) {
   const int given = int(PyTuple_GET_SIZE(args));
-  TypeTable& types = SceneModule().types();
+  static TypeTable& types = SceneModule().types();
   for (int k = 0; k < op.count; ++k) {
     if (op.codes[k] == 'i') a[k].l = a[k].i;
     if (!op.pointer[k]) continue;
     a[k].p = nullptr;
     if (k >= given) continue;  // an omitted pointer stays null
+    const char* text = a[k].s;
     const char* expected = op.expected[k].empty() ? nullptr : op.expected[k].c_str();
-    const TypeTable::Decoded decoded = types.Decode(a[k].s, expected);
-    if (!CheckPointerArgument(decoded, expected, k + 1, kOps[slot].name)) return false;
+    // The usual case: exactly the expected type, of no type that scripts make.
+    if (expected != nullptr && !op.owned[k] &&
+        DecodeExact(text, expected, op.expectedLength[k], a[k].n, &a[k].p))
+      continue;
+    if (a[k].n >= 0 && std::strlen(text) != size_t(a[k].n))
+      return ConvertSlowly(slot, op, args, a, list);  // PyArg_ParseTuple's error
+    // The host takes "NULL" for any object, also of the types that the other
+    // modules make for scripts.
+    if (text[0] == 'N' && std::strcmp(text, "NULL") == 0) continue;
+    const TypeTable::Decoded decoded = types.Decode(text, expected);
+    if (!CheckPointerArgument(decoded, expected, op.owned[k], k + 1, kOps[slot].name)) return false;
     a[k].p = decoded.address;
   }
   for (int k = 0; k < op.count; ++k) {
@@ -170,6 +198,63 @@ bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
   return true;
 }
 
+// Reads the tuple straight into `a` when every item is exactly of the type
+// that its code asks for (str for "s", int for "l" and "i", float for "f")
+// and converts as PyArg_ParseTuple would; false (nothing set, no error) for
+// anything else, which is then left to PyArg_ParseTuple with its own
+// conversions and messages.
+bool ParseExact(const Op& op, PyObject* args, ArgValue* a) {
+  const Py_ssize_t n = PyTuple_GET_SIZE(args);
+  if (n < op.required || n > op.count) return false;
+  for (Py_ssize_t k = 0; k < n; ++k) {
+    PyObject* item = PyTuple_GET_ITEM(args, k);
+    switch (op.codes[k]) {
+      case 's': {
+        if (!PyUnicode_CheckExact(item)) return false;
+        Py_ssize_t size = 0;
+        const char* text = PyUnicode_AsUTF8AndSize(item, &size);
+        if (text == nullptr) {
+          PyErr_Clear();
+          return false;
+        }
+        // An embedded NUL is PyArg_ParseTuple's error. Pointer strings are
+        // checked for it when they are decoded.
+        if (!op.pointer[k] && std::strlen(text) != size_t(size)) return false;
+        a[k].s = text;
+        a[k].n = size;
+        break;
+      }
+      case 'l':
+      case 'i': {
+        if (!PyLong_CheckExact(item)) return false;
+        int overflow = 0;
+        const long value = PyLong_AsLongAndOverflow(item, &overflow);
+        if (overflow != 0 || (op.codes[k] == 'i' && (value < INT_MIN || value > INT_MAX)))
+          return false;
+        a[k].l = value;
+        a[k].i = int(value);
+        break;
+      }
+      case 'f':
+        if (!PyFloat_CheckExact(item)) return false;
+        a[k].f = float(PyFloat_AS_DOUBLE(item));
+        break;
+      default:
+        a[k].o = item;
+        break;
+    }
+  }
+  return true;
+}
+
+// Steps 1 to 3 of every function: parse, decode the pointers, convert the
+// list. False with a Python error set.
+bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
+  const Op& op = PreparedOps()[slot];
+  for (int k = 0; k < op.count; ++k) a[k] = op.defaults[k];
+  if (!ParseExact(op, args, a)) return ConvertSlowly(slot, op, args, a, list);
+  return ConvertPointersAndList(slot, op, args, a, list);
+}
 template <class T>
 T Cast(const ArgValue& a) {
   if constexpr (std::is_same_v<T, const char*>) {
@@ -197,7 +282,12 @@ PyObject* Result(Ret value, int slot) {
     return PyUnicode_DecodeUTF8(value, Py_ssize_t(std::strlen(value)), "replace");
   } else {
     static_assert(std::is_pointer_v<Ret>, "scene operations return texts, numbers and pointers");
-    return PointerResult(value, PreparedOps()[slot].resultType.c_str());
+    const char* type = PreparedOps()[slot].resultType.c_str();
+    // A math value of the host's (a point or vector that it keeps) may be
+    // used by the math functions, never freed by them.
+    if constexpr (std::is_same_v<Ret, mkPoint3*> || std::is_same_v<Ret, mkVector3*>)
+      if (value != nullptr && live::IsOwnedType(type)) live::Add(value, type, true);
+    return PointerResult(value, type);
   }
 }
 

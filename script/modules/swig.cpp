@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <unordered_map>
 
 namespace script {
@@ -141,6 +142,7 @@ TypeTable::Decoded TypeTable::Decode(const char* text, const char* expected) {
   result.address = reinterpret_cast<void*>(value);
   if (expected == nullptr || std::strcmp(p, expected) == 0) {
     result.accepted = true;
+    result.exact = expected != nullptr;
     return result;
   }
   if (!sorted_) Sort();
@@ -175,33 +177,50 @@ void TypeTable::Release() {
 namespace live {
 namespace {
 
-std::vector<std::string>& OwnedTypes() {
-  static std::vector<std::string> types;
+struct Registered {
+  const char* type;  // one of OwnedTypes(), or a caller's string that outlives the entry
+  bool lent;
+};
+
+// The declared types; a deque keeps each string where it is.
+std::deque<std::string>& OwnedTypes() {
+  static std::deque<std::string> types;
   return types;
 }
 
-std::unordered_map<const void*, std::string>& Objects() {
-  static std::unordered_map<const void*, std::string> objects;
+std::unordered_map<const void*, Registered>& Objects() {
+  static std::unordered_map<const void*, Registered> objects;
   return objects;
+}
+
+// The declared type string equal to `type`, or null.
+const char* Owned(const char* type) {
+  for (const std::string& owned : OwnedTypes())
+    if (owned == type) return owned.c_str();
+  return nullptr;
+}
+
+bool SameType(const char* a, const char* b) {
+  return a == b || std::strcmp(a, b) == 0;
 }
 
 }  // namespace
 
 void DeclareOwnedType(const char* type) {
-  if (!IsOwnedType(type)) OwnedTypes().push_back(type);
+  if (Owned(type) == nullptr) OwnedTypes().push_back(type);
 }
 
 bool IsOwnedType(const char* type) {
-  for (const std::string& owned : OwnedTypes())
-    if (owned == type) return true;
-  return false;
+  return Owned(type) != nullptr;
 }
 
-void Add(const void* address, const char* type) {
+void Add(const void* address, const char* type, bool lent) {
+  const char* owned = Owned(type);
+  const Registered entry{owned != nullptr ? owned : type, lent};
   // Not operator[]: that would make the plug-in's image impossible to unload
   // in unoptimised builds (std::piecewise_construct becomes a unique symbol).
-  auto added = Objects().emplace(address, type);
-  if (!added.second) added.first->second = type;
+  auto added = Objects().emplace(address, entry);
+  if (!added.second) added.first->second = entry;
 }
 
 void Remove(const void* address) {
@@ -210,20 +229,105 @@ void Remove(const void* address) {
 
 bool Contains(const void* address, const char* type) {
   auto found = Objects().find(address);
-  return found != Objects().end() && found->second == type;
+  return found != Objects().end() && SameType(found->second.type, type);
+}
+
+const char* TypeOf(const void* address) {
+  auto found = Objects().find(address);
+  return found != Objects().end() ? found->second.type : nullptr;
+}
+
+bool Made(const void* address, const char* type) {
+  auto found = Objects().find(address);
+  return found != Objects().end() && SameType(found->second.type, type) && !found->second.lent;
+}
+
+void ForEach(const char* type, void (*visit)(void* object, void* context), void* context) {
+  for (const auto& entry : Objects())
+    if (SameType(entry.second.type, type)) visit(const_cast<void*>(entry.first), context);
 }
 
 }  // namespace live
 
+namespace {
+
+// The type that a received type string names: "_class_ktFlock_p" names
+// "_ktFlock_p". Written into `out`; false when it does not fit.
+bool CanonicalType(const char* received, PointerString& out) {
+  const char* name = std::strncmp(received, "_class_", 7) == 0 ? received + 6 : received;
+  const size_t length = std::strlen(name);
+  if (length + 1 > kPointerStringSize) return false;
+  std::memcpy(out, name, length + 1);
+  return true;
+}
+
+}  // namespace
+
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected, int position,
                           const char* function) {
+  return CheckPointerArgument(decoded, expected, expected != nullptr && live::IsOwnedType(expected),
+                              position, function);
+}
+
+bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
+                          bool expectedOwned, int position, const char* function) {
   bool ok = decoded.accepted;
-  if (ok && expected != nullptr && live::IsOwnedType(expected))
-    ok = decoded.address != nullptr && live::Contains(decoded.address, expected);
+  if (ok && expected != nullptr) {
+    if (decoded.exact) {
+      // The string names the expected type itself.
+      if (expectedOwned)
+        ok = decoded.address != nullptr && live::Contains(decoded.address, expected);
+    } else {
+      // An accepted type of another name (a derived class, an alias).
+      PointerString received;
+      const bool named = CanonicalType(decoded.rest, received);
+      const char* registered = decoded.address != nullptr ? live::TypeOf(decoded.address) : nullptr;
+      if (named && registered != nullptr && std::strcmp(registered, received) == 0)
+        ok = true;  // a live object of the type that the string names
+      else if (expectedOwned || (named && live::IsOwnedType(received)))
+        ok = false;
+    }
+  }
   if (!ok)
     PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
                  function, expected != nullptr ? expected : "a pointer");
   return ok;
+}
+
+bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count) {
+  if (PyTuple_GET_SIZE(args) != count) return false;
+  for (int k = 0; k < count; ++k) {
+    PyObject* item = PyTuple_GET_ITEM(args, k);
+    switch (format[k]) {
+      case 's': {
+        if (!PyUnicode_CheckExact(item)) return false;
+        Py_ssize_t size = 0;
+        const char* text = PyUnicode_AsUTF8AndSize(item, &size);
+        if (text == nullptr) {
+          PyErr_Clear();
+          return false;
+        }
+        if (std::strlen(text) != size_t(size)) return false;
+        *static_cast<const char**>(targets[k]) = text;
+        break;
+      }
+      case 'f':
+        if (!PyFloat_CheckExact(item)) return false;
+        *static_cast<float*>(targets[k]) = float(PyFloat_AS_DOUBLE(item));
+        break;
+      case 'l': {
+        if (!PyLong_CheckExact(item)) return false;
+        int overflow = 0;
+        const long value = PyLong_AsLongAndOverflow(item, &overflow);
+        if (overflow != 0) return false;
+        *static_cast<long*>(targets[k]) = value;
+        break;
+      }
+      default:
+        return false;
+    }
+  }
+  return format[count] == ':' || format[count] == '\0';
 }
 
 bool StringList::Convert(PyObject* object) {

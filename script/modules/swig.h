@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,35 @@ bool EncodePointer(const void* address, const char* type, PointerString& out);
 // name that already ends in "_pp" ("mkGBehavior_pp") gives "_mkGBehavior_pp".
 std::string PointerTypeString(const std::string& name);
 
+// The common case of TypeTable::Decode, inline: `text` is "_", hexadecimal
+// digits and exactly the type string `expected` (of `length` characters).
+// `size`, when not negative, is the length of `text` as its owner knows it:
+// the match then also proves that `text` holds no NUL before its end. False
+// for anything else (which Decode then reads in full).
+inline bool DecodeExact(const char* text, const char* expected, size_t length, ptrdiff_t size,
+                        void** address) {
+  if (text[0] != '_') return false;
+  uintptr_t value = 0;
+  const char* p = text + 1;
+  for (;; ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9')
+      value = (value << 4) | uintptr_t(c - '0');
+    else if (c >= 'a' && c <= 'f')
+      value = (value << 4) | uintptr_t(c - 'a' + 10);
+    else
+      break;
+  }
+  if (p - text - 1 > ptrdiff_t(2 * sizeof(void*))) return false;
+  if (size >= 0) {
+    if (p - text + ptrdiff_t(length) != size || std::memcmp(p, expected, length) != 0) return false;
+  } else if (std::strcmp(p, expected) != 0) {
+    return false;
+  }
+  *address = reinterpret_cast<void*>(value);
+  return true;
+}
+
 // Turns an address of an accepted type into one of the expected type.
 using TypeConversion = void* (*)(void*);
 
@@ -56,6 +86,7 @@ class TypeTable {
   struct Decoded {
     void* address = nullptr;  // handed back even when the string is rejected
     bool accepted = false;
+    bool exact = false;     // the received type string is the expected one
     const char* rest = "";  // the received type string (after the digits)
   };
 
@@ -118,13 +149,28 @@ class TypeTable {
 // The register of objects that the plug-in made and handed to scripts,
 // shared by all modules. A type becomes owned when a module declares it;
 // from then on a decoded non-null address of that type must be registered.
+//
+// Pointer strings of an owned type are checked against the register, by the
+// type that the string names (an alias "_class_X_p" names "_X_p"): a string
+// that names an owned type must name a registered object of exactly that
+// type, whether the function expects that type or one that accepts it.
+// Objects of owned types that the host hands out (a math value that a scene
+// operation returns) are registered as lent: usable, never freed by a script.
 namespace live {
 void DeclareOwnedType(const char* type);
 bool IsOwnedType(const char* type);
-void Add(const void* address, const char* type);
+void Add(const void* address, const char* type, bool lent = false);
 void Remove(const void* address);
 // Whether `address` was registered with `type` and not removed since.
 bool Contains(const void* address, const char* type);
+// The type that `address` is registered with, or null.
+const char* TypeOf(const void* address);
+// Whether `address` is registered with `type` and was made by the plug-in
+// for a script (not lent by the host).
+bool Made(const void* address, const char* type);
+// Calls `visit` for every registered object of `type` (in no fixed order);
+// `visit` must not add or remove objects.
+void ForEach(const char* type, void (*visit)(void* object, void* context), void* context);
 }  // namespace live
 
 // A native variable published through "cvar".
@@ -141,6 +187,10 @@ struct Variable {
 // does not hold); returns whether the argument may be used.
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected, int position,
                           const char* function);
+// The same, with live::IsOwnedType(expected) worked out by the caller (once
+// per function and argument, not once per call).
+bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
+                          bool expectedOwned, int position, const char* function);
 
 // A list of strings as a null-terminated array of UTF-8 texts that lives as
 // long as this object (and the list). Small lists use no heap memory.

@@ -259,6 +259,58 @@ TEST(LiveObjectTest, OwnedTypesNeedARegisteredObject) {
                                            "_mkSceneObject_p", 1, "Use"));
 }
 
+// A string names its object's type: an owned object passes where a base
+// type is expected only when the string names the type it was registered
+// with (its alias included), and a lent object is used but never made.
+TEST(LiveObjectTest, StringsNameTheRegisteredType) {
+  int object = 0, lent = 0;
+  script::live::DeclareOwnedType("_ktBase_p");
+  script::live::DeclareOwnedType("_ktDerived_p");
+  TypeTable table;
+  table.Register("_ktBase", "_ktDerived");
+  table.Register("_ktBase", "_class_ktDerived");
+  script::live::Add(&object, "_ktDerived_p");
+  script::live::Add(&lent, "_ktBase_p", true);
+  PointerString derived, alias, base, lentText;
+  EncodePointer(&object, "_ktDerived_p", derived);
+  EncodePointer(&object, "_class_ktDerived_p", alias);
+  EncodePointer(&object, "_ktBase_p", base);
+  EncodePointer(&lent, "_ktBase_p", lentText);
+  const auto check = [&](const char* text) {
+    const bool ok =
+        script::CheckPointerArgument(table.Decode(text, "_ktBase_p"), "_ktBase_p", 1, "Use");
+    PyErr_Clear();
+    return ok;
+  };
+  EXPECT_TRUE(check(derived));
+  EXPECT_TRUE(check(alias));
+  EXPECT_FALSE(check(base));  // registered as the derived type
+  EXPECT_TRUE(check(lentText));
+  EXPECT_TRUE(script::live::Made(&object, "_ktDerived_p"));
+  EXPECT_FALSE(script::live::Made(&lent, "_ktBase_p"));
+  EXPECT_STREQ(script::live::TypeOf(&object), "_ktDerived_p");
+  script::live::Remove(&object);
+  script::live::Remove(&lent);
+  EXPECT_FALSE(check(derived));
+  EXPECT_EQ(script::live::TypeOf(&object), nullptr);
+}
+
+// The inline decoding of the usual case agrees with Decode and leaves
+// everything else to it.
+TEST(PointerStringTest, ExactDecodingTakesOnlyTheExpectedType) {
+  void* address = nullptr;
+  EXPECT_TRUE(script::DecodeExact("_12ab0_mkPoint3_p", "_mkPoint3_p", 11, 17, &address));
+  EXPECT_EQ(address, reinterpret_cast<void*>(0x12ab0));
+  EXPECT_TRUE(script::DecodeExact("_12ab0_mkPoint3_p", "_mkPoint3_p", 0, -1, &address));
+  // A length that disagrees with the text: an embedded NUL or another type.
+  EXPECT_FALSE(script::DecodeExact("_12ab0_mkPoint3_p", "_mkPoint3_p", 11, 18, &address));
+  EXPECT_FALSE(script::DecodeExact("_12ab0_mkPoint3_pp", "_mkPoint3_p", 0, -1, &address));
+  EXPECT_FALSE(script::DecodeExact("_1A_mkPoint3_p", "_mkPoint3_p", 0, -1, &address));
+  EXPECT_FALSE(script::DecodeExact("NULL", "_mkPoint3_p", 0, -1, &address));
+  EXPECT_FALSE(
+      script::DecodeExact("_11112222333344445_mkPoint3_p", "_mkPoint3_p", 0, -1, &address));
+}
+
 TEST(StringListTest, ListsOfStrings) {
   script::StringList list;
   script::PyRef empty(PyList_New(0));

@@ -1,0 +1,141 @@
+// Helpers for the hand-written functions of mkTypesc, mkUtilc, egBrainc,
+// egGameControllerc, mkRegistryc and ktFlocksc: every one parses its tuple
+// with its format ("sss:mkPoint3_add"), decodes its pointer arguments in
+// order against its module's equivalence table (Arguments), calls the native
+// operation and converts the result.
+//
+// Objects that scripts make with new_X and free with delete_X are registered
+// with the live-object register (swig.h): a freed, forged or mistyped
+// pointer string is a TypeError of the function that receives it, and
+// delete_X frees only an object of exactly type X that a new_X made.
+#ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
+#define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
+
+#include <cstring>
+#include <new>
+
+#include "kit/host/host.h"
+#include "kit/math/math.h"
+#include "script/modules/swig.h"
+
+namespace script {
+
+// The type string of each native type that crosses into scripts.
+template <class T>
+struct ScriptType;
+#define SCRIPT_TYPE(T, Name)                            \
+  template <>                                           \
+  struct ScriptType<T> {                                \
+    static constexpr const char* kName = "_" Name "_p"; \
+  };
+
+SCRIPT_TYPE(mkPoint3, "mkPoint3")
+SCRIPT_TYPE(mkVector3, "mkVector3")
+SCRIPT_TYPE(mkPlane3, "mkPlane3")
+SCRIPT_TYPE(mkQuat, "mkQuat")
+SCRIPT_TYPE(mkColorRGBA, "mkColorRGBA")
+SCRIPT_TYPE(mkMatrix44, "mkMatrix44")
+SCRIPT_TYPE(egSceneApi, "egSceneApi")
+SCRIPT_TYPE(mkRegistryKey, "mkRegistryKey")
+SCRIPT_TYPE(mkSceneObject, "mkSceneObject")
+SCRIPT_TYPE(egCamera, "egCamera")
+
+// Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
+// optional part, the tuple has one item per code and each item is exactly a
+// str ("s", without an embedded NUL), a float ("f") or an int that fits a
+// long ("l"); false otherwise, with no error set.
+bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count);
+
+// PyArg_ParseTuple with the fast path of ParseExactArgs: the same results
+// and, through PyArg_ParseTuple, the same errors.
+template <class... Out>
+bool ParseArgs(PyObject* args, const char* format, Out*... out) {
+  void* const targets[sizeof...(Out) + 1] = {static_cast<void*>(out)..., nullptr};
+  if (ParseExactArgs(args, format, targets, int(sizeof...(Out)))) return true;
+  return PyArg_ParseTuple(args, format, out...) != 0;
+}
+
+// One call's pointer arguments, decoded against `types`.
+class Arguments {
+ public:
+  Arguments(TypeTable& types, const char* function) : types_(types), function_(function) {}
+
+  // Argument `position` (counted from 1) as an object of type T; false with
+  // a TypeError set when `text` does not name one (null included).
+  template <class T>
+  bool Get(int position, const char* text, T*& out) {
+    const char* type = ScriptType<T>::kName;
+    // The owned types are declared when the plug-in loads, before any call.
+    static const bool owned = live::IsOwnedType(type);
+    void* address = nullptr;
+    if (DecodeExact(text, type, 0, -1, &address) &&
+        (!owned || (address != nullptr && live::Contains(address, type)))) {
+      out = static_cast<T*>(address);
+      return true;
+    }
+    const TypeTable::Decoded decoded = types_.Decode(text, type);
+    if (!CheckPointerArgument(decoded, type, owned, position, function_)) return false;
+    out = static_cast<T*>(decoded.address);
+    return true;
+  }
+
+  // As Get, but "NULL" gives a null object.
+  template <class T>
+  bool GetOrNull(int position, const char* text, T*& out) {
+    if (text != nullptr && text[0] == 'N' && std::strcmp(text, "NULL") == 0) {
+      out = nullptr;
+      return true;
+    }
+    return Get(position, text, out);
+  }
+
+ private:
+  TypeTable& types_;
+  const char* function_;
+};
+
+// Frees an object that MakeObject made. The register guarantees that
+// `object` is of exactly type T, so no virtual destructor is needed (the
+// boid library's classes have none, by their binary interface).
+template <class T>
+void DestroyObject(T* object) {
+  object->~T();
+  ::operator delete(object);
+}
+
+// Makes a T for a script from `args` (aggregate or constructor arguments),
+// registers it and returns its pointer string.
+template <class T, class... A>
+PyObject* MakeObject(A... args) {
+  T* object = new (std::nothrow) T{args...};
+  if (object == nullptr) return PyErr_NoMemory();
+  live::Add(object, ScriptType<T>::kName);
+  PyObject* result = PointerResult(object, ScriptType<T>::kName);
+  if (result == nullptr) {
+    live::Remove(object);
+    DestroyObject(object);
+  }
+  return result;
+}
+
+// The checks of delete_X: the object must be one that new_X made and that is
+// not freed yet, of exactly type T (not a derived type that an equivalence
+// lets pass). Null with a TypeError set otherwise.
+template <class T>
+T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const char* format) {
+  const char* text = nullptr;
+  if (!ParseArgs(args, format, &text)) return nullptr;
+  T* object = nullptr;
+  if (!Arguments(types, function).Get(1, text, object)) return nullptr;
+  if (!live::Made(object, ScriptType<T>::kName)) {
+    PyErr_Format(PyExc_TypeError, "Type error in argument 1 of %s. Expected %s.", function,
+                 ScriptType<T>::kName);
+    return nullptr;
+  }
+  live::Remove(object);
+  return object;
+}
+
+}  // namespace script
+
+#endif  // TESSERA_SCRIPT_MODULES_FUNCTIONS_H_

@@ -1,0 +1,95 @@
+#!/bin/sh
+# Builds and runs the benchmarks and prints each figure beside its goal:
+# the steering step (30 boids in sight of each other; 200 and 1,000 boids
+# over a room), the creature frame, the per-frame scene-interface calls of the
+# stage, and the stage playing the creature example scene with --quiet
+# (frames per second, and its memory after 100,000 and after STAGE_FRAMES
+# frames, 1,000,000 unless set). Each benchmark runs REPETITIONS times (5
+# unless set) and its median is shown. Timings are CPU time; on a loaded
+# machine they are noisy.
+set -eu
+cd "$(dirname "$0")/.."
+repetitions=${REPETITIONS:-5}
+frames=${STAGE_FRAMES:-1000000}
+cmake --preset default >/dev/null
+cmake --build --preset default --target kit_boids_benchmark hopkin_benchmark stage_benchmark stage >/dev/null
+out=build/default/benchmarks
+mkdir -p "$out"
+for program in kit/boids/kit_boids_benchmark hopkin/hopkin_benchmark stage/stage_benchmark; do
+  build/default/$program --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true --benchmark_format=json \
+    --benchmark_out="$out/$(basename $program).json" --benchmark_out_format=json >/dev/null
+done
+exec python3 - "$out" "$frames" <<'PYTHON'
+import json, shutil, subprocess, sys
+
+out, frames = sys.argv[1], int(sys.argv[2])
+medians = {}
+for name in ("kit_boids_benchmark", "hopkin_benchmark", "stage_benchmark"):
+    with open(f"{out}/{name}.json") as f:
+        for b in json.load(f)["benchmarks"]:
+            # With one repetition there is no median: the run itself.
+            if b.get("aggregate_name") == "median" or b.get("run_type") == "iteration":
+                medians[b["run_name"]] = b
+
+def row(figure, value, unit, goal, met):
+    print(f"{figure:<58} {value:>10.3f} {unit:<10} goal {goal:<14} {'met' if met else 'NOT MET'}")
+
+def counter(run, name):
+    return medians[run][name]
+
+print(f"Medians of {next(iter(medians.values())).get('repetitions', 1)} repetitions (CPU time)")
+v = counter("BM_FlockFrameLibrary", "us_per_boid")
+row("boid step, 30 in sight, library's own time", v, "us/boid", "<= 0.15", v <= 0.15)
+v = counter("BM_FlockFrame", "us_per_boid")
+print(f"{'  the same through the stage scene interface':<58} {v:>10.3f} us/boid")
+for n, goal in ((200, 0.3), (1000, 0.5)):
+    v = counter(f"BM_RoomFrameLibrary/{n}", "us_per_boid")
+    row(f"boid step, {n} over a room, library's own time", v, "us/boid", f"<= {goal}", v <= goal)
+    v = counter(f"BM_RoomFrame/{n}", "us_per_boid")
+    print(f"{'  the same through the stage scene interface':<58} {v:>10.3f} us/boid")
+calls = ["GetWorldPos", "GetWorldAxes", "GetEnable", "DoesLineCollide", "KeyGetName", "ObjectGetKey"]
+for i, call in enumerate(calls):
+    small = medians[f"BM_SceneCall/call:{i}/objects:30"]["cpu_time"]
+    large = medians[f"BM_SceneCall/call:{i}/objects:3000"]["cpu_time"]
+    allocs = medians[f"BM_SceneCall/call:{i}/objects:3000"]["allocs_per_call"]
+    print(f"{'scene call ' + call + ', 30 / 3000 objects':<58} {small:>6.1f} / {large:<6.1f} ns    "
+          f"allocs {allocs:g}")
+v = counter("BM_CreatureFrame", "us_per_frame")
+row("creature frame, 30 creatures", v, "us/frame", "<= 15", v <= 15)
+v = counter("BM_CreatureScene", "frames_per_second")
+row("stage, creature scene, steady-state frames", v, "frames/s", ">= 20000", v >= 20000)
+allocs = max(counter(r, "allocs_per_frame") for r in medians if "allocs_per_frame" in medians[r])
+row("allocations per steady-state frame (every benchmark)", allocs, "", "0", allocs == 0)
+
+# The stage runs under a Python of its own, whose only child it is, so that
+# the peak resident size reported is the stage's.
+MEASURE = """import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run(sys.argv[1:], check=True, stdout=subprocess.DEVNULL)
+print(time.monotonic() - start, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)"""
+
+# GNU time, where there is one, measures the stage alone.
+TIME = shutil.which("time", path="/usr/bin")
+
+def play(n):
+    stage = ["build/default/stage/stage", "--quiet", "--frames", str(n), "scenes/hopkin.scene"]
+    if TIME:
+        result = subprocess.run([TIME, "-f", "%e %M", *stage], check=True, text=True,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        seconds, rss = result.stderr.split()[-2:]
+    else:
+        result = subprocess.run([sys.executable, "-c", MEASURE, *stage],
+                                check=True, capture_output=True, text=True)
+        seconds, rss = result.stdout.split()
+    return float(seconds), int(rss)
+
+seconds, shortRss = play(100000)
+row("stage --quiet, 100,000 frames (wall clock, with start-up)", 100000 / seconds, "frames/s",
+    ">= 20000", 100000 / seconds >= 20000)
+seconds, longRss = play(frames)
+row(f"stage --quiet, {frames:,} frames (wall clock, with start-up)", frames / seconds, "frames/s",
+    ">= 20000", frames / seconds >= 20000)
+print(f"{'stage memory (peak resident) at 100,000 / ' + format(frames, ',') + ' frames':<58} "
+      f"{shortRss} / {longRss} KB   goal flat   {'met' if longRss - shortRss <= 256 else 'NOT MET'}")
+PYTHON
