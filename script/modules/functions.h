@@ -99,7 +99,7 @@ class Arguments {
 // boid library's classes have none, by their binary interface).
 template <class T>
 void DestroyObject(T* object) {
-  object->~T();
+  object->T::~T();  // exactly T's destructor, named so (no virtual dispatch)
   ::operator delete(object);
 }
 
