@@ -16,6 +16,15 @@ mkSceneObject* EnabledObject(egSceneApi* api, mkRegistryKey* key) {
   return object;
 }
 
+// SetVector(vector) for a vector whose Magnitude the step already took
+// (a neighbour's or a gathering place's distance): the same direction
+// without a second square root.
+void SetVectorOfLength(ktInfluenceVector& out, const mkVector3& vector, float length) {
+  mkVector3 direction = vector;
+  NormalizeByLength(direction, length);
+  out.fDirection = direction;
+}
+
 mkPoint3 WorldPosition(egSceneApi* api, mkSceneObject* object) {
   mkPoint3 position = {0.0f, 0.0f, 0.0f};
   api->GetWorldPos(object, &position, 0);
@@ -146,7 +155,8 @@ void ktBoid::CalcKeepDistance(ktInfluenceVector& out) {
   const float closeness = 1.0f - fNearestBoidDist / fSeparationDist;
   out.SetInfluence(closeness * fDesiredKeepDistanceInfluence * 1.5f);
   out.SetSpeed(closeness * fDesiredSpeed * 1.5f);
-  out.SetVector(fNearestBoid->fPosition - fPosition);
+  // The nearest distance is the magnitude of this very vector.
+  SetVectorOfLength(out, fNearestBoid->fPosition - fPosition, fNearestBoidDist);
 }
 
 void ktBoid::CalcCohesion(ktInfluenceVector& out) {
@@ -155,7 +165,7 @@ void ktBoid::CalcCohesion(ktInfluenceVector& out) {
   const float remoteness = 1.0f - fCohesionDist / fNearestFriendDist;
   out.SetInfluence(remoteness * fDesiredCohesionInfluence * 1.5f);
   out.SetSpeed(remoteness * fDesiredSpeed * 1.5f);
-  out.SetVector(fPosition - fNearestFriend->fPosition);
+  SetVectorOfLength(out, fPosition - fNearestFriend->fPosition, fNearestFriendDist);
 }
 
 void ktBoid::CalcMatchHeading(ktInfluenceVector& out) {
@@ -232,7 +242,8 @@ void ktBoid::CalcGatheringPlace(ktInfluenceVector& out) {
   }
   out.SetSpeed(speed);
   if (fWhereToDistance != ktINFINITY) {
-    out.SetVector(toward);
+    // NearestPlace measured this very vector.
+    SetVectorOfLength(out, toward, fWhereToDistance);
     out.SetInfluence(fDesiredGatheringPlaceInfluence);
   }
 }
