@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "kit/boids/flock.h"
+#include "kit/boids/neighbours.h"
 
 namespace {
 
@@ -165,26 +166,11 @@ void ktBoid::CalcMatchHeading(ktInfluenceVector& out) {
   out.SetInfluence(fDesiredMatchHeadingInfluence);
 }
 
+// Strict comparisons: among members at equal distance the earlier one in list
+// order stays nearest. The nearest friend is sought among all members in
+// range, also beyond the friends remembered (kit/boids/neighbours.h).
 int32_t ktBoid::FindNeighbours(ktBoid* first) {
-  ClearNeighbours();
-  // Strict comparisons: among members at equal distance the earlier one in
-  // list order stays nearest. The nearest friend is sought among all members
-  // in range, also beyond the friends remembered.
-  for (ktBoid* member = first; member != nullptr; member = member->GetNext()) {
-    const float distance = DistanceTo(member);
-    if (distance == ktINFINITY) continue;
-    const bool friendly = member->IsInFlock() != 0;
-    if (friendly) AddFriend(member);
-    if (distance < fNearestBoidDist) {
-      fNearestBoid = member;
-      fNearestBoidDist = distance;
-    }
-    if (friendly && distance < fNearestFriendDist) {
-      fNearestFriend = member;
-      fNearestFriendDist = distance;
-    }
-  }
-  return fFriendCount;
+  return ScanNeighbours(*this, first);
 }
 
 void ktBoid::CalcSteerToCenter(ktInfluenceVector& out) {
