@@ -42,6 +42,7 @@ void ktBoid::FlockIt(ktVelocityVector* current, ktInfluenceVector* out) {
   fVelocity.SetSpeed(current->GetSpeed());
   fPosition = WorldPosition(fApi, object);
   fPositionValid = 1;
+  if (fIndexedBy != nullptr) fIndexedBy->NoteMoved(*this);
 
   // Without friends these four keep what they held after the last step that
   // computed them.
@@ -168,9 +169,11 @@ void ktBoid::CalcMatchHeading(ktInfluenceVector& out) {
 
 // Strict comparisons: among members at equal distance the earlier one in list
 // order stays nearest. The nearest friend is sought among all members in
-// range, also beyond the friends remembered (kit/boids/neighbours.h).
+// range, also beyond the friends remembered. Large flocks answer through a
+// spatial index that finds exactly the members the walk finds, in list order
+// (kit/boids/neighbours.h).
 int32_t ktBoid::FindNeighbours(ktBoid* first) {
-  return ScanNeighbours(*this, first);
+  return FindNeighboursOf(*this, first);
 }
 
 void ktBoid::CalcSteerToCenter(ktInfluenceVector& out) {
