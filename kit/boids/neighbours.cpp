@@ -5,6 +5,10 @@
 #include <cmath>
 #include <new>
 
+#if defined(__SSE2__) && !defined(__FMA__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The walk's state in locals, so that the compiler keeps it in registers
@@ -20,7 +24,11 @@ class Search {
   // arithmetic as Magnitude there) and FindNeighbours' bookkeeping.
   void Visit(ktBoid* member) {
     if (member == &boid_ || member->fPositionValid == 0) return;
-    const float distance = Magnitude(member->fPosition - position_);
+    Take(member, Magnitude(member->fPosition - position_));
+  }
+
+  // A member that has stepped and is not the boid, at `distance`.
+  void Take(ktBoid* member, float distance) {
     if (!(distance < range_) || distance == ktINFINITY) return;
     const bool friendly = member->fInFlock != 0;
     if (friendly && friends_ < Max_Friends_Visible) boid_.fFriends[friends_++] = member;
@@ -33,6 +41,9 @@ class Search {
       nearestFriendDist_ = distance;
     }
   }
+
+  const mkPoint3& position() const { return position_; }
+  const ktBoid* boid() const { return &boid_; }
 
   int32_t Finish() {
     boid_.fFriendCount = friends_;
@@ -86,12 +97,65 @@ bool Coverable(float range) {
   return range >= kSmallestRange && range <= kLargestRange;
 }
 
+// The walk in chunks: first the chunk's members that have stepped, then their
+// distances, then the bookkeeping in list order. With SSE2 the distances are
+// taken four at a time: packed operations round each lane exactly as the
+// scalar ones do, and the sums keep Magnitude's order. Not where the compiler
+// may fuse a multiply and an add (FMA), which it might do differently in the
+// scalar code. `next()` hands out the members in list order, then null.
+template <class Next>
+int32_t WalkInChunks(ktBoid& boid, Next next) {
+  constexpr int kChunk = 32;
+  alignas(16) float distance[kChunk];
+  ktBoid* members[kChunk];
+  Search search(boid);
+  const mkPoint3 self = search.position();
+  ktBoid* member = next();
+  while (member != nullptr) {
+    int n = 0;
+    for (; member != nullptr && n < kChunk; member = next()) {
+      if (member == &boid || member->fPositionValid == 0) continue;
+      members[n++] = member;
+    }
+#if defined(__SSE2__) && !defined(__FMA__)
+    // Four members' positions at a time: each load takes x, y, z and the
+    // word after them (the in-flock flag, unused; the field order is the
+    // interface's), and the transpose turns the four into one vector of x,
+    // one of y and one of z. The boid itself fills a last, short group.
+    for (int i = n; i % 4 != 0; ++i) members[i] = &boid;
+    const __m128 sx = _mm_set1_ps(self.fX);
+    const __m128 sy = _mm_set1_ps(self.fY);
+    const __m128 sz = _mm_set1_ps(self.fZ);
+    for (int i = 0; i < n; i += 4) {
+      __m128 x = _mm_loadu_ps(&members[i]->fPosition.fX);
+      __m128 y = _mm_loadu_ps(&members[i + 1]->fPosition.fX);
+      __m128 z = _mm_loadu_ps(&members[i + 2]->fPosition.fX);
+      __m128 w = _mm_loadu_ps(&members[i + 3]->fPosition.fX);
+      _MM_TRANSPOSE4_PS(x, y, z, w);
+      x = _mm_sub_ps(x, sx);
+      y = _mm_sub_ps(y, sy);
+      z = _mm_sub_ps(z, sz);
+      const __m128 squared =
+          _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z));
+      _mm_store_ps(distance + i, _mm_sqrt_ps(squared));
+    }
+#else
+    for (int i = 0; i < n; ++i) distance[i] = Magnitude(members[i]->fPosition - self);
+#endif
+    for (int i = 0; i < n; ++i) search.Take(members[i], distance[i]);
+  }
+  return search.Finish();
+}
+
 }  // namespace
 
 int32_t ScanNeighbours(ktBoid& boid, ktBoid* first) {
-  Search search(boid);
-  for (ktBoid* member = first; member != nullptr; member = member->fNext) search.Visit(member);
-  return search.Finish();
+  ktBoid* member = first;
+  return WalkInChunks(boid, [&member]() {
+    ktBoid* current = member;
+    if (current != nullptr) member = current->fNext;
+    return current;
+  });
 }
 
 // ktNeighbourIndex ---------------------------------------------------------
@@ -107,7 +171,7 @@ void ktNeighbourIndex::Release() {
     entry.boid->fIndexSlot = -1;
     entry.boid = nullptr;
   }
-  fUsable = false;
+  fCells = false;
 }
 
 void ktNeighbourIndex::Forget(ktBoid& boid) {
@@ -142,7 +206,7 @@ bool ktNeighbourIndex::Rebuild(ktBoid& asking, ktBoid* first) {
     }
     fStale = false;
     const size_t count = fEntries.size();
-    if (count < size_t(kIndexedMembers) || range == 0.0f) return true;
+    if (count < size_t(kCellMembers) || range == 0.0f) return true;
     fRange = range;
     fInverseCell = 1.0 / (double(range) * kCellMargin);
     size_t buckets = 1;
@@ -154,7 +218,7 @@ bool ktNeighbourIndex::Rebuild(ktBoid& asking, ktBoid* first) {
     fSearch = 0;
     fFound.resize(count);
     for (size_t i = 0; i < count; ++i) Link(int32_t(i), BucketOf(fEntries[i].position));
-    fUsable = true;
+    fCells = true;
     return true;
   } catch (...) {
     Release();
@@ -204,7 +268,7 @@ void ktNeighbourIndex::Unlink(int32_t entry) {
 }
 
 void ktNeighbourIndex::NoteMoved(ktBoid& boid) {
-  if (fStale || !fUsable) return;
+  if (fStale || !fCells) return;
   const int32_t slot = boid.fIndexSlot;
   fEntries[size_t(slot)].position = boid.fPosition;
   const int32_t bucket = BucketOf(boid.fPosition);
@@ -216,10 +280,16 @@ void ktNeighbourIndex::NoteMoved(ktBoid& boid) {
 bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
   if ((fStale || first != fFirst) && !Rebuild(boid, first)) return false;
   const float range = boid.fPerceptionRange;
-  if (fUsable && range > fRange && Coverable(range) && !Rebuild(boid, first)) return false;
-  if (!fUsable || !(range <= fRange)) return false;
+  if (fCells && range > fRange && Coverable(range) && !Rebuild(boid, first)) return false;
   int32_t cell[3];
-  if (!CellOf(boid.fPosition, cell)) return false;
+  if (!fCells || !(range <= fRange) || !CellOf(boid.fPosition, cell)) {
+    // The walk, over the members in hand rather than along their links.
+    const Entry* entry = fEntries.data();
+    const Entry* end = entry + fEntries.size();
+    friendCount =
+        WalkInChunks(boid, [&entry, end]() { return entry == end ? nullptr : (entry++)->boid; });
+    return true;
+  }
 
   // The members of the 27 cells around the boid's whose stored position is
   // within reach; the reach has a margin over the range far above the float
@@ -264,7 +334,7 @@ bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
 
 int32_t FindNeighboursOf(ktBoid& boid, ktBoid* first) {
   ktFlock* flock = boid.fFlock;
-  if (flock != nullptr && flock->fCount >= ktNeighbourIndex::kIndexedMembers) {
+  if (flock != nullptr && flock->fCount >= ktNeighbourIndex::kListedMembers) {
     if (flock->fNeighbourIndex == nullptr)
       flock->fNeighbourIndex = new (std::nothrow) ktNeighbourIndex();
     int32_t friends = 0;

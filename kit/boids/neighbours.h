@@ -10,29 +10,34 @@
 // comparisons keep the earlier member as nearest boid and nearest friend on
 // equal distances.
 //
-// ktNeighbourIndex answers the same question without walking every member:
-// a hash of cells at least as wide as the largest perception range of the
-// flock, holding each member's list ordinal. A search gathers the members of
-// the 27 cells around the boid (plus the members whose coordinates are not
-// finite or too large for a cell, which every search takes), sorts them by
-// ordinal and puts each through the plain walk's test, reading the member's
-// own fields. A member outside those cells is farther than any range the
-// cells cover, so the plain walk would not perceive it either: the answer is
-// the plain walk's, bit for bit and in the same order.
+// ktNeighbourIndex answers the same question faster. It holds a flock's
+// members in list order (flocks of kListedMembers or more), so that the walk
+// reads them from an array instead of following their links, and for flocks
+// of kCellMembers or more a hash of cells at least as wide as the largest
+// perception range of the flock, holding each member's list ordinal and the
+// position its last step stored. A search through the cells gathers the
+// members of the 27 cells around the boid that stood within reach (plus those
+// whose coordinates are not finite or too large for a cell), sorts them by
+// ordinal and puts each through the plain walk's test, on the member's own
+// fields. A member outside those cells is farther than any range the cells
+// cover, so the walk would not perceive it either: the answer is the walk's,
+// bit for bit and in the same order.
 //
 // What keeps the index true:
 // - Membership and order: every operation that relinks a boid (SetNext,
-//   SetPrev, LinkOut, and the flock's AddTo and RemoveFrom) marks the index of
-//   the flock that holds the boid stale, and a stale index is rebuilt from the
-//   list at the next search. A boid belongs to at most one index (the last
-//   that was built with it; ktBoid::fIndexedBy), and so does its cell entry.
-// - Positions: the boid's FlockIt stores its position and tells the index
-//   (NoteMoved), which moves its entry to its new cell. A position written
-//   any other way is seen by the plain walk only; the index is used only for
-//   flocks of at least kIndexedMembers members, which the steering step
-//   alone moves.
-// - Ranges: a search whose range is larger than the cells cover, or that
-//   starts from another member than the flock's first, is a plain walk.
+//   SetPrev, LinkOut, and the flock's AddTo and RemoveFrom) marks the index
+//   that holds the boid stale, and a stale index is rebuilt from the list at
+//   the next search, as is one asked to search from another first member. A
+//   boid belongs to at most one index (ktBoid::fIndexedBy), the last that was
+//   built with it.
+// - Positions: the walk reads every position from the boids. The cells hold
+//   the position that the boid's FlockIt stored, which tells the index
+//   (NoteMoved). A position written any other way is not seen by the cells:
+//   they are built only for flocks of at least kCellMembers members, which
+//   the steering step alone moves.
+// - Ranges: a search whose range is larger than the cells cover, or whose
+//   boid stands outside every cell, is a walk; a larger range rebuilds the
+//   cells to cover it.
 // Rebuilding allocates only when the flock grew beyond what the index held
 // before; searches and moves allocate nothing. Nothing here throws.
 #ifndef TESSERA_KIT_BOIDS_NEIGHBOURS_H_
@@ -44,8 +49,9 @@
 #include "kit/boids/flock.h"
 
 // The boid's search from `first` (FindNeighbours): through its flock's index
-// when the flock is large, else, and whenever the index cannot answer, the
-// plain walk. Returns the friend count.
+// when the flock has kListedMembers or more, else (and whenever the index
+// cannot hold the list) the plain walk along the links. Returns the friend
+// count.
 int32_t FindNeighboursOf(ktBoid& boid, ktBoid* first);
 
 // The plain walk: clears the boid's neighbours, then visits every member from
@@ -56,9 +62,12 @@ int32_t ScanNeighbours(ktBoid& boid, ktBoid* first);
 // (ktFlock::fNeighbourIndex), created at the first search of a large flock.
 class ktNeighbourIndex {
  public:
-  // Flocks with fewer members are walked: the walk is cheaper than the
-  // bookkeeping, and small flocks are the ones tests place by hand.
-  static constexpr int32_t kIndexedMembers = 64;
+  // Flocks of this many members or more keep an index: their members in
+  // list order, so that a walk need not follow the links.
+  static constexpr int32_t kListedMembers = 8;
+  // From this many members on, the index holds cells too: below, the walk is
+  // cheaper than the cells' bookkeeping.
+  static constexpr int32_t kCellMembers = 64;
 
   ktNeighbourIndex() = default;
   ~ktNeighbourIndex();
@@ -67,7 +76,8 @@ class ktNeighbourIndex {
 
   // The boid's search from `first` through the index, its result stored in
   // the boid as the plain walk stores it. Returns false, touching nothing,
-  // when the index cannot answer exactly; the caller then walks.
+  // when the list cannot be held (a ring, or no memory); the caller then
+  // walks the links.
   bool Find(ktBoid& boid, ktBoid* first, int32_t& friendCount);
   // `boid` (held by this index) stored a new position.
   void NoteMoved(ktBoid& boid);
@@ -75,7 +85,7 @@ class ktNeighbourIndex {
   void MarkStale() { fStale = true; }
   // `boid` (held by this index) is going away: forget it.
   void Forget(ktBoid& boid);
-  // Searches answered through the index so far (for tests).
+  // Searches answered through the cells so far (for tests).
   int64_t Answered() const { return fAnswered; }
 
  private:
@@ -101,8 +111,8 @@ class ktNeighbourIndex {
 
   ktBoid* fFirst = nullptr;  // the list's first member when built
   bool fStale = true;
-  bool fUsable = false;  // built, large enough, with a finite cell size
-  float fRange = 0.0f;   // the largest perception range the cells cover
+  bool fCells = false;  // cells built: enough members, a range to cover
+  float fRange = 0.0f;  // the largest perception range the cells cover
   double fInverseCell = 0.0;
   uint32_t fMask = 0;             // cell buckets - 1 (a power of two less one)
   int32_t fOverflow = 0;          // the overflow bucket: the last one
