@@ -210,7 +210,10 @@ bool ktNeighbourIndex::Rebuild(ktBoid& asking, ktBoid* first) {
     fRange = range;
     fInverseCell = 1.0 / (double(range) * kCellMargin);
     size_t buckets = 1;
-    while (buckets < 2 * count) buckets *= 2;
+    // Eight buckets a member: cells that share a bucket bring members from
+    // afar to every search that visits it, and the 27 visits would meet
+    // many such in a table as small as the flock.
+    while (buckets < 8 * count) buckets *= 2;
     fMask = uint32_t(buckets - 1);
     fOverflow = int32_t(buckets);
     fBuckets.assign(buckets + 1, -1);
