@@ -31,8 +31,8 @@
 // tables, so each lists its virtual operations in slot order (there is no
 // destroying slot: slot 0 is the first operation below), and the fields follow
 // in their interface order; the library's own fields follow them. Nothing
-// here throws. Nothing allocates except the neighbour index of a flock of at
-// least 64 members, when it is first built and when the flock outgrows it.
+// here throws. Nothing allocates except the neighbour index of a flock of 8
+// members or more, when it is first built and when the flock outgrows it.
 #ifndef TESSERA_KIT_BOIDS_FLOCK_H_
 #define TESSERA_KIT_BOIDS_FLOCK_H_
 
@@ -158,9 +158,9 @@ class ktFlock final {
 #define KT_DECLARE(Name, Initial) float f##Name;
   KT_BOID_PARAMETERS(KT_DECLARE)
 #undef KT_DECLARE
-  // The library's own, after the interface's fields: the spatial index that
-  // answers the neighbour search of large flocks (kit/boids/neighbours.h),
-  // made at the first search that needs it; owned.
+  // The library's own, after the interface's fields: the index that answers
+  // the neighbour search of flocks of 8 members or more
+  // (kit/boids/neighbours.h), made at the first search that needs it; owned.
   ktNeighbourIndex* fNeighbourIndex;
 };
 

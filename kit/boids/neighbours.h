@@ -39,7 +39,9 @@
 //   boid stands outside every cell, is a walk; a larger range rebuilds the
 //   cells to cover it.
 // Rebuilding allocates only when the flock grew beyond what the index held
-// before; searches and moves allocate nothing. Nothing here throws.
+// before; searches and moves allocate nothing. Nothing here throws. The
+// index is shared by every boid that searches the list or sits in it, so
+// their steps must not run at the same time (a host steps them in turn).
 #ifndef TESSERA_KIT_BOIDS_NEIGHBOURS_H_
 #define TESSERA_KIT_BOIDS_NEIGHBOURS_H_
 
