@@ -3,13 +3,14 @@
 #include <cstdlib>
 
 #include "kit/boids/flock.h"
+#include "kit/boids/neighbours.h"
 
-// FlockIt takes its parts (the neighbour search, the tendencies, the blend)
-// inline, though each also stays an operation of its own: the parts are
-// short chains of square roots and divisions that do not depend on each
-// other, and with them in one body the processor overlaps them. The same
-// operations in the same order, so results do not change. Compilers
-// without the attribute call the parts as usual.
+// FlockIt takes its parts (the tendencies, the blend) inline, though each
+// also stays an operation of its own: the parts are short chains of square
+// roots and divisions that do not depend on each other, and with them in one
+// body the processor overlaps them. The same operations in the same order,
+// so results do not change. Compilers without the attribute call the parts
+// as usual.
 #if defined(__GNUC__)
 #define KT_STEP_INLINE __attribute__((flatten))
 #else
@@ -62,6 +63,7 @@ KT_STEP_INLINE void ktBoid::FlockIt(ktVelocityVector* current, ktInfluenceVector
   fVelocity.SetSpeed(current->GetSpeed());
   fPosition = WorldPosition(fApi, object);
   fPositionValid = 1;
+  if (fIndexedBy != nullptr) fIndexedBy->NoteMoved(*this);
 
   // Without friends these four keep what they held after the last step that
   // computed them.
@@ -187,26 +189,13 @@ void ktBoid::CalcMatchHeading(ktInfluenceVector& out) {
   out.SetInfluence(fDesiredMatchHeadingInfluence);
 }
 
+// Strict comparisons: among members at equal distance the earlier one in list
+// order stays nearest. The nearest friend is sought among all members in
+// range, also beyond the friends remembered. Large flocks answer through a
+// spatial index that finds exactly the members the walk finds, in list order
+// (kit/boids/neighbours.h).
 int32_t ktBoid::FindNeighbours(ktBoid* first) {
-  ClearNeighbours();
-  // Strict comparisons: among members at equal distance the earlier one in
-  // list order stays nearest. The nearest friend is sought among all members
-  // in range, also beyond the friends remembered.
-  for (ktBoid* member = first; member != nullptr; member = member->GetNext()) {
-    const float distance = DistanceTo(member);
-    if (distance == ktINFINITY) continue;
-    const bool friendly = member->IsInFlock() != 0;
-    if (friendly) AddFriend(member);
-    if (distance < fNearestBoidDist) {
-      fNearestBoid = member;
-      fNearestBoidDist = distance;
-    }
-    if (friendly && distance < fNearestFriendDist) {
-      fNearestFriend = member;
-      fNearestFriendDist = distance;
-    }
-  }
-  return fFriendCount;
+  return FindNeighboursOf(*this, first);
 }
 
 void ktBoid::CalcSteerToCenter(ktInfluenceVector& out) {
