@@ -44,6 +44,31 @@ class Search {
 
   const mkPoint3& position() const { return position_; }
   const ktBoid* boid() const { return &boid_; }
+  float range() const { return range_; }
+
+#if defined(__SSE2__) && !defined(__FMA__)
+  // Take for the members whose bits are set in `seen` (members already
+  // known to be perceived: stepped, not the boid, below the range and not
+  // ktINFINITY), in bit order, which is list order; `friendly` holds their
+  // in-flock flags.
+  void TakeSeen(ktBoid* const* members, const float* distance, uint32_t seen, uint32_t friendly) {
+    for (; seen != 0; seen &= seen - 1) {
+      const int i = __builtin_ctz(seen);
+      ktBoid* member = members[i];
+      const float d = distance[i];
+      const bool isFriend = ((friendly >> i) & 1u) != 0;
+      if (isFriend && friends_ < Max_Friends_Visible) boid_.fFriends[friends_++] = member;
+      if (d < nearestBoidDist_) {
+        nearestBoid_ = member;
+        nearestBoidDist_ = d;
+      }
+      if (isFriend && d < nearestFriendDist_) {
+        nearestFriend_ = member;
+        nearestFriendDist_ = d;
+      }
+    }
+  }
+#endif
 
   int32_t Finish() {
     boid_.fFriendCount = friends_;
@@ -99,8 +124,10 @@ bool Coverable(float range) {
 
 // The walk in chunks: first the chunk's members that have stepped, then their
 // distances, then the bookkeeping in list order. With SSE2 the distances are
-// taken four at a time: packed operations round each lane exactly as the
-// scalar ones do, and the sums keep Magnitude's order. Not where the compiler
+// taken four at a time (packed operations round each lane exactly as the
+// scalar ones do, and the sums keep Magnitude's order), and so are the range
+// test and the in-flock flags, into bit masks: the bookkeeping then visits
+// only the members perceived. Not where the compiler
 // may fuse a multiply and an add (FMA), which it might do differently in the
 // scalar code. `next()` hands out the members in list order, then null.
 template <class Next>
@@ -126,6 +153,11 @@ int32_t WalkInChunks(ktBoid& boid, Next next) {
     const __m128 sx = _mm_set1_ps(self.fX);
     const __m128 sy = _mm_set1_ps(self.fY);
     const __m128 sz = _mm_set1_ps(self.fZ);
+    const __m128 range = _mm_set1_ps(search.range());
+    const __m128 infinity = _mm_set1_ps(ktINFINITY);
+    // Bit i: member i is perceived (Take's test: below the range and not
+    // ktINFINITY, false for NaN), and member i is in the flock.
+    uint32_t seen = 0, friendly = 0;
     for (int i = 0; i < n; i += 4) {
       __m128 x = _mm_loadu_ps(&members[i]->fPosition.fX);
       __m128 y = _mm_loadu_ps(&members[i + 1]->fPosition.fX);
@@ -137,12 +169,20 @@ int32_t WalkInChunks(ktBoid& boid, Next next) {
       z = _mm_sub_ps(z, sz);
       const __m128 squared =
           _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z));
-      _mm_store_ps(distance + i, _mm_sqrt_ps(squared));
+      const __m128 d = _mm_sqrt_ps(squared);
+      _mm_store_ps(distance + i, d);
+      const __m128 perceived = _mm_and_ps(_mm_cmplt_ps(d, range), _mm_cmpneq_ps(d, infinity));
+      const __m128i outOfFlock = _mm_cmpeq_epi32(_mm_castps_si128(w), _mm_setzero_si128());
+      seen |= uint32_t(_mm_movemask_ps(perceived)) << i;
+      friendly |= uint32_t(~_mm_movemask_ps(_mm_castsi128_ps(outOfFlock)) & 0xf) << i;
     }
+    // The short group's lanes beyond the chunk hold the boid itself.
+    const uint32_t chunk = n == kChunk ? ~0u : (1u << n) - 1u;
+    search.TakeSeen(members, distance, seen & chunk, friendly);
 #else
     for (int i = 0; i < n; ++i) distance[i] = Magnitude(members[i]->fPosition - self);
-#endif
     for (int i = 0; i < n; ++i) search.Take(members[i], distance[i]);
+#endif
   }
   return search.Finish();
 }
