@@ -129,26 +129,23 @@ bool Coverable(float range) {
 // test and the in-flock flags, into bit masks: the bookkeeping then visits
 // only the members perceived. Not where the compiler
 // may fuse a multiply and an add (FMA), which it might do differently in the
-// scalar code. `next()` hands out the members in list order, then null.
-template <class Next>
-int32_t WalkInChunks(ktBoid& boid, Next next) {
+// scalar code. `fill(members, capacity)` writes the next members in list order
+// that have stepped and are not the boid, up to `capacity`, and returns how
+// many it wrote: fewer than `capacity` only at the end of the list.
+template <class Fill>
+int32_t WalkInChunks(ktBoid& boid, Fill fill) {
   constexpr int kChunk = 32;
   alignas(16) float distance[kChunk];
   ktBoid* members[kChunk];
   Search search(boid);
   const mkPoint3 self = search.position();
-  ktBoid* member = next();
-  while (member != nullptr) {
-    int n = 0;
-    for (; member != nullptr && n < kChunk; member = next()) {
-      if (member == &boid || member->fPositionValid == 0) continue;
-      members[n++] = member;
-    }
+  for (int n = fill(members, kChunk); n > 0; n = fill(members, kChunk)) {
 #if defined(__SSE2__) && !defined(__FMA__)
-    // Four members' positions at a time: each load takes x, y, z and the
-    // word after them (the in-flock flag, unused; the field order is the
+    // Four members at a time: each load takes a member's x, y, z and the
+    // word after them (its in-flock flag; the field order is the
     // interface's), and the transpose turns the four into one vector of x,
-    // one of y and one of z. The boid itself fills a last, short group.
+    // one of y, one of z and one of flags. The boid itself fills a last,
+    // short group.
     for (int i = n; i % 4 != 0; ++i) members[i] = &boid;
     const __m128 sx = _mm_set1_ps(self.fX);
     const __m128 sy = _mm_set1_ps(self.fY);
@@ -191,10 +188,11 @@ int32_t WalkInChunks(ktBoid& boid, Next next) {
 
 int32_t ScanNeighbours(ktBoid& boid, ktBoid* first) {
   ktBoid* member = first;
-  return WalkInChunks(boid, [&member]() {
-    ktBoid* current = member;
-    if (current != nullptr) member = current->fNext;
-    return current;
+  return WalkInChunks(boid, [&member, &boid](ktBoid** members, int capacity) {
+    int n = 0;
+    for (; member != nullptr && n < capacity; member = member->fNext)
+      if (member != &boid && member->fPositionValid != 0) members[n++] = member;
+    return n;
   });
 }
 
@@ -329,8 +327,14 @@ bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
     // The walk, over the members in hand rather than along their links.
     const Entry* entry = fEntries.data();
     const Entry* end = entry + fEntries.size();
-    friendCount =
-        WalkInChunks(boid, [&entry, end]() { return entry == end ? nullptr : (entry++)->boid; });
+    friendCount = WalkInChunks(boid, [&entry, end, &boid](ktBoid** members, int capacity) {
+      int n = 0;
+      for (; entry != end && n < capacity; ++entry) {
+        ktBoid* member = entry->boid;
+        if (member != &boid && member->fPositionValid != 0) members[n++] = member;
+      }
+      return n;
+    });
     return true;
   }
 
