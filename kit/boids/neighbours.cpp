@@ -328,11 +328,14 @@ bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
     const Entry* entry = fEntries.data();
     const Entry* end = entry + fEntries.size();
     friendCount = WalkInChunks(boid, [&entry, end, &boid](ktBoid** members, int capacity) {
+      // In a local, so that the loop keeps it in a register.
+      const Entry* at = entry;
       int n = 0;
-      for (; entry != end && n < capacity; ++entry) {
-        ktBoid* member = entry->boid;
+      for (; at != end && n < capacity; ++at) {
+        ktBoid* member = at->boid;
         if (member != &boid && member->fPositionValid != 0) members[n++] = member;
       }
+      entry = at;
       return n;
     });
     return true;
