@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <string_view>
 
 #include "stage/trace.h"
 
@@ -87,7 +88,7 @@ bool ParseFloat(const std::string& text, float* value) {
 // and what checks the words and takes their values. Numbers of timeline
 // entries are read quietly: the caller reports the entry.
 struct Verb {
-  const char* name;
+  std::string_view name;  // a view, so that a word of another length fails without a call
   size_t low, high;
   bool (*read)(TimelineEntry* e);
 };
@@ -155,7 +156,7 @@ class Parser {
 
   // The statements, in the order that docs/scene-format.md describes them.
   struct Statement {
-    const char* name;
+    std::string_view name;
     void (Parser::*read)(const Words& w);
   };
   static const Statement kStatements[];
@@ -492,7 +493,7 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
 const std::vector<std::string>& StatementNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const auto& statement : Parser::kStatements) list.push_back(statement.name);
+    for (const auto& statement : Parser::kStatements) list.emplace_back(statement.name);
     return list;
   }();
   return names;
@@ -501,7 +502,7 @@ const std::vector<std::string>& StatementNames() {
 const std::vector<std::string>& TimelineVerbNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const auto& verb : kVerbs) list.push_back(verb.name);
+    for (const auto& verb : kVerbs) list.emplace_back(verb.name);
     return list;
   }();
   return names;
