@@ -11,7 +11,7 @@
 namespace {
 
 void CopyName(char* buffer, const char* name) {
-  std::snprintf(buffer, HopkinBrain::kNameLimit, "%s", name);
+  HopkinCopyName(buffer, HopkinBrain::kNameLimit, name);
 }
 
 }  // namespace

@@ -52,6 +52,12 @@ bool HopkinSameName(const char* a, const char* b) {
   }
 }
 
+void HopkinCopyName(char* buffer, int32_t size, const char* name) {
+  int32_t n = 0;
+  for (; n + 1 < size && name[n] != '\0'; ++n) buffer[n] = name[n];
+  buffer[n] = '\0';
+}
+
 HopkinActivityFactors HopkinActivity(const char* activity) {
   if (activity != nullptr)
     for (const ActivityRow& row : kActivities)

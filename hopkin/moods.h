@@ -19,6 +19,11 @@ constexpr int32_t kHopkinMoodLevels = 4;
 // letters: behaviour names, commands and animation names of the creatures.
 bool HopkinSameName(const char* a, const char* b);
 
+// Copies `name` into `buffer` of `size` bytes (at least 1), cut to size - 1
+// characters and always terminated: what snprintf(buffer, size, "%s", name)
+// writes, without the formatting machinery, for names copied every frame.
+void HopkinCopyName(char* buffer, int32_t size, const char* name);
+
 // Curiosity and fear factors of a player doing `activity` (a behaviour name,
 // compared without regard to case): the seventeen names of the table, and
 // 0.5 for both moods for any other name, the empty name and null.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -178,6 +180,25 @@ INSTANTIATE_TEST_SUITE_P(Steps, SmoothTest, ::testing::ValuesIn(kSmoothCases),
                          [](const ::testing::TestParamInfo<SmoothCase>& c) {
                            return std::string(c.param.name);
                          });
+
+// The copy writes exactly what snprintf's "%s" writes, every byte of the
+// buffer included: names shorter than, as long as and longer than the room.
+TEST(CopyNameTest, WritesWhatSnprintfWrites) {
+  const std::string longName(100, 'k');
+  for (const int32_t size : {1, 2, 5, 64}) {
+    for (const std::string& name :
+         {std::string(), std::string("walk"), std::string(3, 'w'), std::string(4, 'w'),
+          std::string(63, 'r'), std::string(64, 'r'), longName}) {
+      char expected[80], copied[80];
+      std::memset(expected, '#', sizeof expected);
+      std::memset(copied, '#', sizeof copied);
+      std::snprintf(expected, size_t(size), "%s", name.c_str());
+      HopkinCopyName(copied, size, name.c_str());
+      EXPECT_EQ(std::memcmp(expected, copied, sizeof copied), 0)
+          << "size " << size << ", name of " << name.size();
+    }
+  }
+}
 
 TEST(MoodBandTest, Boundaries) {
   EXPECT_EQ(HopkinMoodBand(-0.1f), 0);

@@ -2,7 +2,6 @@
 // allocates nothing: the boid, the voice emitter's name and the flock's lists
 // are made on the creature's first steered frame (MakeBoid, hopkin.cpp).
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -99,7 +98,7 @@ void HopkinBrain::Step() {
       const char* name = api->KeyGetName(key);
       if (name != nullptr) {
         const char* dot = std::strrchr(name, '.');
-        std::snprintf(fPlayerActivity, kNameLimit, "%s", dot != nullptr ? dot + 1 : name);
+        HopkinCopyName(fPlayerActivity, kNameLimit, dot != nullptr ? dot + 1 : name);
       }
     }
   }

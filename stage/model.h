@@ -132,7 +132,9 @@ struct SceneObject {
   int32_t draw = 1;
   int32_t update = 1;
   int32_t locallyOwned = 1;
-  bool remotePlayer = false;  // another machine's player (NetGetRemoteChar)
+  // Another machine's player (NetGetRemoteChar); set through
+  // Model::SetRemotePlayer, which keeps their count.
+  bool remotePlayer = false;
   // The axes that GetWorldAxes gives are view, up and right: the local -y,
   // z and -x directions (otherwise the local x, y and z directions). The
   // first of them is the direction that behaviours carry the object along.
@@ -419,6 +421,15 @@ class Model {
   };
   using ObjectList = std::vector<std::unique_ptr<SceneObject, PoolOwned>>;
   const ObjectList& objects() const { return objects_; }
+  // Marks `object` as another machine's player or not. The count of those
+  // (removed ones too) answers NetGetNumRemoteChars, which every creature
+  // asks every frame, without a walk over the objects.
+  void SetRemotePlayer(SceneObject* object, bool remote) {
+    if (object->remotePlayer == remote) return;
+    object->remotePlayer = remote;
+    remotePlayers_ += remote ? 1 : -1;
+  }
+  int32_t remotePlayers() const { return remotePlayers_; }
 
  private:
   // The areas of scene operations (stage/ops.h) answer on this state.
@@ -451,6 +462,7 @@ class Model {
   std::unordered_map<const void*, Entry> entities_;
   HandlePool<SceneObject> objectPool_;
   ObjectList objects_;
+  int32_t remotePlayers_ = 0;
   // Names are found without making strings: lookups run every frame.
   std::map<std::string, SceneObject*, std::less<>> objectsByName_;
   HandlePool<mkRegistryKey> keyPool_;

@@ -14,10 +14,7 @@ int32_t NetworkOps::NetUpdateObjectTransform(mkSceneObject* a1, int32_t) {
 }
 
 int32_t NetworkOps::NetGetNumRemoteChars() {
-  int32_t count = 0;
-  for (const auto& object : model_.objects())
-    if (object->remotePlayer) ++count;
-  return count;
+  return model_.remotePlayers();
 }
 
 egCharacter* NetworkOps::NetGetRemoteChar(int32_t a1) {

@@ -83,21 +83,24 @@ int32_t ObjectOps::GetLocalToWorld(mkSceneObject* a1, mkMatrix44* a2) {
 }
 
 // Axes are the columns of the world matrix's rotation part: x, y, z, or for
-// an object with view axes -y, z, -x (view, up, right).
+// an object with view axes -y, z, -x (view, up, right). Written out for
+// each form: the per-frame path asks for them several times per creature.
 int32_t ObjectOps::GetWorldAxes(mkSceneObject* a1, mkVector3* a2, mkVector3* a3, mkVector3* a4) {
   SceneObject* o = model_.Object(a1);
   if (o == nullptr) return 0;
   mkMatrix44 scratch;
   const mkMatrix44& w = model_.WorldMatrix(o, scratch);
-  mkVector3* axes[3] = {a2, a3, a4};
-  // Columns of the axes, and their signs.
-  const int column[2][3] = {{0, 1, 2}, {1, 2, 0}};
-  const float sign[2][3] = {{1, 1, 1}, {-1, 1, -1}};
-  const int form = o->viewAxes ? 1 : 0;
-  for (int i = 0; i < 3; ++i) {
-    const int c = column[form][i];
-    const float s = sign[form][i];
-    if (axes[i] != nullptr) *axes[i] = {s * w.m[0][c], s * w.m[1][c], s * w.m[2][c]};
+  const auto column = [&w](int c, float s) {
+    return mkVector3{s * w.m[0][c], s * w.m[1][c], s * w.m[2][c]};
+  };
+  if (o->viewAxes) {
+    if (a2 != nullptr) *a2 = column(1, -1.0f);
+    if (a3 != nullptr) *a3 = column(2, 1.0f);
+    if (a4 != nullptr) *a4 = column(0, -1.0f);
+  } else {
+    if (a2 != nullptr) *a2 = column(0, 1.0f);
+    if (a3 != nullptr) *a3 = column(1, 1.0f);
+    if (a4 != nullptr) *a4 = column(2, 1.0f);
   }
   return 1;
 }

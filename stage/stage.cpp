@@ -147,7 +147,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     object->camera = def.camera;
     object->light = def.light;
     object->locallyOwned = def.remote ? 0 : 1;
-    object->remotePlayer = def.remotePlayer;
+    m.SetRemotePlayer(object, def.remotePlayer);
     object->viewAxes = def.viewAxes;
     object->view.hasLookAt = def.hasLookAt;
     if (def.hasLookAt) object->view.lookAt = def.lookAt;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "kit/boids/neighbours.h"
+
 namespace {
 
 // The adding rule shared by all four lists: append after the leading valid
@@ -34,10 +36,19 @@ void IncrementWaypoint(int32_t& waypoint) {
 // ktFlock -----------------------------------------------------------------
 
 ktFlock::ktFlock(egSceneApi* api)
-    : fApi(api), fCount(0), fFirst(nullptr), fLeader(nullptr), fWaypoint(-1) {
+    : fApi(api),
+      fCount(0),
+      fFirst(nullptr),
+      fLeader(nullptr),
+      fWaypoint(-1),
+      fNeighbourIndex(nullptr) {
   ClearKeys(fAvoidObjects, MaxAvoidObjects);
   ClearKeys(fGatheringPlaces, MaxGatheringPlaces);
   DefaultAll();
+}
+
+ktFlock::~ktFlock() {
+  delete fNeighbourIndex;
 }
 
 void ktFlock::AddAvoidObjects(const char* const* names) {
@@ -86,6 +97,7 @@ int32_t ktFlock::GetMaxGatheringPlaces() {
 
 int32_t ktFlock::AddTo(ktBoid* boid) {
   if (boid == nullptr) return fCount;
+  if (fNeighbourIndex != nullptr) fNeighbourIndex->MarkStale();
   if (fFirst == nullptr) {
     fFirst = boid;
     boid->SetNext(nullptr);
@@ -116,6 +128,7 @@ ktBoid* ktFlock::GetFirstMember() {
 }
 
 void ktFlock::RemoveFrom(ktBoid* boid) {
+  if (fNeighbourIndex != nullptr) fNeighbourIndex->MarkStale();
   for (ktBoid* member = fFirst; member != nullptr; member = member->GetNext()) {
     if (member != boid) continue;
     if (boid == fFirst) fFirst = fCount == 1 ? nullptr : boid->GetNext();
@@ -181,7 +194,9 @@ ktBoid::ktBoid(mkRegistryKey* key, ktFlock* flock, egSceneApi* api)
       fNearestBoid(nullptr),
       fNearestBoidDist(ktINFINITY),
       fNext(nullptr),
-      fPrev(nullptr) {
+      fPrev(nullptr),
+      fIndexedBy(nullptr),
+      fIndexSlot(-1) {
   ClearKeys(fAvoidObjects, MaxAvoidObjects);
   ClearKeys(fGatheringPlaces, MaxGatheringPlaces);
   ClearNeighbours();
@@ -194,6 +209,10 @@ ktBoid::ktBoid(mkRegistryKey* key, ktFlock* flock, egSceneApi* api)
   fAccumulator.AddAVector(&fSteerToLeader);
   fAccumulator.AddAVector(&fGatheringPlace);
   DefaultAll();
+}
+
+ktBoid::~ktBoid() {
+  if (fIndexedBy != nullptr) fIndexedBy->Forget(*this);
 }
 
 void ktBoid::DefaultAll() {
@@ -259,7 +278,9 @@ ktBoid* ktBoid::GetNext() {
   return fNext;
 }
 
+// Every relink marks the neighbour index that holds the boid stale.
 void ktBoid::LinkOut() {
+  if (fIndexedBy != nullptr) fIndexedBy->MarkStale();
   if (fPrev != nullptr && fNext != nullptr) {
     fPrev->SetNext(fNext);
     fNext->SetPrev(fPrev);
@@ -274,9 +295,11 @@ void ktBoid::LinkOut() {
 }
 
 void ktBoid::SetNext(ktBoid* next) {
+  if (fIndexedBy != nullptr) fIndexedBy->MarkStale();
   fNext = next;
 }
 
 void ktBoid::SetPrev(ktBoid* prev) {
+  if (fIndexedBy != nullptr) fIndexedBy->MarkStale();
   fPrev = prev;
 }

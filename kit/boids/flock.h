@@ -30,7 +30,9 @@
 // Binary interface: scripts reach both classes through their operation
 // tables, so each lists its virtual operations in slot order (there is no
 // destroying slot: slot 0 is the first operation below), and the fields follow
-// in their interface order. Nothing here throws or allocates.
+// in their interface order; the library's own fields follow them. Nothing
+// here throws. Nothing allocates except the neighbour index of a flock of 8
+// members or more, when it is first built and when the flock outgrows it.
 #ifndef TESSERA_KIT_BOIDS_FLOCK_H_
 #define TESSERA_KIT_BOIDS_FLOCK_H_
 
@@ -68,6 +70,7 @@ inline constexpr int32_t Max_Friends_Visible = 15;  // friends remembered per st
 inline constexpr float ktINFINITY = 999999.0f;
 
 class ktBoid;
+class ktNeighbourIndex;
 
 // Shared parameters, lists, waypoint and membership of a group of boids.
 class ktFlock final {
@@ -77,6 +80,8 @@ class ktFlock final {
   // `api` is the host's and is used only to resolve names in the Add
   // operations; with a null `api` nothing can be added.
   explicit ktFlock(egSceneApi* api);
+  // Frees the neighbour index; the members are not touched (see Ownership).
+  ~ktFlock();
   ktFlock(const ktFlock&) = delete;
   ktFlock& operator=(const ktFlock&) = delete;
 
@@ -153,6 +158,10 @@ class ktFlock final {
 #define KT_DECLARE(Name, Initial) float f##Name;
   KT_BOID_PARAMETERS(KT_DECLARE)
 #undef KT_DECLARE
+  // The library's own, after the interface's fields: the index that answers
+  // the neighbour search of flocks of 8 members or more
+  // (kit/boids/neighbours.h), made at the first search that needs it; owned.
+  ktNeighbourIndex* fNeighbourIndex;
 };
 
 // One creature of a flock.
@@ -165,6 +174,9 @@ class ktBoid final {
   // parameter starts at the flock's current value (the table defaults when
   // `flock` is null). whereToDistance starts at ktINFINITY: no target yet.
   ktBoid(mkRegistryKey* key, ktFlock* flock, egSceneApi* api);
+  // Leaves the neighbour index that holds the boid (its flock's list is not
+  // touched: see Ownership).
+  ~ktBoid();
   ktBoid(const ktBoid&) = delete;
   ktBoid& operator=(const ktBoid&) = delete;
 
@@ -285,6 +297,10 @@ class ktBoid final {
   ktBoid* fNext;
   ktBoid* fPrev;
   ktBoid* fFriends[Max_Friends_Visible];
+  // The library's own, after the interface's fields: the neighbour index
+  // that holds the boid, or null, and the boid's ordinal in it.
+  ktNeighbourIndex* fIndexedBy;
+  int32_t fIndexSlot;
 
  private:
   // The creature's scene object, or null when the boid cannot steer.

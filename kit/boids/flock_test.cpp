@@ -472,6 +472,12 @@ TEST(FlockLayoutTest, FieldsInInterfaceOrder) {
   EXPECT_EQ(offsets[0], p);
   for (size_t i = 1; i < sizeof(offsets) / sizeof(offsets[0]); ++i)
     EXPECT_LT(offsets[i - 1], offsets[i]) << "field " << i;
+  // The library's own fields come after every field of the interface.
+  EXPECT_GT(mktest::OffsetOf(flock, flock.fNeighbourIndex),
+            mktest::OffsetOf(flock, flock.fDesiredGatheringPlaceInfluence));
+  EXPECT_GE(mktest::OffsetOf(boid, boid.fIndexedBy),
+            mktest::OffsetOf(boid, boid.fFriends) + std::ptrdiff_t(sizeof(boid.fFriends)));
+  EXPECT_GT(mktest::OffsetOf(boid, boid.fIndexSlot), mktest::OffsetOf(boid, boid.fIndexedBy));
   // The accumulator holds the seven tendencies in their fixed order.
   const ktInfluenceVector* expected[] = {
       &boid.fCruising,      &boid.fKeepDistance,  &boid.fCohesion,      &boid.fMatchHeading,

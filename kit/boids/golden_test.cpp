@@ -34,6 +34,9 @@ struct GoldenCase {
   boidtest::Layout layout;
   bool direct;  // through the direct interface, else the stage's
   uint64_t checksum;
+  // When above 0, every boid's cohesion distance: below the perception
+  // range it lets cohesion draw boids toward far friends.
+  float cohesionDist = 0.0f;
 };
 
 class SteeringGoldenTest : public testing::TestWithParam<GoldenCase> {};
@@ -42,6 +45,10 @@ TEST_P(SteeringGoldenTest, MatchesThePlainStepBitForBit) {
   const GoldenCase& c = GetParam();
   std::srand(7);
   boidtest::FlockFrame frame(c.boids, c.layout, c.direct, 11);
+  if (c.cohesionDist > 0.0f) {
+    frame.flock().SetCohesionDist(c.cohesionDist);
+    frame.flock().UpdateCohesionDist();
+  }
   // Boids move in the model as the host would move them: a step along their
   // result after every frame, so that neighbours change.
   Checksum sum;
@@ -77,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
         GoldenCase{"Grid30", 30, boidtest::Layout::kGrid, true, 0x61538169c3e07113ull},
         GoldenCase{"Grid30OnTheStage", 30, boidtest::Layout::kGrid, false, 0x4070ba4d8c51f972ull},
         GoldenCase{"Room200", 200, boidtest::Layout::kRoom, true, 0xed5414f056da2acbull},
-        GoldenCase{"Room1000", 1000, boidtest::Layout::kRoom, true, 0x1cb3c14c75f7055dull}),
+        GoldenCase{"Room1000", 1000, boidtest::Layout::kRoom, true, 0x1cb3c14c75f7055dull},
+        GoldenCase{"Room200Cohesive", 200, boidtest::Layout::kRoom, true, 0xbb227abf8382c7f5ull,
+                   4.0f}),
     [](const testing::TestParamInfo<GoldenCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

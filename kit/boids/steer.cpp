@@ -3,6 +3,19 @@
 #include <cstdlib>
 
 #include "kit/boids/flock.h"
+#include "kit/boids/neighbours.h"
+
+// FlockIt takes its parts (the tendencies, the blend) inline, though each
+// also stays an operation of its own: the parts are short chains of square
+// roots and divisions that do not depend on each other, and with them in one
+// body the processor overlaps them. The same operations in the same order,
+// so results do not change. Compilers without the attribute call the parts
+// as usual.
+#if defined(__GNUC__)
+#define KT_STEP_INLINE __attribute__((flatten))
+#else
+#define KT_STEP_INLINE
+#endif
 
 namespace {
 
@@ -14,6 +27,15 @@ mkSceneObject* EnabledObject(egSceneApi* api, mkRegistryKey* key) {
   auto* object = static_cast<mkSceneObject*>(key->fObject);
   if (object == nullptr || api->GetEnable(object) == 0) return nullptr;
   return object;
+}
+
+// SetVector(vector) for a vector whose Magnitude the step already took
+// (a neighbour's or a gathering place's distance): the same direction
+// without a second square root.
+void SetVectorOfLength(ktInfluenceVector& out, const mkVector3& vector, float length) {
+  mkVector3 direction = vector;
+  NormalizeByLength(direction, length);
+  out.fDirection = direction;
 }
 
 mkPoint3 WorldPosition(egSceneApi* api, mkSceneObject* object) {
@@ -29,7 +51,7 @@ mkSceneObject* ktBoid::SteeredObject() const {
   return static_cast<mkSceneObject*>(fKey->fObject);
 }
 
-void ktBoid::FlockIt(ktVelocityVector* current, ktInfluenceVector* out) {
+KT_STEP_INLINE void ktBoid::FlockIt(ktVelocityVector* current, ktInfluenceVector* out) {
   if (current == nullptr || out == nullptr) return;
   mkSceneObject* object = SteeredObject();
   if (object == nullptr) {
@@ -41,6 +63,7 @@ void ktBoid::FlockIt(ktVelocityVector* current, ktInfluenceVector* out) {
   fVelocity.SetSpeed(current->GetSpeed());
   fPosition = WorldPosition(fApi, object);
   fPositionValid = 1;
+  if (fIndexedBy != nullptr) fIndexedBy->NoteMoved(*this);
 
   // Without friends these four keep what they held after the last step that
   // computed them.
@@ -146,7 +169,8 @@ void ktBoid::CalcKeepDistance(ktInfluenceVector& out) {
   const float closeness = 1.0f - fNearestBoidDist / fSeparationDist;
   out.SetInfluence(closeness * fDesiredKeepDistanceInfluence * 1.5f);
   out.SetSpeed(closeness * fDesiredSpeed * 1.5f);
-  out.SetVector(fNearestBoid->fPosition - fPosition);
+  // The nearest distance is the magnitude of this very vector.
+  SetVectorOfLength(out, fNearestBoid->fPosition - fPosition, fNearestBoidDist);
 }
 
 void ktBoid::CalcCohesion(ktInfluenceVector& out) {
@@ -155,7 +179,7 @@ void ktBoid::CalcCohesion(ktInfluenceVector& out) {
   const float remoteness = 1.0f - fCohesionDist / fNearestFriendDist;
   out.SetInfluence(remoteness * fDesiredCohesionInfluence * 1.5f);
   out.SetSpeed(remoteness * fDesiredSpeed * 1.5f);
-  out.SetVector(fPosition - fNearestFriend->fPosition);
+  SetVectorOfLength(out, fPosition - fNearestFriend->fPosition, fNearestFriendDist);
 }
 
 void ktBoid::CalcMatchHeading(ktInfluenceVector& out) {
@@ -165,26 +189,13 @@ void ktBoid::CalcMatchHeading(ktInfluenceVector& out) {
   out.SetInfluence(fDesiredMatchHeadingInfluence);
 }
 
+// Strict comparisons: among members at equal distance the earlier one in list
+// order stays nearest. The nearest friend is sought among all members in
+// range, also beyond the friends remembered. Large flocks answer through a
+// spatial index that finds exactly the members the walk finds, in list order
+// (kit/boids/neighbours.h).
 int32_t ktBoid::FindNeighbours(ktBoid* first) {
-  ClearNeighbours();
-  // Strict comparisons: among members at equal distance the earlier one in
-  // list order stays nearest. The nearest friend is sought among all members
-  // in range, also beyond the friends remembered.
-  for (ktBoid* member = first; member != nullptr; member = member->GetNext()) {
-    const float distance = DistanceTo(member);
-    if (distance == ktINFINITY) continue;
-    const bool friendly = member->IsInFlock() != 0;
-    if (friendly) AddFriend(member);
-    if (distance < fNearestBoidDist) {
-      fNearestBoid = member;
-      fNearestBoidDist = distance;
-    }
-    if (friendly && distance < fNearestFriendDist) {
-      fNearestFriend = member;
-      fNearestFriendDist = distance;
-    }
-  }
-  return fFriendCount;
+  return FindNeighboursOf(*this, first);
 }
 
 void ktBoid::CalcSteerToCenter(ktInfluenceVector& out) {
@@ -232,7 +243,8 @@ void ktBoid::CalcGatheringPlace(ktInfluenceVector& out) {
   }
   out.SetSpeed(speed);
   if (fWhereToDistance != ktINFINITY) {
-    out.SetVector(toward);
+    // NearestPlace measured this very vector.
+    SetVectorOfLength(out, toward, fWhereToDistance);
     out.SetInfluence(fDesiredGatheringPlaceInfluence);
   }
 }

@@ -112,6 +112,17 @@ TEST(NeighbourSearchTest, PerceptionIsTheAskersRange) {
   EXPECT_EQ(fixture.self->DistanceTo(fixture.self), ktINFINITY);
 }
 
+// A distance of exactly ktINFINITY means "not perceived", even within a range
+// wider than that.
+TEST(NeighbourSearchTest, ADistanceOfInfinityIsNotPerceived) {
+  FlockFixture fixture({{{ktINFINITY, 0, 0}, 1, 1}, {{0, 999998.0f, 0}, 0, 1}});
+  ktBoid& self = *fixture.self;
+  self.SetPerceptionRange(2e6f);
+  EXPECT_EQ(self.FindNeighbours(fixture.flock.GetFirstMember()), 0);
+  EXPECT_EQ(self.fNearestBoid, fixture.others[1]);
+  EXPECT_EQ(self.fNearestBoidDist, 999998.0f);
+}
+
 // Sixteen friends in range, the nearest last: only the first fifteen are
 // remembered (and make the centre), but the nearest friend is the sixteenth.
 TEST(NeighbourSearchTest, SixteenFriendsInRange) {

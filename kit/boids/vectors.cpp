@@ -12,28 +12,6 @@ void ktVelocityVector::Reset() {
   fSpeed = 0.0f;
 }
 
-void ktVelocityVector::Set(const mkVector3& vector, float speed) {
-  SetVector(vector);
-  fSpeed = speed;
-}
-
-void ktVelocityVector::SetVector(const mkVector3& vector) {
-  fDirection = vector;
-  Normalize(fDirection);
-}
-
-void ktVelocityVector::SetSpeed(float speed) {
-  fSpeed = speed;
-}
-
-mkVector3 ktVelocityVector::GetVector() {
-  return fDirection;
-}
-
-float ktVelocityVector::GetSpeed() {
-  return fSpeed;
-}
-
 ktInfluenceVector::ktInfluenceVector() : fInfluence(0.0f), fNext(nullptr) {}
 
 ktInfluenceVector::ktInfluenceVector(const mkVector3& vector, float speed, float influence)
@@ -44,31 +22,6 @@ ktInfluenceVector::ktInfluenceVector(const mkVector3& vector, float speed, float
 void ktInfluenceVector::Reset() {
   ktVelocityVector::Reset();
   fInfluence = 1.0f;
-}
-
-void ktInfluenceVector::ResetNext() {
-  fNext = nullptr;
-}
-
-void ktInfluenceVector::SetNext(ktInfluenceVector* next) {
-  fNext = next;
-}
-
-void ktInfluenceVector::SetWithInfluence(const mkVector3& vector, float speed, float influence) {
-  Set(vector, speed);
-  fInfluence = influence;
-}
-
-void ktInfluenceVector::SetInfluence(float influence) {
-  fInfluence = influence;
-}
-
-ktInfluenceVector* ktInfluenceVector::GetNext() {
-  return fNext;
-}
-
-float ktInfluenceVector::GetInfluence() {
-  return fInfluence;
 }
 
 ktAccumInfluenceVectors::ktAccumInfluenceVectors()
@@ -91,31 +44,4 @@ void ktAccumInfluenceVectors::AddAVector(ktInfluenceVector* vector) {
   }
   fLast = vector;
   vector->ResetNext();
-}
-
-void ktAccumInfluenceVectors::TallyVectors(ktVelocityVector* out) {
-  if (out == nullptr) return;
-  float total = 0.0f;
-  for (ktInfluenceVector* v = fFirst; v != nullptr; v = v->GetNext()) total += v->GetInfluence();
-
-  mkVector3 sum = {0.0f, 0.0f, 0.0f};
-  float speed = 0.0f;
-  // Written so that a NaN total also counts as "no positive total".
-  if (total > 0.0f) {
-    const float scale = 1.0f / total;
-    for (ktInfluenceVector* v = fFirst; v != nullptr; v = v->GetNext()) {
-      const float share = v->GetInfluence() * scale;
-      if (share < fMinInfluence) continue;
-      if (share >= fMaxInfluence) {
-        // A dominant tendency replaces whatever was blended before it.
-        sum = v->GetVector();
-        speed = v->GetSpeed();
-        break;
-      }
-      sum = sum + v->GetVector() * share;
-      speed += v->GetSpeed() * share;
-    }
-  }
-  out->SetVector(sum);
-  out->SetSpeed(speed);
 }

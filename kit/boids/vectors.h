@@ -11,7 +11,10 @@
 // Binary interface: scripts reach these classes through their operation
 // tables, so each class lists its virtual operations in slot order and has
 // neither a virtual destructor nor overloaded virtual operations. None of
-// them owns another object.
+// them owns another object. The small operations are defined here so that
+// the steering step, which knows the class of its own vectors, runs them
+// inline; each class keeps its first operation (Reset) in vectors.cpp, where
+// its operation table is made.
 #ifndef TESSERA_KIT_BOIDS_VECTORS_H_
 #define TESSERA_KIT_BOIDS_VECTORS_H_
 
@@ -37,15 +40,22 @@ class ktVelocityVector {
   // Slot 0: direction and speed become 0.
   virtual void Reset();
   // Slot 1: stores the vector normalised, and the speed.
-  virtual void Set(const mkVector3& vector, float speed);
+  virtual void Set(const mkVector3& vector, float speed) {
+    SetVector(vector);
+    fSpeed = speed;
+  }
   // Slot 2: stores the vector normalised; the speed is kept.
-  virtual void SetVector(const mkVector3& vector);
+  virtual void SetVector(const mkVector3& vector) {
+    mkVector3 direction = vector;
+    Normalize(direction);
+    fDirection = direction;
+  }
   // Slot 3.
-  virtual void SetSpeed(float speed);
+  virtual void SetSpeed(float speed) { fSpeed = speed; }
   // Slot 4: a copy of the direction.
-  virtual mkVector3 GetVector();
+  virtual mkVector3 GetVector() { return fDirection; }
   // Slot 5.
-  virtual float GetSpeed();
+  virtual float GetSpeed() { return fSpeed; }
 
   mkVector3 fDirection;
   float fSpeed;
@@ -65,20 +75,23 @@ class ktInfluenceVector final : public ktVelocityVector {
   void Reset() override;
   // Slots 1 to 5 are those of ktVelocityVector.
   // Slot 6: the next link becomes null.
-  virtual void ResetNext();
+  virtual void ResetNext() { fNext = nullptr; }
   // Slot 7.
-  virtual void SetNext(ktInfluenceVector* next);
+  virtual void SetNext(ktInfluenceVector* next) { fNext = next; }
   // Slot 8: the three-argument Set (scripts: ktInfluenceVector_Set): the
   // two-argument Set, then the influence. It has a name of its own so that no
   // virtual operation is overloaded; Set(vector, speed, influence) below
   // calls it.
-  virtual void SetWithInfluence(const mkVector3& vector, float speed, float influence);
+  virtual void SetWithInfluence(const mkVector3& vector, float speed, float influence) {
+    Set(vector, speed);
+    fInfluence = influence;
+  }
   // Slot 9.
-  virtual void SetInfluence(float influence);
+  virtual void SetInfluence(float influence) { fInfluence = influence; }
   // Slot 10.
-  virtual ktInfluenceVector* GetNext();
+  virtual ktInfluenceVector* GetNext() { return fNext; }
   // Slot 11.
-  virtual float GetInfluence();
+  virtual float GetInfluence() { return fInfluence; }
 
   using ktVelocityVector::Set;
   void Set(const mkVector3& vector, float speed, float influence) {
@@ -115,7 +128,32 @@ class ktAccumInfluenceVectors final {
   // zero, or positive and negative weights cancelling or outweighing) no
   // vector has a meaningful share and the result is direction 0, speed 0.
   // A null `out` is ignored.
-  virtual void TallyVectors(ktVelocityVector* out);
+  virtual void TallyVectors(ktVelocityVector* out) {
+    if (out == nullptr) return;
+    float total = 0.0f;
+    for (ktInfluenceVector* v = fFirst; v != nullptr; v = v->GetNext()) total += v->GetInfluence();
+
+    mkVector3 sum = {0.0f, 0.0f, 0.0f};
+    float speed = 0.0f;
+    // Written so that a NaN total also counts as "no positive total".
+    if (total > 0.0f) {
+      const float scale = 1.0f / total;
+      for (ktInfluenceVector* v = fFirst; v != nullptr; v = v->GetNext()) {
+        const float share = v->GetInfluence() * scale;
+        if (share < fMinInfluence) continue;
+        if (share >= fMaxInfluence) {
+          // A dominant tendency replaces whatever was blended before it.
+          sum = v->GetVector();
+          speed = v->GetSpeed();
+          break;
+        }
+        sum = sum + v->GetVector() * share;
+        speed += v->GetSpeed() * share;
+      }
+    }
+    out->SetVector(sum);
+    out->SetSpeed(speed);
+  }
 
   ktInfluenceVector* fFirst;
   ktInfluenceVector* fLast;

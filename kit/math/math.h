@@ -82,15 +82,20 @@ inline float Magnitude(const mkVector3& v) {
   return std::sqrt(MagnitudeSquared(v));
 }
 
-// Scales `v` to unit length by multiplying with 1 / length; a vector of
-// length exactly 0 stays as it is.
-inline void Normalize(mkVector3& v) {
-  const float length = Magnitude(v);
+// Normalize for a caller that already holds Magnitude(v) in `length`: the
+// same result without taking the square root again.
+inline void NormalizeByLength(mkVector3& v, float length) {
   if (length == 0.0f) return;
   const float inverse = 1.0f / length;
   v.fX *= inverse;
   v.fY *= inverse;
   v.fZ *= inverse;
+}
+
+// Scales `v` to unit length by multiplying with 1 / length; a vector of
+// length exactly 0 stays as it is.
+inline void Normalize(mkVector3& v) {
+  NormalizeByLength(v, Magnitude(v));
 }
 
 // --- Quaternions and matrices ----------------------------------------------------

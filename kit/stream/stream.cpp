@@ -436,3 +436,33 @@ void mkMemoryStream::Truncate() {}
 uint32_t mkMemoryStream::GetEOF() {
   return fSize;
 }
+
+// mkStringSink ------------------------------------------------------------------
+
+void* mkStringSink::Destroy(uint32_t flags) {
+  this->~mkStringSink();
+  if (flags & 1u) ::operator delete(this);
+  return this;
+}
+
+int32_t mkStringSink::Open(const char*, const char*) {
+  return 1;
+}
+
+int32_t mkStringSink::Close() {
+  return 1;
+}
+
+uint32_t mkStringSink::Read(uint32_t, void*) {
+  return 0;
+}
+
+uint32_t mkStringSink::Write(uint32_t count, const void* source) {
+  fPosition += count;
+  fBytes.append(static_cast<const char*>(source), count);
+  return 1;
+}
+
+void mkStringSink::Skip(uint32_t) {}
+
+void mkStringSink::Rewind() {}

@@ -75,8 +75,9 @@ void ForgetBoidInFlock(void* object, void* boid) {
 
 void ForgetBoidInBoid(void* object, void* gone) {
   ktBoid* boid = static_cast<ktBoid*>(object);
-  if (boid->fNext == gone) boid->fNext = nullptr;
-  if (boid->fPrev == gone) boid->fPrev = nullptr;
+  // Through the link operations, which keep the neighbour index true.
+  if (boid->fNext == gone) boid->SetNext(nullptr);
+  if (boid->fPrev == gone) boid->SetPrev(nullptr);
   if (boid->fNearestFriend == gone) boid->fNearestFriend = nullptr;
   if (boid->fNearestBoid == gone) boid->fNearestBoid = nullptr;
   for (ktBoid*& f : boid->fFriends)
@@ -87,8 +88,8 @@ void ForgetFlock(void* object, void* flock) {
   ktBoid* boid = static_cast<ktBoid*>(object);
   if (boid->fFlock != flock) return;
   boid->fFlock = nullptr;
-  boid->fNext = nullptr;
-  boid->fPrev = nullptr;
+  boid->SetNext(nullptr);
+  boid->SetPrev(nullptr);
 }
 
 void ForgetVectorInAccumulator(void* object, void* vector) {

@@ -1,0 +1,348 @@
+// The neighbour search: the plain walk and the spatial index of large flocks.
+#include "kit/boids/neighbours.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#if defined(__SSE2__) && !defined(__FMA__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// The walk's state in locals, so that the compiler keeps it in registers
+// rather than reloading it after every store into the boid's friend list.
+class Search {
+ public:
+  explicit Search(ktBoid& boid)
+      : boid_(boid), position_(boid.fPosition), range_(boid.fPerceptionRange) {
+    boid.ClearNeighbours();
+  }
+
+  // One member, as the walk sees it: DistanceTo's test (the same float
+  // arithmetic as Magnitude there) and FindNeighbours' bookkeeping.
+  void Visit(ktBoid* member) {
+    if (member == &boid_ || member->fPositionValid == 0) return;
+    Take(member, Magnitude(member->fPosition - position_));
+  }
+
+  // A member that has stepped and is not the boid, at `distance`.
+  void Take(ktBoid* member, float distance) {
+    if (!(distance < range_) || distance == ktINFINITY) return;
+    const bool friendly = member->fInFlock != 0;
+    if (friendly && friends_ < Max_Friends_Visible) boid_.fFriends[friends_++] = member;
+    if (distance < nearestBoidDist_) {
+      nearestBoid_ = member;
+      nearestBoidDist_ = distance;
+    }
+    if (friendly && distance < nearestFriendDist_) {
+      nearestFriend_ = member;
+      nearestFriendDist_ = distance;
+    }
+  }
+
+  const mkPoint3& position() const { return position_; }
+  const ktBoid* boid() const { return &boid_; }
+
+  int32_t Finish() {
+    boid_.fFriendCount = friends_;
+    boid_.fNearestBoid = nearestBoid_;
+    boid_.fNearestBoidDist = nearestBoidDist_;
+    boid_.fNearestFriend = nearestFriend_;
+    boid_.fNearestFriendDist = nearestFriendDist_;
+    return friends_;
+  }
+
+ private:
+  ktBoid& boid_;
+  const mkPoint3 position_;
+  const float range_;
+  int32_t friends_ = 0;
+  ktBoid* nearestBoid_ = nullptr;
+  float nearestBoidDist_ = ktINFINITY;
+  ktBoid* nearestFriend_ = nullptr;
+  float nearestFriendDist_ = ktINFINITY;
+};
+
+// Cell coordinates stay within +-2^30 so that computing them in double keeps
+// an error far below a cell; members beyond go to the overflow bucket.
+constexpr double kCellLimit = 1073741824.0;
+// Cells are this much wider than the range they cover: a margin far above
+// the few ulps by which the float distance and the cell coordinates can err.
+constexpr double kCellMargin = 1.01;
+// Ranges the cells can cover: below the smallest, squares of coordinate
+// differences could fall into the subnormals and a computed distance come
+// out below the true one; above the largest, a cell holds everything (and
+// the squared reach of a search must stay far below the float maximum).
+constexpr float kSmallestRange = 1e-12f;
+constexpr float kLargestRange = 1e18f;
+
+// Candidates are few (the neighbours and a margin), so a plain insertion
+// sort, unless members without a cell make them many.
+void SortOrdinals(int32_t* values, int32_t count) {
+  if (count > 32) {
+    std::sort(values, values + count);
+    return;
+  }
+  for (int32_t i = 1; i < count; ++i) {
+    const int32_t value = values[i];
+    int32_t j = i;
+    for (; j > 0 && values[j - 1] > value; --j) values[j] = values[j - 1];
+    values[j] = value;
+  }
+}
+
+bool Coverable(float range) {
+  return range >= kSmallestRange && range <= kLargestRange;
+}
+
+// The walk in chunks: first the chunk's members that have stepped, then their
+// distances, then the bookkeeping in list order. With SSE2 the distances are
+// taken four at a time: packed operations round each lane exactly as the
+// scalar ones do, and the sums keep Magnitude's order. Not where the compiler
+// may fuse a multiply and an add (FMA), which it might do differently in the
+// scalar code. `next()` hands out the members in list order, then null.
+template <class Next>
+int32_t WalkInChunks(ktBoid& boid, Next next) {
+  constexpr int kChunk = 32;
+  alignas(16) float distance[kChunk];
+  ktBoid* members[kChunk];
+  Search search(boid);
+  const mkPoint3 self = search.position();
+  ktBoid* member = next();
+  while (member != nullptr) {
+    int n = 0;
+    for (; member != nullptr && n < kChunk; member = next()) {
+      if (member == &boid || member->fPositionValid == 0) continue;
+      members[n++] = member;
+    }
+#if defined(__SSE2__) && !defined(__FMA__)
+    // Four members' positions at a time: each load takes x, y, z and the
+    // word after them (the in-flock flag, unused; the field order is the
+    // interface's), and the transpose turns the four into one vector of x,
+    // one of y and one of z. The boid itself fills a last, short group.
+    for (int i = n; i % 4 != 0; ++i) members[i] = &boid;
+    const __m128 sx = _mm_set1_ps(self.fX);
+    const __m128 sy = _mm_set1_ps(self.fY);
+    const __m128 sz = _mm_set1_ps(self.fZ);
+    for (int i = 0; i < n; i += 4) {
+      __m128 x = _mm_loadu_ps(&members[i]->fPosition.fX);
+      __m128 y = _mm_loadu_ps(&members[i + 1]->fPosition.fX);
+      __m128 z = _mm_loadu_ps(&members[i + 2]->fPosition.fX);
+      __m128 w = _mm_loadu_ps(&members[i + 3]->fPosition.fX);
+      _MM_TRANSPOSE4_PS(x, y, z, w);
+      x = _mm_sub_ps(x, sx);
+      y = _mm_sub_ps(y, sy);
+      z = _mm_sub_ps(z, sz);
+      const __m128 squared =
+          _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z));
+      _mm_store_ps(distance + i, _mm_sqrt_ps(squared));
+    }
+#else
+    for (int i = 0; i < n; ++i) distance[i] = Magnitude(members[i]->fPosition - self);
+#endif
+    for (int i = 0; i < n; ++i) search.Take(members[i], distance[i]);
+  }
+  return search.Finish();
+}
+
+}  // namespace
+
+int32_t ScanNeighbours(ktBoid& boid, ktBoid* first) {
+  ktBoid* member = first;
+  return WalkInChunks(boid, [&member]() {
+    ktBoid* current = member;
+    if (current != nullptr) member = current->fNext;
+    return current;
+  });
+}
+
+// ktNeighbourIndex ---------------------------------------------------------
+
+ktNeighbourIndex::~ktNeighbourIndex() {
+  Release();
+}
+
+void ktNeighbourIndex::Release() {
+  for (Entry& entry : fEntries) {
+    if (entry.boid == nullptr) continue;
+    entry.boid->fIndexedBy = nullptr;
+    entry.boid->fIndexSlot = -1;
+    entry.boid = nullptr;
+  }
+  fCells = false;
+}
+
+void ktNeighbourIndex::Forget(ktBoid& boid) {
+  fEntries[size_t(boid.fIndexSlot)].boid = nullptr;
+  boid.fIndexedBy = nullptr;
+  boid.fIndexSlot = -1;
+  fStale = true;
+}
+
+bool ktNeighbourIndex::Rebuild(ktBoid& asking, ktBoid* first) {
+  Release();
+  fEntries.clear();
+  fFirst = first;
+  fStale = true;
+  try {
+    // The cells cover every member's range and the asking boid's, so that
+    // a range raised since the last build is covered after this one.
+    float range = Coverable(asking.fPerceptionRange) ? asking.fPerceptionRange : 0.0f;
+    for (ktBoid* member = first; member != nullptr; member = member->fNext) {
+      // A list that comes back to a member is a ring: the plain walk follows
+      // it as it always did, and nothing is indexed.
+      if (member->fIndexedBy == this) {
+        Release();
+        return false;
+      }
+      // A boid belongs to one index: the one that held it lets it go.
+      if (member->fIndexedBy != nullptr) member->fIndexedBy->Forget(*member);
+      member->fIndexedBy = this;
+      member->fIndexSlot = int32_t(fEntries.size());
+      fEntries.push_back({member->fPosition, -1, -1, -1, member});
+      if (Coverable(member->fPerceptionRange)) range = std::max(range, member->fPerceptionRange);
+    }
+    fStale = false;
+    const size_t count = fEntries.size();
+    if (count < size_t(kCellMembers) || range == 0.0f) return true;
+    fRange = range;
+    fInverseCell = 1.0 / (double(range) * kCellMargin);
+    size_t buckets = 1;
+    // Eight buckets a member: cells that share a bucket bring members from
+    // afar to every search that visits it, and the 27 visits would meet
+    // many such in a table as small as the flock.
+    while (buckets < 8 * count) buckets *= 2;
+    fMask = uint32_t(buckets - 1);
+    fOverflow = int32_t(buckets);
+    fBuckets.assign(buckets + 1, -1);
+    fVisited.assign(buckets + 1, 0);
+    fSearch = 0;
+    fFound.resize(count);
+    for (size_t i = 0; i < count; ++i) Link(int32_t(i), BucketOf(fEntries[i].position));
+    fCells = true;
+    return true;
+  } catch (...) {
+    Release();
+    fStale = true;
+    return false;
+  }
+}
+
+bool ktNeighbourIndex::CellOf(const mkPoint3& position, int32_t cell[3]) const {
+  const float coordinates[3] = {position.fX, position.fY, position.fZ};
+  for (int i = 0; i < 3; ++i) {
+    const double scaled = double(coordinates[i]) * fInverseCell;
+    if (!(std::fabs(scaled) < kCellLimit)) return false;  // also NaN
+    cell[i] = int32_t(std::floor(scaled));
+  }
+  return true;
+}
+
+int32_t ktNeighbourIndex::BucketOfCell(int32_t x, int32_t y, int32_t z) const {
+  const uint32_t hash = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(z) * 83492791u;
+  return int32_t(hash & fMask);
+}
+
+int32_t ktNeighbourIndex::BucketOf(const mkPoint3& position) const {
+  int32_t cell[3];
+  if (!CellOf(position, cell)) return fOverflow;
+  return BucketOfCell(cell[0], cell[1], cell[2]);
+}
+
+void ktNeighbourIndex::Link(int32_t entry, int32_t bucket) {
+  Entry& e = fEntries[size_t(entry)];
+  const int32_t head = fBuckets[size_t(bucket)];
+  e.bucket = bucket;
+  e.prev = -1;
+  e.next = head;
+  if (head >= 0) fEntries[size_t(head)].prev = entry;
+  fBuckets[size_t(bucket)] = entry;
+}
+
+void ktNeighbourIndex::Unlink(int32_t entry) {
+  Entry& e = fEntries[size_t(entry)];
+  if (e.prev >= 0)
+    fEntries[size_t(e.prev)].next = e.next;
+  else
+    fBuckets[size_t(e.bucket)] = e.next;
+  if (e.next >= 0) fEntries[size_t(e.next)].prev = e.prev;
+}
+
+void ktNeighbourIndex::NoteMoved(ktBoid& boid) {
+  if (fStale || !fCells) return;
+  const int32_t slot = boid.fIndexSlot;
+  fEntries[size_t(slot)].position = boid.fPosition;
+  const int32_t bucket = BucketOf(boid.fPosition);
+  if (bucket == fEntries[size_t(slot)].bucket) return;
+  Unlink(slot);
+  Link(slot, bucket);
+}
+
+bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
+  if ((fStale || first != fFirst) && !Rebuild(boid, first)) return false;
+  const float range = boid.fPerceptionRange;
+  if (fCells && range > fRange && Coverable(range) && !Rebuild(boid, first)) return false;
+  int32_t cell[3];
+  if (!fCells || !(range <= fRange) || !CellOf(boid.fPosition, cell)) {
+    // The walk, over the members in hand rather than along their links.
+    const Entry* entry = fEntries.data();
+    const Entry* end = entry + fEntries.size();
+    friendCount =
+        WalkInChunks(boid, [&entry, end]() { return entry == end ? nullptr : (entry++)->boid; });
+    return true;
+  }
+
+  // The members of the 27 cells around the boid's whose stored position is
+  // within reach; the reach has a margin over the range far above the float
+  // distance's rounding, so that only the exact test below decides.
+  if (++fSearch == 0) {
+    std::fill(fVisited.begin(), fVisited.end(), 0u);
+    fSearch = 1;
+  }
+  const double reach = double(range) * kCellMargin;
+  const float reachSquared = float(reach * reach);
+  const mkPoint3 self = boid.fPosition;
+  int32_t* found = fFound.data();
+  int32_t count = 0;
+  for (int32_t z = cell[2] - 1; z <= cell[2] + 1; ++z) {
+    for (int32_t y = cell[1] - 1; y <= cell[1] + 1; ++y) {
+      for (int32_t x = cell[0] - 1; x <= cell[0] + 1; ++x) {
+        const int32_t bucket = BucketOfCell(x, y, z);
+        if (fVisited[size_t(bucket)] == fSearch) continue;
+        fVisited[size_t(bucket)] = fSearch;
+        for (int32_t e = fBuckets[size_t(bucket)]; e >= 0; e = fEntries[size_t(e)].next) {
+          const mkVector3 d = fEntries[size_t(e)].position - self;
+          if (d.fX * d.fX + d.fY * d.fY + d.fZ * d.fZ < reachSquared) found[count++] = e;
+        }
+      }
+    }
+  }
+  // Members without a cell. A coordinate beyond the cells' limit is, by the
+  // spacing of floats there, 64 cells or more from any boid inside them, so
+  // none of these should be in reach; the exact test takes them anyway, so
+  // that the answer rests on that test alone.
+  for (int32_t e = fBuckets[size_t(fOverflow)]; e >= 0; e = fEntries[size_t(e)].next)
+    found[count++] = e;
+  // Ordinals are list positions: sorted, the members come in the walk's order.
+  SortOrdinals(found, count);
+
+  Search search(boid);
+  for (int32_t i = 0; i < count; ++i) search.Visit(fEntries[size_t(found[i])].boid);
+  friendCount = search.Finish();
+  ++fAnswered;
+  return true;
+}
+
+int32_t FindNeighboursOf(ktBoid& boid, ktBoid* first) {
+  ktFlock* flock = boid.fFlock;
+  if (flock != nullptr && flock->fCount >= ktNeighbourIndex::kListedMembers) {
+    if (flock->fNeighbourIndex == nullptr)
+      flock->fNeighbourIndex = new (std::nothrow) ktNeighbourIndex();
+    int32_t friends = 0;
+    if (flock->fNeighbourIndex != nullptr && flock->fNeighbourIndex->Find(boid, first, friends))
+      return friends;
+  }
+  return ScanNeighbours(boid, first);
+}
