@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(record.fModes.size() <= DevModeLimits::kMaxModes);
   FUZZ_CHECK(record.fClass == 0);
 
-  fuzz::StringSink sink;
+  mkStringSink sink;
   WriteDeviceChoice(sink, record, mode, quality);
   FUZZ_CHECK(sink.fBytes.size() <= size);
   FUZZ_CHECK(std::memcmp(sink.fBytes.data(), data, sink.fBytes.size()) == 0);

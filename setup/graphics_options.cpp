@@ -11,28 +11,6 @@ namespace {
 
 using setup::Format;
 
-// A stream that only collects what is written, to make a file's bytes
-// before the file is replaced.
-class StringSink final : public mkStream {
- public:
-  void* Destroy(uint32_t flags) override {
-    this->~StringSink();
-    if (flags & 1u) ::operator delete(this);
-    return this;
-  }
-  int32_t Open(const char*, const char*) override { return 1; }
-  int32_t Close() override { return 1; }
-  uint32_t Read(uint32_t, void*) override { return 0; }
-  uint32_t Write(uint32_t count, const void* source) override {
-    fBytes.append(static_cast<const char*>(source), count);
-    return 1;
-  }
-  void Skip(uint32_t) override {}
-  void Rewind() override {}
-
-  std::string fBytes;
-};
-
 void WriteString(mkStream& stream, const std::string& text) {
   stream.Write32(static_cast<uint32_t>(text.size()));
   if (!text.empty()) stream.Write(static_cast<uint32_t>(text.size()), text.data());
@@ -375,7 +353,7 @@ bool GraphicsOptions::ChoiceBytes(std::string* bytes) const {
   DeviceRecord record = fSelectedRecord;
   DisplayMode chosen = record.fModes[static_cast<size_t>(fSelectedMode)];
   record.fModes.clear();
-  StringSink sink;
+  mkStringSink sink;
   WriteDeviceChoice(sink, record, chosen, fTextureQuality);
   *bytes = std::move(sink.fBytes);
   return true;

@@ -301,8 +301,8 @@ size_t KeptLength(const std::string& bytes, bool* marker, bool* breakLine, size_
   *openBlocks = 0;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+    size_t end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
     const std::string_view line = text.substr(start, end - start);
     if (setup::EqualsIgnoringCase(line, "skip")) {
       ++skipDepth;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <string_view>
 
 #include "stage/trace.h"
 
@@ -87,7 +88,7 @@ bool ParseFloat(const std::string& text, float* value) {
 // and what checks the words and takes their values. Numbers of timeline
 // entries are read quietly: the caller reports the entry.
 struct Verb {
-  const char* name;
+  std::string_view name;  // a view, so that a word of another length fails without a call
   size_t low, high;
   bool (*read)(TimelineEntry* e);
 };
@@ -155,7 +156,7 @@ class Parser {
 
   // The statements, in the order that docs/scene-format.md describes them.
   struct Statement {
-    const char* name;
+    std::string_view name;
     void (Parser::*read)(const Words& w);
   };
   static const Statement kStatements[];
@@ -451,28 +452,40 @@ bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>&
 
 bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   words->clear();
+  const size_t size = line.size();
   size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i >= line.size() || line[i] == '#') break;
-    std::string word;
-    if (line[i] == '"') {
-      ++i;
-      bool closed = false;
-      while (i < line.size()) {
-        char c = line[i++];
-        if (c == '"') {
-          closed = true;
-          break;
-        }
-        if (c == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) c = line[i++];
-        word += c;
-      }
-      if (!closed) return false;
-    } else {
-      while (i < line.size() && !IsBlank(line[i])) word += line[i++];
+  while (i < size) {
+    while (i < size && IsBlank(line[i])) ++i;
+    if (i >= size || line[i] == '#') break;
+    if (line[i] != '"') {
+      const size_t start = i;
+      while (i < size && !IsBlank(line[i])) ++i;
+      words->emplace_back(line, start, i - start);
+      continue;
     }
-    words->push_back(word);
+    // A quoted word is copied in runs between its escapes.
+    std::string word;
+    bool closed = false;
+    size_t run = ++i;
+    while (i < size) {
+      const char c = line[i];
+      if (c == '"') {
+        word.append(line, run, i - run);
+        ++i;
+        closed = true;
+        break;
+      }
+      if (c == '\\' && i + 1 < size && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+        word.append(line, run, i - run);
+        word += line[i + 1];
+        i += 2;
+        run = i;
+        continue;
+      }
+      ++i;
+    }
+    if (!closed) return false;
+    words->push_back(std::move(word));
   }
   return true;
 }
@@ -480,7 +493,7 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
 const std::vector<std::string>& StatementNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const auto& statement : Parser::kStatements) list.push_back(statement.name);
+    for (const auto& statement : Parser::kStatements) list.emplace_back(statement.name);
     return list;
   }();
   return names;
@@ -489,7 +502,7 @@ const std::vector<std::string>& StatementNames() {
 const std::vector<std::string>& TimelineVerbNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const auto& verb : kVerbs) list.push_back(verb.name);
+    for (const auto& verb : kVerbs) list.emplace_back(verb.name);
     return list;
   }();
   return names;
@@ -501,10 +514,15 @@ bool ParseScene(const std::string& text, SceneDescription* scene,
   Parser parser(scene, errors);
   // A byte-order mark that some editors put at the start of UTF-8 text.
   static const char kByteOrderMark[] = "\xEF\xBB\xBF";
-  std::istringstream in(text.compare(0, 3, kByteOrderMark) == 0 ? text.substr(3) : text);
+  size_t at = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
   std::string line;
   std::vector<std::string> words;
-  for (int number = 1; std::getline(in, line); ++number) {
+  // Lines end at a line feed; a last line without one counts too.
+  for (int number = 1; at < text.size(); ++number) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    line.assign(text, at, end - at);
+    at = end + 1;
     if (errors->size() - before >= kMaxSceneErrors) {
       errors->push_back(std::to_string(number) + ": stopped after " +
                         std::to_string(kMaxSceneErrors) + " errors");

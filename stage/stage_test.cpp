@@ -258,6 +258,46 @@ TEST(SceneFileTest, AByteOrderMarkIsAcceptedAndOddBytesAreShown) {
                                               "frames'"}));
 }
 
+TEST(SceneFileTest, SplitsWordsAtBlanksWithQuotesAndComments) {
+  const std::tuple<std::string, bool, std::vector<std::string>> kCases[] = {
+      {"", true, {}},
+      {" \t\r\v\f", true, {}},
+      {"object  A\tat 1 2 3\r", true, {"object", "A", "at", "1", "2", "3"}},
+      {"# all comment", true, {}},
+      {"a #b c", true, {"a"}},
+      {"a#b c\"d", true, {"a#b", "c\"d"}},
+      {"\"two words\" x", true, {"two words", "x"}},
+      {"\"\"", true, {""}},
+      {"\"a \\\"b\\\" \\\\ c\\d\"", true, {"a \"b\" \\ c\\d"}},
+      {"\"ab\"cd", true, {"ab", "cd"}},
+      {"x \"open", false, {"x"}},
+      {"\"ends in a backslash\\\"", false, {}},
+  };
+  for (const auto& [line, closed, expected] : kCases) {
+    std::vector<std::string> words{"left over"};
+    EXPECT_EQ(stage::SplitWords(line, &words), closed) << line;
+    EXPECT_EQ(words, expected) << line;
+  }
+}
+
+TEST(SceneFileTest, LinesEndAtLineFeedsAndTheLastNeedsNone) {
+  const std::tuple<std::string, std::vector<std::string>> kCases[] = {
+      {"", {}},
+      {"\n", {}},
+      {"lamp", {"1: unknown statement 'lamp'"}},
+      {"lamp\n", {"1: unknown statement 'lamp'"}},
+      {"\n\r\nlamp\r\n\nbulb", {"3: unknown statement 'lamp'", "5: unknown statement 'bulb'"}},
+      {"\xEF\xBB\xBFlamp", {"1: unknown statement 'lamp'"}},
+      {"\xEF\xBB", {"1: unknown statement '\\xef\\xbb'"}},
+  };
+  for (const auto& [text, expected] : kCases) {
+    SceneDescription scene;
+    std::vector<std::string> errors;
+    EXPECT_EQ(stage::ParseScene(text, &scene, &errors), expected.empty()) << text;
+    EXPECT_EQ(errors, expected) << text;
+  }
+}
+
 TEST(SceneFileTest, ShowTextEscapesWhatCannotBeShown) {
   const std::tuple<std::string, std::string> kCases[] = {
       {"plain text", "plain text"},

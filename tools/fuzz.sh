@@ -15,7 +15,8 @@
 # seconds is written to build/fuzz-findings/TARGET/ and the script fails.
 # Inputs are kept to a size per target (max_len below) that holds every
 # construct of the format several times over: the readers cost time per
-# byte, and short inputs keep each target at thousands of runs a second.
+# byte, and short inputs keep each target above 10,000 runs a second
+# (docs/robustness.md).
 # FUZZ_FRESH=1 starts from the seeds alone (the test command does so).
 # Extra libFuzzer options may follow SECONDS (e.g. -jobs=2 -workers=2).
 set -eu

@@ -23,11 +23,10 @@ cmake --preset fuzz
 cmake --build --preset fuzz
 FUZZ_FRESH=1 tools/fuzz.sh all 12
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer
-# (options and suppressions in tools/sanitizers.sh), but for the replay
-# page's browser test, which does not finish in its time there.
+# (options and suppressions in tools/sanitizers.sh).
 cmake --preset asan
 cmake --build --preset asan
-tools/sanitizers.sh ctest --preset asan -j2 -E '^stage_replay_page$'
+tools/sanitizers.sh ctest --preset asan -j2
 
 cmake --preset win32
 cmake --build --preset win32

@@ -220,11 +220,12 @@ bool NextByte(mkStream& stream, uint8_t* byte) {
 }
 
 // The line and token reader. `isBreak` says which bytes separate lines
-// (tokens). Blocks from "skip" to its matching "piks" are counted with a depth
-// rather than read recursively, so deep nesting in a file cannot exhaust the
-// stack.
-int32_t ReadText(mkStream& stream, char* buffer, int32_t capacity, char comment, char lineEnd,
-                 bool (*isBreak)(uint8_t)) {
+// (tokens); it is a template argument so that the test of each byte is
+// inlined rather than called through a pointer. Blocks from "skip" to its
+// matching "piks" are counted with a depth rather than read recursively, so
+// deep nesting in a file cannot exhaust the stack.
+template <bool (*isBreak)(uint8_t)>
+int32_t ReadText(mkStream& stream, char* buffer, int32_t capacity, char comment, char lineEnd) {
   if (buffer == nullptr || capacity < 1) return 0;
   buffer[0] = '\0';
   uint64_t skipDepth = 0;
@@ -272,11 +273,11 @@ int32_t ReadText(mkStream& stream, char* buffer, int32_t capacity, char comment,
 }  // namespace
 
 int32_t mkStream::ReadLine(char* buffer, int32_t capacity, char comment, char lineEnd) {
-  return ReadText(*this, buffer, capacity, comment, lineEnd, IsLineBreak);
+  return ReadText<IsLineBreak>(*this, buffer, capacity, comment, lineEnd);
 }
 
 int32_t mkStream::ReadToken(char* buffer, int32_t capacity, char comment, char lineEnd) {
-  return ReadText(*this, buffer, capacity, comment, lineEnd, IsTokenSeparator);
+  return ReadText<IsTokenSeparator>(*this, buffer, capacity, comment, lineEnd);
 }
 
 // --- mkBufferedFileStream ----------------------------------------------------
@@ -396,7 +397,12 @@ uint32_t mkMemoryStream::Read(uint32_t count, void* destination) {
   if (destination == nullptr) return 0;
   const uint32_t left = fSize - fAt;
   const uint32_t n = count < left ? count : left;
-  if (n > 0) std::memcpy(destination, fBytes + fAt, n);
+  // The text readers read one byte at a time: copied directly, without a
+  // call to memcpy.
+  if (n == 1)
+    *static_cast<uint8_t*>(destination) = fBytes[fAt];
+  else if (n > 0)
+    std::memcpy(destination, fBytes + fAt, n);
   fAt += n;
   return n;
 }
@@ -430,3 +436,33 @@ void mkMemoryStream::Truncate() {}
 uint32_t mkMemoryStream::GetEOF() {
   return fSize;
 }
+
+// mkStringSink ------------------------------------------------------------------
+
+void* mkStringSink::Destroy(uint32_t flags) {
+  this->~mkStringSink();
+  if (flags & 1u) ::operator delete(this);
+  return this;
+}
+
+int32_t mkStringSink::Open(const char*, const char*) {
+  return 1;
+}
+
+int32_t mkStringSink::Close() {
+  return 1;
+}
+
+uint32_t mkStringSink::Read(uint32_t, void*) {
+  return 0;
+}
+
+uint32_t mkStringSink::Write(uint32_t count, const void* source) {
+  fPosition += count;
+  fBytes.append(static_cast<const char*>(source), count);
+  return 1;
+}
+
+void mkStringSink::Skip(uint32_t) {}
+
+void mkStringSink::Rewind() {}

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "kit/config.h"
 
@@ -170,6 +171,26 @@ class mkMemoryStream final : public mkStream {
   const uint8_t* fBytes;
   uint32_t fSize;
   uint32_t fAt = 0;  // the next byte to read, at most fSize
+};
+
+// A write-only stream that appends every write to fBytes, to build a file's
+// bytes in memory (before a file is replaced, or to check what a writer
+// produced). Write adds the count to the position, as the file stream does;
+// it reads nothing, and Open and Close report success.
+class mkStringSink final : public mkStream {
+ public:
+  mkStringSink() = default;
+  ~mkStringSink() = default;
+
+  void* Destroy(uint32_t flags) override;
+  int32_t Open(const char* path, const char* mode) override;
+  int32_t Close() override;
+  uint32_t Read(uint32_t count, void* destination) override;
+  uint32_t Write(uint32_t count, const void* source) override;
+  void Skip(uint32_t count) override;
+  void Rewind() override;
+
+  std::string fBytes;
 };
 
 #endif  // TESSERA_KIT_STREAM_STREAM_H_

@@ -588,4 +588,19 @@ TEST(MemoryStreamTest, SlotsReachItsOwnOperations) {
   EXPECT_EQ((CallSlot<void*, uint32_t>(stream, 0, 1u)), stream);  // freed: the leak checker says so
 }
 
+// --- String sink ---------------------------------------------------------------
+
+TEST(StringSinkTest, CollectsWritesAndCountsThePosition) {
+  auto* sink = new mkStringSink;
+  EXPECT_EQ(sink->Open("ignored", "wb"), 1);
+  sink->Write32(0x64636261u);  // "abcd", little-endian
+  EXPECT_EQ((CallSlot<uint32_t, uint32_t, const void*>(sink, 5, 2u, "ef")), 1u);  // Write
+  EXPECT_EQ(sink->fBytes, "abcdef");
+  EXPECT_EQ(sink->fPosition, 6u);
+  char buffer[2] = {};
+  EXPECT_EQ(sink->Read(2, buffer), 0u);  // reads nothing
+  EXPECT_EQ(sink->Close(), 1);
+  EXPECT_EQ((CallSlot<void*, uint32_t>(sink, 0, 1u)), sink);  // freed: the leak checker says so
+}
+
 }  // namespace

@@ -60,20 +60,25 @@ bool SplitLine(const char* line, std::string* key, std::vector<ktTunableValue>* 
   for (;;) {
     while (*p != '\0' && IsSeparator(*p)) ++p;
     if (*p == '\0' || *p == '#') break;
-    std::string token;
+    // The token is found first and then copied whole.
+    const char* start = p;
+    const char* end = p;
     bool quoted = false;
     if (*p == '\'') {
       quoted = true;
-      ++p;
-      while (*p != '\0' && *p != '\'') token += *p++;
+      start = ++p;
+      while (*p != '\0' && *p != '\'') ++p;
+      end = p;
       if (*p == '\'') ++p;
     } else {
-      while (*p != '\0' && *p != '#' && !IsSeparator(*p)) token += *p++;
+      while (*p != '\0' && *p != '#' && !IsSeparator(*p)) ++p;
+      end = p;
     }
+    std::string token(start, end);
     if (!haveKey) {
       if (token.size() > 2 && token.compare(token.size() - 2, 2, "[]") == 0)
         token.resize(token.size() - 2);
-      *key = token;
+      *key = std::move(token);
       haveKey = true;
     } else if (quoted) {
       values->push_back(ktTunableValue::String(token.c_str()));
@@ -188,8 +193,12 @@ void ktTunables::ApplyLine(const char* line) {
   std::string key;
   std::vector<ktTunableValue> values;
   if (!SplitLine(line, &key, &values)) return;
-  Remove(key.c_str());
-  for (ktTunableValue& value : values) Add(key.c_str(), std::move(value));
+  // A key alone empties the key without making it; otherwise its values are
+  // replaced, with one lookup for the whole line.
+  if (values.empty())
+    Remove(key.c_str());
+  else
+    MakeEntry(key.c_str())->values = std::move(values);
 }
 
 bool ktTunables::Load(const char* path) {
@@ -209,6 +218,7 @@ void ktTunables::AddLine(const char* line) {
   if (line == nullptr) return;
   std::string key;
   std::vector<ktTunableValue> values;
-  if (!SplitLine(line, &key, &values)) return;
-  for (ktTunableValue& value : values) Add(key.c_str(), std::move(value));
+  if (!SplitLine(line, &key, &values) || values.empty()) return;
+  std::vector<ktTunableValue>& list = MakeEntry(key.c_str())->values;
+  for (ktTunableValue& value : values) list.push_back(std::move(value));
 }
