@@ -5,7 +5,15 @@
 #include <cmath>
 #include <new>
 
-#if defined(__SSE2__) && !defined(__FMA__)
+// Four distances at a time where the processor has SSE2 and the compiler
+// does not fuse multiply and add (which would round differently from the
+// plain walk); elsewhere, and where KT_BOIDS_PORTABLE is defined (the tests
+// build the library so too, to check that path), one member at a time.
+#if defined(__SSE2__) && !defined(__FMA__) && !defined(KT_BOIDS_PORTABLE)
+#define KT_BOIDS_SIMD 1
+#endif
+
+#if defined(KT_BOIDS_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -46,7 +54,7 @@ class Search {
   const ktBoid* boid() const { return &boid_; }
   float range() const { return range_; }
 
-#if defined(__SSE2__) && !defined(__FMA__)
+#if defined(KT_BOIDS_SIMD)
   // Take for the members whose bits are set in `seen` (members already
   // known to be perceived: stepped, not the boid, below the range and not
   // ktINFINITY), in bit order, which is list order; `friendly` holds their
@@ -140,7 +148,7 @@ int32_t WalkInChunks(ktBoid& boid, Fill fill) {
   Search search(boid);
   const mkPoint3 self = search.position();
   for (int n = fill(members, kChunk); n > 0; n = fill(members, kChunk)) {
-#if defined(__SSE2__) && !defined(__FMA__)
+#if defined(KT_BOIDS_SIMD)
     // Four members at a time: each load takes a member's x, y, z and the
     // word after them (its in-flock flag; the field order is the
     // interface's), and the transpose turns the four into one vector of x,
