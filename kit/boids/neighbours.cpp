@@ -38,16 +38,7 @@ class Search {
   // A member that has stepped and is not the boid, at `distance`.
   void Take(ktBoid* member, float distance) {
     if (!(distance < range_) || distance == ktINFINITY) return;
-    const bool friendly = member->fInFlock != 0;
-    if (friendly && friends_ < Max_Friends_Visible) boid_.fFriends[friends_++] = member;
-    if (distance < nearestBoidDist_) {
-      nearestBoid_ = member;
-      nearestBoidDist_ = distance;
-    }
-    if (friendly && distance < nearestFriendDist_) {
-      nearestFriend_ = member;
-      nearestFriendDist_ = distance;
-    }
+    Record(member, distance, member->fInFlock != 0);
   }
 
   const mkPoint3& position() const { return position_; }
@@ -62,18 +53,7 @@ class Search {
   void TakeSeen(ktBoid* const* members, const float* distance, uint32_t seen, uint32_t friendly) {
     for (; seen != 0; seen &= seen - 1) {
       const int i = __builtin_ctz(seen);
-      ktBoid* member = members[i];
-      const float d = distance[i];
-      const bool isFriend = ((friendly >> i) & 1u) != 0;
-      if (isFriend && friends_ < Max_Friends_Visible) boid_.fFriends[friends_++] = member;
-      if (d < nearestBoidDist_) {
-        nearestBoid_ = member;
-        nearestBoidDist_ = d;
-      }
-      if (isFriend && d < nearestFriendDist_) {
-        nearestFriend_ = member;
-        nearestFriendDist_ = d;
-      }
+      Record(members[i], distance[i], ((friendly >> i) & 1u) != 0);
     }
   }
 #endif
@@ -88,6 +68,20 @@ class Search {
   }
 
  private:
+  // FindNeighbours' bookkeeping for a perceived member: a friend while there
+  // is room, and the nearest boid and friend, the earlier kept on ties.
+  void Record(ktBoid* member, float distance, bool friendly) {
+    if (friendly && friends_ < Max_Friends_Visible) boid_.fFriends[friends_++] = member;
+    if (distance < nearestBoidDist_) {
+      nearestBoid_ = member;
+      nearestBoidDist_ = distance;
+    }
+    if (friendly && distance < nearestFriendDist_) {
+      nearestFriend_ = member;
+      nearestFriendDist_ = distance;
+    }
+  }
+
   ktBoid& boid_;
   const mkPoint3 position_;
   const float range_;
