@@ -6,12 +6,18 @@
 //                         objects directly: the boid library's own time;
 //   BM_RoomFrame/N        N boids spread over a room (about 5 neighbours
 //                         each), through the stage's scene interface;
-//   BM_RoomFrameLibrary/N the same, the library's own time.
+//   BM_RoomFrameLibrary/N the same through the direct interface;
+//   BM_FlockFrameCalls and BM_RoomFrameCalls/N
+//                         the calls of one frame through the direct
+//                         interface made again on their own (recorded from
+//                         a frame of the *Library run): the interface's share,
+//                         which the library's own time leaves out.
 // The "us_per_boid" counter is the time per boid in microseconds, and
 // "allocs_per_frame" the allocations of a timed frame (0 in steady state).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "kit/boids/frame_fixture.h"
 #include "kit/testing/count_allocations.h"
@@ -35,6 +41,26 @@ void Run(benchmark::State& state, int boids, boidtest::Layout layout, bool direc
                                                    benchmark::Counter::kInvert);
 }
 
+// The calls of a frame through the direct interface, without the step.
+void RunCalls(benchmark::State& state, int boids, boidtest::Layout layout) {
+  std::srand(1);
+  boidtest::FlockFrame frame(boids, layout, true);
+  frame.Step();
+  frame.Step();
+  std::vector<boidtest::DirectCall> calls;
+  frame.direct().Record(&calls);
+  frame.Step();
+  frame.direct().Record(nullptr);
+  egSceneApi* api = &frame.direct();
+  const long before = mktest::gAllocations;
+  for (auto _ : state) benchmark::DoNotOptimize(boidtest::ReplayCalls(api, calls));
+  state.counters["allocs_per_frame"] = double(mktest::gAllocations - before) / double(state.iterations());
+  state.counters["calls_per_boid"] = double(calls.size()) / double(boids);
+  state.counters["us_per_boid"] =
+      benchmark::Counter(double(boids) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                                                   benchmark::Counter::kInvert);
+}
+
 void BM_FlockFrame(benchmark::State& state) {
   Run(state, boidtest::FlockFrame::kBoids, boidtest::Layout::kGrid, false);
 }
@@ -47,10 +73,18 @@ void BM_RoomFrame(benchmark::State& state) {
 void BM_RoomFrameLibrary(benchmark::State& state) {
   Run(state, int(state.range(0)), boidtest::Layout::kRoom, true);
 }
+void BM_FlockFrameCalls(benchmark::State& state) {
+  RunCalls(state, boidtest::FlockFrame::kBoids, boidtest::Layout::kGrid);
+}
+void BM_RoomFrameCalls(benchmark::State& state) {
+  RunCalls(state, int(state.range(0)), boidtest::Layout::kRoom);
+}
 BENCHMARK(BM_FlockFrame);
 BENCHMARK(BM_FlockFrameLibrary);
+BENCHMARK(BM_FlockFrameCalls);
 BENCHMARK(BM_RoomFrame)->Arg(200)->Arg(1000);
 BENCHMARK(BM_RoomFrameLibrary)->Arg(200)->Arg(1000);
+BENCHMARK(BM_RoomFrameCalls)->Arg(200)->Arg(1000);
 
 }  // namespace
 

@@ -39,7 +39,7 @@ class FlockFrame {
 
   explicit FlockFrame(int boids = kBoids, Layout layout = Layout::kGrid, bool direct = false,
                       uint32_t seed = 1)
-      : api_(model_), flock_(direct ? static_cast<egSceneApi*>(&direct_) : &api_) {
+      : api_(model_), direct_(model_), flock_(direct ? static_cast<egSceneApi*>(&direct_) : &api_) {
     egSceneApi* api = flock_.fApi;
     const float side = std::sqrt(float(boids) * 3.14159265f / kRoomNeighbours) * kRoomPerception;
     if (layout == Layout::kRoom) flock_.SetPerceptionRange(kRoomPerception);
@@ -98,6 +98,8 @@ class FlockFrame {
   const ktVelocityVector& result(int i) const { return velocities_[size_t(i)]; }
   const ktVelocityVector& avoided(int i) const { return avoids_[size_t(i)]; }
   ktFlock& flock() { return flock_; }
+  // The direct interface (whether or not the boids use it).
+  DirectSceneApi& direct() { return direct_; }
   stage::Model& model() { return model_; }
 
  private:
