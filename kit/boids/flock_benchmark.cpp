@@ -54,7 +54,8 @@ void RunCalls(benchmark::State& state, int boids, boidtest::Layout layout) {
   egSceneApi* api = &frame.direct();
   const long before = mktest::gAllocations;
   for (auto _ : state) benchmark::DoNotOptimize(boidtest::ReplayCalls(api, calls));
-  state.counters["allocs_per_frame"] = double(mktest::gAllocations - before) / double(state.iterations());
+  state.counters["allocs_per_frame"] =
+      double(mktest::gAllocations - before) / double(state.iterations());
   state.counters["calls_per_boid"] = double(calls.size()) / double(boids);
   state.counters["us_per_boid"] =
       benchmark::Counter(double(boids) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
