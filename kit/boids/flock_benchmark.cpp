@@ -24,6 +24,15 @@
 
 namespace {
 
+// The counters of a timed loop that began with `allocations` counted.
+void Report(benchmark::State& state, int boids, long allocations) {
+  state.counters["allocs_per_frame"] =
+      double(mktest::gAllocations - allocations) / double(state.iterations());
+  state.counters["us_per_boid"] =
+      benchmark::Counter(double(boids) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                                                   benchmark::Counter::kInvert);
+}
+
 void Run(benchmark::State& state, int boids, boidtest::Layout layout, bool direct) {
   std::srand(1);
   boidtest::FlockFrame frame(boids, layout, direct);
@@ -34,14 +43,11 @@ void Run(benchmark::State& state, int boids, boidtest::Layout layout, bool direc
     frame.Step();
     benchmark::DoNotOptimize(frame.boid(0).fVelocity);
   }
-  const double frames = double(state.iterations());
-  state.counters["allocs_per_frame"] = double(mktest::gAllocations - before) / frames;
-  state.counters["us_per_boid"] =
-      benchmark::Counter(double(boids) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
-                                                   benchmark::Counter::kInvert);
+  Report(state, boids, before);
 }
 
-// The calls of a frame through the direct interface, without the step.
+// The calls of a frame through the direct interface, without the step: the
+// third frame of Run's, recorded.
 void RunCalls(benchmark::State& state, int boids, boidtest::Layout layout) {
   std::srand(1);
   boidtest::FlockFrame frame(boids, layout, true);
@@ -54,12 +60,8 @@ void RunCalls(benchmark::State& state, int boids, boidtest::Layout layout) {
   egSceneApi* api = &frame.direct();
   const long before = mktest::gAllocations;
   for (auto _ : state) benchmark::DoNotOptimize(boidtest::ReplayCalls(api, calls));
-  state.counters["allocs_per_frame"] =
-      double(mktest::gAllocations - before) / double(state.iterations());
+  Report(state, boids, before);
   state.counters["calls_per_boid"] = double(calls.size()) / double(boids);
-  state.counters["us_per_boid"] =
-      benchmark::Counter(double(boids) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
-                                                   benchmark::Counter::kInvert);
 }
 
 void BM_FlockFrame(benchmark::State& state) {
