@@ -10,9 +10,10 @@ namespace {
 // fits a 32-bit integer.
 constexpr double kPhaseLimit = 1e9;
 
-// 17 * c and its kin, with 32-bit wrap-around.
-int32_t Times(int32_t factor, int32_t c) {
-  return int32_t(uint32_t(factor) * uint32_t(c));
+// factor * c + add (17c, 17c + 17 and 97c), with 32-bit wrap-around: the
+// sum is taken unsigned, since 17c + 17 passes 2^31 - 1 in cycle 126322567.
+int32_t Times(int32_t factor, int32_t c, int32_t add = 0) {
+  return int32_t(uint32_t(factor) * uint32_t(c) + uint32_t(add));
 }
 
 // a / b, or `otherwise` when b is 0 (or the quotient is not finite).
@@ -73,7 +74,7 @@ double ktOscillator::Wave(double x) const {
   const double fv = fFreqVar;
   if (fv != 0.0) {
     auto start = [fv](int32_t cycle) { return fv * (ktOscNoise(Times(17, cycle)) - 0.5); };
-    auto end = [fv](int32_t cycle) { return fv * (ktOscNoise(Times(17, cycle) + 17) - 0.5) + 1.0; };
+    auto end = [fv](int32_t cycle) { return fv * (ktOscNoise(Times(17, cycle, 17)) - 0.5) + 1.0; };
     if (fType == ktOSC_RECT_WAVE) {
       // The rectangle stays in its own half-wave.
       const double low = start(c);

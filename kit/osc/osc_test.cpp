@@ -175,6 +175,12 @@ const JitterCase kJitterCases[] = {
     {"AmplitudeEvenHalfWave", 2, 0.0, 0.4, 0.5, 0.5331682902135078},
     {"AmplitudeOddHalfWave", 2, 0.0, 0.4, 1.25, 0.7314919172127058},
     {"AmplitudeRectangle", 1, 0.0, 0.3, 0.75, 0.9536181115305236},
+    // In cycle 126322567, 17c + 17 passes 2^31 - 1: the hash wraps around
+    // like the rest of its 32-bit arithmetic.
+    {"TriangleWhere17cPlus17Wraps", 2, 0.5, 0.0, 126322567.5, 0.5661171513904665},
+    {"SineWhere17cPlus17Wraps", 3, 0.5, 0.0, 126322567.25, 0.8687402569507662},
+    {"RectangleWhere17cPlus17Wraps", 1, 0.5, 0.0, 126322567.5, 1.003129626430487},
+    {"TriangleAt2To27", 2, 0.5, 0.0, 134217728.5, 0.4086277957076507},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, OscillatorJitterTest, ::testing::ValuesIn(kJitterCases),
