@@ -63,10 +63,11 @@ void StartRamp(egSceneApi* api, mkSceneObject* object, AnimGovRecord* record, bo
   if (marker != nullptr) {
     int32_t k = ktAtoi(marker + 1);
     if (relative) {
+      // The current frame first, then the loop points it is wrapped by.
       mkGBehavior* behavior = api->GetBehavior(object);
+      const int32_t current = behavior != nullptr ? api->BehGetLastPlayed(behavior) : 0;
       int32_t start, end;
       LoopPoints(api, *record, behavior, &start, &end);
-      const int32_t current = behavior != nullptr ? api->BehGetLastPlayed(behavior) : 0;
       k = int32_t(uint32_t(k) + uint32_t(current));
       if (k > end) k = int32_t(uint32_t(k) + uint32_t(start) - uint32_t(end));
     }
@@ -114,6 +115,10 @@ int32_t AnimGovCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTri
     return 1;
   }
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
+  if (object == nullptr) {
+    ktWarn(api, "AnimGov: %s object not found", argv[0]);
+    return 1;
+  }
   AnimGovRecord* record = FindRecord(api, object);
   if (record == nullptr) return 1;
   const char* command = argv[1];
@@ -159,12 +164,26 @@ int32_t AnimGovUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*,
     return 1;
   }
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
+  if (object == nullptr) {
+    ktWarn(api, "AnimGovUpdate: %s object not found", argv[0]);
+    return 1;
+  }
   AnimGovRecord* record = FindRecord(api, object);
   if (record == nullptr) return 1;
-  const float now = api->GetSecs();
-  mkGBehavior* behavior = api->GetBehavior(object);
   const bool ramping =
       record->fState == AnimGovRecord::kEasingIn || record->fState == AnimGovRecord::kEasingOut;
+  // The clock and the behaviour are read while a ramp runs; stopped and at
+  // full speed the time scale is known without them.
+  const float now = ramping ? api->GetSecs() : 0.0f;
+  mkGBehavior* behavior = ramping ? api->GetBehavior(object) : nullptr;
+  bool behaviorRead = ramping;
+  auto Behavior = [&]() {
+    if (!behaviorRead) {
+      behavior = api->GetBehavior(object);
+      behaviorRead = true;
+    }
+    return behavior;
+  };
 
   float s;
   if (record->fState == AnimGovRecord::kStopped) {
@@ -208,7 +227,7 @@ int32_t AnimGovUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*,
       }
       record->fResidual = 0.0f;
       // Ran out of ramp before the target frame came.
-      if (record->fTargetSet == 1 && behavior != nullptr) {
+      if (record->fTargetSet == 1 && Behavior() != nullptr) {
         const int32_t f = api->BehGetLastPlayed(behavior);
         if (f != record->fTargetFrame) {
           int32_t start, end;
@@ -218,7 +237,7 @@ int32_t AnimGovUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*,
           ktLog(api, "AnimGovUpdate: WARNING: Ran out of time. %d frames left", left);
         }
       }
-    } else if (behavior == nullptr) {
+    } else if (Behavior() == nullptr) {
       ktLog(api, "AnimGovUpdate: Cannot get mkBehavior for %s", argv[0]);
     } else {
       // Stepping: the animation moves on by whole frames at the reduced rate.

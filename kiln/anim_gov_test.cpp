@@ -132,6 +132,42 @@ TEST_F(AnimGovTest, RunningOutBeforeTheTargetSaysHowFarItIs) {
                            "log: AnimGovUpdate: WARNING: Ran out of time. 10 frames left"}));
 }
 
+// "%" reads the current frame before the loop points that wrap it, and the
+// clock after them; the update reads the clock and the behaviour only while
+// a ramp runs.
+TEST_F(AnimGovTest, HostCallsComeInTheirOrder) {
+  FanAt(25);
+  Run("AnimGov", {"Fan", "ease_in", "1%10"});
+  EXPECT_EQ(Calls(), (Lines{"GetSceneObjectByID(\"Fan\") -> Fan",
+                            "XCmdFindContext(Fan, 1005, 1005) -> context:Fan,1005,1005",
+                            "GetBehavior(Fan) -> behavior:Fan..spin",
+                            "BehGetLastPlayed(behavior:Fan..spin) -> 25",
+                            "BehGetLoopStart(behavior:Fan..spin) -> 0",
+                            "BehGetLoopEnd(behavior:Fan..spin) -> 99", "GetSecs() -> 0",
+                            "ApiMessage(\"AnimGov: ease_in time=1.000000 type=3 shape=0.000000 "
+                            "begin=0.000000\")"}));
+  At(1.0f, 0.1f);
+  Run("AnimGovUpdate", {"Fan"});
+  EXPECT_EQ(
+      Calls(),
+      (Lines{"GetSceneObjectByID(\"Fan\") -> Fan",
+             "XCmdFindContext(Fan, 1005, 1005) -> context:Fan,1005,1005", "GetSecs() -> 1",
+             "GetBehavior(Fan) -> behavior:Fan..spin", "BehGetLastPlayed(behavior:Fan..spin) -> 25",
+             "ApiMessage(\"AnimGovUpdate: TimeScale at 1.000000 (prev=0.000000)\")",
+             "AnimContinuePlay(Fan, null, 1, 1, 1, 0, 0, 100, 1, 0, 1, 0)",
+             "BehGetLastPlayed(behavior:Fan..spin) -> 25",
+             "BehGetLoopStart(behavior:Fan..spin) -> 0", "BehGetLoopEnd(behavior:Fan..spin) -> 99",
+             "ApiMessage(\"AnimGovUpdate: WARNING: Ran out of time. 10 frames left\")"}));
+  Run("AnimGovUpdate", {"Fan"});
+  EXPECT_EQ(Calls(), (Lines{"GetSceneObjectByID(\"Fan\") -> Fan",
+                            "XCmdFindContext(Fan, 1005, 1005) -> context:Fan,1005,1005",
+                            "ApiMessage(\"AnimGovUpdate: Full ahead captain\")"}));
+  Run("AnimGovUpdate", {"Mill"});
+  EXPECT_EQ(Calls(), (Lines{"GetSceneObjectByID(\"Mill\") -> Mill",
+                            "XCmdFindContext(Mill, 1005, 1005) -> context:Mill,1005,1005",
+                            "ApiMessage(\"AnimGovUpdate: Stopped\")"}));
+}
+
 TEST_F(AnimGovTest, SetChoosesTheChannels) {
   Run("AnimGov", {"Fan", "set", "false", "true", "true"});
   EXPECT_EQ(Said(),
@@ -191,6 +227,13 @@ const GovCase kGovCases[] = {
     {"WithoutCommand",
      {"AnimGov", "Fan"},
      {"warning: AnimGov: wrong number of arguments (Object, Command, ...)"}},
+    // A name that names no object has no governor (and shares none).
+    {"OnAMissingObject",
+     {"AnimGov", "Ghost", "ease_in", "1"},
+     {"warning: AnimGov: Ghost object not found"}},
+    {"UpdateOnAMissingObject",
+     {"AnimGovUpdate", "Ghost"},
+     {"warning: AnimGovUpdate: Ghost object not found"}},
     {"UpdateWrongCount",
      {"AnimGovUpdate", "Fan", "Mill"},
      {"warning: AnimGovUpdate: wrong number of arguments (needs object to animate)"}},

@@ -47,7 +47,9 @@ int32_t IfChildrenCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
     api->VarSetToFirstChild(key, parent);
     auto* child = static_cast<mkSceneObject*>(key->fObject);
     if (child != nullptr) {
-      ktLog(api, "IfChildren: %s(Parent) <- %s(Child)", api->GetID(parent), api->GetID(child));
+      const char* parentName = api->GetID(parent);
+      const char* childName = api->GetID(child);
+      ktLog(api, "IfChildren: %s(Parent) <- %s(Child)", parentName, childName);
       chosen = argv[1];
     } else {
       ktLog(api, "IfChildren: %s(Parent) - no children", api->GetID(parent));
@@ -141,8 +143,9 @@ int32_t DetachFromParentCmd::Run(int32_t argc, const char** argv, egActorInstanc
   mkSceneObject* parent = api->GetParent(child);
   if (parent != nullptr) {
     api->AttachObject(parent, child, 0, 0, 0);  // 0: detach
-    ktLog(api, "DetachFromParent: %s(Child) is detached from %s(Parent)", api->GetID(child),
-          api->GetID(parent));
+    const char* childName = api->GetID(child);
+    const char* parentName = api->GetID(parent);
+    ktLog(api, "DetachFromParent: %s(Child) is detached from %s(Parent)", childName, parentName);
   } else {
     ktLog(api, "DetachFromParent: %s(Child) - has no parent", api->GetID(child));
   }

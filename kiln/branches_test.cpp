@@ -158,6 +158,13 @@ TEST_F(BranchesTest, IfChildrenLeavesTheVariableBound) {
   EXPECT_EQ(Bound("a_child"), "");
 }
 
+// The names are asked for in the order of the line: the parent's first.
+TEST_F(BranchesTest, IfChildrenNamesTheParentThenTheChild) {
+  Run("IfChildren", {"Table", "Yes", "No"});
+  EXPECT_EQ(TracedWith("GetID("),
+            (Lines{"@0 GetID(Table) -> \"Table\"", "@0 GetID(Cup) -> \"Cup\""}));
+}
+
 // Its own stage: two stages at once would share the plug-in's objects.
 TEST(IfChildrenWithoutVariableTest, ChoosesFalse) {
   stage::Stage bare;
@@ -175,7 +182,11 @@ TEST(IfChildrenWithoutVariableTest, ChoosesFalse) {
 
 TEST_F(BranchesTest, DetachCallsAttachWithZeroAndTheChildIsFree) {
   Run("DetachFromParent", {"Cup"});
-  EXPECT_EQ(TracedWith("AttachObject"), (Lines{"@0 AttachObject(Table, Cup, 0, 0, 0)"}));
+  EXPECT_EQ(Calls(),
+            (Lines{"GetSceneObjectByID(\"Cup\") -> Cup", "GetParent(Cup) -> Table",
+                   "AttachObject(Table, Cup, 0, 0, 0)", "GetID(Cup) -> \"Cup\"",
+                   "GetID(Table) -> \"Table\"",
+                   "ApiMessage(\"DetachFromParent: Cup(Child) is detached from Table(Parent)\")"}));
   EXPECT_EQ(stage_.model().FindObject("Cup")->parent, nullptr);
   Run("DetachFromParent", {"Chair"});
   EXPECT_TRUE(TracedWith("AttachObject").empty());

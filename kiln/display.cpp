@@ -36,7 +36,9 @@ int32_t DisplayChildCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
   }
   api->VarSetToFirstChild(key, parent);
   if (auto* child = static_cast<mkSceneObject*>(key->fObject); child != nullptr) {
-    ktLog(api, "DisplayChild: %s(Parent) <- %s(Child)", api->GetID(parent), api->GetID(child));
+    const char* parentName = api->GetID(parent);
+    const char* childName = api->GetID(child);
+    ktLog(api, "DisplayChild: %s(Parent) <- %s(Child)", parentName, childName);
   } else {
     ktLog(api, "DisplayChild: %s(Parent) - no children", api->GetID(parent));
   }
@@ -72,11 +74,14 @@ int32_t DisplayNumberFramesCmd::Run(int32_t argc, const char** argv, egActorInst
     ktLog(api, "DisplayNumberFrames: %s animation not found.", name);
     return 1;
   }
-  ktLog(api, "DisplayNumberFrames: %s has %d frames: loopstart=%d loopend=%d", name,
-        api->BehGetNumFrames(behavior), api->BehGetLoopStart(behavior),
-        api->BehGetLoopEnd(behavior));
-  ktLog(api, "DisplayNumberFrames: %s is at %d frame, next frame is %d", name,
-        api->BehGetLastPlayed(behavior), api->BehGetNextPlayed(behavior, 0));
+  const int32_t frames = api->BehGetNumFrames(behavior);
+  const int32_t loopStart = api->BehGetLoopStart(behavior);
+  const int32_t loopEnd = api->BehGetLoopEnd(behavior);
+  ktLog(api, "DisplayNumberFrames: %s has %d frames: loopstart=%d loopend=%d", name, frames,
+        loopStart, loopEnd);
+  const int32_t last = api->BehGetLastPlayed(behavior);
+  const int32_t next = api->BehGetNextPlayed(behavior, 0);
+  ktLog(api, "DisplayNumberFrames: %s is at %d frame, next frame is %d", name, last, next);
   return 1;
 }
 

@@ -24,6 +24,7 @@ struct DisplayCase {
   std::vector<std::string> run;
   Lines expected;
   int32_t result = 1;
+  Lines calls = {};  // the host calls in their order; empty: not checked
 };
 
 void PrintTo(const DisplayCase& c, std::ostream* os) {
@@ -39,10 +40,19 @@ TEST_P(DisplayCaseTest, GivesTheseLines) {
   const auto& run = GetParam().run;
   EXPECT_EQ(Run(run[0], std::vector<std::string>(run.begin() + 1, run.end())), GetParam().result);
   EXPECT_EQ(Said(), GetParam().expected);
+  if (!GetParam().calls.empty()) {
+    EXPECT_EQ(Calls(), GetParam().calls);
+  }
 }
 
 const DisplayCase kDisplayCases[] = {
-    {"Child", {"DisplayChild", "Table"}, {"log: DisplayChild: Table(Parent) <- Cup(Child)"}},
+    {"Child",
+     {"DisplayChild", "Table"},
+     {"log: DisplayChild: Table(Parent) <- Cup(Child)"},
+     1,
+     {"GetSceneObjectByID(\"Table\") -> Table", "GetObjKeyByID(\"a_child\") -> key:a_child",
+      "VarSetToFirstChild(key:a_child, Table)", "GetID(Table) -> \"Table\"",
+      "GetID(Cup) -> \"Cup\"", "ApiMessage(\"DisplayChild: Table(Parent) <- Cup(Child)\")"}},
     {"NoChild", {"DisplayChild", "Rock"}, {"log: DisplayChild: Rock(Parent) - no children"}},
     {"ChildParentMissing", {"DisplayChild", "Ghost"}, {"log: DisplayChild: Parent not found"}},
     {"ChildWithoutArgument",
@@ -63,7 +73,14 @@ const DisplayCase kDisplayCases[] = {
     {"Frames",
      {"DisplayNumberFrames", "Fan"},
      {"log: DisplayNumberFrames: Fan has 30 frames: loopstart=5 loopend=20",
-      "log: DisplayNumberFrames: Fan is at 12 frame, next frame is 13"}},
+      "log: DisplayNumberFrames: Fan is at 12 frame, next frame is 13"},
+     1,
+     {"GetSceneObjectByID(\"Fan\") -> Fan", "GetBehavior(Fan) -> behavior:Fan..spin",
+      "BehGetNumFrames(behavior:Fan..spin) -> 30", "BehGetLoopStart(behavior:Fan..spin) -> 5",
+      "BehGetLoopEnd(behavior:Fan..spin) -> 20",
+      "ApiMessage(\"DisplayNumberFrames: Fan has 30 frames: loopstart=5 loopend=20\")",
+      "BehGetLastPlayed(behavior:Fan..spin) -> 12", "BehGetNextPlayed(behavior:Fan..spin, 0) -> 13",
+      "ApiMessage(\"DisplayNumberFrames: Fan is at 12 frame, next frame is 13\")"}},
     {"FramesWithoutAnimation",
      {"DisplayNumberFrames", "Rock"},
      {"log: DisplayNumberFrames: Rock animation not found."}},

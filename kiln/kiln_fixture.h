@@ -79,6 +79,18 @@ class KilnTest : public ::testing::Test {
     return found;
   }
 
+  // The host calls since the last Run in the order made, without the frame
+  // mark and without the run's own lines: "GetBehavior(Fan) -> ...".
+  Lines Calls() {
+    Lines calls;
+    for (const auto& line : Traced()) {
+      const size_t space = line.find(' ');
+      const std::string call = space == std::string::npos ? line : line.substr(space + 1);
+      if (!call.empty() && call[0] != '>' && call[0] != '<') calls.push_back(call);
+    }
+    return calls;
+  }
+
   stage::Stage stage_;
   size_t first_ = 0;
   size_t traceFirst_ = 0;

@@ -23,6 +23,9 @@ namespace {
 // The room prefix (with its "..") must begin at an offset below this.
 constexpr size_t kRoomSeparatorLimit = 39;
 
+// Lettered relatives run from a to z.
+constexpr int32_t kLetters = 26;
+
 bool gPickRandomRelatedSeeded = false;
 
 // The base object's name, after the checks that every command of this file
@@ -93,7 +96,9 @@ int32_t FindRelatedObjCmd::Run(int32_t argc, const char** argv, egActorInstance*
     WarnTooLong(api, "FindRelatedObj", {room, argv[2], number});
     return 1;
   }
-  api->VarSetTo(api->GetObjKeyByID(argv[1]), api->GetSceneObjectByID(related));
+  mkRegistryKey* key = api->GetObjKeyByID(argv[1]);
+  mkSceneObject* object = api->GetSceneObjectByID(related);
+  api->VarSetTo(key, object);
   ktLog(api, "FindRelatedObj: Found related object %s", related);
   return 1;
 }
@@ -122,7 +127,10 @@ int32_t LoopRelatedObjsCmd::Run(int32_t argc, const char** argv, egActorInstance
   }
   const std::string_view number = name.substr(name.size() - 2);
   char related[kNameLimit] = "";
-  for (int32_t i = 0; i < count; ++i) {
+  // The relatives are lettered a to z: a count past 26 (a byte above '9'
+  // before the number) runs out of letters.
+  const int32_t lettered = count < kLetters ? count : kLetters;
+  for (int32_t i = 0; i < lettered; ++i) {
     const char letter[2] = {char('a' + i), '\0'};
     if (!KilnJoinName(related, {room, argv[2], number, letter})) {
       WarnTooLong(api, "LoopRelatedObjs", {room, argv[2], number, letter});
@@ -157,9 +165,10 @@ int32_t PickRandomRelatedObjectCmd::Run(int32_t argc, const char** argv, egActor
   const int32_t low = ktAtoi(std::string(name.substr(name.size() - 2)).c_str());
   const int32_t high = ktAtoi(argv[2]);
   if (high < 1) return 1;
-  // A range that ends just below the base number is empty: no divisor.
+  // A maximum below the base number leaves an empty range: nothing to
+  // pick, and no divisor.
   const int64_t range = int64_t(high) - low + 1;
-  if (range == 0) {
+  if (range <= 0) {
     ktWarn(api, "PickRandomRelatedObject: max_number %d leaves nothing to pick from %s", high,
            std::string(name).c_str());
     return 1;

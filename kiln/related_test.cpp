@@ -17,7 +17,9 @@ class RelatedTest : public KilnTest {
         "object Cove..Door01\n object Cove..Lamp01\n object Cove..Door02\n"
         "object Cove..Bell301\n object Cove..Rope01a\n object Cove..Rope01b\n object "
         "Cove..Rope01c\n"
-        "object Cove..Bell001\n object Cove..Bellx01\n"
+        "object Cove..Bell001\n object Cove..Bellx01\n object Cove..Bell~01\n"
+        "object Cove..Bell\xff"
+        "01\n"
         "object Cove..Lamp03\n object Cove..Lamp04\n object Cove..Lamp05\n"
         "object Hall..Fan01\n behavior Hall..Fan01 spin\n object Hall..Fan02\n behavior "
         "Hall..Fan02 spin\n"
@@ -178,6 +180,11 @@ const RelatedCase kRelatedCases[] = {
      {"PickRandomRelatedObject", "found", "Cove..Lamp03", "2"},
      {"warning: PickRandomRelatedObject: max_number 2 leaves nothing to pick from Cove..Lamp03"},
      "Cove..Door01"},
+    // Below the base number the range is empty too: nothing is picked.
+    {"PickMaximumBelowTheBase",
+     {"PickRandomRelatedObject", "found", "Cove..Lamp05", "3"},
+     {"warning: PickRandomRelatedObject: max_number 3 leaves nothing to pick from Cove..Lamp05"},
+     "Cove..Door01"},
     {"PickShortName",
      {"PickRandomRelatedObject", "found", "ab", "2"},
      {kShortWarning},
@@ -232,6 +239,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, RelatedCaseTest, ::testing::ValuesIn(kRelatedCas
                            return std::string(c.param.name);
                          });
 
+// The variable's key is found before the related object is looked up.
+TEST_F(RelatedTest, FindRelatedObjFindsTheKeyThenTheObject) {
+  Run("FindRelatedObj", {"Cove..Door01", "found", "Lamp"});
+  EXPECT_EQ(Calls(), (Lines{"GetSceneObjectByID(\"Cove..Door01\") -> Cove..Door01",
+                            "GetID(Cove..Door01) -> \"Cove..Door01\"",
+                            "GetObjKeyByID(\"found\") -> key:found",
+                            "GetSceneObjectByID(\"Cove..Lamp01\") -> Cove..Lamp01",
+                            "VarSetTo(key:found, Cove..Lamp01)",
+                            "ApiMessage(\"FindRelatedObj: Found related object Cove..Lamp01\")"}));
+}
+
 TEST_F(RelatedTest, LoopBindsEachRelativeBeforeItsRun) {
   Run("LoopRelatedObjs", {"Cove..Bell301", "found", "Rope", "Pull"});
   Lines calls;
@@ -243,6 +261,29 @@ TEST_F(RelatedTest, LoopBindsEachRelativeBeforeItsRun) {
       (Lines{"@0 VarSetTo(key:found, Cove..Rope01a)", "@0 ExecActor(actor:Pull, null, 1, -1)",
              "@0 VarSetTo(key:found, Cove..Rope01b)", "@0 ExecActor(actor:Pull, null, 1, -1)",
              "@0 VarSetTo(key:found, Cove..Rope01c)", "@0 ExecActor(actor:Pull, null, 1, -1)"}));
+}
+
+// A byte above '9' before the number counts on past 9 ('~' gives 78, the
+// byte 0xFF 207): the relatives stop at the letter z.
+TEST_F(RelatedTest, LoopRelativesStopAtTheLetterZ) {
+  for (const char* base : {"Cove..Bell~01",
+                           "Cove..Bell\xff"
+                           "01"}) {
+    const std::string digit(1, base[10]);
+    const int32_t count = int32_t(static_cast<unsigned char>(base[10])) - '0';
+    Run("LoopRelatedObjs", {base, "found", "Rope", "Pull"});
+    Lines expected{
+        "warning: LoopRelatedObjs: WARNING: number of relatives in object not 1-9 (its " + digit +
+            ")",
+        "actor Pull", "actor Pull", "actor Pull"};
+    for (char letter = 'd'; letter <= 'z'; ++letter)
+      expected.push_back(std::string("warning: LoopRelatedObj: Can't find related Cove..Rope01") +
+                         letter + " object");
+    expected.push_back("log: LoopRelatedObj: Cove..Rope01z with " + std::to_string(count) +
+                       " relations");
+    EXPECT_EQ(Said(), expected) << base;
+    EXPECT_EQ(Bound("found"), "Cove..Rope01c");
+  }
 }
 
 TEST_F(RelatedTest, PickRandomRelatedObjectPicksFromTheBaseNumberToTheMaximum) {

@@ -1,9 +1,9 @@
 // ZoomCamSet, the command that sets an object's zoom limits, and the
 // ZoomCam brain that zooms within them.
 //
-// Limits are kept between 0 and 175 degrees, and a maximum of 0 or below is
-// refused: the field of view never leaves that range or reaches 0 through
-// a limit. Controller input that is not a finite number counts as no input.
+// Limits are kept between 0 and 175 degrees; a maximum of 0 is stored like
+// any other (the field of view may reach 0, as it does with the default
+// limits). Controller input that is not a finite number counts as no input.
 #include "kiln/zoom_cam.h"
 
 #include <cmath>
@@ -32,7 +32,12 @@ int32_t ZoomCamSetCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
     ktWarn(api, "ZoomCamSet: wrong number of arguments (object,minFOV,maxFOV)");
     return 1;
   }
-  ZoomLimitsRecord* limits = Limits(api, api->GetSceneObjectByID(argv[0]));
+  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
+  if (object == nullptr) {
+    ktWarn(api, "ZoomCamSet: %s object not found", argv[0]);
+    return 1;
+  }
+  ZoomLimitsRecord* limits = Limits(api, object);
   if (limits == nullptr) return 1;
   float min = float(ktAtof(argv[1]));
   float max = float(ktAtof(argv[2]));
@@ -46,10 +51,6 @@ int32_t ZoomCamSetCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
   }
   if (min > max) {
     ktWarn(api, "ZoomCamSet: minFOV(%f) is greater than maxFOV(%f)", double(min), double(max));
-    return 1;
-  }
-  if (max <= 0.0f) {
-    ktWarn(api, "ZoomCamSet: maximum FOV is too low at %f", double(max));
     return 1;
   }
   limits->fMinFov = min;
