@@ -140,8 +140,17 @@ int32_t BeetleBrain::Update(float time) {
   PassOn()->Update(time);
   egSceneApi* api = fSceneApi;
   egCharacter* owner = fBrain->GetOwnerChar();
+  if (owner == nullptr) {
+    if (fToldNotACharacter == 0) {
+      fToldNotACharacter = 1;
+      const char* name = api->GetID(fBrain->GetOwnerObj());
+      ktWarn(api, "BeetleBrain: %s is not a character; the beetle stays still",
+             name != nullptr ? name : "");
+    }
+    return 1;
+  }
   egCharacter* player = api->GetPlayer();
-  if (owner == nullptr || player == nullptr) return 1;
+  if (player == nullptr) return 1;
 
   mkGBehavior* behavior = api->GetBehavior(reinterpret_cast<mkSceneObject*>(owner));
   mkRegistryKey* key = behavior != nullptr ? api->BehGetKey(behavior) : nullptr;

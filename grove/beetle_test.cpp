@@ -215,6 +215,19 @@ TEST_F(BeetleTest, NothingWithoutAPlayer) {
   EXPECT_EQ(Calls({"Beetle.brain.Update"}).size(), 2u);
 }
 
+// A beetle on an object that is not a character cannot move it: it says so
+// once, on its first frame, and stays still.
+TEST_F(BeetleTest, OnAnObjectThatIsNotACharacterWarnsOnce) {
+  More("object Stone\nbrainclass Stone cBeetleBrain\n");
+  Frames(3);
+  EXPECT_EQ(Said(),
+            Lines{"warning: BeetleBrain: Stone is not a character; the beetle stays still"});
+  Lines stoneCalls;
+  for (const std::string& call : Calls({"GetLocalMatrix", "SetLocalMatrix", "AnimPlay"}))
+    if (call.find("Stone") != std::string::npos) stoneCalls.push_back(call);
+  EXPECT_EQ(stoneCalls, Lines{});
+}
+
 TEST_F(BeetleTest, VisitorOnTheBeetleGivesNoNaN) {
   Object("Visitor")->local.m[1][3] = 0.0f;
   Frames(3);

@@ -18,16 +18,19 @@ const char* NameOf(egSceneApi* api, mkSceneObject* object) {
   return name != nullptr ? name : "";
 }
 
-// The two objects of a diagnostic; false (and the warning) for a wrong count.
-bool TwoObjects(egSceneApi* api, int32_t argc, const char** argv, const char* warning,
-                mkSceneObject** first, mkSceneObject** second) {
+// The two objects of a diagnostic; false (and the warning) for a wrong count
+// or a name that names no object, for which there is nothing to measure.
+bool TwoObjects(egSceneApi* api, int32_t argc, const char** argv, const char* command,
+                const char* warning, mkSceneObject** first, mkSceneObject** second) {
   if (argc != 3 || argv == nullptr) {
     ktWarn(api, "%s", warning);
     return false;
   }
   *first = api->GetSceneObjectByID(argv[0]);
   *second = api->GetSceneObjectByID(argv[1]);
-  return true;
+  if (*first == nullptr) ktWarn(api, "%s: %s is not found", command, argv[0]);
+  if (*second == nullptr) ktWarn(api, "%s: %s is not found", command, argv[1]);
+  return *first != nullptr && *second != nullptr;
 }
 
 }  // namespace
@@ -36,12 +39,16 @@ int32_t DistanceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
                              egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *a = nullptr, *b = nullptr;
-  if (!TwoObjects(api, argc, argv,
+  if (!TwoObjects(api, argc, argv, "DistanceTest",
                   "DistanceTest: wrong number of arguments (OBJECT1,OBJECT2,UPDATE)", &a, &b))
     return 1;
-  const float d2 = MagnitudeSquared(ktPosition(api, b, 0) - ktPosition(api, a, 0));
+  const mkPoint3 pa = ktPosition(api, a, 0);
+  const mkPoint3 pb = ktPosition(api, b, 0);
+  const float d2 = MagnitudeSquared(pb - pa);
   const float factor = d2 > 800.0f ? 0.0f : 1.0f - d2 * 0.00125f;
-  ktLog(api, "Objects distance from %s to %s", NameOf(api, a), NameOf(api, b));
+  const char* nameA = NameOf(api, a);
+  const char* nameB = NameOf(api, b);
+  ktLog(api, "Objects distance from %s to %s", nameA, nameB);
   ktLog(api, "Distance %f with a factor of %f", double(d2), double(factor));
   return Repeat(argv[2]);
 }
@@ -50,14 +57,18 @@ int32_t FaceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTr
                          egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *player = nullptr, *object = nullptr;
-  if (!TwoObjects(api, argc, argv, "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)",
-                  &player, &object))
+  if (!TwoObjects(api, argc, argv, "FaceTest",
+                  "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player, &object))
     return 1;
   const mkVector3 a = ktFirstAxis(api, player);
-  const mkVector3 b = ktDirection(ktPosition(api, object, 0), ktPosition(api, player, 0));
+  const mkPoint3 o = ktPosition(api, object, 0);
+  const mkPoint3 p = ktPosition(api, player, 0);
+  const mkVector3 b = ktDirection(o, p);
   const float s = MagnitudeSquared(a + b);
   const float factor = s > kFacingLimit73 ? 0.0f : 1.0f - s * kFacingFactor73;
-  ktLog(api, "How much is %s facing %s", NameOf(api, player), NameOf(api, object));
+  const char* playerName = NameOf(api, player);
+  const char* objectName = NameOf(api, object);
+  ktLog(api, "How much is %s facing %s", playerName, objectName);
   ktLog(api, "Resultant %f with a factor of %f", double(s), double(factor));
   return Repeat(argv[2]);
 }
@@ -66,7 +77,7 @@ int32_t DisplayCurFearCmd::Run(int32_t argc, const char** argv, egActorInstance*
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *player = nullptr, *object = nullptr;
-  if (!TwoObjects(api, argc, argv,
+  if (!TwoObjects(api, argc, argv, "DisplayCurFear",
                   "DisplayCurFear: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player,
                   &object))
     return 1;

@@ -103,7 +103,8 @@ class BeetleBrain final : public egBrainDll {
 
   MK_DESTROYING_DESTRUCTOR(BeetleBrain)
   // Passes Update on, then one frame step. Returns 1. The step does nothing
-  // while the brain has no owner or the scene no player.
+  // while the brain's owner is not a character (warned once, on the first
+  // update after it is attached) or the scene has no player.
   int32_t Update(float time) override;
   // "speed" (exact case) and a number: the run speed. Anything else is
   // ignored. Returns 1.
@@ -151,6 +152,9 @@ class BeetleBrain final : public egBrainDll {
   float fTurnSign = 1.0f;
   float fSmoothingTime = 0.5f;
   float fSmoothingJump = 0.5f;
+  // 1 once the brain has warned that its owner is not a character (after
+  // the layout above).
+  int32_t fToldNotACharacter = 0;
 
  private:
   void Turn(egCharacter* owner, float rate, bool toward);

@@ -317,6 +317,19 @@ TEST_F(GroveTest, DistanceTest) {
                            "(OBJECT1,OBJECT2,UPDATE)"}));
 }
 
+// A name that names no object has nothing to measure: a warning per missing
+// name and the result 1, whatever UPDATE says.
+TEST_F(GroveTest, DiagnosticsOnMissingObjects) {
+  Scene("object A\nobject B at 20 0 0\n");
+  EXPECT_EQ(Run("DistanceTest", {"A", "Ghost", "Yes"}), 1);
+  EXPECT_EQ(Run("FaceTest", {"Ghost", "B", "Yes"}), 1);
+  EXPECT_EQ(Run("DisplayCurFear", {"Ghost", "Spook", "No"}), 1);
+  EXPECT_EQ(Said(), (Lines{"warning: DistanceTest: Ghost is not found",
+                           "warning: FaceTest: Ghost is not found",
+                           "warning: DisplayCurFear: Ghost is not found",
+                           "warning: DisplayCurFear: Spook is not found"}));
+}
+
 TEST_F(GroveTest, DiagnosticsRunEveryFrameWithYes) {
   Scene(
       "object A\nobject B at 20 0 0\nat 0 run DistanceTest A B Yes\n"

@@ -60,13 +60,20 @@ mkPoint3 Position(egSceneApi* api, mkSceneObject* object) {
   return p;
 }
 
-// Whether `target` is still the object that one of the firemarble names
-// gives. The record keeps the target's address from an earlier update; only
-// an address that the host still hands out is passed back to it.
+// Whether `target` is still an object that a firemarble name gives. The
+// record keeps the target's address from an earlier update; only an address
+// that the host still hands out is passed back to it. The target is known by
+// its identity, not by its number: the names of the present count are tried
+// first, then those beyond it (a later BugFlockInit may have lowered the
+// count under a target that is still in the scene).
 bool TargetInScene(egSceneApi* api, const SwarmHeader& header, mkSceneObject* target) {
   if (target == nullptr) return false;
   char name[kFiremarbleNameLimit];
-  for (int32_t n = 1; n <= header.firemarbleCount; ++n)
+  const int32_t counted = header.firemarbleCount < 0 ? 0 : header.firemarbleCount;
+  for (int32_t n = 1; n <= counted; ++n)
+    if (FiremarbleName(n, name, sizeof name) && api->GetSceneObjectByID(name) == target)
+      return true;
+  for (int32_t n = counted + 1; n <= kMaxFiremarbles; ++n)
     if (FiremarbleName(n, name, sizeof name) && api->GetSceneObjectByID(name) == target)
       return true;
   return false;
@@ -249,8 +256,9 @@ int32_t BugFlockUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*
   bool made = false;
   SwarmHeader* header = FindHeader(api, &made);
   if (header == nullptr || made) ktWarn(api, "BugFlockUpdate: Header not found");
-  const int32_t count = header == nullptr ? 0 : header->swarmCount;
-  for (int32_t i = 0; i < count && i < kMaxSwarms; ++i) {
+  // The count is read on every round: an actor that a swarm runs may add a
+  // swarm before the loop ends.
+  for (int32_t i = 0; header != nullptr && i < header->swarmCount && i < kMaxSwarms; ++i) {
     egContextMgr::Context* context = SwarmContext(api, i);
     auto* swarm = context != nullptr ? static_cast<SwarmRecord*>(context->GetData()) : nullptr;
     // A swarm whose flock the host did not know is never active.

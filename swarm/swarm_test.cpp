@@ -356,6 +356,8 @@ TEST_P(SwarmStateTest, Transitions) {
       marble(w[1])->enable = 0;
     } else if (w[0] == "remove") {
       ASSERT_TRUE(m.RemoveObject(marble(w[1])));
+    } else if (w[0] == "init") {
+      Run("BugFlockInit", {w[1], "4"});
     } else if (w[0] == "home") {
       Object("Bugs")->flockGoal = Object("Home")->key;
     } else {
@@ -566,6 +568,16 @@ const StateCase kStateCases[] = {
      0,
      "",
      0},
+    // A later BugFlockInit with fewer firemarbles leaves the target (number 2)
+    // outside the count, but it is still in the scene: the meal goes on.
+    {"FewerFiremarblesKeepTheMeal",
+     "firemarble rijus3..firemarble02 at 2 0 0 lit\n",
+     kDefault,
+     {"update", "init 1", "update", "update", "update"},
+     {"log: BugFlockUpdate: Consume_time is 1.500000 of rate 1.000000", "actor OnMeal"},
+     0,
+     "rijus3..firemarble02",
+     1},
     {"RemovedWhileApproaching",
      "firemarble rijus3..firemarble01 at 4 0 0 lit\n",
      kDefault,
