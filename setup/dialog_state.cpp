@@ -180,19 +180,18 @@ SetupDialogState::SetupDialogState(SetupSettings& settings, GraphicsOptions& opt
 
 bool SetupDialogState::Start() {
   fNotes.clear();
-  // The trackbars can show no value outside their range, and what they show
-  // is what is saved.
+  // The trackbars can show no value outside their range: the position is
+  // clamped, the value read is kept (and saved) until the trackbar moves.
   for (const ControlInfo& info : kSetupControls) {
     int32_t SetupSettings::*field = TrackbarField(info.fControl);
     if (field == nullptr) continue;
-    int32_t& value = fSettings.*field;
+    const int32_t value = fSettings.*field;
     const int32_t clamped = std::clamp(value, info.fLow, info.fHigh);
     if (clamped == value) continue;
     fNotes.push_back(
-        Format("the %s value %d read from win_init.dat is outside the trackbar's "
-               "range %d..%d; it is shown and saved as %d",
+        Format("the %s value %d read from win_init.dat is outside the trackbar's range %d..%d; the "
+               "trackbar shows %d and the value is kept until the trackbar moves",
                Named(info).c_str(), int(value), int(info.fLow), int(info.fHigh), int(clamped)));
-    value = clamped;
   }
 
   fOptions.Detect();
@@ -380,7 +379,9 @@ void SetupDialogState::PressNetworkDefaults() {
 int32_t SetupDialogState::TrackbarPosition(SetupControl control) const {
   if (control == SetupControl::kTexture) return fTexturePosition;
   int32_t SetupSettings::*field = TrackbarField(control);
-  return field != nullptr ? fSettings.*field : 0;
+  if (field == nullptr) return 0;
+  const ControlInfo& info = InfoOf(control);
+  return std::clamp(fSettings.*field, info.fLow, info.fHigh);
 }
 
 std::string SetupDialogState::CursorSleepLabel() const {
@@ -398,30 +399,42 @@ bool SetupDialogState::InitDirectoryExists() const {
 #endif
 }
 
-bool SetupDialogState::Accept(std::string* problem, bool* initUpdated) {
+bool SetupDialogState::Accept(std::string* problem, bool* initUpdated, bool* deviceSaved) {
   if (initUpdated != nullptr) *initUpdated = false;
+  if (deviceSaved != nullptr) *deviceSaved = false;
   std::string reason;
   if (!InitDirectoryExists()) {
     return Refuse(problem, "cannot write " + fOptions.DevModeFile() + ": the game folder " +
                                (fGame.empty() ? std::string(".") : fGame) +
                                " has no init directory");
   }
+  std::vector<std::string> problems;
+  // The device file first. The start-up file is rewritten after it in any
+  // case: the Expert and Network settings are not lost with the device file.
   std::string devModeBytes;
-  if (!fOptions.ChoiceBytes(&devModeBytes)) return Refuse(problem, "no device is selected");
+  FileReplacement devMode(fOptions.DevModeFile());
+  if (!fOptions.ChoiceBytes(&devModeBytes)) {
+    problems.push_back("no device is selected");
+  } else if (!devMode.Stage(devModeBytes) || !devMode.Commit()) {
+    problems.push_back(devMode.Problem());
+  } else if (deviceSaved != nullptr) {
+    *deviceSaved = true;
+  }
   std::string initBytes;
   const SetupSettings::InitFileUpdate update =
       fSettings.ComposeInitFile(fGame, &initBytes, &reason);
-  if (update == SetupSettings::InitFileUpdate::kFailed) return Refuse(problem, reason);
-
-  // Both new files are made in full before either replaces its file, so a
-  // failure leaves both old files.
-  FileReplacement devMode(fOptions.DevModeFile());
-  FileReplacement init(InitFilePath(fGame));
-  const bool withInit = update == SetupSettings::InitFileUpdate::kReady;
-  if (!devMode.Stage(devModeBytes)) return Refuse(problem, devMode.Problem());
-  if (withInit && !init.Stage(initBytes)) return Refuse(problem, init.Problem());
-  if (!devMode.Commit()) return Refuse(problem, devMode.Problem());
-  if (withInit && !init.Commit()) return Refuse(problem, init.Problem());
-  if (initUpdated != nullptr) *initUpdated = withInit;
-  return true;
+  if (update == SetupSettings::InitFileUpdate::kFailed) {
+    problems.push_back(reason);
+  } else if (update == SetupSettings::InitFileUpdate::kReady) {
+    FileReplacement init(InitFilePath(fGame));
+    if (!init.Stage(initBytes) || !init.Commit()) {
+      problems.push_back(init.Problem());
+    } else if (initUpdated != nullptr) {
+      *initUpdated = true;
+    }
+  }
+  if (problems.empty()) return true;
+  std::string all = problems[0];
+  for (size_t i = 1; i < problems.size(); ++i) all += "; " + problems[i];
+  return Refuse(problem, all);
 }

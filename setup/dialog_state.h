@@ -153,12 +153,14 @@ class SetupDialogState {
   // white space, ',' and '=' (a user name's blanks are written as '_').
   static std::string TextProblem(SetupControl control, std::string_view text);
 
-  // OK: writes init/dev_mode.dat and, when it exists, the setup section of
-  // init\win_init.dat, both or neither (each is made in full beside its file
-  // before either replaces its file). False with `problem` naming the file
-  // and the system's reason; the front end then shows kNotSavedMessage.
-  // `initUpdated` (may be null) tells whether the start-up file was written.
-  bool Accept(std::string* problem, bool* initUpdated);
+  // OK: saves init/dev_mode.dat, then, whether or not that worked, rewrites
+  // the setup section of init\win_init.dat when it exists (each file is
+  // made in full beside it before it replaces it). False when either could
+  // not be written (a start-up file that cannot be opened for update
+  // included), with `problem` naming each such file and the system's reason;
+  // the front end then shows kNotSavedMessage. `initUpdated` and
+  // `deviceSaved` (either may be null) tell what was written.
+  bool Accept(std::string* problem, bool* initUpdated, bool* deviceSaved = nullptr);
 
   // What the controls show.
   bool ApiEnabled(uint32_t type) const;

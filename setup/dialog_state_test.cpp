@@ -172,39 +172,63 @@ TEST_F(DialogStateTest, RefusedTextLeavesTheFieldAsItWas) {
   EXPECT_EQ(std::string(settings_.fSessionName), std::string(255, 's'));
 }
 
-TEST_F(DialogStateTest, TrackbarValuesOutsideTheirRangeAreClampedWithANote) {
+TEST_F(DialogStateTest, TrackbarValuesOutsideTheirRangeAreShownClampedAndKept) {
   WriteFile(InitFile(),
-            "MouseLookSpeed 50\r\nMousePickSpeed 50\r\nWalkSpeed 2\r\nStrafeSpeed 30\r\n"
+            "MouseLookSpeed 50\r\nMousePickSpeed 50\r\nWalkSpeed 40\r\nStrafeSpeed 30\r\n"
             "SetMouseCtrlZone -1.0\r\nSetMouseCtrlLongStillTime 31\r\n");
   SetupDialogState& dialog = Start("voodoo3.profile");
+  const std::string kept = "the value is kept until the trackbar moves";
   EXPECT_EQ(dialog.Notes(),
             std::vector<std::string>(
                 {"the Speed value 50 read from win_init.dat is outside the trackbar's range "
-                 "1..10; it is shown and saved as 10",
+                 "1..10; the trackbar shows 10 and " +
+                     kept,
                  "the Dead Zone value -20 read from win_init.dat is outside the trackbar's range "
-                 "0..15; it is shown and saved as 0",
+                 "0..15; the trackbar shows 0 and " +
+                     kept,
                  "the Cursor Sleep Time value 31 read from win_init.dat is outside the trackbar's "
-                 "range 1..30; it is shown and saved as 30",
-                 "the Walking Speed value 2 read from win_init.dat is outside the trackbar's "
-                 "range 5..30; it is shown and saved as 5"}));
+                 "range 1..30; the trackbar shows 30 and " +
+                     kept,
+                 "the Walking Speed value 40 read from win_init.dat is outside the trackbar's "
+                 "range 5..30; the trackbar shows 30 and " +
+                     kept}));
   EXPECT_EQ(dialog.TrackbarPosition(SetupControl::kMouseSpeed), 10);
   EXPECT_EQ(dialog.TrackbarPosition(SetupControl::kDeadZone), 0);
   EXPECT_EQ(dialog.TrackbarPosition(SetupControl::kCursorSleep), 30);
-  EXPECT_EQ(dialog.TrackbarPosition(SetupControl::kWalkingSpeed), 5);
+  EXPECT_EQ(dialog.TrackbarPosition(SetupControl::kWalkingSpeed), 30);
   EXPECT_EQ(dialog.TrackbarPosition(SetupControl::kStrafingSpeed), 30);
-  EXPECT_EQ(dialog.CursorSleepLabel(), "30 second(s)");
+  // The values read stay until their trackbar moves, and are saved so.
+  EXPECT_EQ(settings_.fMouseLookSpeed, 50);
+  EXPECT_EQ(settings_.fMouseCtrlZone, -20);
+  EXPECT_EQ(settings_.fCursorSleepTime, 31);
+  EXPECT_EQ(settings_.fWalkSpeed, 40);
   // The pick speed has no trackbar of its own: it keeps its value.
   EXPECT_EQ(settings_.fMousePickSpeed, 50);
+  std::string problem;
+  ASSERT_TRUE(dialog.MoveTrackbar(SetupControl::kMouseSpeed, 4, &problem)) << problem;
+  ASSERT_TRUE(dialog.Accept(&problem, nullptr)) << problem;
+  const std::string saved = ReadFile(InitFile());
+  EXPECT_NE(saved.find("MouseLookSpeed 4\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("WalkSpeed 40\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("SetMouseCtrlLongStillTime 31.000000\r\n"), std::string::npos) << saved;
   // The back-up speed follows the walking speed only when the trackbar moves.
   EXPECT_EQ(settings_.fBackUpSpeed, 10);
 }
 
-TEST_F(DialogStateTest, AcceptWritesBothFilesOrNeither) {
+// The device file is saved first; the start-up file is rewritten after it
+// whether or not that worked. Each failure is named in the problem.
+TEST_F(DialogStateTest, AcceptSavesTheDeviceFileThenTheStartUpFile) {
   const std::string before = "Engine 1\r\n";
   struct Case {
     const char* name;
     std::function<void(const std::string& game)> spoil;
     std::string problem;  // with the game directory for GAME
+    bool deviceSaved;
+    bool initUpdated;
+  };
+  auto readOnly = [](const std::string& path) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
   };
   const Case cases[] = {
       {"start-up file cannot be updated",
@@ -212,15 +236,34 @@ TEST_F(DialogStateTest, AcceptWritesBothFilesOrNeither) {
          fs::remove(game + "/init/win_init.dat");
          fs::create_directory(game + "/init/win_init.dat");
        },
-       "cannot open GAME/init/win_init.dat for update: Is a directory"},
+       "cannot open GAME/init/win_init.dat for update: Is a directory", true, false},
       {"start-up file cannot be made",
        [](const std::string& game) { fs::create_directory(game + "/init/win_init.dat.new"); },
-       "cannot write GAME/init/win_init.dat: Is a directory"},
+       "cannot write GAME/init/win_init.dat: Is a directory", true, false},
       {"device file cannot be made",
        [](const std::string& game) { fs::create_directory(game + "/init/dev_mode.dat.new"); },
-       "cannot write GAME/init/dev_mode.dat: Is a directory"},
+       "cannot write GAME/init/dev_mode.dat: Is a directory", false, true},
+      {"both cannot be made",
+       [](const std::string& game) {
+         fs::create_directory(game + "/init/dev_mode.dat.new");
+         fs::create_directory(game + "/init/win_init.dat.new");
+       },
+       "cannot write GAME/init/dev_mode.dat: Is a directory; cannot write "
+       "GAME/init/win_init.dat: Is a directory",
+       false, false},
+      // A read-only file is refused alike, whoever runs the program.
+      {"read-only start-up file",
+       [readOnly](const std::string& game) { readOnly(game + "/init/win_init.dat"); },
+       "cannot open GAME/init/win_init.dat for update: Permission denied", true, false},
+      {"read-only device file",
+       [readOnly](const std::string& game) {
+         WriteFile(game + "/init/dev_mode.dat", "old");
+         readOnly(game + "/init/dev_mode.dat");
+       },
+       "cannot write GAME/init/dev_mode.dat: Permission denied", false, true},
       {"no init directory", [](const std::string& game) { fs::remove_all(game + "/init"); },
-       "cannot write GAME/init/dev_mode.dat: the game folder GAME has no init directory"},
+       "cannot write GAME/init/dev_mode.dat: the game folder GAME has no init directory", false,
+       false},
   };
   for (const Case& c : cases) {
     fs::remove_all(game_ + "/init");
@@ -228,17 +271,30 @@ TEST_F(DialogStateTest, AcceptWritesBothFilesOrNeither) {
     WriteFile(InitFile(), before);
     SetupDialogState& dialog = Start("matrox-g400.profile");
     c.spoil(game_);
+    const bool deviceBefore = FileExists(DevModeFile());
+    const std::string deviceBytes = deviceBefore ? ReadFile(DevModeFile()) : "";
     std::string problem;
-    bool initUpdated = true;
-    EXPECT_FALSE(dialog.Accept(&problem, &initUpdated)) << c.name;
+    bool initUpdated = !c.initUpdated, deviceSaved = !c.deviceSaved;
+    EXPECT_FALSE(dialog.Accept(&problem, &initUpdated, &deviceSaved)) << c.name;
     std::string expected = c.problem;
     for (size_t at; (at = expected.find("GAME")) != std::string::npos;)
       expected.replace(at, 4, game_);
     EXPECT_EQ(problem, expected) << c.name;
-    EXPECT_FALSE(initUpdated) << c.name;
-    EXPECT_FALSE(FileExists(DevModeFile())) << c.name;
+    EXPECT_EQ(initUpdated, c.initUpdated) << c.name;
+    EXPECT_EQ(deviceSaved, c.deviceSaved) << c.name;
+    if (c.deviceSaved) {
+      EXPECT_TRUE(FileExists(DevModeFile())) << c.name;
+    } else if (deviceBefore) {
+      EXPECT_EQ(ReadFile(DevModeFile()), deviceBytes) << c.name;
+    } else {
+      EXPECT_FALSE(FileExists(DevModeFile())) << c.name;
+    }
     if (fs::is_regular_file(InitFile())) {
-      EXPECT_EQ(ReadFile(InitFile()), before) << c.name;
+      const std::string now = ReadFile(InitFile());
+      EXPECT_EQ(now == before, !c.initUpdated) << c.name;
+      if (c.initUpdated) {
+        EXPECT_EQ(now.find(before + "### Tessera Setup Overrides ###"), 0u);
+      }
     }
     EXPECT_FALSE(fs::exists(DevModeFile() + ".new") && fs::is_regular_file(DevModeFile() + ".new"))
         << c.name;

@@ -100,6 +100,7 @@ bool FileReplacement::Stage(const std::string& bytes) {
   fStaged = false;
   int error = 0;
   if (!FinalTarget(fPath, &fTarget, &error)) return Fail(SystemErrorText(error));
+  if (IsReadOnlyFile(fTarget)) return Fail(SystemErrorText(EACCES));
   fTemporary = fTarget + ".new";
 
   errno = 0;
@@ -131,6 +132,17 @@ bool FileReplacement::Commit() {
   }
   fStaged = false;
   return true;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+#if defined(_WIN32)
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+#else
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+#endif
 }
 
 std::string SystemErrorText(int error) {

@@ -53,6 +53,10 @@ class FileReplacement {
 
 // The system's text for the error number `error` (errno).
 std::string SystemErrorText(int error);
+// Whether `path` names a file that exists and is marked read-only (no write
+// permission bit; on Windows the read-only attribute). Such a file is never
+// replaced, even by a user whom the system would let replace it.
+bool IsReadOnlyFile(const std::string& path);
 
 // FlushToDisk: pushes the file's buffered bytes through to the disk; false
 // when any of them could not be written.

@@ -334,7 +334,8 @@ SetupSettings::InitFileUpdate SetupSettings::ComposeInitFile(const std::string& 
   // Opened for update although it is only read here: a file that cannot be
   // updated is left alone, and a missing file is not created.
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "r+b");
+  std::FILE* file = IsReadOnlyFile(path) ? nullptr : std::fopen(path.c_str(), "r+b");
+  if (file == nullptr && errno == 0) errno = EACCES;  // read-only
   if (file == nullptr) {
     if (errno == ENOENT) return InitFileUpdate::kMissing;
     if (problem != nullptr)

@@ -352,10 +352,14 @@ void SetupSession::Show() {
 
 int SetupSession::Accept(bool quiet) {
   std::string problem;
-  bool initUpdated = false;
-  if (!fDialog.Accept(&problem, &initUpdated)) {
+  bool initUpdated = false, deviceSaved = false;
+  if (!fDialog.Accept(&problem, &initUpdated, &deviceSaved)) {
     MessageBox(kNotSavedMessage);
-    fErr += "setup: " + problem + "; nothing written\n";
+    // What was written in spite of the failure.
+    const std::string written = deviceSaved   ? fOptions.DevModeFile() + " was saved"
+                                : initUpdated ? InitFilePath(fGame) + " was updated"
+                                              : std::string("nothing written");
+    fErr += "setup: " + problem + "; " + written + "\n";
     return kSetupFailed;
   }
   if (!quiet) {

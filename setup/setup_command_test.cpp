@@ -346,20 +346,22 @@ TEST_F(SetupCommandTest, QuietPrintsOnlyProblems) {
   EXPECT_NE(out.find("\n  --mouse-speed 1..10    the mouse Speed trackbar\n"), std::string::npos);
 }
 
-TEST_F(SetupCommandTest, TrackbarValuesOutsideTheirRangeAreClampedWithANote) {
+TEST_F(SetupCommandTest, TrackbarValuesOutsideTheirRangeAreShownClampedWithANoteAndKept) {
   WriteFile(InitFile(), std::string(kEngineLines) +
                             "### Tessera Setup Overrides ###\r\nWalkSpeed 50\r\nStrafeSpeed 0\r\n");
   ASSERT_EQ(Run("voodoo3.profile", {"--accept"}), kSetupOk);
   EXPECT_EQ(err_,
             "setup: note: the Walking Speed value 50 read from win_init.dat is outside the "
-            "trackbar's range 5..30; it is shown and saved as 30\n"
+            "trackbar's range 5..30; the trackbar shows 30 and the value is kept until the "
+            "trackbar moves\n"
             "setup: note: the Strafing Speed value 0 read from win_init.dat is outside the "
-            "trackbar's range 1..30; it is shown and saved as 1\n");
+            "trackbar's range 1..30; the trackbar shows 1 and the value is kept until the "
+            "trackbar moves\n");
   EXPECT_NE(out_.find("  Walking Speed: 30 (Slow 5 .. Fast 30)\n"), std::string::npos);
   EXPECT_NE(out_.find("  Strafing Speed: 1 (Slow 1 .. Fast 30)\n"), std::string::npos);
   const std::string init = ReadFile(InitFile());
-  EXPECT_NE(init.find("\r\nWalkSpeed 30\r\n"), std::string::npos);
-  EXPECT_NE(init.find("\r\nStrafeSpeed 1\r\n"), std::string::npos);
+  EXPECT_NE(init.find("\r\nWalkSpeed 50\r\n"), std::string::npos);
+  EXPECT_NE(init.find("\r\nStrafeSpeed 0\r\n"), std::string::npos);
 }
 
 TEST_F(SetupCommandTest, NamesWithBlanksAreRefused) {
@@ -379,15 +381,30 @@ TEST_F(SetupCommandTest, NamesWithBlanksAreRefused) {
   EXPECT_NE(ReadFile(InitFile()).find("\tsession late_night\r\n"), std::string::npos);
 }
 
-TEST_F(SetupCommandTest, AcceptWritesBothFilesOrNeither) {
+// The failure line says what was written all the same.
+TEST_F(SetupCommandTest, AcceptSaysWhatWasWrittenWhenAFileFails) {
   std::filesystem::create_directory(InitFile() + ".new");
   EXPECT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupFailed);
   EXPECT_EQ(err_,
             "Tessera Setup (Developer Mode): Options could not be saved.\n"
             "setup: cannot write " +
-                InitFile() + ": Is a directory; nothing written\n");
-  EXPECT_FALSE(FileExists(DevModeFile()));
+                InitFile() + ": Is a directory; " + DevModeFile() + " was saved\n");
+  EXPECT_TRUE(FileExists(DevModeFile()));
   EXPECT_EQ(ReadFile(InitFile()), kEngineLines);
+  std::filesystem::remove(InitFile() + ".new");
+
+  std::filesystem::remove(DevModeFile());
+  std::filesystem::create_directory(DevModeFile() + ".new");
+  err_.clear();
+  EXPECT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupFailed);
+  EXPECT_EQ(err_,
+            "Tessera Setup (Developer Mode): Options could not be saved.\n"
+            "setup: cannot write " +
+                DevModeFile() + ": Is a directory; " + InitFile() + " was updated\n");
+  EXPECT_FALSE(FileExists(DevModeFile()));
+  EXPECT_NE(ReadFile(InitFile()), kEngineLines);
+  std::filesystem::remove(DevModeFile() + ".new");
+  WriteFile(InitFile(), kEngineLines);
 
   std::filesystem::remove(InitFile());
   ASSERT_EQ(Run("matrox-g400.profile", {"--accept"}), kSetupOk);
