@@ -1,7 +1,9 @@
 #include "setup/debug_log.h"
 
+#include <cerrno>
 #include <utility>
 
+#include "setup/file_replace.h"
 #include "setup/format.h"
 
 #if defined(_WIN32)
@@ -57,8 +59,12 @@ std::string FormatClassicTime(const std::tm& time) {
 bool DebugInfoLog::EnsureOpen() {
   if (fFile != nullptr) return true;
   if (!fEnabled) return false;
+  errno = 0;
   fFile = std::fopen(fPath.c_str(), "w");
-  if (fFile == nullptr) return false;
+  if (fFile == nullptr) {
+    if (fProblem.empty()) fProblem = "cannot write " + fPath + ": " + SystemErrorText(errno);
+    return false;
+  }
   std::string header =
       "\n--- Demo Debug Info File (Created " + FormatClassicTime(fNow()) + ") ---\n";
   std::fputs(header.c_str(), fFile);

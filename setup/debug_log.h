@@ -32,6 +32,9 @@ class DebugInfoLog {
   void Enable() { fEnabled = true; }
   bool IsEnabled() const { return fEnabled; }
   bool IsOpen() const { return fFile != nullptr; }
+  // After the file could not be created: "cannot write PATH: REASON", the
+  // reason as the system gives it (the first such failure); else "".
+  const std::string& Problem() const { return fProblem; }
 
   // "%s\n" of `text`.
   void LogLine(const std::string& text);
@@ -62,6 +65,7 @@ class DebugInfoLog {
   std::string fPath;
   bool fEnabled = false;
   std::FILE* fFile = nullptr;
+  std::string fProblem;
 };
 
 // The classic 24-character form of a date and time, as in

@@ -222,10 +222,11 @@ void SetupDialogState::BoxRefresh() {
   if (fAntiAliasing.fEnabled) fOptions.SetAntiAliasing(fAntiAliasing.fChecked);
   fWindowed.fEnabled = fOptions.WindowedAllowed();
   if (fWindowed.fEnabled) fOptions.SetWindowed(fWindowed.fChecked);
-  if (fOptions.CompressedTexturesSupported()) {
-    fOptions.SetCompressedTextures(true);
-    fCompressed.fChecked = true;
-  }
+  // The box shows what the choice holds: on where the device can compress
+  // textures, off where it cannot.
+  const bool compressed = fOptions.CompressedTexturesSupported();
+  fOptions.SetCompressedTextures(compressed);
+  fCompressed.fChecked = compressed;
 }
 
 bool SetupDialogState::ApiEnabled(uint32_t type) const {
@@ -276,8 +277,9 @@ bool SetupDialogState::SelectModeEntry(int32_t index, std::string* problem) {
   }
   fOptions.SelectMode(index);
   if (WindowedChecked()) fOptions.SetWindowed(true);
-  // An unchecked box changes nothing here.
-  if (fCompressed.fChecked) fOptions.SetCompressedTextures(true);
+  // An unchecked box changes nothing here, nor a device that cannot.
+  if (fCompressed.fChecked && fOptions.CompressedTexturesSupported())
+    fOptions.SetCompressedTextures(true);
   fShownMode = index;
   return true;
 }

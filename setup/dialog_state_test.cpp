@@ -96,6 +96,10 @@ class TextProblemTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(TextProblemTest, RefusesWhatTheFileCouldNotReadBack) {
   EXPECT_EQ(SetupDialogState::TextProblem(GetParam().control, GetParam().text), GetParam().problem);
+  // The system's user name is held to the same rule.
+  EXPECT_EQ(
+      SetupSettings::ReadsBack(GetParam().text, GetParam().control == SetupControl::kUserName),
+      GetParam().problem.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextProblemTest, ::testing::ValuesIn(kTextCases),
@@ -373,7 +377,7 @@ struct Shown {
   int32_t texture;
   // What the saved choice restores where it differs from what was shown: a
   // windowed mode comes back as the first mode of its size (-1: the shown
-  // mode), and Glide keeps no compressed textures while the box stays checked.
+  // mode).
   int32_t savedMode;
   bool savedCompressed;
 };
@@ -401,11 +405,12 @@ const ActionCase kActionCases[] = {
      "",
      {kD3D, 1, 1, 6, true, false, false, true, 2, -1, true},
      {"MouseLookSpeed 5", "WalkSpeed 15", "BackUpSpeed 10"}},
+    // Glide cannot compress textures: the box is unchecked with the choice.
     {"GlideStartsAtItsFirstMode",
      "geforce-voodoo2.profile",
      {{SetupControl::kMode, "4"}, {SetupControl::kApi, "glide"}},
      "",
-     {kGlide, 0, 0, 3, false, false, false, true, 2, -1, false},
+     {kGlide, 0, 0, 3, false, false, false, false, 2, -1, false},
      {}},
     {"Direct3DKeepsTheShownModeIndex",
      "geforce-voodoo2.profile",
@@ -435,7 +440,14 @@ const ActionCase kActionCases[] = {
      "geforce-voodoo2.profile",
      {{SetupControl::kApi, "glide"}, {SetupControl::kWindowed, "on"}},
      "the Windowed box is disabled for this device",
-     {kGlide, 0, 0, 3, false, false, false, true, 2, -1, false},
+     {kGlide, 0, 0, 3, false, false, false, false, 2, -1, false},
+     {}},
+    // A mode change turns compressed textures on only where the device can.
+    {"GlideModeChangeKeepsCompressedTexturesOff",
+     "geforce-voodoo2.profile",
+     {{SetupControl::kApi, "glide"}, {SetupControl::kMode, "2"}},
+     "",
+     {kGlide, 0, 2, 3, false, false, false, false, 2, -1, false},
      {}},
     {"GlideButtonDisabledWithoutGlide",
      "nvidia-tnt2-32mb.profile",

@@ -161,6 +161,15 @@ void SetupSettings::SetText(char (&field)[kTextCapacity], const char* text) {
   field[length] = '\0';
 }
 
+bool SetupSettings::ReadsBack(std::string_view text, bool blanksAllowed) {
+  for (char c : text) {
+    const bool space = c == ' ' || (c >= '\t' && c <= '\r');
+    if ((space && !(blanksAllowed && c == ' ')) || c == ',' || c == '=') return false;
+  }
+  if (!text.empty() && text[0] == '#') return false;
+  return !setup::EqualsIgnoringCase(text, "skip");
+}
+
 void SetupSettings::ResetInputDefaults() {
   fMouseLookSpeed = 5;
   fMousePickSpeed = 5;
@@ -177,9 +186,12 @@ void SetupSettings::ResetInputDefaults() {
 void SetupSettings::ResetNetworkDefaults() {
   if (fUserNames != nullptr) {
     char name[kTextCapacity] = {};
+    // A system name that the start-up file could not read back (an account
+    // named "Skip" would open a skip block) is not taken: the field stays as
+    // when no name can be had.
     if (fUserNames->LoggedInUserName(name, kTextCapacity)) {
       name[kTextCapacity - 1] = '\0';
-      SetText(fUserName, name);
+      if (ReadsBack(name, true)) SetText(fUserName, name);
     }
   }
   SetText(fServerName, kDefaultServerName);

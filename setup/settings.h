@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 class mkStream;
 
@@ -116,6 +117,11 @@ struct SetupSettings {
 
   // Copies `text` into a text field, cut to kTextCapacity - 1 characters.
   static void SetText(char (&field)[kTextCapacity], const char* text);
+  // Whether the start-up file's reader gives `text` back whole as the value
+  // of a text field: no white space (blanks only when `blanksAllowed`, as
+  // for the user name, whose blanks are written as '_'), no ',' or '=', no
+  // leading '#', and not the word "skip" in any case.
+  static bool ReadsBack(std::string_view text, bool blanksAllowed);
 
   // Defaults as set by the two Reset operations, which the constructor runs.
   int32_t fMouseLookSpeed = 0;

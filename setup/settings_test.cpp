@@ -279,6 +279,26 @@ TEST(SetupSettingsTest, UserNameKeptWhenTheSystemCannotTell) {
   EXPECT_STREQ(without.fUserName, "");
 }
 
+// A system name that win_init.dat could not read back is not taken: the
+// field stays as when no name can be had. Blanks are fine (written as '_').
+TEST(SetupSettingsTest, SystemUserNamesThatWouldBreakTheFileAreNotTaken) {
+  const struct {
+    const char* name;
+    bool taken;
+  } cases[] = {{"Ann Lee", true},    {"Skip", false},       {"SKIP", false}, {"Skipper", true},
+               {"#ann", false},      {"an#n", true},        {"a,b", false},  {"a=b", false},
+               {"tab\tname", false}, {"line\nbreak", false}};
+  for (const auto& c : cases) {
+    FakeUserNames userNames(c.name);
+    SetupSettings settings(&userNames);
+    EXPECT_STREQ(settings.fUserName, c.taken ? c.name : "") << c.name;
+    SetupSettings::SetText(settings.fUserName, "Bo");
+    settings.ResetNetworkDefaults();
+    EXPECT_STREQ(settings.fUserName, c.taken ? c.name : "Bo") << c.name;
+    EXPECT_EQ(SetupSettings::ReadsBack(c.name, true), c.taken) << c.name;
+  }
+}
+
 TEST(SetupSettingsTest, TextsAreCutTo255Characters) {
   const std::string longName(400, 'n');
   FakeUserNames userNames(longName);

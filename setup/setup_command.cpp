@@ -216,6 +216,9 @@ bool SetupSession::Start(bool quiet) {
   }
   if (!quiet) {
     for (const std::string& note : fDialog.Notes()) fErr += "setup: note: " + note + "\n";
+    // Detection has run: a detection log that could not be made is lost.
+    if (!fLog.Problem().empty())
+      fErr += "setup: note: " + fLog.Problem() + "; the detection log is not kept\n";
   }
   return true;
 }

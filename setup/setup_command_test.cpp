@@ -364,6 +364,16 @@ TEST_F(SetupCommandTest, TrackbarValuesOutsideTheirRangeAreShownClampedWithANote
   EXPECT_NE(init.find("\r\nStrafeSpeed 0\r\n"), std::string::npos);
 }
 
+// A detection log that cannot be made costs only the log, and says so.
+TEST_F(SetupCommandTest, ADetectionLogThatCannotBeWrittenGivesANote) {
+  const std::string log = game_ + "/debug_info.dat";
+  std::filesystem::create_directory(log);
+  ASSERT_EQ(Run("voodoo3.profile", {"--accept"}), kSetupOk);
+  EXPECT_EQ(err_, "setup: note: cannot write " + log +
+                      ": Is a directory; the detection log is not kept\n");
+  EXPECT_TRUE(FileExists(DevModeFile()));
+}
+
 TEST_F(SetupCommandTest, NamesWithBlanksAreRefused) {
   EXPECT_EQ(
       Run("voodoo3.profile", {"--networking", "on", "--session-name", "late night", "--accept"}),
