@@ -119,6 +119,54 @@ TEST_F(AnimGovTest, TheTargetFrameEndsTheRampAndIsNotSteppedPast) {
                            "log: AnimGovUpdate: TimeScale at 1.000000 (prev=0.500000)"}));
 }
 
+// "#" is looked for before "%"; a Time without a marker clears the target.
+TEST_F(AnimGovTest, TheAbsoluteMarkerComesFirstAndNoMarkerClearsTheTarget) {
+  FanAt(10);
+  Run("AnimGov", {"Fan", "ease_in", "2%5#40"});  // 40, not 10 + 5
+  FanAt(40);
+  At(1.0f, 0.1f);
+  Run("AnimGovUpdate", {"Fan"});
+  EXPECT_EQ(Said(), (Lines{"log: AnimGovUpdate: WARNING: There's time left 1.000000",
+                           "log: AnimGovUpdate: TimeScale at 1.000000 (prev=0.000000)"}));
+  Run("AnimGov", {"Fan", "ease_out", "2#40"});
+  Run("AnimGov", {"Fan", "ease_out", "2"});
+  At(2.0f, 0.1f);
+  Run("AnimGovUpdate", {"Fan"});
+  // At frame 40 still, but aiming at nothing: the ramp goes on.
+  EXPECT_EQ(Said(),
+            (Lines{"log: AnimGovUpdate: TimeScale at 0.500000 (prev=1.000000)",
+                   "log: AnimGovUpdate: Skipping 1 frame(s) to frame 41, TimeScale=0.500000 "
+                   "residual=0.033333"}));
+}
+
+// An ease_in during an ease_out starts from the level reached: begin
+// 3 - 2 * (1 - (3 - 2) / 2) = 2, so the new ramp is at 0.5 at once.
+TEST_F(AnimGovTest, AnEaseInDuringAnEaseOutTurnsTheRampRound) {
+  Run("AnimGov", {"Fan", "ease_in", "1"});
+  At(1.0f, 0.1f);
+  Run("AnimGovUpdate", {"Fan"});
+  At(2.0f, 0.1f);
+  Run("AnimGov", {"Fan", "ease_out", "2"});
+  At(3.0f, 0.1f);
+  Run("AnimGovUpdate", {"Fan"});
+  EXPECT_EQ(Said()[0], "log: AnimGovUpdate: TimeScale at 0.500000 (prev=1.000000)");
+  Run("AnimGov", {"Fan", "ease_in", "2"});
+  EXPECT_EQ(Said(),
+            Lines{"log: AnimGov: ease_in time=2.000000 type=3 shape=0.000000 begin=2.000000"});
+  Run("AnimGovUpdate", {"Fan"});
+  EXPECT_EQ(Said(), Lines{"log: AnimGovUpdate: TimeScale at 0.500000 (prev=0.500000)"});
+}
+
+// Stepping past the loop end goes on from the loop start: 98 + 3 is 101,
+// and 101 + 0 - 99 - 1 is frame 1.
+TEST_F(AnimGovTest, StepsWrapPastTheLoopEnd) {
+  FanAt(98);
+  Run("AnimGov", {"Fan", "ease_in", "2"});
+  At(1.0f, 0.25f);  // at 0.5 a frame lasts 1/15 s: three frames
+  Run("AnimGovUpdate", {"Fan"});
+  EXPECT_EQ(AnimCalls(), Lines{"@0 AnimPlayToFrame(Fan, null, 1, 1, 0, 0, 0, 1, 1, 0)"});
+}
+
 TEST_F(AnimGovTest, RunningOutBeforeTheTargetSaysHowFarItIs) {
   FanAt(25);
   // 25 + 10 is past the loop end 29: the target wraps to 6.

@@ -81,6 +81,10 @@ const BranchCase kBranchCases[] = {
     {"EventMissingActor",
      {"IfEvent", "Calm", "Yes", "Nobody"},
      {"log: IfEvent: Event Calm was not found", "warning: IfEvent: Nobody Actor was not found"}},
+    // "nothing" is compared with its case: "Nothing" names an actor.
+    {"EventNothingIsCaseSensitive",
+     {"IfEvent", "Calm", "Yes", "Nothing"},
+     {"log: IfEvent: Event Calm was not found", "warning: IfEvent: Nothing Actor was not found"}},
     {"EventWrongCount",
      {"IfEvent", "Storm"},
      {"warning: IfEvent: wrong number of arguments (Parent, trueActor, falseActor)"}},
@@ -156,6 +160,24 @@ TEST_F(BranchesTest, IfChildrenLeavesTheVariableBound) {
   EXPECT_EQ(Bound("a_child"), "Cup");
   Run("IfChildren", {"Chair", "Yes", "No"});
   EXPECT_EQ(Bound("a_child"), "");
+}
+
+// Each command that runs an actor hands the trigger's detector on to it.
+TEST_F(BranchesTest, ActorsRunForTheTriggersDetector) {
+  const std::vector<Lines> runs = {{"IfChildren", "Table", "Yes", "No"},
+                                   {"IfEvent", "Storm", "Yes", "No"},
+                                   {"IfObjPlaying", "Mill", "Yes", "No"},
+                                   {"RandomActor", "A"},
+                                   {"RandomTimerActor", "DripTimer", "5", "1", "A"}};
+  stage::Detector* trip = stage_.model().AddDetector("Trip");
+  for (const Lines& run : runs) {
+    first_ = stage_.model().messages().size();
+    traceFirst_ = stage_.model().trace().lines().size();
+    stage_.RunCommand(run[0], Lines(run.begin() + 1, run.end()), nullptr, trip);
+    const Lines calls = TracedWith("ExecActor(");
+    ASSERT_EQ(calls.size(), 1u) << run[0];
+    EXPECT_NE(calls[0].find(", detector:Trip, 1, -1)"), std::string::npos) << calls[0];
+  }
 }
 
 // The names are asked for in the order of the line: the parent's first.

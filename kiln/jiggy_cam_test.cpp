@@ -28,6 +28,9 @@ TEST_F(JiggyCamTest, IdsFindTheirRecordsInTheOrderMade) {
   EXPECT_EQ(Said(), Lines{"log: JiggyCam: set period=0.500000, type=3, shape=0.000000, bipolar=1"});
   EXPECT_EQ(TracedWith("1004"),
             Lines{"@0 XCmdFindContext(Lens, 1004, null) -> context:Lens,1004,0"});
+  // The camera's own record is the kind 1003.
+  EXPECT_EQ(TracedWith("1003"),
+            Lines{"@0 XCmdFindContext(Lens, 1003, 1003) -> context:Lens,1003,1003"});
   Run("JiggyCam", {"set", "3", "1", "rect", "0.5", "false"});
   EXPECT_EQ(Said(), Lines{"log: JiggyCam: set period=1.000000, type=1, shape=0.500000, bipolar=0"});
   EXPECT_EQ(TracedWith("1004"),

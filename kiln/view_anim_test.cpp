@@ -101,6 +101,9 @@ TEST_F(ViewAnimTest, TestAviStepsAndWraps) {
   EXPECT_EQ(Run("TestAvi", {"Picture", "dec", "4"}), 1);
   EXPECT_EQ(Said(), Lines{"warning: TestAvi: previous_frame=0 next_frame=3"});
   EXPECT_EQ(Frames(), Lines{"@0 AnimPlayToFrame(Picture, null, 3, 0, 0, 1, 0, 1, 1, 0)"});
+  // The frame is kept in the record kind 999.
+  EXPECT_EQ(TracedWith("XCmdFindContext"),
+            Lines{"@0 XCmdFindContext(Picture, 999, 999) -> context:Picture,999,999"});
   Run("TestAvi", {"Picture", "inc", "4"});
   EXPECT_EQ(Said(), Lines{"warning: TestAvi: previous_frame=3 next_frame=0"});
   Run("TestAvi", {"Picture", "inc", "4"});

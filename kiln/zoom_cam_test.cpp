@@ -105,6 +105,9 @@ TEST_F(ZoomCamTest, TheInputSetsTheSpeed) {
 
 TEST_F(ZoomCamTest, AFovAtTheLimitIsNotSetAgain) {
   Run("ZoomCamSet", {"Master", "55", "60"});
+  // The limits are the record kind 1006.
+  EXPECT_EQ(TracedWith("XCmdFindContext"),
+            Lines{"@0 XCmdFindContext(Master, 1006, 1006) -> context:Master,1006,1006"});
   Step(-1.0f);
   EXPECT_EQ(FovSets(), Lines{});
   Step(1.0f);
@@ -180,6 +183,26 @@ TEST(ZoomCamWithoutCameraTest, LeavesADrivingCameraAlone) {
   brain->PrepareToDetach();
   EXPECT_EQ(stage.model().trace().lines().back(), "@0 SetCurrentsAffect(Rig, 1)");
   EXPECT_EQ(stage.model().trace().lines().end()[-2], "@0 Rig.brain.HostPrepareHook()");
+  // Bit 0 of the flags word at byte 20 of the owner's brain data keeps the
+  // hook from being called; the other bits do not.
+  uint8_t* flags = stage.model().FindObject("Rig")->brainData.bytes + 20;
+  for (const uint8_t bits : {uint8_t(0xFE), uint8_t(0x01), uint8_t(0xFF)}) {
+    flags[0] = bits;
+    const size_t mark = stage.model().trace().lines().size();
+    brain->PrepareToDetach();
+    bool hooked = false;
+    for (size_t i = mark; i < stage.model().trace().lines().size(); ++i)
+      hooked = hooked || stage.model().trace().lines()[i] == "@0 Rig.brain.HostPrepareHook()";
+    EXPECT_EQ(hooked, (bits & 1) == 0) << int(bits);
+  }
+  // Only the word at byte 20 counts: bit 0 of byte 16 or 24 is not the flag.
+  flags[0] = 0;
+  flags[-4] = 1;
+  flags[4] = 1;
+  const size_t mark = stage.model().trace().lines().size();
+  brain->PrepareToDetach();
+  EXPECT_EQ(stage.model().trace().lines().end()[-2], "@0 Rig.brain.HostPrepareHook()");
+  EXPECT_GT(stage.model().trace().lines().size(), mark);
 }
 
 }  // namespace
