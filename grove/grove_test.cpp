@@ -143,6 +143,11 @@ TEST_F(DishTest, PowerEventsOncePerChange) {
   }
   EXPECT_EQ(events, (Lines{"EventRegister(\"poweron\", 0, 0)", "EventRegister(\"poweroff\", 0, 0)",
                            "EventRegister(\"poweron\", 0, 0)"}));
+  // The variables are asked for by their full names (the stage would answer
+  // the short ones too).
+  EXPECT_EQ(Calls({"GetObjKeyByID"}),
+            (Lines{"GetObjKeyByID(\"global..PeriscopeDish\") -> key:PeriscopeDish",
+                   "GetObjKeyByID(\"global..TheSun\") -> key:TheSun"}));
   EXPECT_EQ(*Flag("Dish"), 1);
   Turn("Dish", 0.0f);
   Mark();

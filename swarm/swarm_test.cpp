@@ -190,6 +190,24 @@ TEST_F(SwarmTest, UnknownFlockIsWarnedAndNeverActive) {
   for (const auto& line : Traced()) EXPECT_EQ(line.find("GetEnable"), std::string::npos) << line;
 }
 
+// The actors of a swarm run for the detector of the trigger that runs the
+// update.
+TEST_F(SwarmTest, ActorsRunForTheRunningTriggersDetector) {
+  Scene(
+      "flock Bugs\nevent Go\nactor OnTarget\nactor OnReach\n"
+      "firemarble rijus3..firemarble01 at 2 0 0 lit\n");
+  Run("BugFlockInit", {"1", "4"});
+  Run("BugFlockAddFlock", {"Bugs", "2", "100", "1", "4", "OnTarget", "OnReach", "C", "D"});
+  stage::Detector* trip = stage_.model().AddDetector("Trip");
+  traceFirst_ = stage_.model().trace().lines().size();
+  stage_.RunCommand("BugFlockUpdate", {"Go"}, nullptr, trip);
+  Lines runs;
+  for (const auto& line : Traced())
+    if (line.find("ExecActor(") != std::string::npos) runs.push_back(line);
+  EXPECT_EQ(runs, (Lines{"@0 ExecActor(actor:OnTarget, detector:Trip, 1, -1) -> 1",
+                         "@0 ExecActor(actor:OnReach, detector:Trip, 1, -1) -> 1"}));
+}
+
 TEST_F(SwarmTest, SwarmCountIsBounded) {
   Scene("flock Bugs");
   Run("BugFlockInit", {"0", "1"});
