@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "kit/plugin/command.h"
 #include "script/interpreter.h"
@@ -379,9 +380,21 @@ egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
 
 void PythonMgr::SendClassParams(const char* fileName, int32_t argc, const char** argv) {
   if (fileName == nullptr) return;
+  // A brain's SendParams may make brains (the list grows and moves) or the
+  // host may release one (it leaves the list): the brains are those listed
+  // when the call began, each asked only while it is still listed.
+  std::vector<PythonScriptBrain*> brains;
   ForEachBrain([&](PythonScriptBrain& brain) {
-    if (EqualNoCase(brain.fFileName, fileName)) brain.SendParams(argc, argv);
+    if (EqualNoCase(brain.fFileName, fileName)) brains.push_back(&brain);
   });
+  for (PythonScriptBrain* brain : brains)
+    if (Lists(brain)) brain->SendParams(argc, argv);
+}
+
+bool PythonMgr::Lists(const PythonScriptBrain* brain) const {
+  for (uint16_t i = 0; i < fBrains.fCount; ++i)
+    if (fBrains.fElements[i] == brain) return true;
+  return false;
 }
 
 void PythonMgr::Forget(PythonScriptBrain* brain) {

@@ -118,6 +118,7 @@ class PythonMgr final : public ktBrainClassDll<PythonScriptBrain> {
   void SendClassParams(const char* fileName, int32_t argc, const char** argv) override;
   // Takes a brain that is being destroyed out of the list.
   void Forget(PythonScriptBrain* brain);
+  bool Lists(const PythonScriptBrain* brain) const;
 };
 
 }  // namespace script

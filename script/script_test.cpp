@@ -490,6 +490,48 @@ TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
   EXPECT_EQ(Said(), (Lines{"log: [('SendParams', ['a', 'b']), ('SendParams', [])] "}));
 }
 
+// Brains attached from inside a frame: the frame updates the brains it
+// began with; the new ones start with the next frame. Twenty attachments
+// make the stage's brain list grow (and move) while it is being walked.
+TEST_F(ScriptTest, BrainsAttachedDuringAFrameStartWithTheNextFrame) {
+  Script("guard.py", kGuard);
+  Script("boss.py",
+         "import SceneAPIc\n"
+         "class Boss:\n"
+         "    def __init__(self): self.frames = 0\n"
+         "    def GetType(self): return 300\n"
+         "    def Update(self, t):\n"
+         "        self.frames += 1\n"
+         "        if self.frames == 1:\n"
+         "            for i in range(20):\n"
+         "                o = SceneAPIc.GetPhysicalSceneObjectByID('W%d' % i)\n"
+         "                SceneAPIc.BrainSetToPythonBrain(o, 'guard.py')\n"
+         "        if self.frames == 2:\n"
+         "            SceneAPIc.BrainClassSendParams('PythonMgr:guard.py', 1, ['go'])\n"
+         "def brain(me): return Boss()\n");
+  std::string text = "frames 3\nobject Boss\nbrainclass Boss PythonMgr:boss.py\n";
+  for (int i = 0; i < 20; ++i) text += "object W" + std::to_string(i) + " character\n";
+  stage::SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene(text, &scene, &errors)) << errors[0];
+  ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+  const Lines& trace = stage_->model().trace().lines();
+  const struct {
+    const char* frame;
+    long updates;
+  } kFrames[] = {{"@0 >", 1}, {"@1 >", 21}, {"@2 >", 21}};
+  for (const auto& row : kFrames)
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                            [&](const std::string& l) {
+                              return l.rfind(row.frame, 0) == 0 &&
+                                     l.find(".PythonMgr.Update(") != std::string::npos;
+                            }),
+              row.updates)
+        << row.frame;
+  Python("import guard\nprint(len([c for c in guard.calls if c == ('SendParams', ['go'])]))\n");
+  EXPECT_EQ(Said(), (Lines{"log: 20 "}));
+}
+
 TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
   const fs::path home = fs::current_path();
   const fs::path dir = mktest::MakeTempDir("script_reload");

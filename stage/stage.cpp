@@ -330,7 +330,12 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
       RunQueuedActors();
     }
   RunQueuedActors();
-  for (const auto& host : m.hostBrains()) {
+  // The frame updates the brains attached when it began: a brain attached
+  // by a brain or a command during the walk (the list may grow and move)
+  // starts with the next frame.
+  const size_t brains = m.hostBrains().size();
+  for (size_t i = 0; i < brains; ++i) {
+    HostBrain* host = m.hostBrains()[i].get();
     // Vehicle brains are called before the frame's movement too.
     if (host->vehicle != nullptr) {
       CallTrace::Line pre(
@@ -429,7 +434,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
       BrainOps(m).BrainSendParams(Model::ToHandle<egPhysicalSceneObject>(object),
                                   int32_t(w.size() - 1), argv.data());
     } else {
-      if (m.FindBrainClass(w[0]) == nullptr) {
+      if (m.FindBrainClass(std::string_view(w[0]).substr(0, w[0].find(':'))) == nullptr) {
         m.Say(MessageKind::kStage, "no brain class named " + w[0], true);
         return;
       }
