@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "kit/plugin/command.h"
 #include "script/modules/modules.h"
 #include "script/platform.h"
@@ -233,10 +235,23 @@ void ScriptDisplayHook(const char* text, size_t length) {
   }
 }
 
+bool InScriptDirectory(const char* file) {
+  if (file[0] == '\0' || file[0] == '/' || file[0] == '\\') return false;
+  if (file[1] == ':') return false;  // a drive letter
+  // No step of the path may be "..".
+  for (const char* step = file;;) {
+    const char* end = step;
+    while (*end != '\0' && *end != '/' && *end != '\\') ++end;
+    if (end - step == 2 && step[0] == '.' && step[1] == '.') return false;
+    if (*end == '\0') return true;
+    step = end + 1;
+  }
+}
+
 bool BuildScriptPath(const char* file, char (&path)[kPathSize]) {
   const size_t directory = std::strlen(kScriptDirectory);
   const size_t length = std::strlen(file);
-  if (directory + length + 1 > kPathSize) return false;
+  if (directory + length + 1 > kPathSize || !InScriptDirectory(file)) return false;
   std::memcpy(path, kScriptDirectory, directory);
   std::memcpy(path + directory, file, length + 1);
   return true;
@@ -245,8 +260,11 @@ bool BuildScriptPath(const char* file, char (&path)[kPathSize]) {
 bool CanOpen(const char* path) {
   std::FILE* file = std::fopen(path, "r");
   if (file == nullptr) return false;
+  // A directory opens for reading on some systems.
+  struct stat status;
+  const bool regular = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
   std::fclose(file);
-  return true;
+  return regular;
 }
 
 PyObject* MainDict() {

@@ -54,10 +54,16 @@ uint32_t InterpreterGeneration();
 // whether or not the host has messages enabled; the setting is left as found.
 void ScriptDisplayHook(const char* text, size_t length);
 
-// Builds kScriptDirectory + `file` into `path`; false when it does not fit.
+// Whether `file` names a path inside the script directory: not empty, not
+// absolute (no leading separator, no drive letter) and no step "..".
+bool InScriptDirectory(const char* file);
+
+// Builds kScriptDirectory + `file` into `path`; false when it does not fit
+// or `file` leaves the script directory.
 bool BuildScriptPath(const char* file, char (&path)[kPathSize]);
 
-// Whether the file at `path` can be opened for reading as text.
+// Whether the file at `path` is a regular file that can be opened for
+// reading as text (a directory cannot).
 bool CanOpen(const char* path);
 
 // The dictionary of __main__ (borrowed; valid while the interpreter is up).

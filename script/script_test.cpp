@@ -158,6 +158,31 @@ TEST_F(ScriptTest, WrongArgumentsAndMissingFiles) {
   EXPECT_EQ(Said(), (Lines{"warning: Python: can't open file './python/nosuch.py'"}));
 }
 
+// Only regular files inside the script directory run, as commands and as
+// brain modules; everything else is the can't-open warning.
+TEST_F(ScriptTest, FilesOutsideTheScriptDirectoryOrNotFilesAreRefused) {
+  fs::create_directories(dir_ / "python" / "sub");
+  fs::create_directories(dir_ / "python" / "sub.py");
+  std::ofstream(dir_ / "outside.py") << "print('ran')\ndef brain(me): return 1\n";
+  Script("sub/inner.py", "print('inner')\n");
+  Scene("object Zovezi\n");
+  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  const char* const kRefused[] = {"sub",          "sub.py",     "",
+                                  "../outside.py", "sub/../../outside.py",
+                                  "..\\outside.py", "/etc/hostname", "\\outside.py",
+                                  "C:outside.py"};
+  for (const char* file : kRefused) {
+    EXPECT_EQ(Run("Python", {file}), 1) << file;
+    const std::string warning = "Python: can't open file './python/" + std::string(file) + "'";
+    EXPECT_EQ(Said(), (Lines{"warning: " + warning})) << file;
+    EXPECT_EQ(manager->MakeBrain(file, "Zovezi"), nullptr) << file;
+    EXPECT_EQ(Last(), warning) << file;
+  }
+  // A subdirectory and a step "." stay inside.
+  EXPECT_EQ(Run("Python", {"sub/./inner.py"}), 1);
+  EXPECT_EQ(Said(), (Lines{"log: inner "}));
+}
+
 // The path is built in 96 bytes: "./python/" and up to 86 characters.
 TEST_F(ScriptTest, FileNamesUpToTheLimitRun) {
   const std::string longest = std::string(83, 'a') + ".py";
