@@ -19,6 +19,7 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <string>
 
 #include "kit/plugin/brain_class.h"
 #include "kit/plugin/plugin.h"
@@ -93,9 +94,25 @@ class PythonScriptBrain final : public egBrainDll {
   bool CallForInt(int method, PyObject** args, int count, int32_t* result);
   bool Live() const;
 
+  // Reports the exception set by a failed call of `method`: the first time
+  // (or when it differs from the method's last one) its traceback and one
+  // warning that names the object, the module file and the method; an
+  // identical repeat is only counted, and the count is logged when the brain
+  // is destroyed. `off` says that the failure switched the method off.
+  void ReportFailure(int method, bool off);
+  struct Failure;
+  void ReportRepeat(Failure& failure, int method);
+
   PyObject* fKey = nullptr;       // the variable name as a Python str
   PyObject* fLastName = nullptr;  // GetName's last result, kept alive
   uint32_t fGeneration = 0;
+  // The last failure of each method ("ZeroDivisionError: division by zero")
+  // and how often it came again since it was reported.
+  struct Failure {
+    std::string what;  // empty while the method has not failed
+    int32_t repeats = 0;
+  };
+  Failure* fFailures = nullptr;  // kBrainMethodCount of them, made at the first failure
 };
 
 // The brain class object: makes and keeps the Python brains.

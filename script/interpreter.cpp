@@ -8,6 +8,7 @@
 #include "kit/plugin/command.h"
 #include "script/modules/modules.h"
 #include "script/platform.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -54,10 +55,9 @@ PyObject* OutputWrite(PyObject*, PyObject* text) {
                  Py_TYPE(text)->tp_name);
     return nullptr;
   }
-  Py_ssize_t size = 0;
-  const char* bytes = PyUnicode_AsUTF8AndSize(text, &size);
-  if (bytes == nullptr) return nullptr;
-  ScriptDisplayHook(bytes, size_t(size));
+  PyRef bytes(PythonToHostText(text));
+  if (!bytes) return nullptr;
+  ScriptDisplayHook(PyBytes_AS_STRING(bytes.get()), size_t(PyBytes_GET_SIZE(bytes.get())));
   return PyLong_FromSsize_t(PyUnicode_GET_LENGTH(text));
 }
 
@@ -71,7 +71,11 @@ PyObject* OutputTrue(PyObject*, PyObject*) {
   Py_RETURN_TRUE;
 }
 PyObject* OutputEncoding(PyObject*, void*) {
+#if defined(_WIN32)
+  return PyUnicode_FromString("mbcs");
+#else
   return PyUnicode_FromString("utf-8");
+#endif
 }
 
 PyMethodDef kOutputMethods[] = {
@@ -129,7 +133,7 @@ void EndSession() {
 bool PrependScriptDirectory() {
   PyObject* path = PySys_GetObject("path");  // borrowed
   if (path == nullptr || !PyList_Check(path)) return false;
-  PyRef directory(PyUnicode_DecodeFSDefault(kScriptDirectory));
+  PyRef directory(HostTextToPython(kScriptDirectory));
   return directory && PyList_Insert(path, 0, directory.get()) == 0;
 }
 
@@ -169,6 +173,20 @@ bool EnsureInterpreter(egSceneApi* api) {
   }
   PinPythonRuntime();
 
+#if !defined(_WIN32)
+  // UTF-8 mode: the file system and the standard streams speak UTF-8, the
+  // host's text encoding, whatever the process's locale says.
+  PyPreConfig preconfig;
+  PyPreConfig_InitIsolatedConfig(&preconfig);
+  preconfig.utf8_mode = 1;
+  PyStatus preStatus = Py_PreInitialize(&preconfig);
+  if (PyStatus_Exception(preStatus)) {
+    gState = State::kBroken;
+    ktWarn(api, "Python: interpreter could not be started (%s)",
+           preStatus.err_msg != nullptr ? preStatus.err_msg : "unknown error");
+    return false;
+  }
+#endif
   PyConfig config;
   PyConfig_InitIsolatedConfig(&config);
   PyStatus status = PyConfig_SetString(&config, &config.program_name, L"basalt");
@@ -205,6 +223,7 @@ bool EnsureInterpreter(egSceneApi* api) {
 void ShutdownInterpreter() {
   if (gState != State::kUp) return;
   if (gLineLength > 0) SendLine();
+  ReleaseHeldTexts();
   EndSession();
   Py_FinalizeEx();
   ReleaseModules();
@@ -273,6 +292,10 @@ PyObject* MainDict() {
 
 PyObject* BrainMethodName(BrainMethod method) {
   return gSession->methodNames[method];
+}
+
+const char* BrainMethodText(BrainMethod method) {
+  return kMethodNames[method];
 }
 
 }  // namespace script

@@ -91,6 +91,8 @@ enum BrainMethod {
 };
 // Borrowed; valid while the interpreter is up.
 PyObject* BrainMethodName(BrainMethod method);
+// The operation's name as text ("Update").
+const char* BrainMethodText(BrainMethod method);
 
 }  // namespace script
 

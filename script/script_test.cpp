@@ -393,7 +393,11 @@ TEST_F(ScriptTest, FailingMethodsFallBackAndAreSwitchedOffUntilReset) {
   ASSERT_NE(brain, nullptr);
   Run("Python", {"none.py"});
   EXPECT_EQ(brain->Update(0.5f), 0);  // the host brain's default answers
-  EXPECT_EQ(Said()[Said().size() - 1], "log: ValueError: Update ");
+  // The traceback, then the warning that names the brain.
+  EXPECT_EQ(Said()[Said().size() - 2], "log: ValueError: Update ");
+  EXPECT_EQ(Said()[Said().size() - 1],
+            "warning: PythonBrain: Zovezi (broken.py) Update raised ValueError; Update is off from "
+            "now on");
   brain->Update(0.5f);
   brain->Update(0.5f);
   EXPECT_EQ(brain->GetType(), 300);  // GetType returns None: not an integer
@@ -406,6 +410,57 @@ TEST_F(ScriptTest, FailingMethodsFallBackAndAreSwitchedOffUntilReset) {
   EXPECT_EQ(Said(), (Lines{"log: {'Update': 2, 'Reset': 1} "}));
   const Lines& trace = stage_->model().trace().lines();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "@0 Zovezi.brain.Update() "), 4);
+}
+
+// What a scene's author sees of a failing brain: the traceback once, one
+// warning that names the object, the module file and the method (so that
+// --strict fails), and for a failure repeated every frame a count when the
+// run ends.
+TEST_F(ScriptTest, BrainFailuresNameTheBrainOnce) {
+  const struct {
+    const char* methods;  // the class body of the brain module's object
+    Lines said;           // the lines that are not traceback lines
+  } kCases[] = {
+      {"    def GetType(self): return 300\n"
+       "    def Update(self, t): 1/0\n",
+       {"log: ZeroDivisionError: division by zero ",
+        "warning: PythonBrain: Walker (walker.py) Update raised ZeroDivisionError; Update is off "
+        "from now on"}},
+      {"    def Update(self, t): pass\n",
+       {"log: AttributeError: 'B' object has no attribute 'GetType' ",
+        "warning: PythonBrain: Walker (walker.py) GetType raised AttributeError",
+        "log: PythonBrain: Walker (walker.py) GetType raised AttributeError 3 more times"}},
+      {"    def GetType(self): return 'camera'\n"
+       "    def Update(self, t): pass\n",
+       {"log: TypeError: 'str' object cannot be interpreted as an integer ",
+        "warning: PythonBrain: Walker (walker.py) GetType raised TypeError",
+        "log: PythonBrain: Walker (walker.py) GetType raised TypeError 3 more times"}},
+  };
+  for (const auto& row : kCases) {
+    TearDown();
+    SetUp();
+    Script("walker.py", std::string("class B:\n") + row.methods + "def brain(me): return B()\n");
+    stage::SceneDescription scene;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(stage::ParseScene("frames 4\nobject Walker\nbrainclass Walker PythonMgr:walker.py\n",
+                                  &scene, &errors));
+    first_ = 0;
+    ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+    stage_->UnloadPlugins();
+    Lines said;
+    for (const std::string& line : Said())
+      if (line.find("Error") != std::string::npos || line.find("PythonBrain:") != std::string::npos)
+        said.push_back(line);
+    EXPECT_EQ(said, row.said) << row.methods;
+  }
+}
+
+TEST_F(ScriptTest, BrainThatIsNoObjectIsRefused) {
+  Script("none.py", "def brain(me): return None\n");
+  Scene("object Walker\n");
+  EXPECT_EQ(Brain("Walker", "none.py"), nullptr);
+  EXPECT_EQ(Said(),
+            (Lines{"warning: PythonBrain: Walker (none.py) brain() returned None; no brain is made"}));
 }
 
 TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
@@ -421,7 +476,8 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
   EXPECT_EQ(manager->MakeBrain("nosuch.py", "Other"), nullptr);
   EXPECT_EQ(Last(), "Python: can't open file './python/nosuch.py'");
   EXPECT_EQ(manager->MakeBrain("bad.py", "Other"), nullptr);
-  EXPECT_EQ(Last(), "RuntimeError: no ");
+  EXPECT_EQ(Last(), "PythonBrain: Other (bad.py) could not be set up; no brain is made");
+  EXPECT_EQ(stage_->model().messages().end()[-2].text, "RuntimeError: no ");
   // Names that are not module names are refused before Python sees them.
   const Lines files = {"x;import os.py", "a\nb.py", "__import__('os').py",
                        "9lives.py",      "a..py",   ".py"};
