@@ -159,6 +159,32 @@ bool Prepare(egSceneApi* api) {
   return true;
 }
 
+PyObject* NoShutdown(PyObject*, PyObject*) {
+  Py_RETURN_NONE;
+}
+PyMethodDef kNoShutdown = {"_shutdown", NoShutdown, METH_NOARGS, nullptr};
+
+// The interpreter's end would wait for every thread that a script started
+// and that is not a daemon (threading._shutdown joins them): a thread that
+// never ends would hang the host. Replaces that wait by nothing and returns
+// how many threads besides the host's are still running; the process ends
+// them.
+Py_ssize_t LetScriptThreadsGo() {
+  PyRef name(PyUnicode_FromString("threading"));
+  PyRef threading(name ? PyImport_GetModule(name.get()) : nullptr);
+  if (!threading) {
+    PyErr_Clear();
+    return 0;
+  }
+  PyRef running(PyObject_CallMethod(threading.get(), "active_count", nullptr));
+  Py_ssize_t count = running ? PyLong_AsSsize_t(running.get()) - 1 : 0;
+  PyRef nothing(PyCFunction_New(&kNoShutdown, nullptr));
+  if (!nothing || PyObject_SetAttrString(threading.get(), "_shutdown", nothing.get()) < 0)
+    count = 0;
+  PyErr_Clear();
+  return count > 0 ? count : 0;
+}
+
 void ReleaseModules() {
   for (int i = 0; i < kModuleCount; ++i) Modules()[i]->Release();
 }
@@ -222,6 +248,10 @@ bool EnsureInterpreter(egSceneApi* api) {
 
 void ShutdownInterpreter() {
   if (gState != State::kUp) return;
+  const Py_ssize_t threads = LetScriptThreadsGo();
+  if (threads > 0 && gDisplayApi != nullptr)
+    ktWarn(gDisplayApi, "Python: %d script thread%s still running at unload; not waiting for %s",
+           int(threads), threads == 1 ? "" : "s", threads == 1 ? "it" : "them");
   if (gLineLength > 0) SendLine();
   ReleaseHeldTexts();
   EndSession();

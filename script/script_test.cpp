@@ -613,6 +613,22 @@ TEST_F(ScriptTest, BrainsAttachedDuringAFrameStartWithTheNextFrame) {
   EXPECT_EQ(Said(), (Lines{"log: 20 "}));
 }
 
+// The interpreter's end does not wait for threads that scripts started, be
+// they daemons or not: one warning gives their number, and the host goes on.
+TEST_F(ScriptTest, UnloadDoesNotWaitForScriptThreads) {
+  Python(
+      "import threading\n"
+      "stop = threading.Event()\n"
+      "threading.Thread(target=stop.wait).start()\n"
+      "threading.Thread(target=stop.wait, daemon=True).start()\n"
+      "print(threading.active_count())\n");
+  EXPECT_EQ(Said(), (Lines{"log: 3 "}));
+  first_ = stage_->model().messages().size();
+  stage_->UnloadPlugins();
+  EXPECT_EQ(Said(),
+            (Lines{"warning: Python: 2 script threads still running at unload; not waiting for them"}));
+}
+
 TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
   const fs::path home = fs::current_path();
   const fs::path dir = mktest::MakeTempDir("script_reload");
