@@ -323,6 +323,43 @@ const char kGuard[] =
     "    def GetIn(self): calls.append(('GetIn',))\n"
     "def brain(me): return Guard(me)\n";
 
+// Text crosses between the host and Python in the host's encoding (UTF-8
+// here), and bytes that are not UTF-8 come back exactly as they went in.
+TEST_F(ScriptTest, TextRoundTripsBetweenTheHostAndPython) {
+  Script("guard.py", kGuard);
+  Script("args.py",
+         "import sys, SceneAPIc\n"
+         "name = sys.argv[1]\n"
+         "print(name, len(name), ascii(name))\n"
+         "o = SceneAPIc.GetSceneObjectByID(name)\n"
+         "print(o != 'NULL', SceneAPIc.GetID(o) == name)\n");
+  const std::string bad = "B\xff\xfe";  // not UTF-8
+  Scene("object \xc3\x9cn\xc3\xaf\nobject " + bad + "\n");
+  const struct {
+    std::string arg;
+    Lines said;
+  } kArgs[] = {
+      {"\xc3\x9cn\xc3\xaf", {"log: \xc3\x9cn\xc3\xaf 3 '\\xdcn\\xef' ", "log: True True "}},
+      {bad, {"log: " + bad + " 3 'B\\udcff\\udcfe' ", "log: True True "}},
+  };
+  for (const auto& row : kArgs) {
+    Run("Python", {"args.py", row.arg});
+    EXPECT_EQ(Said(), row.said) << row.arg;
+  }
+  // Names, parameters and results of a brain.
+  egBrainDll* brain = Brain("\xc3\x9cn\xc3\xaf", "guard.py");
+  ASSERT_NE(brain, nullptr);
+  const char* params[] = {"\xc3\x9cn\xc3\xaf", bad.c_str()};
+  EXPECT_EQ(brain->SendParams(2, params), 1);
+  Python(
+      "import guard\n"
+      "print(ascii(guard.calls[-1]), ascii([k for k in globals() if k.startswith('\\xdc')]))\n"
+      "guard.Guard.GetName = lambda self: self.name\n"
+      "\xc3\x9cn\xc3\xaf.name = guard.calls[-1][1][1] + '\\xdc'\n");
+  EXPECT_EQ(Said(), (Lines{"log: ('SendParams', ['\\xdcn\\xef', 'B\\udcff\\udcfe']) ['\\xdcn\\xef'] "}));
+  EXPECT_EQ(std::string(brain->GetName()), bad + "\xc3\x9c");
+}
+
 TEST_F(ScriptTest, BrainForwardsEveryOperation) {
   Script("guard.py", kGuard);
   Scene("object Zovezi.1\nobject Rock\n");
