@@ -158,6 +158,10 @@ bool PythonScriptBrain::SetUp(egSceneApi* api) {
   return true;
 }
 
+void PythonScriptBrain::BindResult(PyObject* value) {
+  if (PyDict_SetItem(MainDict(), RetvalName(), value) < 0) PyErr_Clear();
+}
+
 bool PythonScriptBrain::Live() const {
   return fReady && InterpreterUp() && fGeneration == InterpreterGeneration();
 }
@@ -237,13 +241,15 @@ void PythonScriptBrain::ReportRepeat(Failure& failure, int method) {
 bool PythonScriptBrain::CallForInt(int method, PyObject** args, int count, int32_t* result) {
   PyObject* value = Call(method, args, count);
   if (value == nullptr) return false;
+  BindResult(value);
   const long number = PyLong_AsLong(value);
-  Py_DECREF(value);
   if (number == -1 && PyErr_Occurred()) {
+    Py_DECREF(value);
     ReportFailure(method, SwitchesOff(method));
     return false;
   }
   *result = int32_t(number);
+  Py_DECREF(value);
   return true;
 }
 
@@ -351,6 +357,7 @@ const char* PythonScriptBrain::GetName() {
     text = PythonToHostText(result);
   else
     PyErr_Format(PyExc_TypeError, "GetName must return str, not %.100s", Py_TYPE(result)->tp_name);
+  BindResult(result);
   Py_DECREF(result);
   if (text == nullptr) {
     ReportFailure(kMethodGetName, false);

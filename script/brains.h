@@ -64,6 +64,7 @@ class PythonScriptBrain final : public egBrainDll {
   int32_t CanCollideWith(mkSceneObject* object) override;
   int32_t ReportCollision(mkSceneObject* first, mkSceneObject* second) override;
   int32_t WantGravity() override;
+  // The text stays valid until the brain's next GetName or its end.
   const char* GetName() override;
   int32_t StartBehavior(float time, mkGBehavior* behavior) override;
   void PersonaChanged() override;
@@ -93,6 +94,9 @@ class PythonScriptBrain final : public egBrainDll {
   // failure (a result that is not an integer is printed as a failure).
   bool CallForInt(int method, PyObject** args, int count, int32_t* result);
   bool Live() const;
+  // Binds `value`, an operation's result, to retval in __main__, as the
+  // text "retval=Object.Method()" would.
+  void BindResult(PyObject* value);
 
   // Reports the exception set by a failed call of `method`: the first time
   // (or when it differs from the method's last one) its traceback and one

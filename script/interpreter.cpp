@@ -27,6 +27,7 @@ size_t gLineLength = 0;
 struct Session {
   PyObject* mainDict = nullptr;  // borrowed from __main__
   PyObject* methodNames[kBrainMethodCount] = {};
+  PyObject* retval = nullptr;  // "retval", interned
 };
 Session* gSession = nullptr;
 
@@ -116,6 +117,8 @@ bool StartSession() {
   PyObject* main = PyImport_AddModule("__main__");
   if (main == nullptr) return false;
   gSession->mainDict = PyModule_GetDict(main);
+  gSession->retval = PyUnicode_InternFromString("retval");
+  if (gSession->retval == nullptr) return false;
   for (int i = 0; i < kBrainMethodCount; ++i) {
     gSession->methodNames[i] = PyUnicode_InternFromString(kMethodNames[i]);
     if (gSession->methodNames[i] == nullptr) return false;
@@ -126,6 +129,7 @@ bool StartSession() {
 void EndSession() {
   if (gSession == nullptr) return;
   for (PyObject*& name : gSession->methodNames) Py_CLEAR(name);
+  Py_CLEAR(gSession->retval);
   delete gSession;
   gSession = nullptr;
 }
@@ -322,6 +326,10 @@ PyObject* MainDict() {
 
 PyObject* BrainMethodName(BrainMethod method) {
   return gSession->methodNames[method];
+}
+
+PyObject* RetvalName() {
+  return gSession->retval;
 }
 
 const char* BrainMethodText(BrainMethod method) {

@@ -91,6 +91,10 @@ enum BrainMethod {
 };
 // Borrowed; valid while the interpreter is up.
 PyObject* BrainMethodName(BrainMethod method);
+// "retval", the name in __main__ of the last result of a brain operation
+// that has one (borrowed; valid while the interpreter is up).
+PyObject* RetvalName();
+
 // The operation's name as text ("Update").
 const char* BrainMethodText(BrainMethod method);
 

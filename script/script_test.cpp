@@ -389,6 +389,12 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
   brain->UpdateGoals();
   brain->GetIn();
   EXPECT_STREQ(brain->GetName(), "Guard14");
+  // The last result of an operation that has one is retval in __main__.
+  Python("print(retval)\n");
+  EXPECT_EQ(Said(), (Lines{"log: Guard14 "}));
+  brain->GetType();
+  Python("print(retval)\n");
+  EXPECT_EQ(Said(), (Lines{"log: 302 "}));
 
   Python("import guard\nfor c in guard.calls: print(c)\nprint(type(Zovezi_1).__name__)\n");
   EXPECT_EQ(
@@ -664,6 +670,28 @@ TEST_F(ScriptTest, UnloadDoesNotWaitForScriptThreads) {
   stage_->UnloadPlugins();
   EXPECT_EQ(Said(),
             (Lines{"warning: Python: 2 script threads still running at unload; not waiting for them"}));
+}
+
+// Class parameters name the module file after the class, as a scene gives
+// them: only the brains made from that file receive them.
+TEST_F(ScriptTest, ClassParametersReachTheBrainsOfTheNamedModule) {
+  Script("guard.py", kGuard);
+  Script("other.py", kGuard);
+  stage::SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene(
+      "frames 1\nobject A\nobject B\nobject C\n"
+      "brainclass A PythonMgr:guard.py\nbrainclass B PythonMgr:guard.py\n"
+      "brainclass C PythonMgr:other.py\n"
+      "at 0 classparams PythonMgr:GUARD.PY alarm loud\nat 0 classparams PythonMgr quiet\n",
+      &scene, &errors));
+  ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+  Python(
+      "import guard, other\n"
+      "print([c for c in guard.calls if c[0] == 'SendParams'], "
+      "[c for c in other.calls if c[0] == 'SendParams'])\n");
+  EXPECT_EQ(Said(), (Lines{"log: [('SendParams', ['alarm', 'loud']), ('SendParams', ['alarm', "
+                           "'loud'])] [] "}));
 }
 
 TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
