@@ -234,7 +234,8 @@ void PythonScriptBrain::ReportRepeat(Failure& failure, int method) {
   if (failure.repeats == 0) return;
   const std::string::size_type colon = failure.what.find(':');
   ktLog(fSceneApi, "PythonBrain: %s (%s) %s raised %s %d more times", fObjectName, fFileName,
-        BrainMethodText(BrainMethod(method)), failure.what.substr(0, colon).c_str(), int(failure.repeats));
+        BrainMethodText(BrainMethod(method)), failure.what.substr(0, colon).c_str(),
+        int(failure.repeats));
   failure.repeats = 0;
 }
 

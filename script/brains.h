@@ -8,10 +8,13 @@
 // Arguments cross as Python values (a float, a pointer string, a list of
 // str) and results are read directly: no Python source text is built from
 // names or parameters, so no name or parameter can run code. When a method
-// raises, the failure is printed through the interpreter's output (and so
-// reaches the host's message lines) and the brain falls back to egBrainDll's
+// raises, its traceback is printed through the interpreter's output (and so
+// reaches the host's message lines), followed by one warning naming the
+// object, the module file and the method; the same failure again is only
+// counted (logged when the brain ends). The brain falls back to egBrainDll's
 // behaviour as the table of each operation says; seven operations are then
-// switched off until the next Reset.
+// switched off until the next Reset. Texts cross through script/text.h; the
+// result of an operation that has one is bound to retval in __main__.
 #ifndef TESSERA_SCRIPT_BRAINS_H_
 #define TESSERA_SCRIPT_BRAINS_H_
 

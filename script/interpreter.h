@@ -5,11 +5,12 @@
 // lines.
 //
 // Start-up uses an isolated configuration (no environment variables, no
-// user site directory), puts the script directory first on the module search
-// path, routes sys.stdout and sys.stderr (tracebacks included) to the display
-// routine, gives scripts no standard input, and creates the seven script
-// modules. An uncaught SystemExit is reported like any other exception: no
-// script ends the host process.
+// user site directory) in UTF-8 mode on Linux (the host's text encoding),
+// puts the script directory first on the module search path, routes
+// sys.stdout and sys.stderr (tracebacks included) to the display routine,
+// gives scripts no standard input, and creates the seven script modules.
+// An uncaught SystemExit is reported like any other exception: no script
+// ends the host process.
 #ifndef TESSERA_SCRIPT_INTERPRETER_H_
 #define TESSERA_SCRIPT_INTERPRETER_H_
 
@@ -38,8 +39,9 @@ constexpr size_t kPathSize = 96;
 // not available.
 bool EnsureInterpreter(egSceneApi* api);
 
-// Shuts the interpreter down if it is up: sends a pending partial display
-// line, finalises the interpreter and releases the modules' tables.
+// Shuts the interpreter down if it is up: does not wait for threads that
+// scripts started (warns once with their number), sends a pending partial
+// display line, finalises the interpreter and releases the modules' tables.
 void ShutdownInterpreter();
 
 bool InterpreterUp();

@@ -265,7 +265,8 @@ TEST_F(StageProgramTest, ACallThatRunsTooLongOrEndsTheProcessLosesNoLine) {
         "        while True: pass\n"
         "def brain(me): return W()\n");
   const std::string plugin = "plugin " SCRIPTXCMD_PLUGIN_PATH "\n";
-  const std::string loaded = "@0 stage: loaded ScriptXcmd: 3 commands, 0 brains, 1 brain classes, version 2.27\n";
+  const std::string loaded =
+      "@0 stage: loaded ScriptXcmd: 3 commands, 0 brains, 1 brain classes, version 2.27\n";
   const struct {
     std::string scene;
     std::string options;
@@ -274,8 +275,7 @@ TEST_F(StageProgramTest, ACallThatRunsTooLongOrEndsTheProcessLosesNoLine) {
     std::string err;
   } kCases[] = {
       {"frames 2\nat 0 run Python before.py\nat 1 run Python loop.py fast 3\n", "--call-limit 1", 1,
-       loaded + "@0 log: before \n",
-       "stage: Python loop.py fast 3 has run for 1 s; stopping\n"},
+       loaded + "@0 log: before \n", "stage: Python loop.py fast 3 has run for 1 s; stopping\n"},
       {"at 0 run Python before.py\nobject Walker\nbrainclass Walker PythonMgr:walker.py\n",
        "--call-limit 0.5 --trace trace.txt", 1, loaded + "@0 log: before \n",
        "stage: Walker.PythonMgr.Update has run for 0.5 s; stopping\n"},
