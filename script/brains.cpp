@@ -201,15 +201,18 @@ void PythonScriptBrain::ReportFailure(int method, bool off) {
                              ? reinterpret_cast<PyTypeObject*>(type)->tp_name
                              : "an exception";
   if (const char* dot = std::strrchr(typeName, '.')) typeName = dot + 1;
-  std::string what = typeName;
+  // Kept apart: the type may go with the exception once it is printed.
+  const std::string typeText = typeName;
+  std::string what = typeText;
   if (value != nullptr) {
     PyRef text(PyObject_Str(value));
     PyRef bytes(text ? PythonToHostText(text.get()) : nullptr);
     if (bytes) what += std::string(": ") + PyBytes_AS_STRING(bytes.get());
     PyErr_Clear();
   }
-  if (fFailures == nullptr) fFailures = new Failure[kBrainMethodCount];
-  Failure& failure = fFailures[method];
+  if (fFailures == nullptr) fFailures = new (std::nothrow) Failure[kBrainMethodCount];
+  Failure spare;
+  Failure& failure = fFailures != nullptr ? fFailures[method] : spare;
   if (failure.what == what) {
     ++failure.repeats;
     Py_XDECREF(type);
@@ -225,9 +228,10 @@ void PythonScriptBrain::ReportFailure(int method, bool off) {
   const char* name = BrainMethodText(BrainMethod(method));
   if (off)
     ktWarn(fSceneApi, "PythonBrain: %s (%s) %s raised %s; %s is off from now on", fObjectName,
-           fFileName, name, typeName, name);
+           fFileName, name, typeText.c_str(), name);
   else
-    ktWarn(fSceneApi, "PythonBrain: %s (%s) %s raised %s", fObjectName, fFileName, name, typeName);
+    ktWarn(fSceneApi, "PythonBrain: %s (%s) %s raised %s", fObjectName, fFileName, name,
+           typeText.c_str());
 }
 
 void PythonScriptBrain::ReportRepeat(Failure& failure, int method) {
