@@ -3,11 +3,13 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "kit/plugin/command.h"
 #include "script/interpreter.h"
 #include "script/modules/swig.h"
 #include "script/platform.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -40,9 +42,25 @@ PyObject* ObjectArgument(const void* address, const char* type) {
   return PointerResult(address, type);
 }
 
+// The operations whose failure switches them off until Reset.
+bool SwitchesOff(int method) {
+  switch (method) {
+    case kMethodUpdate:
+    case kMethodPreUpdate:
+    case kMethodWantGravity:
+    case kMethodCanCollideWith:
+    case kMethodReportCollision:
+    case kMethodStartBehavior:
+    case kMethodUpdateGoals:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Whether `name` is a dotted sequence of Python identifiers.
 bool IsModuleName(const char* name) {
-  PyRef text(PyUnicode_DecodeFSDefault(name));
+  PyRef text(HostTextToPython(name));
   if (!text) {
     PyErr_Clear();
     return false;
@@ -79,6 +97,11 @@ PythonScriptBrain::PythonScriptBrain(const char* fileName, const char* objectNam
 
 PythonScriptBrain::~PythonScriptBrain() {
   if (fManager != nullptr) fManager->Forget(this);
+  if (fFailures != nullptr) {
+    for (int method = 0; method < kBrainMethodCount; ++method)
+      ReportRepeat(fFailures[method], method);
+    delete[] fFailures;
+  }
   const bool sameInterpreter = InterpreterUp() && fGeneration == InterpreterGeneration();
   if (sameInterpreter) {
     // The object loses its name in __main__ (and so does any other brain's
@@ -99,42 +122,44 @@ bool PythonScriptBrain::SetUp(egSceneApi* api) {
     ktWarn(api, "Python: '%s' is not a valid module name", fModuleName);
     return false;
   }
+  // The runtime's report (the traceback), then one warning.
+  const char* const kRaised = "could not be set up";
+  auto failed = [&](const char* how) {
+    if (PyErr_Occurred()) PyErr_Print();
+    ktWarn(api, "PythonBrain: %s (%s) %s; no brain is made", fObjectName, fFileName, how);
+    return false;
+  };
   fGeneration = InterpreterGeneration();
-  fKey = PyUnicode_DecodeFSDefault(fVariableName);
-  if (fKey == nullptr) {
-    PyErr_Print();
-    return false;
-  }
-  PyRef module(PyImport_ImportModule(fModuleName));
-  if (!module) {
-    PyErr_Print();
-    return false;
-  }
+  fKey = HostTextToPython(fVariableName);
+  if (fKey == nullptr) return failed(kRaised);
+  PyRef moduleName(HostTextToPython(fModuleName));
+  PyRef module(moduleName ? PyImport_Import(moduleName.get()) : nullptr);
+  if (!module) return failed(kRaised);
   // As an import statement in __main__ would, bind the module's top-level
   // name there: scripts may use it.
   const char* dot = std::strchr(fModuleName, '.');
-  const std::string topName =
-      dot != nullptr ? std::string(fModuleName, size_t(dot - fModuleName)) : fModuleName;
-  PyObject* top = PyDict_GetItemString(PyImport_GetModuleDict(), topName.c_str());  // borrowed
-  if (top == nullptr || PyDict_SetItemString(MainDict(), topName.c_str(), top) < 0) {
-    PyErr_Print();
-    return false;
+  PyRef topName(HostTextToPython(
+      fModuleName, dot != nullptr ? size_t(dot - fModuleName) : std::strlen(fModuleName)));
+  PyObject* top = topName ? PyDict_GetItemWithError(PyImport_GetModuleDict(), topName.get())
+                          : nullptr;  // borrowed
+  if (top == nullptr || PyDict_SetItem(MainDict(), topName.get(), top) < 0) {
+    if (!PyErr_Occurred()) PyErr_Format(PyExc_ImportError, "no module %U", topName.get());
+    return failed(kRaised);
   }
   PyRef make(PyObject_GetAttrString(module.get(), "brain"));
-  if (!make) {
-    PyErr_Print();
-    return false;
-  }
+  if (!make) return failed(kRaised);
   live::DeclareOwnedType(kBrainType);
   live::Add(this, kBrainType);
   PyRef self(PointerResult(this, kBrainType));
   PyRef object(self ? PyObject_CallOneArg(make.get(), self.get()) : nullptr);
-  if (!object || PyDict_SetItem(MainDict(), fKey, object.get()) < 0) {
-    PyErr_Print();
-    return false;
-  }
+  if (object && object.get() == Py_None) return failed("brain() returned None");
+  if (!object || PyDict_SetItem(MainDict(), fKey, object.get()) < 0) return failed(kRaised);
   fReady = 1;
   return true;
+}
+
+void PythonScriptBrain::BindResult(PyObject* value) {
+  if (PyDict_SetItem(MainDict(), RetvalName(), value) < 0) PyErr_Clear();
 }
 
 bool PythonScriptBrain::Live() const {
@@ -164,20 +189,72 @@ PyObject* PythonScriptBrain::Call(int method, PyObject** args, int count) {
     Py_DECREF(object);
   }
   for (int i = 0; i < count; ++i) Py_XDECREF(args[i]);
-  if (result == nullptr) PyErr_Print();
+  if (result == nullptr) ReportFailure(method, SwitchesOff(method));
   return result;
+}
+
+void PythonScriptBrain::ReportFailure(int method, bool off) {
+  PyObject *type, *value, *traceback;
+  PyErr_Fetch(&type, &value, &traceback);
+  PyErr_NormalizeException(&type, &value, &traceback);
+  const char* typeName = type != nullptr && PyType_Check(type)
+                             ? reinterpret_cast<PyTypeObject*>(type)->tp_name
+                             : "an exception";
+  if (const char* dot = std::strrchr(typeName, '.')) typeName = dot + 1;
+  // Kept apart: the type may go with the exception once it is printed.
+  const std::string typeText = typeName;
+  std::string what = typeText;
+  if (value != nullptr) {
+    PyRef text(PyObject_Str(value));
+    PyRef bytes(text ? PythonToHostText(text.get()) : nullptr);
+    if (bytes) what += std::string(": ") + PyBytes_AS_STRING(bytes.get());
+    PyErr_Clear();
+  }
+  if (fFailures == nullptr) fFailures = new (std::nothrow) Failure[kBrainMethodCount];
+  Failure spare;
+  Failure& failure = fFailures != nullptr ? fFailures[method] : spare;
+  if (failure.what == what) {
+    ++failure.repeats;
+    Py_XDECREF(type);
+    Py_XDECREF(value);
+    Py_XDECREF(traceback);
+    return;
+  }
+  ReportRepeat(failure, method);
+  failure.what = std::move(what);
+  failure.repeats = 0;
+  PyErr_Restore(type, value, traceback);
+  PyErr_Print();
+  const char* name = BrainMethodText(BrainMethod(method));
+  if (off)
+    ktWarn(fSceneApi, "PythonBrain: %s (%s) %s raised %s; %s is off from now on", fObjectName,
+           fFileName, name, typeText.c_str(), name);
+  else
+    ktWarn(fSceneApi, "PythonBrain: %s (%s) %s raised %s", fObjectName, fFileName, name,
+           typeText.c_str());
+}
+
+void PythonScriptBrain::ReportRepeat(Failure& failure, int method) {
+  if (failure.repeats == 0) return;
+  const std::string::size_type colon = failure.what.find(':');
+  ktLog(fSceneApi, "PythonBrain: %s (%s) %s raised %s %d more times", fObjectName, fFileName,
+        BrainMethodText(BrainMethod(method)), failure.what.substr(0, colon).c_str(),
+        int(failure.repeats));
+  failure.repeats = 0;
 }
 
 bool PythonScriptBrain::CallForInt(int method, PyObject** args, int count, int32_t* result) {
   PyObject* value = Call(method, args, count);
   if (value == nullptr) return false;
+  BindResult(value);
   const long number = PyLong_AsLong(value);
-  Py_DECREF(value);
   if (number == -1 && PyErr_Occurred()) {
-    PyErr_Print();
+    Py_DECREF(value);
+    ReportFailure(method, SwitchesOff(method));
     return false;
   }
   *result = int32_t(number);
+  Py_DECREF(value);
   return true;
 }
 
@@ -224,7 +301,7 @@ int32_t PythonScriptBrain::SendParams(int32_t argc, const char** argv) {
   if (!Live()) return 0;
   PyObject* list = PyList_New(argc > 0 ? argc : 0);
   for (int32_t i = 0; list != nullptr && i < argc; ++i) {
-    PyObject* text = PyUnicode_DecodeFSDefault(argv[i] != nullptr ? argv[i] : "");
+    PyObject* text = HostTextToPython(argv[i]);
     if (text == nullptr)
       Py_CLEAR(list);
     else
@@ -280,18 +357,20 @@ int32_t PythonScriptBrain::WantGravity() {
 const char* PythonScriptBrain::GetName() {
   PyObject* result = Call(kMethodGetName, nullptr, 0);
   if (result == nullptr) return "";
-  const char* text = PyUnicode_Check(result) ? PyUnicode_AsUTF8(result) : nullptr;
+  PyObject* text = nullptr;
+  if (PyUnicode_Check(result))
+    text = PythonToHostText(result);
+  else
+    PyErr_Format(PyExc_TypeError, "GetName must return str, not %.100s", Py_TYPE(result)->tp_name);
+  BindResult(result);
+  Py_DECREF(result);
   if (text == nullptr) {
-    if (!PyErr_Occurred())
-      PyErr_Format(PyExc_TypeError, "GetName must return str, not %.100s",
-                   Py_TYPE(result)->tp_name);
-    PyErr_Print();
-    Py_DECREF(result);
+    ReportFailure(kMethodGetName, false);
     return "";
   }
-  // The text stays valid until the next GetName.
-  Py_XSETREF(fLastName, result);
-  return text;
+  // The text stays valid until the brain's next GetName or its end.
+  Py_XSETREF(fLastName, text);
+  return PyBytes_AS_STRING(text);
 }
 
 int32_t PythonScriptBrain::StartBehavior(float time, mkGBehavior* behavior) {
@@ -379,9 +458,21 @@ egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
 
 void PythonMgr::SendClassParams(const char* fileName, int32_t argc, const char** argv) {
   if (fileName == nullptr) return;
+  // A brain's SendParams may make brains (the list grows and moves) or the
+  // host may release one (it leaves the list): the brains are those listed
+  // when the call began, each asked only while it is still listed.
+  std::vector<PythonScriptBrain*> brains;
   ForEachBrain([&](PythonScriptBrain& brain) {
-    if (EqualNoCase(brain.fFileName, fileName)) brain.SendParams(argc, argv);
+    if (EqualNoCase(brain.fFileName, fileName)) brains.push_back(&brain);
   });
+  for (PythonScriptBrain* brain : brains)
+    if (Lists(brain)) brain->SendParams(argc, argv);
+}
+
+bool PythonMgr::Lists(const PythonScriptBrain* brain) const {
+  for (uint16_t i = 0; i < fBrains.fCount; ++i)
+    if (fBrains.fElements[i] == brain) return true;
+  return false;
 }
 
 void PythonMgr::Forget(PythonScriptBrain* brain) {

@@ -8,10 +8,13 @@
 // Arguments cross as Python values (a float, a pointer string, a list of
 // str) and results are read directly: no Python source text is built from
 // names or parameters, so no name or parameter can run code. When a method
-// raises, the failure is printed through the interpreter's output (and so
-// reaches the host's message lines) and the brain falls back to egBrainDll's
+// raises, its traceback is printed through the interpreter's output (and so
+// reaches the host's message lines), followed by one warning naming the
+// object, the module file and the method; the same failure again is only
+// counted (logged when the brain ends). The brain falls back to egBrainDll's
 // behaviour as the table of each operation says; seven operations are then
-// switched off until the next Reset.
+// switched off until the next Reset. Texts cross through script/text.h; the
+// result of an operation that has one is bound to retval in __main__.
 #ifndef TESSERA_SCRIPT_BRAINS_H_
 #define TESSERA_SCRIPT_BRAINS_H_
 
@@ -19,6 +22,7 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <string>
 
 #include "kit/plugin/brain_class.h"
 #include "kit/plugin/plugin.h"
@@ -63,6 +67,7 @@ class PythonScriptBrain final : public egBrainDll {
   int32_t CanCollideWith(mkSceneObject* object) override;
   int32_t ReportCollision(mkSceneObject* first, mkSceneObject* second) override;
   int32_t WantGravity() override;
+  // The text stays valid until the brain's next GetName or its end.
   const char* GetName() override;
   int32_t StartBehavior(float time, mkGBehavior* behavior) override;
   void PersonaChanged() override;
@@ -92,10 +97,29 @@ class PythonScriptBrain final : public egBrainDll {
   // failure (a result that is not an integer is printed as a failure).
   bool CallForInt(int method, PyObject** args, int count, int32_t* result);
   bool Live() const;
+  // Binds `value`, an operation's result, to retval in __main__, as the
+  // text "retval=Object.Method()" would.
+  void BindResult(PyObject* value);
+
+  // Reports the exception set by a failed call of `method`: the first time
+  // (or when it differs from the method's last one) its traceback and one
+  // warning that names the object, the module file and the method; an
+  // identical repeat is only counted, and the count is logged when the brain
+  // is destroyed. `off` says that the failure switched the method off.
+  void ReportFailure(int method, bool off);
+  struct Failure;
+  void ReportRepeat(Failure& failure, int method);
 
   PyObject* fKey = nullptr;       // the variable name as a Python str
   PyObject* fLastName = nullptr;  // GetName's last result, kept alive
   uint32_t fGeneration = 0;
+  // The last failure of each method ("ZeroDivisionError: division by zero")
+  // and how often it came again since it was reported.
+  struct Failure {
+    std::string what;  // empty while the method has not failed
+    int32_t repeats = 0;
+  };
+  Failure* fFailures = nullptr;  // kBrainMethodCount of them, made at the first failure
 };
 
 // The brain class object: makes and keeps the Python brains.
@@ -118,6 +142,7 @@ class PythonMgr final : public ktBrainClassDll<PythonScriptBrain> {
   void SendClassParams(const char* fileName, int32_t argc, const char** argv) override;
   // Takes a brain that is being destroyed out of the list.
   void Forget(PythonScriptBrain* brain);
+  bool Lists(const PythonScriptBrain* brain) const;
 };
 
 }  // namespace script

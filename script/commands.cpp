@@ -6,6 +6,7 @@
 #include "script/interpreter.h"
 #include "script/modules/modules.h"
 #include "script/platform.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -21,7 +22,7 @@ bool SetArgv(int32_t argc, const char** argv) {
   PyRef list(PyList_New(argc));
   if (!list) return false;
   for (int32_t i = 0; i < argc; ++i) {
-    PyObject* text = PyUnicode_DecodeFSDefault(argv[i] != nullptr ? argv[i] : "");
+    PyObject* text = HostTextToPython(argv[i]);
     if (text == nullptr) return false;
     PyList_SET_ITEM(list.get(), i, text);
   }

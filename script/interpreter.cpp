@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "kit/plugin/command.h"
 #include "script/modules/modules.h"
 #include "script/platform.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -24,6 +27,7 @@ size_t gLineLength = 0;
 struct Session {
   PyObject* mainDict = nullptr;  // borrowed from __main__
   PyObject* methodNames[kBrainMethodCount] = {};
+  PyObject* retval = nullptr;  // "retval", interned
 };
 Session* gSession = nullptr;
 
@@ -52,10 +56,9 @@ PyObject* OutputWrite(PyObject*, PyObject* text) {
                  Py_TYPE(text)->tp_name);
     return nullptr;
   }
-  Py_ssize_t size = 0;
-  const char* bytes = PyUnicode_AsUTF8AndSize(text, &size);
-  if (bytes == nullptr) return nullptr;
-  ScriptDisplayHook(bytes, size_t(size));
+  PyRef bytes(PythonToHostText(text));
+  if (!bytes) return nullptr;
+  ScriptDisplayHook(PyBytes_AS_STRING(bytes.get()), size_t(PyBytes_GET_SIZE(bytes.get())));
   return PyLong_FromSsize_t(PyUnicode_GET_LENGTH(text));
 }
 
@@ -69,7 +72,11 @@ PyObject* OutputTrue(PyObject*, PyObject*) {
   Py_RETURN_TRUE;
 }
 PyObject* OutputEncoding(PyObject*, void*) {
+#if defined(_WIN32)
+  return PyUnicode_FromString("mbcs");
+#else
   return PyUnicode_FromString("utf-8");
+#endif
 }
 
 PyMethodDef kOutputMethods[] = {
@@ -110,6 +117,8 @@ bool StartSession() {
   PyObject* main = PyImport_AddModule("__main__");
   if (main == nullptr) return false;
   gSession->mainDict = PyModule_GetDict(main);
+  gSession->retval = PyUnicode_InternFromString("retval");
+  if (gSession->retval == nullptr) return false;
   for (int i = 0; i < kBrainMethodCount; ++i) {
     gSession->methodNames[i] = PyUnicode_InternFromString(kMethodNames[i]);
     if (gSession->methodNames[i] == nullptr) return false;
@@ -120,6 +129,7 @@ bool StartSession() {
 void EndSession() {
   if (gSession == nullptr) return;
   for (PyObject*& name : gSession->methodNames) Py_CLEAR(name);
+  Py_CLEAR(gSession->retval);
   delete gSession;
   gSession = nullptr;
 }
@@ -127,7 +137,7 @@ void EndSession() {
 bool PrependScriptDirectory() {
   PyObject* path = PySys_GetObject("path");  // borrowed
   if (path == nullptr || !PyList_Check(path)) return false;
-  PyRef directory(PyUnicode_DecodeFSDefault(kScriptDirectory));
+  PyRef directory(HostTextToPython(kScriptDirectory));
   return directory && PyList_Insert(path, 0, directory.get()) == 0;
 }
 
@@ -153,6 +163,32 @@ bool Prepare(egSceneApi* api) {
   return true;
 }
 
+PyObject* NoShutdown(PyObject*, PyObject*) {
+  Py_RETURN_NONE;
+}
+PyMethodDef kNoShutdown = {"_shutdown", NoShutdown, METH_NOARGS, nullptr};
+
+// The interpreter's end would wait for every thread that a script started
+// and that is not a daemon (threading._shutdown joins them): a thread that
+// never ends would hang the host. Replaces that wait by nothing and returns
+// how many threads besides the host's are still running; the process ends
+// them.
+Py_ssize_t LetScriptThreadsGo() {
+  PyRef name(PyUnicode_FromString("threading"));
+  PyRef threading(name ? PyImport_GetModule(name.get()) : nullptr);
+  if (!threading) {
+    PyErr_Clear();
+    return 0;
+  }
+  PyRef running(PyObject_CallMethod(threading.get(), "active_count", nullptr));
+  Py_ssize_t count = running ? PyLong_AsSsize_t(running.get()) - 1 : 0;
+  PyRef nothing(PyCFunction_New(&kNoShutdown, nullptr));
+  if (!nothing || PyObject_SetAttrString(threading.get(), "_shutdown", nothing.get()) < 0)
+    count = 0;
+  PyErr_Clear();
+  return count > 0 ? count : 0;
+}
+
 void ReleaseModules() {
   for (int i = 0; i < kModuleCount; ++i) Modules()[i]->Release();
 }
@@ -167,6 +203,20 @@ bool EnsureInterpreter(egSceneApi* api) {
   }
   PinPythonRuntime();
 
+#if !defined(_WIN32)
+  // UTF-8 mode: the file system and the standard streams speak UTF-8, the
+  // host's text encoding, whatever the process's locale says.
+  PyPreConfig preconfig;
+  PyPreConfig_InitIsolatedConfig(&preconfig);
+  preconfig.utf8_mode = 1;
+  PyStatus preStatus = Py_PreInitialize(&preconfig);
+  if (PyStatus_Exception(preStatus)) {
+    gState = State::kBroken;
+    ktWarn(api, "Python: interpreter could not be started (%s)",
+           preStatus.err_msg != nullptr ? preStatus.err_msg : "unknown error");
+    return false;
+  }
+#endif
   PyConfig config;
   PyConfig_InitIsolatedConfig(&config);
   PyStatus status = PyConfig_SetString(&config, &config.program_name, L"basalt");
@@ -202,7 +252,12 @@ bool EnsureInterpreter(egSceneApi* api) {
 
 void ShutdownInterpreter() {
   if (gState != State::kUp) return;
+  const Py_ssize_t threads = LetScriptThreadsGo();
+  if (threads > 0 && gDisplayApi != nullptr)
+    ktWarn(gDisplayApi, "Python: %d script thread%s still running at unload; not waiting for %s",
+           int(threads), threads == 1 ? "" : "s", threads == 1 ? "it" : "them");
   if (gLineLength > 0) SendLine();
+  ReleaseHeldTexts();
   EndSession();
   Py_FinalizeEx();
   ReleaseModules();
@@ -233,10 +288,23 @@ void ScriptDisplayHook(const char* text, size_t length) {
   }
 }
 
+bool InScriptDirectory(const char* file) {
+  if (file[0] == '\0' || file[0] == '/' || file[0] == '\\') return false;
+  if (file[1] == ':') return false;  // a drive letter
+  // No step of the path may be "..".
+  for (const char* step = file;;) {
+    const char* end = step;
+    while (*end != '\0' && *end != '/' && *end != '\\') ++end;
+    if (end - step == 2 && step[0] == '.' && step[1] == '.') return false;
+    if (*end == '\0') return true;
+    step = end + 1;
+  }
+}
+
 bool BuildScriptPath(const char* file, char (&path)[kPathSize]) {
   const size_t directory = std::strlen(kScriptDirectory);
   const size_t length = std::strlen(file);
-  if (directory + length + 1 > kPathSize) return false;
+  if (directory + length + 1 > kPathSize || !InScriptDirectory(file)) return false;
   std::memcpy(path, kScriptDirectory, directory);
   std::memcpy(path + directory, file, length + 1);
   return true;
@@ -245,8 +313,11 @@ bool BuildScriptPath(const char* file, char (&path)[kPathSize]) {
 bool CanOpen(const char* path) {
   std::FILE* file = std::fopen(path, "r");
   if (file == nullptr) return false;
+  // A directory opens for reading on some systems.
+  struct stat status;
+  const bool regular = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
   std::fclose(file);
-  return true;
+  return regular;
 }
 
 PyObject* MainDict() {
@@ -255,6 +326,14 @@ PyObject* MainDict() {
 
 PyObject* BrainMethodName(BrainMethod method) {
   return gSession->methodNames[method];
+}
+
+PyObject* RetvalName() {
+  return gSession->retval;
+}
+
+const char* BrainMethodText(BrainMethod method) {
+  return kMethodNames[method];
 }
 
 }  // namespace script

@@ -5,11 +5,12 @@
 // lines.
 //
 // Start-up uses an isolated configuration (no environment variables, no
-// user site directory), puts the script directory first on the module search
-// path, routes sys.stdout and sys.stderr (tracebacks included) to the display
-// routine, gives scripts no standard input, and creates the seven script
-// modules. An uncaught SystemExit is reported like any other exception: no
-// script ends the host process.
+// user site directory) in UTF-8 mode on Linux (the host's text encoding),
+// puts the script directory first on the module search path, routes
+// sys.stdout and sys.stderr (tracebacks included) to the display routine,
+// gives scripts no standard input, and creates the seven script modules.
+// An uncaught SystemExit is reported like any other exception: no script
+// ends the host process.
 #ifndef TESSERA_SCRIPT_INTERPRETER_H_
 #define TESSERA_SCRIPT_INTERPRETER_H_
 
@@ -38,8 +39,9 @@ constexpr size_t kPathSize = 96;
 // not available.
 bool EnsureInterpreter(egSceneApi* api);
 
-// Shuts the interpreter down if it is up: sends a pending partial display
-// line, finalises the interpreter and releases the modules' tables.
+// Shuts the interpreter down if it is up: does not wait for threads that
+// scripts started (warns once with their number), sends a pending partial
+// display line, finalises the interpreter and releases the modules' tables.
 void ShutdownInterpreter();
 
 bool InterpreterUp();
@@ -54,10 +56,16 @@ uint32_t InterpreterGeneration();
 // whether or not the host has messages enabled; the setting is left as found.
 void ScriptDisplayHook(const char* text, size_t length);
 
-// Builds kScriptDirectory + `file` into `path`; false when it does not fit.
+// Whether `file` names a path inside the script directory: not empty, not
+// absolute (no leading separator, no drive letter) and no step "..".
+bool InScriptDirectory(const char* file);
+
+// Builds kScriptDirectory + `file` into `path`; false when it does not fit
+// or `file` leaves the script directory.
 bool BuildScriptPath(const char* file, char (&path)[kPathSize]);
 
-// Whether the file at `path` can be opened for reading as text.
+// Whether the file at `path` is a regular file that can be opened for
+// reading as text (a directory cannot).
 bool CanOpen(const char* path);
 
 // The dictionary of __main__ (borrowed; valid while the interpreter is up).
@@ -85,6 +93,12 @@ enum BrainMethod {
 };
 // Borrowed; valid while the interpreter is up.
 PyObject* BrainMethodName(BrainMethod method);
+// "retval", the name in __main__ of the last result of a brain operation
+// that has one (borrowed; valid while the interpreter is up).
+PyObject* RetvalName();
+
+// The operation's name as text ("Update").
+const char* BrainMethodText(BrainMethod method);
 
 }  // namespace script
 

@@ -158,6 +158,36 @@ TEST_F(ScriptTest, WrongArgumentsAndMissingFiles) {
   EXPECT_EQ(Said(), (Lines{"warning: Python: can't open file './python/nosuch.py'"}));
 }
 
+// Only regular files inside the script directory run, as commands and as
+// brain modules; everything else is the can't-open warning.
+TEST_F(ScriptTest, FilesOutsideTheScriptDirectoryOrNotFilesAreRefused) {
+  fs::create_directories(dir_ / "python" / "sub");
+  fs::create_directories(dir_ / "python" / "sub.py");
+  std::ofstream(dir_ / "outside.py") << "print('ran')\ndef brain(me): return 1\n";
+  Script("sub/inner.py", "print('inner')\n");
+  Scene("object Zovezi\n");
+  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  const char* const kRefused[] = {"sub",
+                                  "sub.py",
+                                  "",
+                                  "../outside.py",
+                                  "sub/../../outside.py",
+                                  "..\\outside.py",
+                                  "/etc/hostname",
+                                  "\\outside.py",
+                                  "C:outside.py"};
+  for (const char* file : kRefused) {
+    EXPECT_EQ(Run("Python", {file}), 1) << file;
+    const std::string warning = "Python: can't open file './python/" + std::string(file) + "'";
+    EXPECT_EQ(Said(), (Lines{"warning: " + warning})) << file;
+    EXPECT_EQ(manager->MakeBrain(file, "Zovezi"), nullptr) << file;
+    EXPECT_EQ(Last(), warning) << file;
+  }
+  // A subdirectory and a step "." stay inside.
+  EXPECT_EQ(Run("Python", {"sub/./inner.py"}), 1);
+  EXPECT_EQ(Said(), (Lines{"log: inner "}));
+}
+
 // The path is built in 96 bytes: "./python/" and up to 86 characters.
 TEST_F(ScriptTest, FileNamesUpToTheLimitRun) {
   const std::string longest = std::string(83, 'a') + ".py";
@@ -298,6 +328,44 @@ const char kGuard[] =
     "    def GetIn(self): calls.append(('GetIn',))\n"
     "def brain(me): return Guard(me)\n";
 
+// Text crosses between the host and Python in the host's encoding (UTF-8
+// here), and bytes that are not UTF-8 come back exactly as they went in.
+TEST_F(ScriptTest, TextRoundTripsBetweenTheHostAndPython) {
+  Script("guard.py", kGuard);
+  Script("args.py",
+         "import sys, SceneAPIc\n"
+         "name = sys.argv[1]\n"
+         "print(name, len(name), ascii(name))\n"
+         "o = SceneAPIc.GetSceneObjectByID(name)\n"
+         "print(o != 'NULL', SceneAPIc.GetID(o) == name)\n");
+  const std::string bad = "B\xff\xfe";  // not UTF-8
+  Scene("object \xc3\x9cn\xc3\xaf\nobject " + bad + "\n");
+  const struct {
+    std::string arg;
+    Lines said;
+  } kArgs[] = {
+      {"\xc3\x9cn\xc3\xaf", {"log: \xc3\x9cn\xc3\xaf 3 '\\xdcn\\xef' ", "log: True True "}},
+      {bad, {"log: " + bad + " 3 'B\\udcff\\udcfe' ", "log: True True "}},
+  };
+  for (const auto& row : kArgs) {
+    Run("Python", {"args.py", row.arg});
+    EXPECT_EQ(Said(), row.said) << row.arg;
+  }
+  // Names, parameters and results of a brain.
+  egBrainDll* brain = Brain("\xc3\x9cn\xc3\xaf", "guard.py");
+  ASSERT_NE(brain, nullptr);
+  const char* params[] = {"\xc3\x9cn\xc3\xaf", bad.c_str()};
+  EXPECT_EQ(brain->SendParams(2, params), 1);
+  Python(
+      "import guard\n"
+      "print(ascii(guard.calls[-1]), ascii([k for k in globals() if k.startswith('\\xdc')]))\n"
+      "guard.Guard.GetName = lambda self: self.name\n"
+      "\xc3\x9cn\xc3\xaf.name = guard.calls[-1][1][1] + '\\xdc'\n");
+  EXPECT_EQ(Said(),
+            (Lines{"log: ('SendParams', ['\\xdcn\\xef', 'B\\udcff\\udcfe']) ['\\xdcn\\xef'] "}));
+  EXPECT_EQ(std::string(brain->GetName()), bad + "\xc3\x9c");
+}
+
 TEST_F(ScriptTest, BrainForwardsEveryOperation) {
   Script("guard.py", kGuard);
   Scene("object Zovezi.1\nobject Rock\n");
@@ -327,6 +395,12 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
   brain->UpdateGoals();
   brain->GetIn();
   EXPECT_STREQ(brain->GetName(), "Guard14");
+  // The last result of an operation that has one is retval in __main__.
+  Python("print(retval)\n");
+  EXPECT_EQ(Said(), (Lines{"log: Guard14 "}));
+  brain->GetType();
+  Python("print(retval)\n");
+  EXPECT_EQ(Said(), (Lines{"log: 302 "}));
 
   Python("import guard\nfor c in guard.calls: print(c)\nprint(type(Zovezi_1).__name__)\n");
   EXPECT_EQ(
@@ -368,7 +442,11 @@ TEST_F(ScriptTest, FailingMethodsFallBackAndAreSwitchedOffUntilReset) {
   ASSERT_NE(brain, nullptr);
   Run("Python", {"none.py"});
   EXPECT_EQ(brain->Update(0.5f), 0);  // the host brain's default answers
-  EXPECT_EQ(Said()[Said().size() - 1], "log: ValueError: Update ");
+  // The traceback, then the warning that names the brain.
+  EXPECT_EQ(Said()[Said().size() - 2], "log: ValueError: Update ");
+  EXPECT_EQ(Said()[Said().size() - 1],
+            "warning: PythonBrain: Zovezi (broken.py) Update raised ValueError; Update is off from "
+            "now on");
   brain->Update(0.5f);
   brain->Update(0.5f);
   EXPECT_EQ(brain->GetType(), 300);  // GetType returns None: not an integer
@@ -381,6 +459,58 @@ TEST_F(ScriptTest, FailingMethodsFallBackAndAreSwitchedOffUntilReset) {
   EXPECT_EQ(Said(), (Lines{"log: {'Update': 2, 'Reset': 1} "}));
   const Lines& trace = stage_->model().trace().lines();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "@0 Zovezi.brain.Update() "), 4);
+}
+
+// What a scene's author sees of a failing brain: the traceback once, one
+// warning that names the object, the module file and the method (so that
+// --strict fails), and for a failure repeated every frame a count when the
+// run ends.
+TEST_F(ScriptTest, BrainFailuresNameTheBrainOnce) {
+  const struct {
+    const char* methods;  // the class body of the brain module's object
+    Lines said;           // the lines that are not traceback lines
+  } kCases[] = {
+      {"    def GetType(self): return 300\n"
+       "    def Update(self, t): 1/0\n",
+       {"log: ZeroDivisionError: division by zero ",
+        "warning: PythonBrain: Walker (walker.py) Update raised ZeroDivisionError; Update is off "
+        "from now on"}},
+      {"    def Update(self, t): pass\n",
+       {"log: AttributeError: 'B' object has no attribute 'GetType' ",
+        "warning: PythonBrain: Walker (walker.py) GetType raised AttributeError",
+        "log: PythonBrain: Walker (walker.py) GetType raised AttributeError 3 more times"}},
+      {"    def GetType(self): return 'camera'\n"
+       "    def Update(self, t): pass\n",
+       {"log: TypeError: 'str' object cannot be interpreted as an integer ",
+        "warning: PythonBrain: Walker (walker.py) GetType raised TypeError",
+        "log: PythonBrain: Walker (walker.py) GetType raised TypeError 3 more times"}},
+  };
+  for (const auto& row : kCases) {
+    TearDown();
+    SetUp();
+    Script("walker.py", std::string("class B:\n") + row.methods + "def brain(me): return B()\n");
+    stage::SceneDescription scene;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(stage::ParseScene(
+        "frames 4\nobject Walker\nbrainclass Walker PythonMgr:walker.py\n", &scene, &errors));
+    first_ = 0;
+    ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+    stage_->UnloadPlugins();
+    Lines said;
+    for (const std::string& line : Said())
+      if (line.find("Error") != std::string::npos || line.find("PythonBrain:") != std::string::npos)
+        said.push_back(line);
+    EXPECT_EQ(said, row.said) << row.methods;
+  }
+}
+
+TEST_F(ScriptTest, BrainThatIsNoObjectIsRefused) {
+  Script("none.py", "def brain(me): return None\n");
+  Scene("object Walker\n");
+  EXPECT_EQ(Brain("Walker", "none.py"), nullptr);
+  EXPECT_EQ(
+      Said(),
+      (Lines{"warning: PythonBrain: Walker (none.py) brain() returned None; no brain is made"}));
 }
 
 TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
@@ -396,7 +526,8 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
   EXPECT_EQ(manager->MakeBrain("nosuch.py", "Other"), nullptr);
   EXPECT_EQ(Last(), "Python: can't open file './python/nosuch.py'");
   EXPECT_EQ(manager->MakeBrain("bad.py", "Other"), nullptr);
-  EXPECT_EQ(Last(), "RuntimeError: no ");
+  EXPECT_EQ(Last(), "PythonBrain: Other (bad.py) could not be set up; no brain is made");
+  EXPECT_EQ(stage_->model().messages().end()[-2].text, "RuntimeError: no ");
   // Names that are not module names are refused before Python sees them.
   const Lines files = {"x;import os.py", "a\nb.py", "__import__('os').py",
                        "9lives.py",      "a..py",   ".py"};
@@ -488,6 +619,90 @@ TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
   EXPECT_EQ(Run("BrainParams", {"Zovezi"}), 1);
   Python("import guard\nprint(guard.calls[1:])\n");
   EXPECT_EQ(Said(), (Lines{"log: [('SendParams', ['a', 'b']), ('SendParams', [])] "}));
+}
+
+// Brains attached from inside a frame: the frame updates the brains it
+// began with; the new ones start with the next frame. Twenty attachments
+// make the stage's brain list grow (and move) while it is being walked.
+TEST_F(ScriptTest, BrainsAttachedDuringAFrameStartWithTheNextFrame) {
+  Script("guard.py", kGuard);
+  Script("boss.py",
+         "import SceneAPIc\n"
+         "class Boss:\n"
+         "    def __init__(self): self.frames = 0\n"
+         "    def GetType(self): return 300\n"
+         "    def Update(self, t):\n"
+         "        self.frames += 1\n"
+         "        if self.frames == 1:\n"
+         "            for i in range(20):\n"
+         "                o = SceneAPIc.GetPhysicalSceneObjectByID('W%d' % i)\n"
+         "                SceneAPIc.BrainSetToPythonBrain(o, 'guard.py')\n"
+         "        if self.frames == 2:\n"
+         "            SceneAPIc.BrainClassSendParams('PythonMgr:guard.py', 1, ['go'])\n"
+         "def brain(me): return Boss()\n");
+  // Boss is not the last brain: the walk goes on after the list has moved.
+  std::string text =
+      "frames 3\nobject Boss\nbrainclass Boss PythonMgr:boss.py\n"
+      "object Tail\nbrainclass Tail PythonMgr:guard.py\n";
+  for (int i = 0; i < 20; ++i) text += "object W" + std::to_string(i) + " character\n";
+  stage::SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene(text, &scene, &errors)) << errors[0];
+  ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+  const Lines& trace = stage_->model().trace().lines();
+  const struct {
+    const char* frame;
+    long updates;
+  } kFrames[] = {{"@0 >", 2}, {"@1 >", 22}, {"@2 >", 22}};
+  for (const auto& row : kFrames)
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                            [&](const std::string& l) {
+                              return l.rfind(row.frame, 0) == 0 &&
+                                     l.find(".PythonMgr.Update(") != std::string::npos;
+                            }),
+              row.updates)
+        << row.frame;
+  Python("import guard\nprint(len([c for c in guard.calls if c == ('SendParams', ['go'])]))\n");
+  EXPECT_EQ(Said(), (Lines{"log: 21 "}));
+}
+
+// The interpreter's end does not wait for threads that scripts started, be
+// they daemons or not: one warning gives their number, and the host goes on.
+TEST_F(ScriptTest, UnloadDoesNotWaitForScriptThreads) {
+  Python(
+      "import threading\n"
+      "stop = threading.Event()\n"
+      "threading.Thread(target=stop.wait).start()\n"
+      "threading.Thread(target=stop.wait, daemon=True).start()\n"
+      "print(threading.active_count())\n");
+  EXPECT_EQ(Said(), (Lines{"log: 3 "}));
+  first_ = stage_->model().messages().size();
+  stage_->UnloadPlugins();
+  EXPECT_EQ(
+      Said(),
+      (Lines{"warning: Python: 2 script threads still running at unload; not waiting for them"}));
+}
+
+// Class parameters name the module file after the class, as a scene gives
+// them: only the brains made from that file receive them.
+TEST_F(ScriptTest, ClassParametersReachTheBrainsOfTheNamedModule) {
+  Script("guard.py", kGuard);
+  Script("other.py", kGuard);
+  stage::SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene(
+      "frames 1\nobject A\nobject B\nobject C\n"
+      "brainclass A PythonMgr:guard.py\nbrainclass B PythonMgr:guard.py\n"
+      "brainclass C PythonMgr:other.py\n"
+      "at 0 classparams PythonMgr:GUARD.PY alarm loud\nat 0 classparams PythonMgr quiet\n",
+      &scene, &errors));
+  ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+  Python(
+      "import guard, other\n"
+      "print([c for c in guard.calls if c[0] == 'SendParams'], "
+      "[c for c in other.calls if c[0] == 'SendParams'])\n");
+  EXPECT_EQ(Said(), (Lines{"log: [('SendParams', ['alarm', 'loud']), ('SendParams', ['alarm', "
+                           "'loud'])] [] "}));
 }
 
 TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {

@@ -32,8 +32,9 @@ const char kFooter[] =
     "(the trace lines then come between the message lines, in the order they\n"
     "happen; with --svg - the message lines go to standard error instead).\n"
     "Exit status: 0 when the scene was played, 1 when it, a plug-in or an output\n"
-    "file could not be loaded or written (or, with --strict, when a plug-in warned\n"
-    "or something named was not found), 2 for wrong options.";
+    "file could not be loaded or written, or a call into a plug-in ran past\n"
+    "--call-limit (or, with --strict, when a plug-in warned or something named\n"
+    "was not found), 2 for wrong options.";
 
 // The usage line first, then the description, the options and the footer.
 class HelpFormatter : public CLI::Formatter {
@@ -149,6 +150,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> pluginPath;
   bool quiet = false, strict = false;
   int64_t frames = -1;
+  double callLimit = 10;
 
   CLI::App app(kDescription, "stage");
   app.formatter(std::make_shared<HelpFormatter>());
@@ -181,6 +183,11 @@ int main(int argc, char** argv) {
   app.add_option("--frames", frames, "play N frames instead of the scene's count")
       ->type_name("N")
       ->check(CLI::Range(int64_t(0), int64_t(stage::kMaxFrames)));
+  app.add_option("--call-limit", callLimit,
+                 Wrap("stop (exit status 1) when one call into a plug-in runs SECONDS or longer, "
+                      "naming the call; 0 for no limit (default 10)"))
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.0, 1e6));
   app.add_flag("--quiet", quiet, "do not print the message lines");
   app.add_flag("--strict", strict,
                Wrap("fail (exit status 1) when a plug-in wrote a warning or the stage noted that "
@@ -257,19 +264,35 @@ int main(int argc, char** argv) {
   stage::RunReplay runReplay;
   runReplay.side = scene.pictureSide;
   stage::RunReplay* recorder = replay.open() ? &runReplay : nullptr;
+  // The trace goes out before each call into a plug-in, which might crash or
+  // end the process; a call that runs too long ends it here.
+  bool unflushed = false;
+  model.watch().beforeCall = [&unflushed] {
+    if (unflushed) std::fflush(nullptr);
+    unflushed = false;
+  };
+  model.watch().Start(callLimit, [callLimit](const std::string& call) {
+    std::fflush(nullptr);
+    std::fprintf(stderr, "stage: %s has run for %g s; stopping\n", call.c_str(), callLimit);
+    std::fflush(stderr);
+  });
   if (!quiet || recorder != nullptr)
     model.onMessage = [messages, quiet, recorder](const stage::Message& message) {
       if (recorder != nullptr) recorder->AddMessage(message);
       if (quiet) return;
       std::fputs(stage::FormatMessage(message).c_str(), messages);
       std::fputc('\n', messages);
+      // A message line goes out whole at once: the plug-in that wrote it may
+      // end the process before it returns.
+      std::fflush(messages);
     };
   if (trace.open() || recorder != nullptr)
-    model.trace().onLine = [file = trace.file(), recorder](const std::string& line) {
+    model.trace().onLine = [file = trace.file(), recorder, &unflushed](const std::string& line) {
       if (recorder != nullptr) recorder->AddTraceLine(line);
       if (file == nullptr) return;
       std::fputs(line.c_str(), file);
       std::fputc('\n', file);
+      unflushed = true;
     };
   stage::RunPicture picture;
   picture.side = scene.pictureSide;
@@ -289,6 +312,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "stage: %s\n", stage::ShowText(error).c_str());
       status = 1;
     }
+  // Plug-ins report at unload too (script threads, repeated failures).
+  stage.UnloadPlugins();
   for (const auto& e : errors) std::fprintf(stderr, "stage: %s\n", stage::ShowText(e).c_str());
   if (strict && played && model.problems() > 0) {
     std::fprintf(stderr, "stage: --strict: %lld warning(s) or names not found\n",

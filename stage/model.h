@@ -26,6 +26,7 @@
 
 #include "kit/host/host.h"
 #include "kit/plugin/plugin.h"
+#include "stage/call_watch.h"
 #include "stage/handle_pool.h"
 #include "stage/trace.h"
 
@@ -383,6 +384,8 @@ class Model {
 
   // --- Running ----------------------------------------------------------------
   CallTrace& trace() { return trace_; }
+  // The watch over the calls into plug-ins (flushing and the time limit).
+  CallWatch& watch() { return watch_; }
   const std::vector<Message>& messages() const { return messages_; }
   // Writes a message line. Warnings count as problems, and so do stage
   // notes said with `problem` (something named that was not found).
@@ -493,6 +496,7 @@ class Model {
   SceneObject* player_ = nullptr;
   SceneObject* camera_ = nullptr;
   CallTrace trace_;
+  CallWatch watch_;
   std::vector<Message> messages_;
   int64_t problems_ = 0;
   std::deque<CommandRun> actorQueue_;

@@ -103,13 +103,21 @@ int32_t Model::AttachBrainClass(SceneObject* object, const std::string& text) {
   egBrainClassDll* brainClass = FindBrainClass(className);
   if (object == nullptr || brainClass == nullptr) return 0;
   if (preparedClasses_.insert(brainClass).second) {
-    CallTrace::Line(trace_, (">" + className + ".Prepare").c_str()).Finish();
+    const std::string prepare = className + ".Prepare";
+    CallTrace::Line(trace_, (">" + prepare).c_str()).Finish();
+    CallWatch::Scope scope(watch_, &prepare, nullptr);
     brainClass->Prepare();
   }
   CallTrace::Line line(trace_, (">" + className + ".MakeBrain").c_str());
   line.Arg(first.c_str());
   line.Arg(object->name.c_str());
-  egBrainDll* brain = brainClass->MakeBrain(first.c_str(), object->name.c_str());
+  const std::string make = className + ".MakeBrain";
+  const std::vector<std::string> names = {first, object->name};
+  egBrainDll* brain;
+  {
+    CallWatch::Scope scope(watch_, &make, &names);
+    brain = brainClass->MakeBrain(first.c_str(), object->name.c_str());
+  }
   if (brain == nullptr) {
     line.Finish("-> null");
     return 0;

@@ -1,6 +1,8 @@
 // Brains: the plug-in brains (BrainDlls) and brain classes, and what scenes
 // send them.
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "stage/ops.h"
 
@@ -32,10 +34,17 @@ void BrainOps::BrainSendParams(egPhysicalSceneObject* a1, int32_t a2, const char
   o->brain->plugin->SendParams(a2, a3);
 }
 
+// The text names the class, as a brain class is given: "Class" or
+// "Class:Text". The class's SendClassParams gets Text (PythonMgr: the module
+// file whose brains receive the parameters), or the whole text without one.
 void BrainOps::BrainClassSendParams(const char* a1, int32_t a2, const char** a3) {
-  egBrainClassDll* brainClass = a1 != nullptr ? model_.FindBrainClass(a1) : nullptr;
+  if (a1 == nullptr) return;
+  const char* colon = std::strchr(a1, ':');
+  const std::string_view className =
+      colon != nullptr ? std::string_view(a1, size_t(colon - a1)) : std::string_view(a1);
+  egBrainClassDll* brainClass = model_.FindBrainClass(className);
   if (brainClass == nullptr || a2 < 0 || (a2 > 0 && a3 == nullptr)) return;
-  brainClass->SendClassParams(a1, a2, a3);
+  brainClass->SendClassParams(colon != nullptr ? colon + 1 : a1, a2, a3);
 }
 
 }  // namespace stage

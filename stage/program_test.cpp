@@ -250,4 +250,49 @@ TEST_F(StageProgramTest, OptionsVersionAndHelp) {
   EXPECT_EQ(run.status, 0) << run.err;
 }
 
+// A call into a plug-in that does not return within --call-limit ends the
+// stage with the call named, and nothing written before it is lost; nor is
+// it when a script ends the process itself.
+TEST_F(StageProgramTest, ACallThatRunsTooLongOrEndsTheProcessLosesNoLine) {
+  fs::create_directory(dir_ / "python");
+  Write(dir_ / "python" / "before.py", "print('before')\n");
+  Write(dir_ / "python" / "loop.py", "while True: pass\n");
+  Write(dir_ / "python" / "bye.py", "import os\nprint('kept')\nos._exit(3)\n");
+  Write(dir_ / "python" / "walker.py",
+        "class W:\n"
+        "    def GetType(self): return 300\n"
+        "    def Update(self, t):\n"
+        "        while True: pass\n"
+        "def brain(me): return W()\n");
+  const std::string plugin = "plugin " SCRIPTXCMD_PLUGIN_PATH "\n";
+  const std::string loaded =
+      "@0 stage: loaded ScriptXcmd: 3 commands, 0 brains, 1 brain classes, version 2.27\n";
+  const struct {
+    std::string scene;
+    std::string options;
+    int status;
+    std::string out;
+    std::string err;
+  } kCases[] = {
+      {"frames 2\nat 0 run Python before.py\nat 1 run Python loop.py fast 3\n", "--call-limit 1", 1,
+       loaded + "@0 log: before \n", "stage: Python loop.py fast 3 has run for 1 s; stopping\n"},
+      {"at 0 run Python before.py\nobject Walker\nbrainclass Walker PythonMgr:walker.py\n",
+       "--call-limit 0.5 --trace trace.txt", 1, loaded + "@0 log: before \n",
+       "stage: Walker.PythonMgr.Update has run for 0.5 s; stopping\n"},
+      {"frames 2\nat 0 run Python before.py\nat 1 run Python bye.py\n", "", 3,
+       loaded + "@0 log: before \n@1 log: kept \n", ""},
+  };
+  for (const auto& row : kCases) {
+    Scene("s.scene", plugin + row.scene);
+    const Outcome run = Stage(row.options + " s.scene");
+    EXPECT_EQ(run.status, row.status) << row.scene;
+    EXPECT_EQ(run.out, row.out) << row.scene;
+    EXPECT_EQ(run.err, row.err) << row.scene;
+  }
+  // The trace was written up to the call that ran too long (whose own line
+  // comes when it returns).
+  const std::string trace = Read(dir_ / "trace.txt");
+  EXPECT_EQ(trace.substr(trace.rfind('\n', trace.size() - 2) + 1), "@0 ReservedStatBegin(4)\n");
+}
+
 }  // namespace

@@ -55,7 +55,12 @@ Stage::~Stage() {
 void Stage::UnloadPlugins() {
   for (const auto& host : model_->hostBrains()) host->plugin = nullptr;
   model_->DetachBrains();
-  while (!plugins_.empty()) plugins_.pop_back();
+  while (!plugins_.empty()) {
+    // A plug-in's unload destroys its objects, which may run scripts.
+    const std::string unload = "unload of " + plugins_.back()->name;
+    CallWatch::Scope scope(model_->watch(), &unload, nullptr);
+    plugins_.pop_back();
+  }
 }
 
 bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
@@ -237,6 +242,7 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
     brain->fSceneApi = api_.get();
     brain->fBrain = host->Interface();
     // A camera brain starts from a reset.
+    CallWatch::Scope scope(m.watch(), host, "GetType");
     if (brain->GetType() == kCameraBrainType) {
       CallTrace::Line(m.trace(), (">" + def.object + "." + def.brain + ".Reset").c_str()).Finish();
       brain->Reset();
@@ -330,7 +336,12 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
       RunQueuedActors();
     }
   RunQueuedActors();
-  for (const auto& host : m.hostBrains()) {
+  // The frame updates the brains attached when it began: a brain attached
+  // by a brain or a command during the walk (the list may grow and move)
+  // starts with the next frame.
+  const size_t brains = m.hostBrains().size();
+  for (size_t i = 0; i < brains; ++i) {
+    HostBrain* host = m.hostBrains()[i].get();
     // Vehicle brains are called before the frame's movement too.
     if (host->vehicle != nullptr) {
       CallTrace::Line pre(
@@ -338,6 +349,7 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
                          ? (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str()
                          : "");
       pre.Arg(scene.frameTime);
+      CallWatch::Scope scope(m.watch(), host, "PreUpdate");
       pre.Result(host->plugin->PreUpdate(scene.frameTime));
     }
     // The line's name is made only when the trace takes lines: a frame
@@ -347,8 +359,12 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
                        ? (">" + host->owner->name + "." + host->pluginName + ".Update").c_str()
                        : "");
     line.Arg(scene.frameTime);
-    line.Result(host->plugin->Update(scene.frameTime));
+    {
+      CallWatch::Scope scope(m.watch(), host, "Update");
+      line.Result(host->plugin->Update(scene.frameTime));
+    }
     // A camera brain sets its camera's goals after its update.
+    CallWatch::Scope scope(m.watch(), host, "GetType");
     if (host->plugin->GetType() == kCameraBrainType) {
       CallTrace::Line(m.trace(),
                       (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals").c_str())
@@ -418,6 +434,8 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     std::vector<const char*> argv;
     for (size_t i = 1; i < w.size(); ++i) argv.push_back(w[i].c_str());
     argv.push_back(nullptr);
+    const std::string call = w[0] + (e.verb == "params" ? ".SendParams" : ".SendClassParams");
+    CallWatch::Scope scope(m.watch(), &call, nullptr);
     if (e.verb == "params") {
       SceneObject* object = Find(w[0]);
       if (object == nullptr) return;
@@ -429,7 +447,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
       BrainOps(m).BrainSendParams(Model::ToHandle<egPhysicalSceneObject>(object),
                                   int32_t(w.size() - 1), argv.data());
     } else {
-      if (m.FindBrainClass(w[0]) == nullptr) {
+      if (m.FindBrainClass(std::string_view(w[0]).substr(0, w[0].find(':'))) == nullptr) {
         m.Say(MessageKind::kStage, "no brain class named " + w[0], true);
         return;
       }
@@ -502,7 +520,11 @@ void Stage::BuildVehicle(const VehicleSpec& def,
     error(def.line, "no loaded plug-in exports " + def.brain);
     return;
   }
-  const int32_t type = brain->GetType();
+  int32_t type;
+  {
+    CallWatch::Scope scope(m.watch(), &def.brain, nullptr);
+    type = brain->GetType();
+  }
   if (type != 302) {
     error(def.line, def.brain + " is not a vehicle brain (type " + std::to_string(type) + ")");
     return;
@@ -576,9 +598,13 @@ int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string
   for (const char* arg : argv)
     if (arg != nullptr) line.Arg(arg);
   line.Finish();
-  const int32_t result =
-      command->Run(int32_t(args.size()), argv.data(), nullptr, Model::ToHandle<egTrigActor>(actor),
-                   Model::ToHandle<egTrigDetector>(detector));
+  int32_t result;
+  {
+    CallWatch::Scope scope(m.watch(), &name, &args);
+    result = command->Run(int32_t(args.size()), argv.data(), nullptr,
+                          Model::ToHandle<egTrigActor>(actor),
+                          Model::ToHandle<egTrigDetector>(detector));
+  }
   CallTrace::Line done(m.trace(), traced ? ("<" + name + ".Run").c_str() : "");
   done.Result(result);
   if (result == 0) repeats_.push_back(CommandRun{name, args, actor, detector});

@@ -10,6 +10,7 @@
 #include "kit/plugin/plugin.h"
 #include "script/modules/functions.h"
 #include "script/modules/modules.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -253,7 +254,7 @@ FN(GetNameFromKey) {
   mkRegistryKey* key;
   if (!Host(RegistryModule(), args, "s:GetNameFromKey", "GetNameFromKey", key)) return nullptr;
   if (key == nullptr || key->fName == nullptr) Py_RETURN_NONE;
-  return PyUnicode_DecodeUTF8(key->fName, Py_ssize_t(std::strlen(key->fName)), "replace");
+  return HostTextToPython(key->fName);
 }
 
 PyMethodDef kRegistryFunctions[] = {

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "script/modules/modules.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -212,7 +213,7 @@ bool ParseExact(const Op& op, PyObject* args, ArgValue* a) {
       case 's': {
         if (!PyUnicode_CheckExact(item)) return false;
         Py_ssize_t size = 0;
-        const char* text = PyUnicode_AsUTF8AndSize(item, &size);
+        const char* text = HostTextOf(item, &size);
         if (text == nullptr) {
           PyErr_Clear();
           return false;
@@ -279,7 +280,7 @@ PyObject* Result(Ret value, int slot) {
     return PyFloat_FromDouble(double(value));
   } else if constexpr (std::is_same_v<Ret, const char*>) {
     if (value == nullptr) Py_RETURN_NONE;
-    return PyUnicode_DecodeUTF8(value, Py_ssize_t(std::strlen(value)), "replace");
+    return HostTextToPython(value);
   } else {
     static_assert(std::is_pointer_v<Ret>, "scene operations return texts, numbers and pointers");
     const char* type = PreparedOps()[slot].resultType.c_str();

@@ -5,6 +5,8 @@
 #include <deque>
 #include <unordered_map>
 
+#include "script/text.h"
+
 namespace script {
 
 namespace {
@@ -302,7 +304,7 @@ bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, in
       case 's': {
         if (!PyUnicode_CheckExact(item)) return false;
         Py_ssize_t size = 0;
-        const char* text = PyUnicode_AsUTF8AndSize(item, &size);
+        const char* text = HostTextOf(item, &size);
         if (text == nullptr) {
           PyErr_Clear();
           return false;
@@ -347,7 +349,7 @@ bool StringList::Convert(PyObject* object) {
       PyErr_SetString(PyExc_TypeError, "list must contain strings");
       return false;
     }
-    texts[i] = PyUnicode_AsUTF8(item);
+    texts[i] = HostTextOf(item, nullptr);
     if (texts[i] == nullptr) return false;
   }
   texts[size] = nullptr;
