@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "stage/expect.h"
 #include "stage/picture.h"
 #include "stage/replay.h"
 #include "stage/stage.h"
@@ -33,7 +34,8 @@ const char kFooter[] =
     "happen; with --svg - the message lines go to standard error instead).\n"
     "Exit status: 0 when the scene was played, 1 when it, a plug-in or an output\n"
     "file could not be loaded or written (or, with --strict, when a plug-in warned\n"
-    "or something named was not found), 2 for wrong options.";
+    "or something named was not found; with --expect, when the message lines\n"
+    "differ), 2 for wrong options.";
 
 // The usage line first, then the description, the options and the footer.
 class HelpFormatter : public CLI::Formatter {
@@ -142,12 +144,58 @@ bool SameFile(const std::string& a, const std::string& b) {
   return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
+// Reads the expected lines of --expect (nothing to read for --expect-update,
+// which writes the file at the end), and the file's absolute path (the
+// stage plays in the scene's directory).
+bool ReadExpected(const std::string& given, bool update, std::string* path,
+                  std::vector<std::string>* lines) {
+  std::error_code ec;
+  *path = fs::absolute(given, ec).string();
+  if (update) return true;
+  std::FILE* file = std::fopen(path->c_str(), "rb");
+  if (file == nullptr) {
+    std::fprintf(stderr, "stage: cannot read %s: %s (--expect-update writes it)\n",
+                 stage::ShowText(given).c_str(), std::strerror(errno));
+    return false;
+  }
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  *lines = stage::SplitLines(text);
+  return true;
+}
+
+// Writes the run's lines to `path`, or compares them with the expected ones
+// and prints the difference. False when they differ or cannot be written.
+bool CompareExpected(const std::string& given, const std::string& path, bool update,
+                     const std::vector<std::string>& expected,
+                     const std::vector<std::string>& lines) {
+  if (update) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int reason = errno;
+    if (file != nullptr && std::fclose(file) != 0) written = false;
+    if (!written)
+      std::fprintf(stderr, "stage: cannot write %s: %s\n", stage::ShowText(given).c_str(),
+                   std::strerror(reason));
+    return written;
+  }
+  const std::string diff = stage::UnifiedDiff(expected, lines, given, "the run's message lines");
+  if (diff.empty()) return true;
+  std::fputs(diff.c_str(), stdout);
+  std::fprintf(stderr, "stage: the message lines differ from %s\n", stage::ShowText(given).c_str());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string scenePath, tracePath, svgPath, replayPath, exportsOf;
+  std::string scenePath, tracePath, svgPath, replayPath, exportsOf, expectPath;
   std::vector<std::string> pluginPath;
-  bool quiet = false, strict = false;
+  bool quiet = false, strict = false, expectUpdate = false;
   int64_t frames = -1;
 
   CLI::App app(kDescription, "stage");
@@ -182,6 +230,14 @@ int main(int argc, char** argv) {
       ->type_name("N")
       ->check(CLI::Range(int64_t(0), int64_t(stage::kMaxFrames)));
   app.add_flag("--quiet", quiet, "do not print the message lines");
+  CLI::Option* expect = app.add_option(
+      "--expect", expectPath,
+      Wrap("compare the message lines with the file FILE instead of printing them: when they "
+           "differ, print a unified diff from FILE to the run's lines and end with exit status 1"));
+  expect->type_name("FILE");
+  app.add_flag("--expect-update", expectUpdate,
+               Wrap("with --expect, write the run's message lines to FILE instead"))
+      ->needs(expect);
   app.add_flag("--strict", strict,
                Wrap("fail (exit status 1) when a plug-in wrote a warning or the stage noted that "
                     "something named was not found"));
@@ -257,9 +313,15 @@ int main(int argc, char** argv) {
   stage::RunReplay runReplay;
   runReplay.side = scene.pictureSide;
   stage::RunReplay* recorder = replay.open() ? &runReplay : nullptr;
-  if (!quiet || recorder != nullptr)
-    model.onMessage = [messages, quiet, recorder](const stage::Message& message) {
+  // With --expect the message lines are kept for the comparison instead.
+  std::vector<std::string> expected, lines;
+  std::vector<std::string>* kept = expectPath.empty() ? nullptr : &lines;
+  std::string expectFile;
+  if (kept != nullptr && !ReadExpected(expectPath, expectUpdate, &expectFile, &expected)) return 1;
+  if (!quiet || recorder != nullptr || kept != nullptr)
+    model.onMessage = [messages, quiet, recorder, kept](const stage::Message& message) {
       if (recorder != nullptr) recorder->AddMessage(message);
+      if (kept != nullptr) return kept->push_back(stage::FormatMessage(message));
       if (quiet) return;
       std::fputs(stage::FormatMessage(message).c_str(), messages);
       std::fputc('\n', messages);
@@ -290,6 +352,9 @@ int main(int argc, char** argv) {
       status = 1;
     }
   for (const auto& e : errors) std::fprintf(stderr, "stage: %s\n", stage::ShowText(e).c_str());
+  if (kept != nullptr && played &&
+      !CompareExpected(expectPath, expectFile, expectUpdate, expected, lines))
+    status = 1;
   if (strict && played && model.problems() > 0) {
     std::fprintf(stderr, "stage: --strict: %lld warning(s) or names not found\n",
                  static_cast<long long>(model.problems()));

@@ -200,6 +200,46 @@ TEST_F(StageProgramTest, TraceLinesComeBetweenTheMessagesInTheOrderTheyHappen) {
             "@0 log: SetObjVar: Door is set to 1\n");
 }
 
+// A scene test: the run's message lines against a file, a unified diff and
+// status 1 when they differ; --expect-update writes the file.
+TEST_F(StageProgramTest, ExpectComparesTheMessageLinesWithAFile) {
+  Scene("a.scene", kDoor);
+  const std::string lines =
+      "@0 stage: loaded KilnXcmd: 30 commands, 1 brains, 0 brain classes, version 2.27\n"
+      "@0 log: SetObjVar: Door is set to 1\n";
+  Outcome run = Stage("--expect a.expected a.scene");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "stage: cannot read a.expected: No such file or directory (--expect-update "
+            "writes it)\n");
+  EXPECT_EQ(run.out, "");
+
+  run = Stage("--expect a.expected --expect-update a.scene");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(Read(dir_ / "a.expected"), lines);
+  run = Stage("--expect a.expected a.scene");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+
+  Write(dir_ / "a.expected",
+        "@0 stage: loaded KilnXcmd\n@0 log: SetObjVar: Door is set to 1\n"
+        "@1 log: more\n");
+  run = Stage("--expect a.expected a.scene");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "--- a.expected\n+++ the run's message lines\n@@ -1,3 +1,2 @@\n"
+            "-@0 stage: loaded KilnXcmd\n"
+            "+@0 stage: loaded KilnXcmd: 30 commands, 1 brains, 0 brain classes, version 2.27\n"
+            " @0 log: SetObjVar: Door is set to 1\n"
+            "-@1 log: more\n");
+  EXPECT_EQ(run.err, "stage: the message lines differ from a.expected\n");
+
+  run = Stage("--expect-update a.scene");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("stage: --expect-update requires --expect\n", 0), 0u) << run.err;
+}
+
 TEST_F(StageProgramTest, StrictFailsOnWarningsAndNamesNotFound) {
   const std::tuple<const char*, int, const char*> kCases[] = {
       {"", 0, ""},
