@@ -29,9 +29,10 @@ const char kDescription[] =
 
 const char kFooter[] =
     "A run is reproducible: the same scene gives the same output and trace.\n"
-    "Output files are opened before the scene plays; FILE '-' is standard output\n"
-    "(the trace lines then come between the message lines, in the order they\n"
-    "happen; with --svg - the message lines go to standard error instead).\n"
+    "Output files are opened before the scene plays. For --trace and --svg, FILE\n"
+    "'-' is standard output (the trace lines then come between the message lines,\n"
+    "in the order they happen; with --svg - the message lines go to standard error\n"
+    "instead); --replay and --expect need a file name.\n"
     "Exit status: 0 when the scene was played, 1 when it, a plug-in or an output\n"
     "file could not be loaded or written (or, with --strict, when a plug-in warned\n"
     "or something named was not found; with --expect, when the message lines\n"
@@ -95,6 +96,18 @@ int PrintExports(stage::Stage& stage, const std::string& plugin) {
       if (library.Symbol((entry + module).c_str()) != nullptr) names.insert(entry + module);
   for (const auto& name : names) std::printf("%s\n", name.c_str());
   return 0;
+}
+
+// The --frames count: digits only, at most the scene reader's limit.
+bool ReadFrames(const std::string& text, int64_t* frames) {
+  if (text.empty() || text.size() > 7) return false;
+  int64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  *frames = n;
+  return n <= stage::kMaxFrames;
 }
 
 int UsageError(const std::string& message) {
@@ -226,9 +239,9 @@ int main(int argc, char** argv) {
                       "given more than once; the build's plug-in directories are searched last)"))
       ->type_name("DIR")
       ->allow_extra_args(false);
-  app.add_option("--frames", frames, "play N frames instead of the scene's count")
-      ->type_name("N")
-      ->check(CLI::Range(int64_t(0), int64_t(stage::kMaxFrames)));
+  std::string framesText;
+  app.add_option("--frames", framesText, "play N frames instead of the scene's count")
+      ->type_name("N");
   app.add_flag("--quiet", quiet, "do not print the message lines");
   CLI::Option* expect = app.add_option(
       "--expect", expectPath,
@@ -268,6 +281,12 @@ int main(int argc, char** argv) {
     return PrintExports(stage, exportsOf);
   }
   if (scenePath.empty()) return UsageError("no scene file given");
+  if (!framesText.empty() && !ReadFrames(framesText, &frames))
+    return UsageError("--frames: '" + stage::ShowText(framesText) +
+                      "' is not a whole number from 0 to " + std::to_string(stage::kMaxFrames));
+  for (const std::string& dir : pluginPath)
+    if (std::error_code ec; !fs::is_directory(dir, ec))
+      return UsageError("--plugin-path: " + stage::ShowText(dir) + " is not a directory");
   if (tracePath == "-" && svgPath == "-")
     return UsageError("--trace and --svg cannot both write to standard output");
   if (replayPath == "-")
@@ -360,6 +379,11 @@ int main(int argc, char** argv) {
                  static_cast<long long>(model.problems()));
     status = 1;
   }
-  if (std::fflush(stdout) != 0) status = 1;
+  // Standard output that could not take every line (a full disk, a closed
+  // pipe) is a failure too.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "stage: cannot write standard output: %s\n", std::strerror(errno));
+    status = 1;
+  }
   return status;
 }

@@ -111,7 +111,7 @@ TEST_F(StageProgramTest, APluginNotFoundNamesTheLineAndThePlacesSearched) {
           "stage: a.scene:2: cannot find the plug-in NoSuch: no NoSuch.so in " + mine + ", ", 0),
       0u)
       << run.err;
-  EXPECT_NE(run.err.find("or the current directory " + fs::canonical(dir_).string() + "\n"),
+  EXPECT_NE(run.err.find("or the scene's directory " + fs::canonical(dir_).string() + "\n"),
             std::string::npos)
       << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
@@ -258,6 +258,52 @@ TEST_F(StageProgramTest, StrictFailsOnWarningsAndNamesNotFound) {
   }
 }
 
+// What the stage says about scenes that would otherwise surprise their author
+// in silence, and about options and output it cannot use.
+TEST_F(StageProgramTest, SmallSurprisesAreSaid) {
+  const std::tuple<const char*, const char*, int, const char*, const char*> kCases[] = {
+      // scene text, options, status, standard output, standard error
+      {"", "", 0,
+       "@0 stage: a.scene: the scene has no plug-ins, objects or timeline: nothing happens\n", ""},
+      {"frames 2\nobject A\nat 5 place A 1 2 3\n", "", 0,
+       "@0 stage: a.scene:3: 'at 5' never happens: the scene has 2 frame(s), 0 to 1\n", ""},
+      {"frames 2\nobject A\nat 5 place A 1 2 3\n", "--strict", 1,
+       "@0 stage: a.scene:3: 'at 5' never happens: the scene has 2 frame(s), 0 to 1\n",
+       "stage: --strict: 1 warning(s) or names not found\n"},
+      {"frames 0\nobject A\nat 0 place A 1 2 3\n", "", 0,
+       "@0 stage: a.scene:3: 'at 0' never happens: the scene has no frames\n", ""},
+      // Said against the file's count, whatever --frames plays.
+      {"frames 2\nobject A\nat 1 place A 1 2 3\n", "--frames 1", 0, "", ""},
+      {"object A\nat 0 place Nobody 1 2 3\nat 0 actor Nobody\n", "", 0,
+       "@0 stage: no object named Nobody (a.scene:2)\n"
+       "@0 stage: no actor named Nobody (a.scene:3)\n",
+       ""},
+      {"object A\n", "--plugin-path nowhere", 2, "",
+       "stage: --plugin-path: nowhere is not a directory\n(stage --help explains the options)\n"},
+      {"object A\n", "--frames abc", 2, "",
+       "stage: --frames: 'abc' is not a whole number from 0 to 1000000\n"
+       "(stage --help explains the options)\n"},
+      {"object A\n", "--frames -1", 2, "",
+       "stage: --frames: '-1' is not a whole number from 0 to 1000000\n"
+       "(stage --help explains the options)\n"},
+  };
+  for (const auto& [text, options, status, out, err] : kCases) {
+    Scene("a.scene", text);
+    const Outcome run = Stage(std::string(options) + " a.scene");
+    EXPECT_EQ(run.status, status) << text << options;
+    EXPECT_EQ(run.out, out) << text << options;
+    EXPECT_EQ(run.err, err) << text << options;
+  }
+  // Standard output on a full disk.
+  Scene("a.scene", kDoor);
+  const std::string command =
+      "cd '" + dir_.string() + "' && '" STAGE_PROGRAM "' a.scene >/dev/full 2>err.txt";
+  const int raw = std::system(command.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+  EXPECT_EQ(Read(dir_ / "err.txt"),
+            "stage: cannot write standard output: No space left on device\n");
+}
+
 TEST_F(StageProgramTest, OptionsVersionAndHelp) {
   Outcome run = Stage("--version");
   EXPECT_EQ(run.status, 0);
@@ -286,6 +332,8 @@ TEST_F(StageProgramTest, OptionsVersionAndHelp) {
   }
   // Several plug-in directories, and the scene after them.
   Scene("a.scene", kDoor);
+  fs::create_directory(dir_ / "x");
+  fs::create_directory(dir_ / "y");
   run = Stage("--plugin-path x --plugin-path y --frames 2 a.scene");
   EXPECT_EQ(run.status, 0) << run.err;
 }
