@@ -97,10 +97,9 @@ bool DecodeDeltas(std::string_view text, size_t maxCount, std::vector<int32_t>* 
 }
 
 int32_t Quantise(double value, double unit) {
+  if (!std::isfinite(value)) return kNotFinite;
   const double scaled = std::round(value / unit);
-  if (std::isnan(scaled)) return 0;
-  if (scaled <= double(std::numeric_limits<int32_t>::min()))
-    return std::numeric_limits<int32_t>::min();
+  if (scaled <= double(kNotFinite + 1)) return kNotFinite + 1;
   if (scaled >= double(std::numeric_limits<int32_t>::max()))
     return std::numeric_limits<int32_t>::max();
   return int32_t(scaled);
@@ -112,6 +111,12 @@ namespace {
 
 constexpr uintptr_t kFlagRecord = 1001;
 constexpr uintptr_t kVariableRecord = 1002;
+
+// Whether a coordinate goes into the map's bounds: finite, and not so far
+// out that the rest of the map would shrink to a point.
+bool Drawn(double value) {
+  return std::isfinite(value) && std::fabs(value) <= kMaxDrawnCoordinate;
+}
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -157,15 +162,19 @@ void RunReplay::Record(const Model& model) {
     track.y.Add(Quantise(y, kPositionUnit));
     track.heading.Add(ax == 0.0 && ay == 0.0 ? 0 : Quantise(std::atan2(ay, ax), kAngleUnit));
     track.present.Add(model.Object(object) != nullptr ? 1 : 0);
-    minX_ = std::min(minX_, x - object->radius), maxX_ = std::max(maxX_, x + object->radius);
-    minY_ = std::min(minY_, y - object->radius), maxY_ = std::max(maxY_, y + object->radius);
+    if (Drawn(x) && Drawn(y)) {
+      minX_ = std::min(minX_, x - object->radius), maxX_ = std::max(maxX_, x + object->radius);
+      minY_ = std::min(minY_, y - object->radius), maxY_ = std::max(maxY_, y + object->radius);
+    }
     if (object->camera) {
       const mkPoint3 look = model.LookAt(*object);
       const double lx = look.fX, ly = side ? look.fZ : look.fY;
       track.lookX.Add(Quantise(lx, kPositionUnit));
       track.lookY.Add(Quantise(ly, kPositionUnit));
-      minX_ = std::min(minX_, lx), maxX_ = std::max(maxX_, lx);
-      minY_ = std::min(minY_, ly), maxY_ = std::max(maxY_, ly);
+      if (Drawn(lx) && Drawn(ly)) {
+        minX_ = std::min(minX_, lx), maxX_ = std::max(maxX_, lx);
+        minY_ = std::min(minY_, ly), maxY_ = std::max(maxY_, ly);
+      }
     }
     if (object->fireMarble) track.lit.Add(object->lit != 0 ? 1 : 0);
     // The current behaviour: its number from 1 while it plays, negated when

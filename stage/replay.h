@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
@@ -67,8 +68,16 @@ class DeltaWriter {
 // a number outside the 32-bit range) or holds more than `maxCount` numbers.
 bool DecodeDeltas(std::string_view text, size_t maxCount, std::vector<int32_t>* values);
 
-// `value` in whole `unit`s, rounded to the nearest: not a number gives 0,
-// values beyond the 32-bit range give its nearest end.
+// What Quantise gives for a value that is not a finite number (infinite, or
+// not a number); the page shows such positions as not finite and leaves them
+// out of the drawing.
+inline constexpr int32_t kNotFinite = std::numeric_limits<int32_t>::min();
+// Coordinates beyond this many units are drawn but left out of the map's
+// bounds, so that one far-off object does not shrink the rest to a point.
+inline constexpr double kMaxDrawnCoordinate = 1e7;
+
+// `value` in whole `unit`s, rounded to the nearest; values beyond the 32-bit
+// range give its nearest end (above kNotFinite).
 int32_t Quantise(double value, double unit);
 
 // --- The recorder and the page --------------------------------------------------

@@ -102,10 +102,13 @@ TEST(QuantiseTest, RoundsAndClamps) {
   EXPECT_EQ(Quantise(0.004, 0.01), 0);
   EXPECT_EQ(Quantise(3.14159, 0.001), 3142);
   EXPECT_EQ(Quantise(1e12, 0.01), kMax);
-  EXPECT_EQ(Quantise(-1e12, 0.01), kMin);
-  EXPECT_EQ(Quantise(std::numeric_limits<double>::infinity(), 0.01), kMax);
-  EXPECT_EQ(Quantise(-std::numeric_limits<double>::infinity(), 0.01), kMin);
-  EXPECT_EQ(Quantise(std::numeric_limits<double>::quiet_NaN(), 0.01), 0);
+  EXPECT_EQ(Quantise(-1e12, 0.01), kMin + 1);
+  // Values that are not finite have a number of their own, which the page
+  // shows as such and leaves out of the drawing.
+  EXPECT_EQ(Quantise(std::numeric_limits<double>::infinity(), 0.01), stage::kNotFinite);
+  EXPECT_EQ(Quantise(-std::numeric_limits<double>::infinity(), 0.01), stage::kNotFinite);
+  EXPECT_EQ(Quantise(std::numeric_limits<double>::quiet_NaN(), 0.01), stage::kNotFinite);
+  EXPECT_EQ(stage::kNotFinite, kMin);
 }
 
 // The text of a page's quantity `key` of the object `name`, decoded.
