@@ -304,6 +304,24 @@ TEST_F(StageProgramTest, SmallSurprisesAreSaid) {
             "stage: cannot write standard output: No space left on device\n");
 }
 
+// A glide that overflows: the stage says once that the position is not
+// finite, and the picture and the replay page leave it out and stay valid.
+TEST_F(StageProgramTest, PositionsThatAreNotFiniteAreLeftOutOfThePictures) {
+  Scene("a.scene",
+        "frames 3\nobject Far at 3e38 0 0\nobject Near at 1 1 0\nat 0 glide Far -3e38 0 0 0.5\n");
+  const Outcome run = Stage("--svg - --replay page.html a.scene");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "@0 stage: Far is at -inf 0 0, not a finite position; pictures and replay pages "
+            "leave out positions that are not finite\n");
+  EXPECT_EQ(run.out.rfind("<svg ", 0), 0u);
+  for (const char* bad : {"nan", "inf"}) {
+    EXPECT_EQ(run.out.find(bad), std::string::npos) << bad;
+    EXPECT_EQ(Read(dir_ / "page.html").find(std::string(":") + bad), std::string::npos) << bad;
+  }
+  EXPECT_NE(Read(dir_ / "page.html").find("\"bounds\":[0.5,0.5,1.5,1.5]"), std::string::npos);
+}
+
 TEST_F(StageProgramTest, OptionsVersionAndHelp) {
   Outcome run = Stage("--version");
   EXPECT_EQ(run.status, 0);

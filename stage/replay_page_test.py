@@ -259,6 +259,44 @@ def main():
         info = shown(browser)["info"]
         check("flag      set (1)" in info, f"door frame 1: {info!r}")
 
+        # Playback: Play advances frames with the clock; the arrow keys step.
+        press(browser, "first")
+        press(browser, "play")
+        time.sleep(1.0)
+        press(browser, "play")
+        played = int(shown(browser)["frame"])
+        check(played > 0, f"door: Play advanced to frame {played}")
+        press(browser, "first")
+        browser.call("Input.dispatchKeyEvent", {"type": "keyDown", "key": "ArrowRight",
+                                                "code": "ArrowRight", "windowsVirtualKeyCode": 39})
+        check(shown(browser)["frame"] == "1", "door: the right arrow key steps to frame 1")
+
+        # Positions that are not finite: shown as such, not drawn, said once;
+        # the page still loads.
+        scene = os.path.join(out, "far.scene")
+        with open(scene, "w", encoding="utf-8") as f:
+            f.write("frames 4\nobject Far at 3e38 0 0\nobject Near at 1 1 0\n"
+                    "at 0 glide Far -3e38 0 0 0.5\n")
+        page, messages, _ = play(stage, source, scene, out, frames=4)
+        notes = [line for lines in messages.values() for line in lines if "not finite" in line]
+        check(len(notes) == 1, f"far: the stage says once that a position is not finite: {notes}")
+        browser.open(page)
+        slide(browser, 2)
+        now = shown(browser)
+        check(now["objects"]["Far"][:3] == ["not finite", "0.00", ""],
+              f"far: Far shown as not finite and not drawn: {now['objects']['Far']}")
+        check(now["objects"]["Near"][2] != "", f"far: Near drawn: {now['objects']['Near']}")
+        browser.evaluate("document.querySelector('#objects tr[data-name=\"Far\"]').click()")
+        info = shown(browser)["info"]
+        check("position  x not finite  y 0.00" in info, f"far: {info!r}")
+
+        # "#frame=N&object=NAME" in the address opens the page there.
+        door = os.path.join(out, "door.scene.html")
+        browser.open(door + "#frame=3&object=Door")
+        now = shown(browser)
+        check(now["frame"] == "3" and now["info"].startswith("Door  ("),
+              f"door #frame=3: frame {now['frame']}, {now['info'][:20]!r}")
+
         # A long run stays a small page that still ends where the stage says.
         page, messages, _ = play(stage, source, "scenes/hopkin.scene", out, frames=10000)
         size = os.path.getsize(page)
