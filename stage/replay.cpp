@@ -144,6 +144,7 @@ void RunReplay::Record(const Model& model) {
   if (frames_ >= kMaxFrames) return;
   const int32_t frame = frames_++;
   frameTime_ = model.delta();
+  int32_t camera = -1;
   for (size_t i = 0; i < model.objects().size(); ++i) {
     const SceneObject* object = model.objects()[i].get();
     if (i == tracks_.size()) {
@@ -160,6 +161,8 @@ void RunReplay::Record(const Model& model) {
     const double ax = axis.fX, ay = side ? axis.fZ : axis.fY;
     track.x.Add(Quantise(x, kPositionUnit));
     track.y.Add(Quantise(y, kPositionUnit));
+    track.z.Add(Quantise(side ? world.m[1][3] : world.m[2][3], kPositionUnit));
+    if (object == model.camera()) camera = int32_t(i);
     track.heading.Add(ax == 0.0 && ay == 0.0 ? 0 : Quantise(std::atan2(ay, ax), kAngleUnit));
     track.present.Add(model.Object(object) != nullptr ? 1 : 0);
     if (Drawn(x) && Drawn(y)) {
@@ -171,6 +174,8 @@ void RunReplay::Record(const Model& model) {
       const double lx = look.fX, ly = side ? look.fZ : look.fY;
       track.lookX.Add(Quantise(lx, kPositionUnit));
       track.lookY.Add(Quantise(ly, kPositionUnit));
+      track.lookZ.Add(Quantise(side ? look.fY : look.fZ, kPositionUnit));
+      track.fov.Add(Quantise(object->view.fov, kAngleUnit));
       if (Drawn(lx) && Drawn(ly)) {
         minX_ = std::min(minX_, lx), maxX_ = std::max(maxX_, lx);
         minY_ = std::min(minY_, ly), maxY_ = std::max(maxY_, ly);
@@ -185,6 +190,7 @@ void RunReplay::Record(const Model& model) {
         behavior = int32_t(b + 1) * (object->current->playing ? 1 : -1);
     track.behavior.Add(behavior);
   }
+  camera_.Add(camera);
   // Flags and variables of scene objects that commands keep.
   for (const auto& [key, context] : model.contexts()) {
     const auto kind = std::get<1>(key);
@@ -314,15 +320,16 @@ std::string RunReplay::Html(const std::string& title) const {
     data += ",\"behaviors\":[";
     for (size_t b = 0; b < o.behaviors.size(); ++b)
       data += (b ? "," : "") + Json(o.behaviors[b]->name);
-    data += "],\"x\":\"" + t.x.Text() + "\",\"y\":\"" + t.y.Text() + "\",\"h\":\"" +
-            t.heading.Text() + "\",\"present\":\"" + t.present.Text() + "\",\"beh\":\"" +
-            t.behavior.Text() + "\"";
+    data += "],\"x\":\"" + t.x.Text() + "\",\"y\":\"" + t.y.Text() + "\",\"z\":\"" + t.z.Text() +
+            "\",\"h\":\"" + t.heading.Text() + "\",\"present\":\"" + t.present.Text() +
+            "\",\"beh\":\"" + t.behavior.Text() + "\"";
     if (t.lookX.count() > 0)
-      data += ",\"lx\":\"" + t.lookX.Text() + "\",\"ly\":\"" + t.lookY.Text() + "\"";
+      data += ",\"lx\":\"" + t.lookX.Text() + "\",\"ly\":\"" + t.lookY.Text() + "\",\"lz\":\"" +
+              t.lookZ.Text() + "\",\"fov\":\"" + t.fov.Text() + "\"";
     if (t.lit.count() > 0) data += ",\"lit\":\"" + t.lit.Text() + "\"";
     data += "}";
   }
-  data += "],\n\"states\":[";
+  data += "],\n\"camera\":\"" + camera_.Text() + "\",\"states\":[";
   for (size_t i = 0; i < states_.size(); ++i) {
     const StateChange& s = states_[i];
     data += (i ? "," : "") + std::string("[") + std::to_string(s.frame) + "," +

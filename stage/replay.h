@@ -126,7 +126,9 @@ class RunReplay {
     const SceneObject* object = nullptr;
     std::string kind;  // how the page draws it
     int32_t first = 0;
-    DeltaWriter x, y, heading, present, lookX, lookY, lit, behavior;
+    // z: the third coordinate (the scene's z seen from above, y from the
+    // side); lookZ and fov for the camera's view.
+    DeltaWriter x, y, z, heading, present, lookX, lookY, lookZ, fov, lit, behavior;
   };
   struct Line {
     int32_t frame;
@@ -150,6 +152,7 @@ class RunReplay {
                    size_t budget);
 
   std::vector<Track> tracks_;
+  DeltaWriter camera_;  // the track of the current camera in each frame, -1 for none
   std::vector<StateChange> states_;
   std::map<Model::ContextKey, int32_t> lastState_;
   bool statesFull_ = false;

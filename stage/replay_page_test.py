@@ -290,6 +290,32 @@ def main():
         info = shown(browser)["info"]
         check("position  x not finite  y 0.00" in info, f"far: {info!r}")
 
+        # The camera pane: a camera that turns as it passes keeps the object
+        # that it looks at in the middle; another object is off to its side,
+        # on the side where it stands.
+        scene = os.path.join(out, "eye.scene")
+        with open(scene, "w", encoding="utf-8") as f:
+            f.write("frames 31\ncamera Eye at -10 -10 1 lookat 0 0 1 fov 60\n"
+                    "object Post at 0 0 1\nobject Tree at 5 0 1\nplayer Walker at -5 5 1\n"
+                    "at 0 glide Eye 10 -10 1 1\n")
+        page, _, _ = play(stage, source, scene, out, frames=31)
+        browser.open(page)
+        for frame in (0, 14, 30):
+            slide(browser, frame)
+            seen = json.loads(browser.evaluate("document.getElementById('eye').dataset.seen"))
+            post = seen.get("Post")
+            check(post is not None and abs(post[0] - 360) < 1 and abs(post[1] - 150) < 1,
+                  f"eye frame {frame}: Post at {post}, not in the middle")
+            if frame == 14:
+                # At the end of frame 14, from (0 -10 1) looking along +y: Tree at
+                # x 5 is to the right, by 150 / tan(30 degrees) * 5 / 10 pixels.
+                tree = seen.get("Tree")
+                check(tree is not None and abs(tree[0] - (360 + 150 / 0.57735 * 0.5)) < 2 and
+                      abs(tree[1] - 150) < 1, f"eye frame 14: Tree at {tree}")
+        note = browser.evaluate("document.getElementById('eyeNote').textContent")
+        check(note.startswith("Eye at x 10.00 y -10.00 z 1.00, looking at x 0.00 y 0.00 z 1.00, "
+                              "field of view 60.0 degrees"), f"eye: {note!r}")
+
         # "#frame=N&object=NAME" in the address opens the page there.
         door = os.path.join(out, "door.scene.html")
         browser.open(door + "#frame=3&object=Door")
