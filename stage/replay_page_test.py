@@ -238,6 +238,38 @@ def main():
         check(info.startswith("Cove..Hopkin03  (character)") and "brain     cHopkin" in info and
               f"position  x {got[0]}  y {got[1]}" in info, f"hopkin click: {info!r}")
 
+        # Zoom with the wheel about the pointer, pan with a drag, and reset;
+        # names on the map do not overprint one another.
+        slide(browser, 75)
+        before = shown(browser)["objects"]
+        cx, cy = (float(v) for v in before["Cove..Hopkin03"][2:])
+        browser.call("Input.dispatchMouseEvent", {"type": "mouseWheel", "x": box["left"] + cx,
+                                                  "y": box["top"] + cy, "deltaX": 0,
+                                                  "deltaY": -500})
+        zoomed = shown(browser)["objects"]
+        zx, zy = (float(v) for v in zoomed["Cove..Hopkin03"][2:])
+        ox, oy = (float(v) for v in before["Cove..Hopkin01"][2:])
+        nx, ny = (float(v) for v in zoomed["Cove..Hopkin01"][2:])
+        check(abs(zx - cx) < 1 and abs(zy - cy) < 1, f"zoom: the creature under the pointer "
+                                                     f"moved from {cx},{cy} to {zx},{zy}")
+        check(abs(nx - zx) > 2 * abs(ox - cx) - 1 and abs(ny - zy) > 2 * abs(oy - cy) - 1,
+              f"zoom: Hopkin01 from {ox},{oy} to {nx},{ny}")
+        for kind, x in (("mousePressed", 300), ("mouseMoved", 340), ("mouseReleased", 340)):
+            browser.call("Input.dispatchMouseEvent",
+                         {"type": kind, "x": box["left"] + x, "y": box["top"] + 300,
+                          "button": "left", "buttons": 1 if kind != "mouseReleased" else 0,
+                          "clickCount": 1})
+        panned = shown(browser)["objects"]
+        check(abs(float(panned["Cove..Hopkin03"][2]) - zx - 40) < 1, "pan: moved 40 pixels")
+        labels = json.loads(browser.evaluate("document.getElementById('map').dataset.labels"))
+        check(labels[:1] == ["Cove..Hopkin03"], f"labels: the chosen object's first: {labels[:3]}")
+        press(browser, "reset")
+        check(shown(browser)["objects"]["Cove..Hopkin03"] == before["Cove..Hopkin03"],
+              "reset: the view as it was")
+        labels = json.loads(browser.evaluate("document.getElementById('map').dataset.labels"))
+        check("Cove..ZoveziWallBlocker" in labels and len(labels) < len(before),
+              f"labels at 50-unit scale: {len(labels)} of {len(before)} written")
+
         # The door: message lines frame by frame, the variable and flag that
         # commands keep.
         page, messages, trace = play(stage, source, "scenes/door.scene", out)
@@ -258,6 +290,15 @@ def main():
         browser.evaluate("document.querySelector('#objects tr[data-name=\"Lamp\"]').click()")
         info = shown(browser)["info"]
         check("flag      set (1)" in info, f"door frame 1: {info!r}")
+
+        # Marks under the timeline at the frames with message lines, and the
+        # frames with warnings apart.
+        marked = json.loads(browser.evaluate("document.getElementById('marks').dataset.frames"))
+        warned = json.loads(browser.evaluate("document.getElementById('marks').dataset.warnings"))
+        check(marked == sorted(messages), f"door marks: {marked} against {sorted(messages)}")
+        check(warned == sorted(f for f, lines in messages.items()
+                               if any(" warning: " in line for line in lines)),
+              f"door warning marks: {warned}")
 
         # Playback: Play advances frames with the clock; the arrow keys step.
         press(browser, "first")
