@@ -172,7 +172,7 @@ TEST_F(StageProgramTest, TheReplayPageKeepsMessagesAndTraceOfAQuietRun) {
   const std::string page = Read(dir_ / "page.html");
   EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
   EXPECT_NE(page.find("[0,\"@0 log: SetObjVar: Door is set to 1\"]"), std::string::npos);
-  EXPECT_NE(page.find("[0,\">SetObjVar.Run(3, \\\"Door\\\", \\\"+\\\", \\\"1\\\")\"]"),
+  EXPECT_NE(page.find("\"traceParts\":[\">SetObjVar.Run(3, \\\"Door\\\", \\\"+\\\", \\\"1\\\")\""),
             std::string::npos);
   EXPECT_NE(page.find("<title>a.scene - replay</title>"), std::string::npos);
 }

@@ -212,27 +212,32 @@ void RunReplay::Record(const Model& model) {
   }
 }
 
-void RunReplay::Keep(Kept* kept, int32_t frame, std::string_view text, size_t perFrame,
-                     size_t budget) {
+bool RunReplay::Admit(Kept* kept, int32_t frame, size_t cost, size_t perFrame, size_t budget) {
   if (frame != kept->frame) {
     kept->frame = frame;
     kept->inFrame = 0;
   }
-  const bool cut = text.size() > kMaxLineBytes;
-  if (cut) text = text.substr(0, kMaxLineBytes);
-  if (kept->spentFrom < 0 && kept->bytes + text.size() > budget) kept->spentFrom = frame;
+  if (kept->spentFrom < 0 && kept->bytes + cost > budget) kept->spentFrom = frame;
   if (kept->inFrame >= perFrame || kept->spentFrom >= 0) {
     // Frames after the one that spent the budget are not counted: their
     // count would grow with the run.
-    if (kept->spentFrom >= 0 && frame > kept->spentFrom) return;
+    if (kept->spentFrom >= 0 && frame > kept->spentFrom) return false;
     if (kept->dropped.empty() || kept->dropped.back().first != frame)
       kept->dropped.emplace_back(frame, 0);
     ++kept->dropped.back().second;
-    return;
+    return false;
   }
   ++kept->inFrame;
-  kept->bytes += text.size();
-  kept->lines.push_back({frame, std::string(text) + (cut ? " ..." : "")});
+  kept->bytes += cost;
+  return true;
+}
+
+void RunReplay::Keep(Kept* kept, int32_t frame, std::string_view text, size_t perFrame,
+                     size_t budget) {
+  const bool cut = text.size() > kMaxLineBytes;
+  if (cut) text = text.substr(0, kMaxLineBytes);
+  if (Admit(kept, frame, text.size(), perFrame, budget))
+    kept->lines.push_back({frame, std::string(text) + (cut ? " ..." : "")});
 }
 
 void RunReplay::AddMessage(const Message& message) {
@@ -246,7 +251,43 @@ void RunReplay::AddTraceLine(const std::string& line) {
   while (i < line.size() && line[i] >= '0' && line[i] <= '9' && frame < 100000000)
     frame = frame * 10 + (line[i++] - '0');
   if (i < line.size() && line[i] == ' ') ++i;
-  Keep(&trace_, frame, std::string_view(line).substr(i), kMaxTraceLinesPerFrame, kMaxTraceBytes);
+  std::string text = line.substr(i);
+  if (text.size() > kMaxLineBytes) text = text.substr(0, kMaxLineBytes) + " ...";
+  TraceTexts& t = traceTexts_;
+  const auto known = t.number.find(text);
+  // A new text shares its start with the last text that began alike; the
+  // shared part ends before a byte outside ASCII, so that each part is shown
+  // as the whole text would be.
+  int32_t back = 0;
+  size_t shared = 0;
+  if (known == t.number.end()) {
+    const auto like = t.lastByStart.find(text.substr(0, kStart));
+    if (like != t.lastByStart.end()) {
+      const std::string& earlier = t.texts[size_t(like->second)];
+      while (shared < text.size() && shared < earlier.size() && text[shared] == earlier[shared] &&
+             static_cast<unsigned char>(text[shared]) < 0x80)
+        ++shared;
+      back = int32_t(t.texts.size()) - like->second;
+    }
+  }
+  const size_t cost =
+      kTraceLineCost + (known == t.number.end() ? kTraceTextCost + text.size() - shared : 0);
+  if (!Admit(&trace_, frame, cost, kMaxTraceLinesPerFrame, kMaxTraceBytes)) return;
+  int32_t number = 0;
+  if (known != t.number.end()) {
+    number = known->second;
+  } else {
+    number = int32_t(t.texts.size());
+    t.back.Add(shared > 0 ? back : 0);
+    t.shared.Add(int32_t(shared));
+    t.parts.push_back(text.substr(shared));
+    t.lastByStart[text.substr(0, kStart)] = number;
+    t.number.emplace(text, number);
+    t.texts.push_back(std::move(text));
+  }
+  t.line.Add(number);
+  t.frame.Add(frame);
+  ++t.lines;
 }
 
 // --- The page -----------------------------------------------------------------------
@@ -337,12 +378,22 @@ std::string RunReplay::Html(const std::string& title) const {
             std::to_string(s.value) + "]";
   }
   data += "],\"statesFull\":" + std::string(statesFull_ ? "true" : "false");
+  // The trace: its distinct texts, then each kept line's text and frame.
+  const TraceTexts& t = traceTexts_;
+  data += ",\n\"traceParts\":[";
+  for (size_t i = 0; i < t.parts.size(); ++i) data += (i ? ",\n" : "") + Json(t.parts[i]);
+  data += "],\"traceBack\":\"" + t.back.Text() + "\",\"traceShared\":\"" + t.shared.Text() +
+          "\",\"traceLine\":\"" + t.line.Text() + "\",\"traceFrame\":\"" + t.frame.Text() +
+          "\",\"traceLines\":" + std::to_string(t.lines);
   for (auto [name, kept] : {std::pair{"messages", &messages_}, std::pair{"trace", &trace_}}) {
-    data += ",\n\"" + std::string(name) + "\":[";
-    for (size_t i = 0; i < kept->lines.size(); ++i)
-      data += (i ? ",\n[" : "[") + std::to_string(kept->lines[i].frame) + "," +
-              Json(kept->lines[i].text) + "]";
-    data += "],\"" + std::string(name) + "Dropped\":[";
+    if (kept == &messages_) {
+      data += ",\n\"" + std::string(name) + "\":[";
+      for (size_t i = 0; i < kept->lines.size(); ++i)
+        data += (i ? ",\n[" : "[") + std::to_string(kept->lines[i].frame) + "," +
+                Json(kept->lines[i].text) + "]";
+      data += "]";
+    }
+    data += ",\"" + std::string(name) + "Dropped\":[";
     for (size_t i = 0; i < kept->dropped.size(); ++i)
       data += (i ? ",[" : "[") + std::to_string(kept->dropped[i].first) + "," +
               std::to_string(kept->dropped[i].second) + "]";
