@@ -344,14 +344,14 @@ def main():
             slide(browser, frame)
             seen = json.loads(browser.evaluate("document.getElementById('eye').dataset.seen"))
             post = seen.get("Post")
-            check(post is not None and abs(post[0] - 360) < 1 and abs(post[1] - 150) < 1,
+            check(post is not None and abs(post[0] - 360) < 1 and abs(post[1] - 120) < 1,
                   f"eye frame {frame}: Post at {post}, not in the middle")
             if frame == 14:
                 # At the end of frame 14, from (0 -10 1) looking along +y: Tree at
-                # x 5 is to the right, by 150 / tan(30 degrees) * 5 / 10 pixels.
+                # x 5 is to the right, by 120 / tan(30 degrees) * 5 / 10 pixels.
                 tree = seen.get("Tree")
-                check(tree is not None and abs(tree[0] - (360 + 150 / 0.57735 * 0.5)) < 2 and
-                      abs(tree[1] - 150) < 1, f"eye frame 14: Tree at {tree}")
+                check(tree is not None and abs(tree[0] - (360 + 120 / 0.57735 * 0.5)) < 2 and
+                      abs(tree[1] - 120) < 1, f"eye frame 14: Tree at {tree}")
         note = browser.evaluate("document.getElementById('eyeNote').textContent")
         check(note.startswith("Eye at x 10.00 y -10.00 z 1.00, looking at x 0.00 y 0.00 z 1.00, "
                               "field of view 60.0 degrees"), f"eye: {note!r}")
