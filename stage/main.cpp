@@ -165,6 +165,11 @@ bool ReadExpected(const std::string& given, bool update, std::string* path,
   std::error_code ec;
   *path = fs::absolute(given, ec).string();
   if (update) return true;
+  if (fs::is_directory(*path, ec)) {
+    std::fprintf(stderr, "stage: %s is a directory, not a file of message lines\n",
+                 stage::ShowText(given).c_str());
+    return false;
+  }
   std::FILE* file = std::fopen(path->c_str(), "rb");
   if (file == nullptr) {
     std::fprintf(stderr, "stage: cannot read %s: %s (--expect-update writes it)\n",
@@ -291,6 +296,7 @@ int main(int argc, char** argv) {
     return UsageError("--trace and --svg cannot both write to standard output");
   if (replayPath == "-")
     return UsageError("--replay needs a file name: the page is not written to standard output");
+  if (expectPath == "-") return UsageError("--expect needs a file name");
   for (const std::string* output : {&tracePath, &svgPath, &replayPath})
     if (!output->empty() && *output != "-" && SameFile(*output, scenePath))
       return UsageError(*output + " is the scene file; it would be overwritten");
@@ -381,8 +387,10 @@ int main(int argc, char** argv) {
   }
   // Standard output that could not take every line (a full disk, a closed
   // pipe) is a failure too.
+  errno = 0;
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "stage: cannot write standard output: %s\n", std::strerror(errno));
+    std::fprintf(stderr, "stage: cannot write standard output%s%s\n", errno != 0 ? ": " : "",
+                 errno != 0 ? std::strerror(errno) : "");
     status = 1;
   }
   return status;

@@ -235,6 +235,14 @@ TEST_F(StageProgramTest, ExpectComparesTheMessageLinesWithAFile) {
             "-@1 log: more\n");
   EXPECT_EQ(run.err, "stage: the message lines differ from a.expected\n");
 
+  fs::create_directory(dir_ / "lines");
+  run = Stage("--expect lines a.scene");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "stage: lines is a directory, not a file of message lines\n");
+  run = Stage("--expect - a.scene");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("stage: --expect needs a file name\n", 0), 0u) << run.err;
+
   run = Stage("--expect-update a.scene");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err.rfind("stage: --expect-update requires --expect\n", 0), 0u) << run.err;
