@@ -5,6 +5,7 @@
 // grows by itself as plug-ins, statements and verbs are added.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -80,6 +81,70 @@ TEST(DocsTest, EveryStatementAndTimelineVerbIsDescribedWithAnExample) {
     EXPECT_TRUE(AnyLine(format, "^\\| (`[^`]*` / )?`" + verb + "[ `]")) << "verb " << verb;
     EXPECT_TRUE(AnyLine(format, "`at [0-9]+ " + verb + "[ `]")) << "verb " << verb << " example";
   }
+}
+
+// The pages that a reader reads: the README and every page in docs/.
+std::vector<fs::path> Pages() {
+  std::vector<fs::path> pages = {fs::path(TESSERA_SOURCE_DIR) / "README.md"};
+  for (const auto& entry : fs::directory_iterator(TESSERA_SOURCE_DIR "/docs"))
+    if (entry.path().extension() == ".md") pages.push_back(entry.path());
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Every file of the tree that a page names exists: a path in backquotes that
+// starts with a folder of the tree (`kit/host/scene_ops.inc`,
+// `scenes/door.scene`), and the target of every link and picture
+// ([scene-api.md](scene-api.md), relative to the page). Paths with a
+// placeholder in capitals (`scenes/NAME.expected`) or a wildcard are names
+// of a kind, not of a file; built files are not in the tree.
+TEST(DocsTest, EveryFileThatAPageNamesExists) {
+  const fs::path top(TESSERA_SOURCE_DIR);
+  const std::regex quoted(
+      "`((kit|stage|docs|scenes|tools|setup|script|kiln|hopkin|grove|swarm|fuzz|conformance|"
+      "cmake)/[A-Za-z0-9_./-]*)[` ]");
+  const std::regex link(R"(\]\(([^)#: ]+)(#[^)]*)?\))");
+  // Built files (`conformance/abi_check.exe`) are named as the build makes
+  // them.
+  const std::regex placeholder("[A-Z]{3,}|\\*|\\.(exe|dll|so)$");
+  int named = 0;
+  for (const fs::path& page : Pages()) {
+    const std::string text = ReadText(page);
+    for (auto [re, base] : {std::pair{&quoted, top}, std::pair{&link, page.parent_path()}})
+      for (std::sregex_iterator it(text.begin(), text.end(), *re), end; it != end; ++it) {
+        const std::string name = (*it)[1];
+        if (std::regex_search(name, placeholder)) continue;
+        ++named;
+        EXPECT_TRUE(fs::exists(base / name))
+            << page.filename().string() << " names " << name << ", which does not exist";
+      }
+  }
+  EXPECT_GT(named, 50);
+}
+
+// The README's list of example scenes names every scene under scenes/.
+TEST(DocsTest, TheReadmeListsEveryExampleScene) {
+  const std::string readme = ReadText(fs::path(TESSERA_SOURCE_DIR) / "README.md");
+  const size_t from = readme.find("Example scenes come with the project:");
+  ASSERT_NE(from, std::string::npos);
+  const std::string list =
+      readme.substr(from, readme.find("\n\n", readme.find("\n- ", from)) - from);
+  int scenes = 0;
+  for (const auto& entry : fs::directory_iterator(TESSERA_SOURCE_DIR "/scenes")) {
+    if (entry.path().extension() != ".scene") continue;
+    ++scenes;
+    const std::string name = "`scenes/" + entry.path().filename().string() + "`";
+    EXPECT_NE(list.find("- " + name), std::string::npos)
+        << name << " is not in the README's list of example scenes";
+  }
+  EXPECT_GT(scenes, 10);
 }
 
 }  // namespace

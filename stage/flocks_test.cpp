@@ -164,7 +164,7 @@ TEST(FlockTimelineTest, LightsGoalsAndRemovals) {
   EXPECT_EQ(m.FindKey("the_target")->fObject, nullptr);
   EXPECT_EQ(StageNotes(m), (std::vector<std::string>{
                                "Rock is not a firemarble", "Rock is not a flock", "removed M2",
-                               "no object named M2", "no object named Ghost"}));
+                               "no object named M2 (line 15)", "no object named Ghost (line 16)"}));
 }
 
 // The handle of a removed object is answered like any unknown pointer.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "stage/expect.h"
 #include "stage/picture.h"
 #include "stage/replay.h"
 #include "stage/stage.h"
@@ -28,13 +29,15 @@ const char kDescription[] =
 
 const char kFooter[] =
     "A run is reproducible: the same scene gives the same output and trace.\n"
-    "Output files are opened before the scene plays; FILE '-' is standard output\n"
-    "(the trace lines then come between the message lines, in the order they\n"
-    "happen; with --svg - the message lines go to standard error instead).\n"
+    "Output files are opened before the scene plays. For --trace and --svg, FILE\n"
+    "'-' is standard output (the trace lines then come between the message lines,\n"
+    "in the order they happen; with --svg - the message lines go to standard error\n"
+    "instead); --replay and --expect need a file name.\n"
     "Exit status: 0 when the scene was played, 1 when it, a plug-in or an output\n"
     "file could not be loaded or written, or a call into a plug-in ran past\n"
     "--call-limit (or, with --strict, when a plug-in warned or something named\n"
-    "was not found), 2 for wrong options.";
+    "was not found; with --expect, when the message lines differ), 2 for wrong\n"
+    "options.";
 
 // The usage line first, then the description, the options and the footer.
 class HelpFormatter : public CLI::Formatter {
@@ -96,6 +99,18 @@ int PrintExports(stage::Stage& stage, const std::string& plugin) {
   return 0;
 }
 
+// The --frames count: digits only, at most the scene reader's limit.
+bool ReadFrames(const std::string& text, int64_t* frames) {
+  if (text.empty() || text.size() > 7) return false;
+  int64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  *frames = n;
+  return n <= stage::kMaxFrames;
+}
+
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "stage: %s\n(stage --help explains the options)\n", message.c_str());
   return 2;
@@ -143,12 +158,63 @@ bool SameFile(const std::string& a, const std::string& b) {
   return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
+// Reads the expected lines of --expect (nothing to read for --expect-update,
+// which writes the file at the end), and the file's absolute path (the
+// stage plays in the scene's directory).
+bool ReadExpected(const std::string& given, bool update, std::string* path,
+                  std::vector<std::string>* lines) {
+  std::error_code ec;
+  *path = fs::absolute(given, ec).string();
+  if (update) return true;
+  if (fs::is_directory(*path, ec)) {
+    std::fprintf(stderr, "stage: %s is a directory, not a file of message lines\n",
+                 stage::ShowText(given).c_str());
+    return false;
+  }
+  std::FILE* file = std::fopen(path->c_str(), "rb");
+  if (file == nullptr) {
+    std::fprintf(stderr, "stage: cannot read %s: %s (--expect-update writes it)\n",
+                 stage::ShowText(given).c_str(), std::strerror(errno));
+    return false;
+  }
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  *lines = stage::SplitLines(text);
+  return true;
+}
+
+// Writes the run's lines to `path`, or compares them with the expected ones
+// and prints the difference. False when they differ or cannot be written.
+bool CompareExpected(const std::string& given, const std::string& path, bool update,
+                     const std::vector<std::string>& expected,
+                     const std::vector<std::string>& lines) {
+  if (update) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int reason = errno;
+    if (file != nullptr && std::fclose(file) != 0) written = false;
+    if (!written)
+      std::fprintf(stderr, "stage: cannot write %s: %s\n", stage::ShowText(given).c_str(),
+                   std::strerror(reason));
+    return written;
+  }
+  const std::string diff = stage::UnifiedDiff(expected, lines, given, "the run's message lines");
+  if (diff.empty()) return true;
+  std::fputs(diff.c_str(), stdout);
+  std::fprintf(stderr, "stage: the message lines differ from %s\n", stage::ShowText(given).c_str());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string scenePath, tracePath, svgPath, replayPath, exportsOf;
+  std::string scenePath, tracePath, svgPath, replayPath, exportsOf, expectPath;
   std::vector<std::string> pluginPath;
-  bool quiet = false, strict = false;
+  bool quiet = false, strict = false, expectUpdate = false;
   int64_t frames = -1;
   double callLimit = 10;
 
@@ -180,15 +246,23 @@ int main(int argc, char** argv) {
                       "given more than once; the build's plug-in directories are searched last)"))
       ->type_name("DIR")
       ->allow_extra_args(false);
-  app.add_option("--frames", frames, "play N frames instead of the scene's count")
-      ->type_name("N")
-      ->check(CLI::Range(int64_t(0), int64_t(stage::kMaxFrames)));
+  std::string framesText;
+  app.add_option("--frames", framesText, "play N frames instead of the scene's count")
+      ->type_name("N");
   app.add_option("--call-limit", callLimit,
                  Wrap("stop (exit status 1) when one call into a plug-in runs SECONDS or longer, "
                       "naming the call; 0 for no limit (default 10)"))
       ->type_name("SECONDS")
       ->check(CLI::Range(0.0, 1e6));
   app.add_flag("--quiet", quiet, "do not print the message lines");
+  CLI::Option* expect = app.add_option(
+      "--expect", expectPath,
+      Wrap("compare the message lines with the file FILE instead of printing them: when they "
+           "differ, print a unified diff from FILE to the run's lines and end with exit status 1"));
+  expect->type_name("FILE");
+  app.add_flag("--expect-update", expectUpdate,
+               Wrap("with --expect, write the run's message lines to FILE instead"))
+      ->needs(expect);
   app.add_flag("--strict", strict,
                Wrap("fail (exit status 1) when a plug-in wrote a warning or the stage noted that "
                     "something named was not found"));
@@ -219,10 +293,17 @@ int main(int argc, char** argv) {
     return PrintExports(stage, exportsOf);
   }
   if (scenePath.empty()) return UsageError("no scene file given");
+  if (!framesText.empty() && !ReadFrames(framesText, &frames))
+    return UsageError("--frames: '" + stage::ShowText(framesText) +
+                      "' is not a whole number from 0 to " + std::to_string(stage::kMaxFrames));
+  for (const std::string& dir : pluginPath)
+    if (std::error_code ec; !fs::is_directory(dir, ec))
+      return UsageError("--plugin-path: " + stage::ShowText(dir) + " is not a directory");
   if (tracePath == "-" && svgPath == "-")
     return UsageError("--trace and --svg cannot both write to standard output");
   if (replayPath == "-")
     return UsageError("--replay needs a file name: the page is not written to standard output");
+  if (expectPath == "-") return UsageError("--expect needs a file name");
   for (const std::string* output : {&tracePath, &svgPath, &replayPath})
     if (!output->empty() && *output != "-" && SameFile(*output, scenePath))
       return UsageError(*output + " is the scene file; it would be overwritten");
@@ -276,9 +357,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "stage: %s has run for %g s; stopping\n", call.c_str(), callLimit);
     std::fflush(stderr);
   });
-  if (!quiet || recorder != nullptr)
-    model.onMessage = [messages, quiet, recorder](const stage::Message& message) {
+  // With --expect the message lines are kept for the comparison instead.
+  std::vector<std::string> expected, lines;
+  std::vector<std::string>* kept = expectPath.empty() ? nullptr : &lines;
+  std::string expectFile;
+  if (kept != nullptr && !ReadExpected(expectPath, expectUpdate, &expectFile, &expected)) return 1;
+  if (!quiet || recorder != nullptr || kept != nullptr)
+    model.onMessage = [messages, quiet, recorder, kept](const stage::Message& message) {
       if (recorder != nullptr) recorder->AddMessage(message);
+      if (kept != nullptr) return kept->push_back(stage::FormatMessage(message));
       if (quiet) return;
       std::fputs(stage::FormatMessage(message).c_str(), messages);
       std::fputc('\n', messages);
@@ -315,11 +402,21 @@ int main(int argc, char** argv) {
   // Plug-ins report at unload too (script threads, repeated failures).
   stage.UnloadPlugins();
   for (const auto& e : errors) std::fprintf(stderr, "stage: %s\n", stage::ShowText(e).c_str());
+  if (kept != nullptr && played &&
+      !CompareExpected(expectPath, expectFile, expectUpdate, expected, lines))
+    status = 1;
   if (strict && played && model.problems() > 0) {
     std::fprintf(stderr, "stage: --strict: %lld warning(s) or names not found\n",
                  static_cast<long long>(model.problems()));
     status = 1;
   }
-  if (std::fflush(stdout) != 0) status = 1;
+  // Standard output that could not take every line (a full disk, a closed
+  // pipe) is a failure too.
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "stage: cannot write standard output%s%s\n", errno != 0 ? ": " : "",
+                 errno != 0 ? std::strerror(errno) : "");
+    status = 1;
+  }
   return status;
 }

@@ -300,6 +300,8 @@ class Model {
   Detector* AddDetector(const std::string& name);
   void SetPlayer(SceneObject* object) { player_ = object; }
   void SetCamera(SceneObject* object) { camera_ = object; }
+  // The current camera (GetCamera), or null.
+  const SceneObject* camera() const { return camera_; }
   // Sets the current camera's mode (a CameraMode); nothing without a camera.
   void SetCameraMode(int32_t mode) {
     if (camera_ != nullptr) camera_->view.mode = mode;

@@ -1,4 +1,5 @@
 #include "stage/picture.h"
+#include "stage/replay.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,13 +83,16 @@ void RunPicture::Record(const Model& model) {
     // Seen from the side, the picture's y is the scene's z.
     const mkPoint3 at = side ? mkPoint3{world.m[0][3], world.m[2][3], world.m[1][3]}
                              : mkPoint3{world.m[0][3], world.m[1][3], world.m[2][3]};
+    // A position that is not finite is left out (the stage says so once).
+    if (!std::isfinite(at.fX) || !std::isfinite(at.fY)) continue;
     Path& path = paths_[object.get()];
     if (path.points.empty()) order_.push_back(object.get());
     path.last = at;
     if (object->fireMarble) everLit_[object.get()] |= object->lit != 0;
     if (object->camera) {
       const mkPoint3 look = model.LookAt(*object);
-      lookAts_[object.get()] = side ? mkPoint3{look.fX, look.fZ, look.fY} : look;
+      const mkPoint3 seen = side ? mkPoint3{look.fX, look.fZ, look.fY} : look;
+      if (std::isfinite(seen.fX) && std::isfinite(seen.fY)) lookAts_[object.get()] = seen;
     }
     if (kept || path.points.empty()) {
       path.points.push_back(at);
@@ -149,9 +153,15 @@ std::string RunPicture::Svg(const Model& model) const {
     path.times.push_back(end_);
     paths.emplace_back(object, std::move(path));
   }
+  // The bounds leave out points so far off that the rest would shrink to a
+  // point (and whose sums could overflow).
   float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+  const auto inBounds = [](const mkPoint3& p) {
+    return std::fabs(p.fX) <= kMaxDrawnCoordinate && std::fabs(p.fY) <= kMaxDrawnCoordinate;
+  };
   for (const auto& [object, path] : paths)
     for (const mkPoint3& p : path.points) {
+      if (!inBounds(p)) continue;
       minX = std::min(minX, p.fX - object->radius);
       maxX = std::max(maxX, p.fX + object->radius);
       minY = std::min(minY, p.fY - object->radius);
@@ -159,10 +169,11 @@ std::string RunPicture::Svg(const Model& model) const {
     }
   for (const auto& entry : lookAts_) {
     const mkPoint3& at = entry.second;
+    if (!inBounds(at)) continue;
     minX = std::min(minX, at.fX), maxX = std::max(maxX, at.fX);
     minY = std::min(minY, at.fY), maxY = std::max(maxY, at.fY);
   }
-  if (paths.empty()) minX = minY = 0, maxX = maxY = 1;
+  if (minX > maxX || minY > maxY) minX = minY = 0, maxX = maxY = 1;
   const float margin = 0.05f * std::max(maxX - minX, maxY - minY) + 1.0f;
   minX -= margin, minY -= margin, maxX += margin, maxY += margin;
   const double width = maxX - minX, height = maxY - minY;

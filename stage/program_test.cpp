@@ -111,7 +111,7 @@ TEST_F(StageProgramTest, APluginNotFoundNamesTheLineAndThePlacesSearched) {
           "stage: a.scene:2: cannot find the plug-in NoSuch: no NoSuch.so in " + mine + ", ", 0),
       0u)
       << run.err;
-  EXPECT_NE(run.err.find("or the current directory " + fs::canonical(dir_).string() + "\n"),
+  EXPECT_NE(run.err.find("or the scene's directory " + fs::canonical(dir_).string() + "\n"),
             std::string::npos)
       << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
@@ -172,7 +172,7 @@ TEST_F(StageProgramTest, TheReplayPageKeepsMessagesAndTraceOfAQuietRun) {
   const std::string page = Read(dir_ / "page.html");
   EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
   EXPECT_NE(page.find("[0,\"@0 log: SetObjVar: Door is set to 1\"]"), std::string::npos);
-  EXPECT_NE(page.find("[0,\">SetObjVar.Run(3, \\\"Door\\\", \\\"+\\\", \\\"1\\\")\"]"),
+  EXPECT_NE(page.find("\"traceParts\":[\">SetObjVar.Run(3, \\\"Door\\\", \\\"+\\\", \\\"1\\\")\""),
             std::string::npos);
   EXPECT_NE(page.find("<title>a.scene - replay</title>"), std::string::npos);
 }
@@ -200,6 +200,54 @@ TEST_F(StageProgramTest, TraceLinesComeBetweenTheMessagesInTheOrderTheyHappen) {
             "@0 log: SetObjVar: Door is set to 1\n");
 }
 
+// A scene test: the run's message lines against a file, a unified diff and
+// status 1 when they differ; --expect-update writes the file.
+TEST_F(StageProgramTest, ExpectComparesTheMessageLinesWithAFile) {
+  Scene("a.scene", kDoor);
+  const std::string lines =
+      "@0 stage: loaded KilnXcmd: 30 commands, 1 brains, 0 brain classes, version 2.27\n"
+      "@0 log: SetObjVar: Door is set to 1\n";
+  Outcome run = Stage("--expect a.expected a.scene");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "stage: cannot read a.expected: No such file or directory (--expect-update "
+            "writes it)\n");
+  EXPECT_EQ(run.out, "");
+
+  run = Stage("--expect a.expected --expect-update a.scene");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(Read(dir_ / "a.expected"), lines);
+  run = Stage("--expect a.expected a.scene");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+
+  Write(dir_ / "a.expected",
+        "@0 stage: loaded KilnXcmd\n@0 log: SetObjVar: Door is set to 1\n"
+        "@1 log: more\n");
+  run = Stage("--expect a.expected a.scene");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "--- a.expected\n+++ the run's message lines\n@@ -1,3 +1,2 @@\n"
+            "-@0 stage: loaded KilnXcmd\n"
+            "+@0 stage: loaded KilnXcmd: 30 commands, 1 brains, 0 brain classes, version 2.27\n"
+            " @0 log: SetObjVar: Door is set to 1\n"
+            "-@1 log: more\n");
+  EXPECT_EQ(run.err, "stage: the message lines differ from a.expected\n");
+
+  fs::create_directory(dir_ / "lines");
+  run = Stage("--expect lines a.scene");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "stage: lines is a directory, not a file of message lines\n");
+  run = Stage("--expect - a.scene");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("stage: --expect needs a file name\n", 0), 0u) << run.err;
+
+  run = Stage("--expect-update a.scene");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("stage: --expect-update requires --expect\n", 0), 0u) << run.err;
+}
+
 TEST_F(StageProgramTest, StrictFailsOnWarningsAndNamesNotFound) {
   const std::tuple<const char*, int, const char*> kCases[] = {
       {"", 0, ""},
@@ -216,6 +264,70 @@ TEST_F(StageProgramTest, StrictFailsOnWarningsAndNamesNotFound) {
     EXPECT_EQ(strict.err, err);
     EXPECT_EQ(strict.out, "");
   }
+}
+
+// What the stage says about scenes that would otherwise surprise their author
+// in silence, and about options and output it cannot use.
+TEST_F(StageProgramTest, SmallSurprisesAreSaid) {
+  const std::tuple<const char*, const char*, int, const char*, const char*> kCases[] = {
+      // scene text, options, status, standard output, standard error
+      {"", "", 0,
+       "@0 stage: a.scene: the scene has no plug-ins, objects or timeline: nothing happens\n", ""},
+      {"frames 2\nobject A\nat 5 place A 1 2 3\n", "", 0,
+       "@0 stage: a.scene:3: 'at 5' never happens: the scene has 2 frame(s), 0 to 1\n", ""},
+      {"frames 2\nobject A\nat 5 place A 1 2 3\n", "--strict", 1,
+       "@0 stage: a.scene:3: 'at 5' never happens: the scene has 2 frame(s), 0 to 1\n",
+       "stage: --strict: 1 warning(s) or names not found\n"},
+      {"frames 0\nobject A\nat 0 place A 1 2 3\n", "", 0,
+       "@0 stage: a.scene:3: 'at 0' never happens: the scene has no frames\n", ""},
+      // Said against the file's count, whatever --frames plays.
+      {"frames 2\nobject A\nat 1 place A 1 2 3\n", "--frames 1", 0, "", ""},
+      {"object A\nat 0 place Nobody 1 2 3\nat 0 actor Nobody\n", "", 0,
+       "@0 stage: no object named Nobody (a.scene:2)\n"
+       "@0 stage: no actor named Nobody (a.scene:3)\n",
+       ""},
+      {"object A\n", "--plugin-path nowhere", 2, "",
+       "stage: --plugin-path: nowhere is not a directory\n(stage --help explains the options)\n"},
+      {"object A\n", "--frames abc", 2, "",
+       "stage: --frames: 'abc' is not a whole number from 0 to 1000000\n"
+       "(stage --help explains the options)\n"},
+      {"object A\n", "--frames -1", 2, "",
+       "stage: --frames: '-1' is not a whole number from 0 to 1000000\n"
+       "(stage --help explains the options)\n"},
+  };
+  for (const auto& [text, options, status, out, err] : kCases) {
+    Scene("a.scene", text);
+    const Outcome run = Stage(std::string(options) + " a.scene");
+    EXPECT_EQ(run.status, status) << text << options;
+    EXPECT_EQ(run.out, out) << text << options;
+    EXPECT_EQ(run.err, err) << text << options;
+  }
+  // Standard output on a full disk.
+  Scene("a.scene", kDoor);
+  const std::string command =
+      "cd '" + dir_.string() + "' && '" STAGE_PROGRAM "' a.scene >/dev/full 2>err.txt";
+  const int raw = std::system(command.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+  EXPECT_EQ(Read(dir_ / "err.txt"),
+            "stage: cannot write standard output: No space left on device\n");
+}
+
+// A glide that overflows: the stage says once that the position is not
+// finite, and the picture and the replay page leave it out and stay valid.
+TEST_F(StageProgramTest, PositionsThatAreNotFiniteAreLeftOutOfThePictures) {
+  Scene("a.scene",
+        "frames 3\nobject Far at 3e38 0 0\nobject Near at 1 1 0\nat 0 glide Far -3e38 0 0 0.5\n");
+  const Outcome run = Stage("--svg - --replay page.html a.scene");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "@0 stage: Far is at -inf 0 0, not a finite position; pictures and replay pages "
+            "leave out positions that are not finite\n");
+  EXPECT_EQ(run.out.rfind("<svg ", 0), 0u);
+  for (const char* bad : {"nan", "inf"}) {
+    EXPECT_EQ(run.out.find(bad), std::string::npos) << bad;
+    EXPECT_EQ(Read(dir_ / "page.html").find(std::string(":") + bad), std::string::npos) << bad;
+  }
+  EXPECT_NE(Read(dir_ / "page.html").find("\"bounds\":[0.5,0.5,1.5,1.5]"), std::string::npos);
 }
 
 TEST_F(StageProgramTest, OptionsVersionAndHelp) {
@@ -246,6 +358,8 @@ TEST_F(StageProgramTest, OptionsVersionAndHelp) {
   }
   // Several plug-in directories, and the scene after them.
   Scene("a.scene", kDoor);
+  fs::create_directory(dir_ / "x");
+  fs::create_directory(dir_ / "y");
   run = Stage("--plugin-path x --plugin-path y --frames 2 a.scene");
   EXPECT_EQ(run.status, 0) << run.err;
 }

@@ -97,10 +97,9 @@ bool DecodeDeltas(std::string_view text, size_t maxCount, std::vector<int32_t>* 
 }
 
 int32_t Quantise(double value, double unit) {
+  if (!std::isfinite(value)) return kNotFinite;
   const double scaled = std::round(value / unit);
-  if (std::isnan(scaled)) return 0;
-  if (scaled <= double(std::numeric_limits<int32_t>::min()))
-    return std::numeric_limits<int32_t>::min();
+  if (scaled <= double(kNotFinite + 1)) return kNotFinite + 1;
   if (scaled >= double(std::numeric_limits<int32_t>::max()))
     return std::numeric_limits<int32_t>::max();
   return int32_t(scaled);
@@ -112,6 +111,12 @@ namespace {
 
 constexpr uintptr_t kFlagRecord = 1001;
 constexpr uintptr_t kVariableRecord = 1002;
+
+// Whether a coordinate goes into the map's bounds: finite, and not so far
+// out that the rest of the map would shrink to a point.
+bool Drawn(double value) {
+  return std::isfinite(value) && std::fabs(value) <= kMaxDrawnCoordinate;
+}
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -139,6 +144,7 @@ void RunReplay::Record(const Model& model) {
   if (frames_ >= kMaxFrames) return;
   const int32_t frame = frames_++;
   frameTime_ = model.delta();
+  int32_t camera = -1;
   for (size_t i = 0; i < model.objects().size(); ++i) {
     const SceneObject* object = model.objects()[i].get();
     if (i == tracks_.size()) {
@@ -155,17 +161,25 @@ void RunReplay::Record(const Model& model) {
     const double ax = axis.fX, ay = side ? axis.fZ : axis.fY;
     track.x.Add(Quantise(x, kPositionUnit));
     track.y.Add(Quantise(y, kPositionUnit));
+    track.z.Add(Quantise(side ? world.m[1][3] : world.m[2][3], kPositionUnit));
+    if (object == model.camera()) camera = int32_t(i);
     track.heading.Add(ax == 0.0 && ay == 0.0 ? 0 : Quantise(std::atan2(ay, ax), kAngleUnit));
     track.present.Add(model.Object(object) != nullptr ? 1 : 0);
-    minX_ = std::min(minX_, x - object->radius), maxX_ = std::max(maxX_, x + object->radius);
-    minY_ = std::min(minY_, y - object->radius), maxY_ = std::max(maxY_, y + object->radius);
+    if (Drawn(x) && Drawn(y)) {
+      minX_ = std::min(minX_, x - object->radius), maxX_ = std::max(maxX_, x + object->radius);
+      minY_ = std::min(minY_, y - object->radius), maxY_ = std::max(maxY_, y + object->radius);
+    }
     if (object->camera) {
       const mkPoint3 look = model.LookAt(*object);
       const double lx = look.fX, ly = side ? look.fZ : look.fY;
       track.lookX.Add(Quantise(lx, kPositionUnit));
       track.lookY.Add(Quantise(ly, kPositionUnit));
-      minX_ = std::min(minX_, lx), maxX_ = std::max(maxX_, lx);
-      minY_ = std::min(minY_, ly), maxY_ = std::max(maxY_, ly);
+      track.lookZ.Add(Quantise(side ? look.fY : look.fZ, kPositionUnit));
+      track.fov.Add(Quantise(object->view.fov, kAngleUnit));
+      if (Drawn(lx) && Drawn(ly)) {
+        minX_ = std::min(minX_, lx), maxX_ = std::max(maxX_, lx);
+        minY_ = std::min(minY_, ly), maxY_ = std::max(maxY_, ly);
+      }
     }
     if (object->fireMarble) track.lit.Add(object->lit != 0 ? 1 : 0);
     // The current behaviour: its number from 1 while it plays, negated when
@@ -176,6 +190,7 @@ void RunReplay::Record(const Model& model) {
         behavior = int32_t(b + 1) * (object->current->playing ? 1 : -1);
     track.behavior.Add(behavior);
   }
+  camera_.Add(camera);
   // Flags and variables of scene objects that commands keep.
   for (const auto& [key, context] : model.contexts()) {
     const auto kind = std::get<1>(key);
@@ -197,27 +212,32 @@ void RunReplay::Record(const Model& model) {
   }
 }
 
-void RunReplay::Keep(Kept* kept, int32_t frame, std::string_view text, size_t perFrame,
-                     size_t budget) {
+bool RunReplay::Admit(Kept* kept, int32_t frame, size_t cost, size_t perFrame, size_t budget) {
   if (frame != kept->frame) {
     kept->frame = frame;
     kept->inFrame = 0;
   }
-  const bool cut = text.size() > kMaxLineBytes;
-  if (cut) text = text.substr(0, kMaxLineBytes);
-  if (kept->spentFrom < 0 && kept->bytes + text.size() > budget) kept->spentFrom = frame;
+  if (kept->spentFrom < 0 && kept->bytes + cost > budget) kept->spentFrom = frame;
   if (kept->inFrame >= perFrame || kept->spentFrom >= 0) {
     // Frames after the one that spent the budget are not counted: their
     // count would grow with the run.
-    if (kept->spentFrom >= 0 && frame > kept->spentFrom) return;
+    if (kept->spentFrom >= 0 && frame > kept->spentFrom) return false;
     if (kept->dropped.empty() || kept->dropped.back().first != frame)
       kept->dropped.emplace_back(frame, 0);
     ++kept->dropped.back().second;
-    return;
+    return false;
   }
   ++kept->inFrame;
-  kept->bytes += text.size();
-  kept->lines.push_back({frame, std::string(text) + (cut ? " ..." : "")});
+  kept->bytes += cost;
+  return true;
+}
+
+void RunReplay::Keep(Kept* kept, int32_t frame, std::string_view text, size_t perFrame,
+                     size_t budget) {
+  const bool cut = text.size() > kMaxLineBytes;
+  if (cut) text = text.substr(0, kMaxLineBytes);
+  if (Admit(kept, frame, text.size(), perFrame, budget))
+    kept->lines.push_back({frame, std::string(text) + (cut ? " ..." : "")});
 }
 
 void RunReplay::AddMessage(const Message& message) {
@@ -231,7 +251,43 @@ void RunReplay::AddTraceLine(const std::string& line) {
   while (i < line.size() && line[i] >= '0' && line[i] <= '9' && frame < 100000000)
     frame = frame * 10 + (line[i++] - '0');
   if (i < line.size() && line[i] == ' ') ++i;
-  Keep(&trace_, frame, std::string_view(line).substr(i), kMaxTraceLinesPerFrame, kMaxTraceBytes);
+  std::string text = line.substr(i);
+  if (text.size() > kMaxLineBytes) text = text.substr(0, kMaxLineBytes) + " ...";
+  TraceTexts& t = traceTexts_;
+  const auto known = t.number.find(text);
+  // A new text shares its start with the last text that began alike; the
+  // shared part ends before a byte outside ASCII, so that each part is shown
+  // as the whole text would be.
+  int32_t back = 0;
+  size_t shared = 0;
+  if (known == t.number.end()) {
+    const auto like = t.lastByStart.find(text.substr(0, kStart));
+    if (like != t.lastByStart.end()) {
+      const std::string& earlier = t.texts[size_t(like->second)];
+      while (shared < text.size() && shared < earlier.size() && text[shared] == earlier[shared] &&
+             static_cast<unsigned char>(text[shared]) < 0x80)
+        ++shared;
+      back = int32_t(t.texts.size()) - like->second;
+    }
+  }
+  const size_t cost =
+      kTraceLineCost + (known == t.number.end() ? kTraceTextCost + text.size() - shared : 0);
+  if (!Admit(&trace_, frame, cost, kMaxTraceLinesPerFrame, kMaxTraceBytes)) return;
+  int32_t number = 0;
+  if (known != t.number.end()) {
+    number = known->second;
+  } else {
+    number = int32_t(t.texts.size());
+    t.back.Add(shared > 0 ? back : 0);
+    t.shared.Add(int32_t(shared));
+    t.parts.push_back(text.substr(shared));
+    t.lastByStart[text.substr(0, kStart)] = number;
+    t.number.emplace(text, number);
+    t.texts.push_back(std::move(text));
+  }
+  t.line.Add(number);
+  t.frame.Add(frame);
+  ++t.lines;
 }
 
 // --- The page -----------------------------------------------------------------------
@@ -305,15 +361,16 @@ std::string RunReplay::Html(const std::string& title) const {
     data += ",\"behaviors\":[";
     for (size_t b = 0; b < o.behaviors.size(); ++b)
       data += (b ? "," : "") + Json(o.behaviors[b]->name);
-    data += "],\"x\":\"" + t.x.Text() + "\",\"y\":\"" + t.y.Text() + "\",\"h\":\"" +
-            t.heading.Text() + "\",\"present\":\"" + t.present.Text() + "\",\"beh\":\"" +
-            t.behavior.Text() + "\"";
+    data += "],\"x\":\"" + t.x.Text() + "\",\"y\":\"" + t.y.Text() + "\",\"z\":\"" + t.z.Text() +
+            "\",\"h\":\"" + t.heading.Text() + "\",\"present\":\"" + t.present.Text() +
+            "\",\"beh\":\"" + t.behavior.Text() + "\"";
     if (t.lookX.count() > 0)
-      data += ",\"lx\":\"" + t.lookX.Text() + "\",\"ly\":\"" + t.lookY.Text() + "\"";
+      data += ",\"lx\":\"" + t.lookX.Text() + "\",\"ly\":\"" + t.lookY.Text() + "\",\"lz\":\"" +
+              t.lookZ.Text() + "\",\"fov\":\"" + t.fov.Text() + "\"";
     if (t.lit.count() > 0) data += ",\"lit\":\"" + t.lit.Text() + "\"";
     data += "}";
   }
-  data += "],\n\"states\":[";
+  data += "],\n\"camera\":\"" + camera_.Text() + "\",\"states\":[";
   for (size_t i = 0; i < states_.size(); ++i) {
     const StateChange& s = states_[i];
     data += (i ? "," : "") + std::string("[") + std::to_string(s.frame) + "," +
@@ -321,12 +378,22 @@ std::string RunReplay::Html(const std::string& title) const {
             std::to_string(s.value) + "]";
   }
   data += "],\"statesFull\":" + std::string(statesFull_ ? "true" : "false");
+  // The trace: its distinct texts, then each kept line's text and frame.
+  const TraceTexts& t = traceTexts_;
+  data += ",\n\"traceParts\":[";
+  for (size_t i = 0; i < t.parts.size(); ++i) data += (i ? ",\n" : "") + Json(t.parts[i]);
+  data += "],\"traceBack\":\"" + t.back.Text() + "\",\"traceShared\":\"" + t.shared.Text() +
+          "\",\"traceLine\":\"" + t.line.Text() + "\",\"traceFrame\":\"" + t.frame.Text() +
+          "\",\"traceLines\":" + std::to_string(t.lines);
   for (auto [name, kept] : {std::pair{"messages", &messages_}, std::pair{"trace", &trace_}}) {
-    data += ",\n\"" + std::string(name) + "\":[";
-    for (size_t i = 0; i < kept->lines.size(); ++i)
-      data += (i ? ",\n[" : "[") + std::to_string(kept->lines[i].frame) + "," +
-              Json(kept->lines[i].text) + "]";
-    data += "],\"" + std::string(name) + "Dropped\":[";
+    if (kept == &messages_) {
+      data += ",\n\"" + std::string(name) + "\":[";
+      for (size_t i = 0; i < kept->lines.size(); ++i)
+        data += (i ? ",\n[" : "[") + std::to_string(kept->lines[i].frame) + "," +
+                Json(kept->lines[i].text) + "]";
+      data += "]";
+    }
+    data += ",\"" + std::string(name) + "Dropped\":[";
     for (size_t i = 0; i < kept->dropped.size(); ++i)
       data += (i ? ",[" : "[") + std::to_string(kept->dropped[i].first) + "," +
               std::to_string(kept->dropped[i].second) + "]";

@@ -22,9 +22,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "stage/model.h"
@@ -67,8 +69,16 @@ class DeltaWriter {
 // a number outside the 32-bit range) or holds more than `maxCount` numbers.
 bool DecodeDeltas(std::string_view text, size_t maxCount, std::vector<int32_t>* values);
 
-// `value` in whole `unit`s, rounded to the nearest: not a number gives 0,
-// values beyond the 32-bit range give its nearest end.
+// What Quantise gives for a value that is not a finite number (infinite, or
+// not a number); the page shows such positions as not finite and leaves them
+// out of the drawing.
+inline constexpr int32_t kNotFinite = std::numeric_limits<int32_t>::min();
+// Coordinates beyond this many units are drawn but left out of the map's
+// bounds, so that one far-off object does not shrink the rest to a point.
+inline constexpr double kMaxDrawnCoordinate = 1e7;
+
+// `value` in whole `unit`s, rounded to the nearest; values beyond the 32-bit
+// range give its nearest end (above kNotFinite).
 int32_t Quantise(double value, double unit);
 
 // --- The recorder and the page --------------------------------------------------
@@ -79,13 +89,19 @@ class RunReplay {
   // in thousandths of a radian.
   static constexpr double kPositionUnit = 0.01;
   static constexpr double kAngleUnit = 0.001;
-  // Of each frame's trace lines the first kMaxTraceLinesPerFrame are kept,
-  // and the page says for each frame how many it does not show; once
-  // kMaxTraceBytes of trace text are kept in all, no more lines are (the
-  // page says from which frame on). A line longer than kMaxLineBytes is cut
-  // there (and marked " ...").
-  static constexpr size_t kMaxTraceLinesPerFrame = 200;
+  // Trace lines are kept compactly: each distinct text once (sharing its
+  // start with an earlier text that begins alike), and for each line the
+  // number of its text and its frame. Of each frame's trace lines the first
+  // kMaxTraceLinesPerFrame are kept, and the page says for each frame how
+  // many it does not show; once the kept trace costs kMaxTraceBytes (the
+  // distinct texts' new parts, kTraceTextCost for each text and
+  // kTraceLineCost for each line), no more lines are (the page says from
+  // which frame on). A line longer than kMaxLineBytes is cut there (and
+  // marked " ...").
+  static constexpr size_t kMaxTraceLinesPerFrame = 5000;
   static constexpr size_t kMaxTraceBytes = 1500000;
+  static constexpr size_t kTraceTextCost = 8;
+  static constexpr size_t kTraceLineCost = 3;
   // Message lines likewise, with their own budget.
   static constexpr size_t kMaxMessagesPerFrame = 500;
   static constexpr size_t kMaxMessageBytes = 1000000;
@@ -117,7 +133,9 @@ class RunReplay {
     const SceneObject* object = nullptr;
     std::string kind;  // how the page draws it
     int32_t first = 0;
-    DeltaWriter x, y, heading, present, lookX, lookY, lit, behavior;
+    // z: the third coordinate (the scene's z seen from above, y from the
+    // side); lookZ and fov for the camera's view.
+    DeltaWriter x, y, z, heading, present, lookX, lookY, lookZ, fov, lit, behavior;
   };
   struct Line {
     int32_t frame;
@@ -137,14 +155,31 @@ class RunReplay {
     int32_t frame = -1;  // of the last line offered
     size_t inFrame = 0;  // lines kept of that frame
   };
+  // Whether a line that costs `cost` bytes is kept by the policy above
+  // (counting it among the dropped when not).
+  static bool Admit(Kept* kept, int32_t frame, size_t cost, size_t perFrame, size_t budget);
   static void Keep(Kept* kept, int32_t frame, std::string_view text, size_t perFrame,
                    size_t budget);
+  // The distinct trace texts, in the order they first came: each as the
+  // first `shared` bytes of the text `back` places before it and a new part.
+  struct TraceTexts {
+    std::unordered_map<std::string, int32_t> number;
+    std::unordered_map<std::string, int32_t> lastByStart;  // by the first kStart bytes
+    std::vector<std::string> texts;                        // whole, for sharing
+    std::vector<std::string> parts;
+    DeltaWriter back, shared;
+    DeltaWriter line, frame;  // of each kept line: its text's number, its frame
+    int64_t lines = 0;
+  };
+  static constexpr size_t kStart = 12;
 
   std::vector<Track> tracks_;
+  DeltaWriter camera_;  // the track of the current camera in each frame, -1 for none
   std::vector<StateChange> states_;
   std::map<Model::ContextKey, int32_t> lastState_;
   bool statesFull_ = false;
   Kept messages_, trace_;
+  TraceTexts traceTexts_;
   int32_t frames_ = 0;  // kept
   int64_t played_ = 0;  // recorded
   float frameTime_ = 0.0f;

@@ -102,10 +102,13 @@ TEST(QuantiseTest, RoundsAndClamps) {
   EXPECT_EQ(Quantise(0.004, 0.01), 0);
   EXPECT_EQ(Quantise(3.14159, 0.001), 3142);
   EXPECT_EQ(Quantise(1e12, 0.01), kMax);
-  EXPECT_EQ(Quantise(-1e12, 0.01), kMin);
-  EXPECT_EQ(Quantise(std::numeric_limits<double>::infinity(), 0.01), kMax);
-  EXPECT_EQ(Quantise(-std::numeric_limits<double>::infinity(), 0.01), kMin);
-  EXPECT_EQ(Quantise(std::numeric_limits<double>::quiet_NaN(), 0.01), 0);
+  EXPECT_EQ(Quantise(-1e12, 0.01), kMin + 1);
+  // Values that are not finite have a number of their own, which the page
+  // shows as such and leaves out of the drawing.
+  EXPECT_EQ(Quantise(std::numeric_limits<double>::infinity(), 0.01), stage::kNotFinite);
+  EXPECT_EQ(Quantise(-std::numeric_limits<double>::infinity(), 0.01), stage::kNotFinite);
+  EXPECT_EQ(Quantise(std::numeric_limits<double>::quiet_NaN(), 0.01), stage::kNotFinite);
+  EXPECT_EQ(stage::kNotFinite, kMin);
 }
 
 // The text of a page's quantity `key` of the object `name`, decoded.
@@ -119,6 +122,56 @@ std::vector<int32_t> Quantity(const std::string& page, const std::string& name,
   std::vector<int32_t> values;
   EXPECT_TRUE(DecodeDeltas(page.substr(from, to - from), 100000, &values));
   return values;
+}
+
+// The page's trace lines, [frame, text], decoded as the page decodes them:
+// the distinct texts from their parts, then each line's text and frame.
+std::vector<std::pair<int32_t, std::string>> TraceLines(const std::string& page) {
+  std::vector<std::string> parts;
+  size_t at = page.find("\"traceParts\":[");
+  if (at == std::string::npos) return {};
+  at += 14;
+  while (at < page.size() && page[at] == '"') {
+    std::string part;
+    for (++at; at < page.size() && page[at] != '"'; ++at) {
+      if (page[at] != '\\') {
+        part += page[at];
+      } else if (page.compare(at, 6, "\\u003c") == 0) {
+        part += '<';
+        at += 5;
+      } else {
+        part += page[++at];
+      }
+    }
+    parts.push_back(part);
+    at += 1;
+    while (at < page.size() && (page[at] == ',' || page[at] == '\n')) ++at;
+  }
+  const auto text = [&](const std::string& key) {
+    const size_t from = page.find("\"" + key + "\":\"") + key.size() + 4;
+    return page.substr(from, page.find('"', from) - from);
+  };
+  const size_t count = std::stoul(page.substr(page.find("\"traceLines\":") + 13));
+  std::vector<int32_t> back, shared, line, frame;
+  EXPECT_TRUE(DecodeDeltas(text("traceBack"), parts.size(), &back));
+  EXPECT_TRUE(DecodeDeltas(text("traceShared"), parts.size(), &shared));
+  EXPECT_TRUE(DecodeDeltas(text("traceLine"), count, &line));
+  EXPECT_TRUE(DecodeDeltas(text("traceFrame"), count, &frame));
+  back.resize(parts.size()), shared.resize(parts.size());
+  line.resize(count), frame.resize(count);
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < parts.size(); ++i)
+    texts.push_back((back[i] > 0 ? texts[i - size_t(back[i])].substr(0, size_t(shared[i])) : "") +
+                    parts[i]);
+  std::vector<std::pair<int32_t, std::string>> lines;
+  for (size_t i = 0; i < count; ++i) lines.emplace_back(frame[i], texts.at(size_t(line[i])));
+  return lines;
+}
+
+bool HasTraceLine(const std::string& page, int32_t frame, const std::string& text) {
+  for (const auto& [f, t] : TraceLines(page))
+    if (f == frame && t == text) return true;
+  return false;
 }
 
 std::unique_ptr<stage::Stage> PlayRecorded(const std::string& text, RunReplay* replay) {
@@ -169,8 +222,7 @@ TEST(RunReplayTest, RecordsPositionsHeadingsLightsAndLinesFrameByFrame) {
   // without their frame mark.
   EXPECT_NE(page.find("[2,\"@2 log: SetObjVar: Walker is set to 7\"]"), std::string::npos);
   EXPECT_NE(page.find("[3,\"@3 stage: Walker at 1 3 0\"]"), std::string::npos);
-  EXPECT_NE(page.find("[2,\">SetObjVar.Run(3, \\\"Walker\\\", \\\"=\\\", \\\"7\\\")\"]"),
-            std::string::npos);
+  EXPECT_TRUE(HasTraceLine(page, 2, ">SetObjVar.Run(3, \"Walker\", \"=\", \"7\")"));
   // The title is shown as text, never as markup, and nothing leaves the page.
   EXPECT_NE(page.find("<title>walk&lt;&amp;>.scene - replay</title>"), std::string::npos);
   EXPECT_EQ(page.find("http"), std::string::npos);
@@ -184,29 +236,57 @@ TEST(RunReplayTest, KeptLinesAreCappedPerFrameAndInAll) {
   replay.AddTraceLine("@8 " + std::string(RunReplay::kMaxLineBytes + 50, 'x'));
   // A line that would end the page's script is kept as text.
   replay.AddTraceLine("@9 Say(\"</script><b>\")");
+  // A text that came before is kept once, and a text that begins like an
+  // earlier one shares that start.
+  replay.AddTraceLine("@9 Line(0)");
+  replay.AddTraceLine("@10 Say(\"</script><b>\") -> 1");
   std::string page = replay.Html("s");
-  EXPECT_NE(page.find("[7,\"Line(199)\"]"), std::string::npos);
-  EXPECT_EQ(page.find("Line(200)"), std::string::npos);
-  EXPECT_NE(page.find("\"traceDropped\":[[7,5]]"), std::string::npos);
-  EXPECT_NE(page.find("[8,\"" + std::string(RunReplay::kMaxLineBytes, 'x') + " ...\"]"),
+  const auto lines = TraceLines(page);
+  ASSERT_EQ(lines.size(), RunReplay::kMaxTraceLinesPerFrame + 4);
+  EXPECT_EQ(lines[RunReplay::kMaxTraceLinesPerFrame - 1],
+            (std::pair<int32_t, std::string>{
+                7, "Line(" + std::to_string(RunReplay::kMaxTraceLinesPerFrame - 1) + ")"}));
+  EXPECT_EQ(page.find("Line(" + std::to_string(RunReplay::kMaxTraceLinesPerFrame) + ")"),
             std::string::npos);
-  EXPECT_NE(page.find("[9,\"Say(\\\"\\u003c/script>\\u003cb>\\\")\"]"), std::string::npos);
+  EXPECT_NE(page.find("\"traceDropped\":[[7,5]]"), std::string::npos);
+  const size_t last = RunReplay::kMaxTraceLinesPerFrame;
+  EXPECT_EQ(lines[last], (std::pair<int32_t, std::string>{
+                             8, std::string(RunReplay::kMaxLineBytes, 'x') + " ..."}));
+  EXPECT_EQ(lines[last + 1], (std::pair<int32_t, std::string>{9, "Say(\"</script><b>\")"}));
+  EXPECT_EQ(lines[last + 2], (std::pair<int32_t, std::string>{9, "Line(0)"}));
+  EXPECT_EQ(lines[last + 3], (std::pair<int32_t, std::string>{10, "Say(\"</script><b>\") -> 1"}));
+  EXPECT_NE(page.find("\"Say(\\\"\\u003c/script>\\u003cb>\\\")\""), std::string::npos);
+  EXPECT_NE(page.find(",\n\" -> 1\"]"), std::string::npos);  // the shared start left out
 
-  // The whole budget: lines of the longest length, one per frame.
+  // The whole budget: lines of the longest length, all different, one per
+  // frame.
   RunReplay full;
-  const std::string line(RunReplay::kMaxLineBytes, 'y');
-  const size_t fit = RunReplay::kMaxTraceBytes / line.size();
+  const std::string line(RunReplay::kMaxLineBytes - 6, 'y');
+  const size_t cost = RunReplay::kTraceLineCost + RunReplay::kTraceTextCost + line.size() + 6;
+  const size_t fit = RunReplay::kMaxTraceBytes / cost;
   for (size_t frame = 0; frame < fit + 3; ++frame)
-    full.AddTraceLine("@" + std::to_string(frame) + " " + line);
+    full.AddTraceLine("@" + std::to_string(frame) + " " + std::to_string(100000 + frame) + line);
   page = full.Html("s");
-  EXPECT_NE(page.find("[" + std::to_string(fit - 1) + ",\"yyy"), std::string::npos);
-  EXPECT_EQ(page.find("[" + std::to_string(fit) + ",\"yyy"), std::string::npos);
+  const auto kept = TraceLines(page);
+  ASSERT_EQ(kept.size(), fit);
+  EXPECT_EQ(kept.back().first, int32_t(fit - 1));
   // The frame that spent the budget says how many of its lines are not kept;
   // later frames are not counted one by one.
   EXPECT_NE(page.find("\"traceDropped\":[[" + std::to_string(fit) +
                       ",1]],\"traceSpentFrom\":" + std::to_string(fit)),
             std::string::npos);
   EXPECT_LT(page.size(), RunReplay::kMaxTraceBytes + 100000);
+
+  // Lines that repeat cost a few bytes each: a long run of the same few
+  // lines is kept whole.
+  RunReplay repeated;
+  for (int32_t frame = 0; frame < 20000; ++frame)
+    for (const char* text : {"GetSecs() -> 1", "GetWorldPos(Door, &(1 2 3), 0) -> 1"})
+      repeated.AddTraceLine("@" + std::to_string(frame) + " " + text);
+  page = repeated.Html("s");
+  EXPECT_EQ(TraceLines(page).size(), 40000u);
+  EXPECT_NE(page.find("\"traceDropped\":[],\"traceSpentFrom\":-1"), std::string::npos);
+  EXPECT_LT(page.size(), 40000u * RunReplay::kTraceLineCost);
 }
 
 TEST(RunReplayTest, KeptFramesAreCapped) {

@@ -539,7 +539,20 @@ bool ParseScene(const std::string& text, SceneDescription* scene,
     }
     if (!words.empty()) parser.Line(number, words);
   }
-  return errors->size() == before;
+  if (errors->size() != before) return false;
+  // Entries that the frames never reach, and a file that sets up nothing.
+  for (const TimelineEntry& entry : scene->timeline)
+    if (entry.frame >= scene->frames)
+      scene->warnings.push_back(
+          {entry.line,
+           "'at " + std::to_string(entry.frame) + "' never happens: the scene has " +
+               (scene->frames == 0 ? std::string("no frames")
+                                   : std::to_string(scene->frames) + " frame(s), 0 to " +
+                                         std::to_string(scene->frames - 1))});
+  if (scene->plugins.empty() && scene->objects.empty() && scene->timeline.empty())
+    scene->warnings.push_back(
+        {0, "the scene has no plug-ins, objects or timeline: nothing happens"});
+  return true;
 }
 
 bool LoadScene(const std::string& path, SceneDescription* scene, std::vector<std::string>* errors) {

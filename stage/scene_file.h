@@ -123,6 +123,14 @@ struct SceneDescription {
   int64_t clock = 1000000000;  // calendar seconds at frame 0
   bool pictureSide = false;    // the picture is seen from the side
   std::vector<TimelineEntry> timeline;
+  // What the reader noticed that is not an error (an entry after the last
+  // frame, an empty file), with its line (0 for the whole file); the stage
+  // says them as notes that --strict counts.
+  struct Warning {
+    int line = 0;
+    std::string text;
+  };
+  std::vector<Warning> warnings;
 };
 
 // The limits of a scene: larger values are errors.

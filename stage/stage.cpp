@@ -81,7 +81,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
     if (path.empty()) {
       std::error_code ec;
       *error = "cannot find the plug-in " + pathOrName + ": no " + file + " in " + searched +
-               "or the current directory " + std::filesystem::current_path(ec).string();
+               "or the scene's directory " + std::filesystem::current_path(ec).string();
       return false;
     }
   }
@@ -128,6 +128,7 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
 
 bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* errors) {
   Model& m = *model_;
+  scenePath_ = scene.path;
   const size_t before = errors->size();
   auto error = [&](int line, const std::string& text) {
     errors->push_back((scene.path.empty() ? "" : scene.path + ":") + std::to_string(line) + ": " +
@@ -304,6 +305,12 @@ bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors
   SetSceneCalendarTime(clock_);
   std::srand(unsigned(clock_));
   if (!Build(scene, errors)) return false;
+  for (const SceneDescription::Warning& warning : scene.warnings) {
+    std::string where = ShowText(scene.path);
+    if (warning.line > 0) where += (where.empty() ? "line " : ":") + std::to_string(warning.line);
+    model_->Say(MessageKind::kStage, where.empty() ? warning.text : where + ": " + warning.text,
+                true);
+  }
   frameTime_ = scene.frameTime;
   for (int32_t frame = 0; frame < scene.frames; ++frame) RunFrame(scene, frame);
   // Where the brains took their objects.
@@ -374,6 +381,7 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   }
   RunQueuedActors();
   m.Advance(scene.frameTime);
+  if (!saidNotFinite_) CheckPositionsFinite();
   if (onFrameEnd) onFrameEnd(frame);
 }
 
@@ -386,7 +394,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     Actor* actor = m.FindActor(w[0]);
     Detector* detector = w.size() > 1 ? m.AddDetector(w[1]) : timelineDetector_;
     if (actor == nullptr) {
-      m.Say(MessageKind::kStage, "no actor named " + w[0], true);
+      m.Say(MessageKind::kStage, "no actor named " + w[0] + Where(e.line), true);
       return;
     }
     ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(actor),
@@ -400,14 +408,14 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
   } else if (e.verb == "move") {
     m.controller().fMovement = {e.point.fX, e.point.fY, e.point.fZ};
   } else if (e.verb == "place") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     object->local.m[0][3] = e.point.fX;
     object->local.m[1][3] = e.point.fY;
     object->local.m[2][3] = e.point.fZ;
     object->local.flags = 0;
   } else if (e.verb == "play") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     Behavior* found = nullptr;
     for (Behavior* b : object->behaviors)
@@ -418,7 +426,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     }
     m.Play(found);
   } else if (e.verb == "glide") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     const float seconds = e.seconds;
     const mkVector3 move{e.point.fX - object->local.m[0][3], e.point.fY - object->local.m[1][3],
@@ -427,7 +435,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     object->glide.remaining = seconds;
     Face(object, move);
   } else if (e.verb == "face") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     Face(object, {e.point.fX, e.point.fY, e.point.fZ});
   } else if (e.verb == "params" || e.verb == "classparams") {
@@ -437,7 +445,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     const std::string call = w[0] + (e.verb == "params" ? ".SendParams" : ".SendClassParams");
     CallWatch::Scope scope(m.watch(), &call, nullptr);
     if (e.verb == "params") {
-      SceneObject* object = Find(w[0]);
+      SceneObject* object = Find(w[0], e.line);
       if (object == nullptr) return;
       if (object->brain == nullptr) {
         m.Say(MessageKind::kStage, w[0] + " has no brain", true);
@@ -456,33 +464,33 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     }
     RunQueuedActors();
   } else if (e.verb == "draw" || e.verb == "enable") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     (e.verb == "draw" ? object->draw : object->enable) = e.on ? 1 : 0;
   } else if (e.verb == "light" || e.verb == "unlight") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     if (!object->fireMarble) return m.Say(MessageKind::kStage, w[0] + " is not a firemarble");
     object->lit = e.verb == "light" ? 1 : 0;
   } else if (e.verb == "goal") {
-    SceneObject* flock = Find(w[0]);
-    SceneObject* goal = Find(w[1]);
+    SceneObject* flock = Find(w[0], e.line);
+    SceneObject* goal = Find(w[1], e.line);
     if (flock == nullptr || goal == nullptr) return;
     if (!flock->flock) return m.Say(MessageKind::kStage, w[0] + " is not a flock");
     flock->flockGoal = goal->key;
   } else if (e.verb == "remove") {
-    if (SceneObject* object = Find(w[0])) m.RemoveObject(object);
+    if (SceneObject* object = Find(w[0], e.line)) m.RemoveObject(object);
   } else if (e.verb == "oneshot") {
-    if (SceneObject* object = Find(w[0])) object->oneShot = e.on ? 1 : 0;
+    if (SceneObject* object = Find(w[0], e.line)) object->oneShot = e.on ? 1 : 0;
   } else if (e.verb == "flags") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     if (object->brain == nullptr) return m.Say(MessageKind::kStage, w[0] + " has no brain");
     object->brain->vehicleFlags = e.code;
   } else if (e.verb == "cammode") {
     m.SetCameraMode(e.code);
   } else if (e.verb == "camera") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object == nullptr) return;
     if (!object->camera) {
       m.Say(MessageKind::kStage, w[0] + " is not a camera");
@@ -490,7 +498,7 @@ void Stage::ApplyTimeline(const TimelineEntry& e) {
     }
     m.SetCamera(object);
   } else if (e.verb == "report") {
-    SceneObject* object = Find(w[0]);
+    SceneObject* object = Find(w[0], e.line);
     if (object != nullptr) m.Say(MessageKind::kStage, Report(*object));
   } else if (e.verb == "event") {
     m.AddEvent(w[0]);
@@ -555,10 +563,33 @@ std::string Stage::Report(const SceneObject& object) {
   return text;
 }
 
-SceneObject* Stage::Find(const std::string& name) {
+SceneObject* Stage::Find(const std::string& name, int line) {
   SceneObject* object = model_->FindObject(name);
-  if (object == nullptr) model_->Say(MessageKind::kStage, "no object named " + name, true);
+  if (object == nullptr)
+    model_->Say(MessageKind::kStage, "no object named " + name + Where(line), true);
   return object;
+}
+
+void Stage::CheckPositionsFinite() {
+  for (const auto& object : model_->objects()) {
+    const mkMatrix44 world = model_->WorldMatrix(object.get());
+    const float x = world.m[0][3], y = world.m[1][3], z = world.m[2][3];
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) continue;
+    saidNotFinite_ = true;
+    model_->Say(MessageKind::kStage,
+                object->name + " is at " + FormatFloat(x) + " " + FormatFloat(y) + " " +
+                    FormatFloat(z) +
+                    ", not a finite position; pictures and replay pages leave out positions "
+                    "that are not finite",
+                true);
+    return;
+  }
+}
+
+std::string Stage::Where(int line) const {
+  if (line <= 0) return "";
+  return " (" + (scenePath_.empty() ? "line " : ShowText(scenePath_) + ":") + std::to_string(line) +
+         ")";
 }
 
 // Turns the object about the vertical axis so that its first axis (local x,

@@ -86,12 +86,19 @@ class Stage {
  private:
   void RunQueuedActors();
   void ApplyTimeline(const TimelineEntry& entry);
-  // The object of that name, or null with a stage note.
-  SceneObject* Find(const std::string& name);
+  // The object of that name, or null with a stage note that names the scene
+  // file's line (when there is one).
+  SceneObject* Find(const std::string& name, int line = 0);
+  // " (FILE:LINE)" of a line of the scene file, or "" for line 0.
+  std::string Where(int line) const;
   // An object's position, and a camera's look-at point and field of view,
   // and the frame of its current behaviour (the timeline's report).
   std::string Report(const SceneObject& object);
   void Face(SceneObject* object, const mkVector3& direction);
+  // Says once in a run that an object's position is no longer a finite
+  // number (a glide that overflowed, a script's NaN): pictures and replay
+  // pages leave such positions out.
+  void CheckPositionsFinite();
   void BuildVehicle(const VehicleSpec& def,
                     const std::function<void(int, const std::string&)>& error);
 
@@ -102,6 +109,8 @@ class Stage {
   std::vector<std::unique_ptr<PluginLibrary>> plugins_;
   std::vector<CommandRun> repeats_;
   Detector* timelineDetector_ = nullptr;
+  std::string scenePath_;  // the scene being played, for notes
+  bool saidNotFinite_ = false;
   float frameTime_ = 1.0f / 30.0f;
   int64_t clock_ = 0;
 };

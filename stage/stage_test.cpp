@@ -417,7 +417,7 @@ TEST(StageTest, PlayingReportsPluginsAndCommandsByLine) {
   EXPECT_EQ(errors[0].rfind("hall.scene:2: cannot find the plug-in NoSuch: no " +
                                 stage::PluginFileName("NoSuch") +
                                 " in /nonexistent, or the "
-                                "current directory ",
+                                "scene's directory ",
                             0),
             0u)
       << errors[0];
