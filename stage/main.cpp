@@ -340,6 +340,9 @@ int main(int argc, char** argv) {
   model.keepMessages = false;
   model.trace().keep = false;
   std::FILE* messages = svgPath == "-" ? stderr : stdout;
+  // Why the first write of standard output failed: the line-by-line flushes
+  // meet a full disk long before the last one.
+  int stdoutErrno = 0;
   // The replay page keeps the message lines and the trace (capped) as they
   // come, whatever else is written.
   stage::RunReplay runReplay;
@@ -363,7 +366,8 @@ int main(int argc, char** argv) {
   std::string expectFile;
   if (kept != nullptr && !ReadExpected(expectPath, expectUpdate, &expectFile, &expected)) return 1;
   if (!quiet || recorder != nullptr || kept != nullptr)
-    model.onMessage = [messages, quiet, recorder, kept](const stage::Message& message) {
+    model.onMessage = [messages, quiet, recorder, kept,
+                       &stdoutErrno](const stage::Message& message) {
       if (recorder != nullptr) recorder->AddMessage(message);
       if (kept != nullptr) return kept->push_back(stage::FormatMessage(message));
       if (quiet) return;
@@ -371,7 +375,8 @@ int main(int argc, char** argv) {
       std::fputc('\n', messages);
       // A message line goes out whole at once: the plug-in that wrote it may
       // end the process before it returns.
-      std::fflush(messages);
+      if (std::fflush(messages) != 0 && messages == stdout && stdoutErrno == 0)
+        stdoutErrno = errno;
     };
   if (trace.open() || recorder != nullptr)
     model.trace().onLine = [file = trace.file(), recorder, &unflushed](const std::string& line) {
@@ -414,6 +419,7 @@ int main(int argc, char** argv) {
   // pipe) is a failure too.
   errno = 0;
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    if (stdoutErrno != 0) errno = stdoutErrno;
     std::fprintf(stderr, "stage: cannot write standard output%s%s\n", errno != 0 ? ": " : "",
                  errno != 0 ? std::strerror(errno) : "");
     status = 1;
