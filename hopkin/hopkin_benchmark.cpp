@@ -36,7 +36,9 @@ void Run(benchmark::State& state, int creatures) {
 void BM_CreatureFrame(benchmark::State& state) {
   Run(state, hopkintest::CreatureFrame::kCreatures);
 }
-void BM_CrowdFrame(benchmark::State& state) { Run(state, int(state.range(0))); }
+void BM_CrowdFrame(benchmark::State& state) {
+  Run(state, int(state.range(0)));
+}
 BENCHMARK(BM_CreatureFrame);
 BENCHMARK(BM_CrowdFrame)->Arg(30)->Arg(300)->Iterations(900);
 

@@ -37,11 +37,15 @@ void PlayScene(benchmark::State& state, const char* scene, int skip) {
       benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void BM_CreatureScene(benchmark::State& state) { PlayScene(state, "hopkin.scene", 700); }
+void BM_CreatureScene(benchmark::State& state) {
+  PlayScene(state, "hopkin.scene", 700);
+}
 BENCHMARK(BM_CreatureScene);
 // The crowd's own 600 frames (the visitor walks past the bands and runs
 // off), then the same 3,000 frames in every run.
-void BM_CrowdScene(benchmark::State& state) { PlayScene(state, "crowd.scene", 600); }
+void BM_CrowdScene(benchmark::State& state) {
+  PlayScene(state, "crowd.scene", 600);
+}
 BENCHMARK(BM_CrowdScene)->Iterations(3000);
 
 enum Call { kWorldPos, kWorldAxes, kEnable, kLineTest, kKeyName, kKeyObject };
