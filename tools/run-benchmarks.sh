@@ -58,9 +58,15 @@ row("boid step, 30 in sight, library's own time", v, "us/boid", "<= 0.15", v <= 
 detail(step, interface)
 v = counter("BM_FlockFrame", "us_per_boid")
 print(f"{'  the same through the stage scene interface':<58} {v:>10.3f} us/boid")
-for n, goal in ((200, 0.3), (1000, 0.5), (10000, 0.5)):
+# 10,000 has no goal of its own for the library's time: the goal is the
+# flat cost through the stage, below.
+for n, goal in ((200, 0.3), (1000, 0.5), (10000, None)):
     v, step, interface = library(f"BM_RoomFrameLibrary/{n}", f"BM_RoomFrameCalls/{n}")
-    row(f"boid step, {n:,} over a room, library's own time", v, "us/boid", f"<= {goal}", v <= goal)
+    figure = f"boid step, {n:,} over a room, library's own time"
+    if goal is None:
+        print(f"{figure:<58} {v:>10.3f} us/boid")
+    else:
+        row(figure, v, "us/boid", f"<= {goal}", v <= goal)
     detail(step, interface)
 for n in (200, 1000, 10000):
     v = counter(f"BM_RoomFrame/{n}", "us_per_boid")
