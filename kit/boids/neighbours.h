@@ -21,7 +21,9 @@
 // ordinal and puts each through the plain walk's test, on the member's own
 // fields. A member outside those cells is farther than any range the cells
 // cover, so the walk would not perceive it either: the answer is the walk's,
-// bit for bit and in the same order.
+// bit for bit and in the same order. A search from the same cell as the one
+// before it takes every member of those cells, gathered and sorted once
+// while no member changes bucket, straight to the walk's test.
 //
 // What keeps the index true:
 // - Membership and order: every operation that relinks a boid (SetNext,
