@@ -288,7 +288,10 @@ bool ktNeighbourIndex::CellOf(const mkPoint3& position, int32_t cell[3]) const {
   for (int i = 0; i < 3; ++i) {
     const double scaled = double(coordinates[i]) * fInverseCell;
     if (!(std::fabs(scaled) < kCellLimit)) return false;  // also NaN
-    cell[i] = int32_t(std::floor(scaled));
+    // floor, within the limit, without the library's call: the conversion
+    // truncates toward zero, which is one too high below zero.
+    const int32_t truncated = int32_t(scaled);
+    cell[i] = truncated - (double(truncated) > scaled ? 1 : 0);
   }
   return true;
 }
