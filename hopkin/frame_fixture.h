@@ -1,10 +1,15 @@
-// A frame of 30 creatures on the stage's model, for the benchmark and the
-// allocation check: a 6 x 5 grid 3 apart, the blockers and gathering places
-// that the built-in tunables name, and a player walking 30 below the grid.
-// Each creature (Z00 to Z29) has its animations, idle variants and voice emitter, and a
-// brain of the class cHopkin built into the program. The scene interface is
-// the stage's untraced one, so that the host's bookkeeping neither
-// dominates the cost nor allocates.
+// A frame of creatures on the stage's model, for the benchmarks and the
+// allocation check: bands of 30, each a 6 x 5 grid 3 apart (every creature
+// of a band in sight of the others), the bands 1,500 apart along x (far
+// beyond the built-in perception range of 200, so that a creature perceives
+// its own band only, however many bands there are), the blockers and
+// gathering places that the built-in tunables name beside the first band,
+// and a player walking 30 below it. Each creature (Z00 to Z99, then Y00 to
+// Y99, X00 to X99 and so on) has its animations, idle variants and voice
+// emitter, and a brain of the class cHopkin built into the program, all of
+// them in the class's one flock. The scene interface is the stage's
+// untraced one, so that the host's bookkeeping neither dominates the cost
+// nor allocates.
 #ifndef TESSERA_HOPKIN_FRAME_FIXTURE_H_
 #define TESSERA_HOPKIN_FRAME_FIXTURE_H_
 
@@ -20,9 +25,12 @@ namespace hopkintest {
 class CreatureFrame {
  public:
   static constexpr int kCreatures = 30;
+  static constexpr int kBand = 30;
+  static constexpr float kBandSpacing = 1500.0f;
   static constexpr float kFrameTime = 1.0f / 30.0f;
 
-  CreatureFrame() : api_(model_) {
+  // `creatures` from 1 to 2,600.
+  explicit CreatureFrame(int creatures = kCreatures) : api_(model_), creatures_(creatures) {
     hopkin_.SetSceneApi(&api_);
     model_.AddBrainClass("cHopkin", &hopkin_);
     const struct {
@@ -48,15 +56,17 @@ class CreatureFrame {
     for (const char* voice : voices)
       for (int i = 1; i <= 6; ++i) model_.AddSound(voice + std::to_string(i));
     model_.AddSound("hmad01");
-    for (int i = 0; i < kCreatures; ++i) {
+    for (int i = 0; i < creatures; ++i) {
       // Short names: the stage's model looks emitters up by a std::string
       // made from the name, which stays within the string's own buffer only
       // up to 15 characters ("Z00..ZoveziHead"); longer ones would make the
       // host, not the brain, allocate in every frame that a creature speaks.
       char name[32];
-      std::snprintf(name, sizeof name, "Z%02d", i);
+      std::snprintf(name, sizeof name, "%c%02d", 'Z' - i / 100, i % 100);
+      const int place = i % kBand;
+      const float band = kBandSpacing * float(i / kBand);
       stage::SceneObject* creature =
-          model_.AddObject(name, nullptr, {3.0f * (i % 6), 3.0f * (i / 6), 0.0f});
+          model_.AddObject(name, nullptr, {band + 3.0f * (place % 6), 3.0f * (place / 6), 0.0f});
       creature->character = true;
       const struct {
         const char* name;
@@ -87,12 +97,14 @@ class CreatureFrame {
     ++frame_;
   }
 
+  int size() const { return creatures_; }
   HopkinBrain& brain(int i) { return *static_cast<HopkinBrain*>(model_.hostBrains()[i]->plugin); }
 
  private:
   stage::Model model_;
   stage::QuietSceneApi api_;
   cHopkin hopkin_;  // destroyed first, as a plug-in is unloaded before its host
+  int creatures_;
   int32_t frame_ = 0;
 };
 

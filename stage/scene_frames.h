@@ -1,7 +1,7 @@
-// The creature example scene (scenes/hopkin.scene) built on a stage that
-// runs as `stage --quiet` does (message and trace lines neither kept nor
-// written), ready to play frame after frame: for the stage's benchmark and
-// its steady-state allocation check.
+// A creature example scene (scenes/hopkin.scene, scenes/crowd.scene) built
+// on a stage that runs as `stage --quiet` does (message and trace lines
+// neither kept nor written), ready to play frame after frame: for the
+// stage's benchmark and its steady-state allocation check.
 #ifndef TESSERA_STAGE_SCENE_FRAMES_H_
 #define TESSERA_STAGE_SCENE_FRAMES_H_
 

@@ -2,6 +2,7 @@
 //   BM_CreatureScene      a frame of scenes/hopkin.scene as `stage --quiet`
 //                         plays it ("frames_per_second"), past the scene's
 //                         own 600 frames, when the creatures have run off;
+//   BM_CrowdScene         the same for scenes/crowd.scene (300 creatures);
 //   BM_SceneCall/OP/N     one scene-interface call of the per-frame path,
 //                         through the stage's interface with the trace off,
 //                         on a model of N objects: the cost must not grow
@@ -19,13 +20,15 @@
 
 namespace {
 
-void BM_CreatureScene(benchmark::State& state) {
-  stagetest::SceneFrames frames(TESSERA_SOURCE_DIR "/scenes/hopkin.scene", HOPKIN_PLUGIN_PATH);
+// Frames of a scene after its first `skip`.
+void PlayScene(benchmark::State& state, const char* scene, int skip) {
+  stagetest::SceneFrames frames(std::string(TESSERA_SOURCE_DIR "/scenes/") + scene,
+                                HOPKIN_PLUGIN_PATH);
   if (!frames.ok()) {
-    state.SkipWithError("the creature scene does not play");
+    state.SkipWithError("the scene does not play");
     return;
   }
-  for (int i = 0; i < 700; ++i) frames.Step();
+  for (int i = 0; i < skip; ++i) frames.Step();
   const long before = mktest::gAllocations;
   for (auto _ : state) frames.Step();
   state.counters["allocs_per_frame"] =
@@ -33,7 +36,17 @@ void BM_CreatureScene(benchmark::State& state) {
   state.counters["frames_per_second"] =
       benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
 }
+
+void BM_CreatureScene(benchmark::State& state) {
+  PlayScene(state, "hopkin.scene", 700);
+}
 BENCHMARK(BM_CreatureScene);
+// The crowd's own 600 frames (the visitor walks past the bands and runs
+// off), then the same 3,000 frames in every run.
+void BM_CrowdScene(benchmark::State& state) {
+  PlayScene(state, "crowd.scene", 600);
+}
+BENCHMARK(BM_CrowdScene)->Iterations(3000);
 
 enum Call { kWorldPos, kWorldAxes, kEnable, kLineTest, kKeyName, kKeyObject };
 

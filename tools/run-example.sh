@@ -15,7 +15,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target stage setup_cli
 if [ $# -eq 0 ]; then
   set --
-  for name in door hopkin room quake zoom picture swarm python beetles dish periscope pyflock; do
+  for name in door hopkin crowd room quake zoom picture swarm python beetles dish periscope pyflock; do
     set -- "$@" "$top/scenes/$name.scene"
   done
 fi

@@ -85,9 +85,9 @@ void BM_RoomFrameCalls(benchmark::State& state) {
 BENCHMARK(BM_FlockFrame);
 BENCHMARK(BM_FlockFrameLibrary);
 BENCHMARK(BM_FlockFrameCalls);
-BENCHMARK(BM_RoomFrame)->Arg(200)->Arg(1000);
-BENCHMARK(BM_RoomFrameLibrary)->Arg(200)->Arg(1000);
-BENCHMARK(BM_RoomFrameCalls)->Arg(200)->Arg(1000);
+BENCHMARK(BM_RoomFrame)->Arg(200)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_RoomFrameLibrary)->Arg(200)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_RoomFrameCalls)->Arg(200)->Arg(1000)->Arg(10000);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 // Four distances at a time where the processor has SSE2 and the compiler
@@ -19,6 +20,16 @@
 
 namespace {
 
+// A hint that `address` will be read soon; nothing where the compiler has no
+// such hint.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
 // The walk's state in locals, so that the compiler keeps it in registers
 // rather than reloading it after every store into the boid's friend list.
 class Search {
@@ -26,13 +37,6 @@ class Search {
   explicit Search(ktBoid& boid)
       : boid_(boid), position_(boid.fPosition), range_(boid.fPerceptionRange) {
     boid.ClearNeighbours();
-  }
-
-  // One member, as the walk sees it: DistanceTo's test (the same float
-  // arithmetic as Magnitude there) and FindNeighbours' bookkeeping.
-  void Visit(ktBoid* member) {
-    if (member == &boid_ || member->fPositionValid == 0) return;
-    Take(member, Magnitude(member->fPosition - position_));
   }
 
   // A member that has stepped and is not the boid, at `distance`.
@@ -105,10 +109,13 @@ constexpr double kCellMargin = 1.01;
 constexpr float kSmallestRange = 1e-12f;
 constexpr float kLargestRange = 1e18f;
 
-// Candidates are few (the neighbours and a margin), so a plain insertion
-// sort, unless members without a cell make them many.
-void SortOrdinals(int32_t* values, int32_t count) {
-  if (count > 32) {
+// Candidates come as runs in order, one run a chain, and a search usually
+// meets one to four non-empty chains: an insertion sort costs the candidates
+// and the pairs out of order between runs. Many runs (members without a
+// cell, or crowded cells on every side) take the general sort.
+void SortOrdinals(int32_t* values, int32_t count, int32_t runs) {
+  if (runs <= 1) return;
+  if (runs > 4 && count > 32) {
     std::sort(values, values + count);
     return;
   }
@@ -257,10 +264,16 @@ bool ktNeighbourIndex::Rebuild(ktBoid& asking, ktBoid* first) {
     fMask = uint32_t(buckets - 1);
     fOverflow = int32_t(buckets);
     fBuckets.assign(buckets + 1, -1);
-    fVisited.assign(buckets + 1, 0);
-    fSearch = 0;
     fFound.resize(count);
-    for (size_t i = 0; i < count; ++i) Link(int32_t(i), BucketOf(fEntries[i].position));
+    fBlock.resize(count);
+    fBlockMembers.resize(count);
+    fBlockValid = false;
+    fLastCellValid = false;
+    fSearchedIn.assign(count, 0);
+    fRound = 1;
+    fLowLayer = 0;
+    fHighLayer = -1;
+    for (size_t i = count; i-- > 0;) Link(int32_t(i), Place(fEntries[i].position));
     fCells = true;
     return true;
   } catch (...) {
@@ -275,7 +288,10 @@ bool ktNeighbourIndex::CellOf(const mkPoint3& position, int32_t cell[3]) const {
   for (int i = 0; i < 3; ++i) {
     const double scaled = double(coordinates[i]) * fInverseCell;
     if (!(std::fabs(scaled) < kCellLimit)) return false;  // also NaN
-    cell[i] = int32_t(std::floor(scaled));
+    // floor, within the limit, without the library's call: the conversion
+    // truncates toward zero, which is one too high below zero.
+    const int32_t truncated = int32_t(scaled);
+    cell[i] = truncated - (double(truncated) > scaled ? 1 : 0);
   }
   return true;
 }
@@ -291,14 +307,68 @@ int32_t ktNeighbourIndex::BucketOf(const mkPoint3& position) const {
   return BucketOfCell(cell[0], cell[1], cell[2]);
 }
 
+int32_t ktNeighbourIndex::Place(const mkPoint3& position) {
+  int32_t cell[3];
+  if (!CellOf(position, cell)) return fOverflow;
+  if (fLowLayer > fHighLayer) {
+    fLowLayer = fHighLayer = cell[2];
+    ++fRelinks;
+  } else if (cell[2] < fLowLayer || cell[2] > fHighLayer) {
+    fLowLayer = std::min(fLowLayer, cell[2]);
+    fHighLayer = std::max(fHighLayer, cell[2]);
+    ++fRelinks;  // searches visit more layers
+  }
+  return BucketOfCell(cell[0], cell[1], cell[2]);
+}
+
+void ktNeighbourIndex::NoteSearch(const ktBoid& boid) {
+  const int32_t slot = boid.fIndexedBy == this ? boid.fIndexSlot : -1;
+  if (slot < 0 || fSearchedIn[size_t(slot)] == fRound) {
+    if (++fRound == 0) {
+      std::fill(fSearchedIn.begin(), fSearchedIn.end(), 0u);
+      fRound = 1;
+    }
+    Sweep();
+  }
+  if (slot >= 0) fSearchedIn[size_t(slot)] = fRound;
+}
+
+void ktNeighbourIndex::Sweep() {
+  const int32_t count = int32_t(fEntries.size());
+  for (int32_t i = 0; i < count; ++i) {
+    Entry& entry = fEntries[size_t(i)];
+    const mkPoint3& position = entry.boid->fPosition;
+    // Bit for bit, so that a NaN written over a NaN is no move and -0 over
+    // 0 is one (either way the walk decides on the field itself).
+    if (std::memcmp(&entry.position, &position, sizeof position) == 0) continue;
+    entry.position = position;
+    const int32_t bucket = Place(position);
+    if (bucket == entry.bucket) continue;
+    Unlink(i);
+    Link(i, bucket);
+  }
+}
+
 void ktNeighbourIndex::Link(int32_t entry, int32_t bucket) {
+  // Chains run in list order, so that a search that gathers one chain has
+  // its members in order already. Rebuild links the entries last first, so
+  // each goes in at the head; a member that moves walks its new chain.
+  int32_t prev = -1;
+  int32_t next = fBuckets[size_t(bucket)];
+  while (next >= 0 && next < entry) {
+    prev = next;
+    next = fEntries[size_t(next)].next;
+  }
   Entry& e = fEntries[size_t(entry)];
-  const int32_t head = fBuckets[size_t(bucket)];
+  ++fRelinks;
   e.bucket = bucket;
-  e.prev = -1;
-  e.next = head;
-  if (head >= 0) fEntries[size_t(head)].prev = entry;
-  fBuckets[size_t(bucket)] = entry;
+  e.prev = prev;
+  e.next = next;
+  if (next >= 0) fEntries[size_t(next)].prev = entry;
+  if (prev >= 0)
+    fEntries[size_t(prev)].next = entry;
+  else
+    fBuckets[size_t(bucket)] = entry;
 }
 
 void ktNeighbourIndex::Unlink(int32_t entry) {
@@ -314,10 +384,58 @@ void ktNeighbourIndex::NoteMoved(ktBoid& boid) {
   if (fStale || !fCells) return;
   const int32_t slot = boid.fIndexSlot;
   fEntries[size_t(slot)].position = boid.fPosition;
-  const int32_t bucket = BucketOf(boid.fPosition);
+  const int32_t bucket = Place(boid.fPosition);
   if (bucket == fEntries[size_t(slot)].bucket) return;
   Unlink(slot);
   Link(slot, bucket);
+}
+
+template <class Visit>
+void ktNeighbourIndex::VisitBlock(const int32_t cell[3], Visit visit) const {
+  const int32_t lowZ = std::max(cell[2] - 1, fLowLayer);
+  const int32_t highZ = std::min(cell[2] + 1, fHighLayer);
+  // The buckets visited, so that a bucket that holds several of the cells
+  // is visited once: few enough to keep in registers. A bit per bucket's
+  // low six bits tells most new buckets without comparing.
+  int32_t visited[27];
+  int32_t visits = 0;
+  uint64_t seen = 0;
+  for (int32_t z = lowZ; z <= highZ; ++z) {
+    for (int32_t y = cell[1] - 1; y <= cell[1] + 1; ++y) {
+      for (int32_t x = cell[0] - 1; x <= cell[0] + 1; ++x) {
+        const int32_t bucket = BucketOfCell(x, y, z);
+        const uint64_t bit = uint64_t(1) << (bucket & 63);
+        if ((seen & bit) != 0 && std::find(visited, visited + visits, bucket) != visited + visits)
+          continue;
+        seen |= bit;
+        visited[visits++] = bucket;
+        visit(bucket);
+      }
+    }
+  }
+  // Members without a cell. A coordinate beyond the cells' limit is, by the
+  // spacing of floats there, 64 cells or more from any boid inside them, so
+  // none of these should be in reach; the exact test takes them anyway, so
+  // that the answer rests on that test alone.
+  visit(fOverflow);
+}
+
+void ktNeighbourIndex::GatherBlock(const int32_t cell[3]) {
+  int32_t* block = fBlock.data();
+  int32_t count = 0;
+  int32_t runs = 0;
+  VisitBlock(cell, [&](int32_t bucket) {
+    const int32_t before = count;
+    for (int32_t e = fBuckets[size_t(bucket)]; e >= 0; e = fEntries[size_t(e)].next)
+      block[count++] = e;
+    runs += count > before;
+  });
+  SortOrdinals(block, count, runs);
+  for (int32_t i = 0; i < count; ++i) fBlockMembers[size_t(i)] = fEntries[size_t(block[i])].boid;
+  fBlockCount = count;
+  std::copy(cell, cell + 3, fBlockCell);
+  fBlockRelinks = fRelinks;
+  fBlockValid = true;
 }
 
 bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
@@ -343,43 +461,75 @@ bool ktNeighbourIndex::Find(ktBoid& boid, ktBoid* first, int32_t& friendCount) {
     return true;
   }
 
-  // The members of the 27 cells around the boid's whose stored position is
-  // within reach; the reach has a margin over the range far above the float
-  // distance's rounding, so that only the exact test below decides.
-  if (++fSearch == 0) {
-    std::fill(fVisited.begin(), fVisited.end(), 0u);
-    fSearch = 1;
-  }
+  NoteSearch(boid);
+  // The members of the 27 cells around the boid's (those of them in layers
+  // that hold members) whose stored position is within reach; the reach has
+  // a margin over the range far above the float distance's rounding, so
+  // that only the exact test below decides.
   const double reach = double(range) * kCellMargin;
   const float reachSquared = float(reach * reach);
   const mkPoint3 self = boid.fPosition;
+  const Entry* entries = fEntries.data();
   int32_t* found = fFound.data();
   int32_t count = 0;
-  for (int32_t z = cell[2] - 1; z <= cell[2] + 1; ++z) {
-    for (int32_t y = cell[1] - 1; y <= cell[1] + 1; ++y) {
-      for (int32_t x = cell[0] - 1; x <= cell[0] + 1; ++x) {
-        const int32_t bucket = BucketOfCell(x, y, z);
-        if (fVisited[size_t(bucket)] == fSearch) continue;
-        fVisited[size_t(bucket)] = fSearch;
-        for (int32_t e = fBuckets[size_t(bucket)]; e >= 0; e = fEntries[size_t(e)].next) {
-          const mkVector3 d = fEntries[size_t(e)].position - self;
-          if (d.fX * d.fX + d.fY * d.fY + d.fZ * d.fZ < reachSquared) found[count++] = e;
-        }
-      }
-    }
-  }
-  // Members without a cell. A coordinate beyond the cells' limit is, by the
-  // spacing of floats there, 64 cells or more from any boid inside them, so
-  // none of these should be in reach; the exact test takes them anyway, so
-  // that the answer rests on that test alone.
-  for (int32_t e = fBuckets[size_t(fOverflow)]; e >= 0; e = fEntries[size_t(e)].next)
+  const auto inReach = [entries, self, reachSquared](int32_t e) {
+    const mkVector3 d = entries[e].position - self;
+    return d.fX * d.fX + d.fY * d.fY + d.fZ * d.fZ < reachSquared;
+  };
+  // The walk reads each candidate's flags and position: they are fetched
+  // while the others are gathered.
+  const auto take = [entries, found, &count](int32_t e) {
+    Prefetch(&entries[e].boid->fPositionValid);
+    Prefetch(&entries[e].boid->fPosition);
     found[count++] = e;
-  // Ordinals are list positions: sorted, the members come in the walk's order.
-  SortOrdinals(found, count);
+  };
+  const bool sameCell = fLastCellValid && std::equal(cell, cell + 3, fLastCell);
+  std::copy(cell, cell + 3, fLastCell);
+  fLastCellValid = true;
+  if (sameCell) {
+    // A second search in a row from one cell (the members of a crowded cell
+    // are often neighbours in the list too): the cells' members, gathered
+    // and sorted once while no member changes bucket, go to the walk as
+    // they are, as a short member list.
+    if (!fBlockValid || fBlockRelinks != fRelinks || !std::equal(cell, cell + 3, fBlockCell))
+      GatherBlock(cell);
+    ktBoid* const* member = fBlockMembers.data();
+    ktBoid* const* last = member + fBlockCount;
+    friendCount = WalkInChunks(boid, [&member, last, &boid](ktBoid** members, int capacity) {
+      ktBoid* const* at = member;
+      int n = 0;
+      for (; at != last && n < capacity; ++at)
+        if (*at != &boid && (*at)->fPositionValid != 0) members[n++] = *at;
+      member = at;
+      return n;
+    });
+    ++fAnswered;
+    return true;
+  }
+  int32_t runs = 0;
+  VisitBlock(cell, [&](int32_t bucket) {
+    const int32_t before = count;
+    for (int32_t e = fBuckets[size_t(bucket)]; e >= 0; e = entries[e].next)
+      if (bucket == fOverflow || inReach(e)) take(e);
+    runs += count > before;
+  });
+  // Ordinals are list positions: sorted, the members come in the walk's
+  // order.
+  SortOrdinals(found, count, runs);
 
-  Search search(boid);
-  for (int32_t i = 0; i < count; ++i) search.Visit(fEntries[size_t(found[i])].boid);
-  friendCount = search.Finish();
+  // The candidates through the walk's own chunks and test.
+  const int32_t* at = found;
+  const int32_t* end = found + count;
+  friendCount = WalkInChunks(boid, [&at, end, entries, &boid](ktBoid** members, int capacity) {
+    const int32_t* next = at;
+    int n = 0;
+    for (; next != end && n < capacity; ++next) {
+      ktBoid* member = entries[*next].boid;
+      if (member != &boid && member->fPositionValid != 0) members[n++] = member;
+    }
+    at = next;
+    return n;
+  });
   ++fAnswered;
   return true;
 }

@@ -21,7 +21,9 @@
 // ordinal and puts each through the plain walk's test, on the member's own
 // fields. A member outside those cells is farther than any range the cells
 // cover, so the walk would not perceive it either: the answer is the walk's,
-// bit for bit and in the same order.
+// bit for bit and in the same order. A search from the same cell as the one
+// before it takes every member of those cells, gathered and sorted once
+// while no member changes bucket, straight to the walk's test.
 //
 // What keeps the index true:
 // - Membership and order: every operation that relinks a boid (SetNext,
@@ -30,11 +32,16 @@
 //   the next search, as is one asked to search from another first member. A
 //   boid belongs to at most one index (ktBoid::fIndexedBy), the last that was
 //   built with it.
-// - Positions: the walk reads every position from the boids. The cells hold
-//   the position that the boid's FlockIt stored, which tells the index
-//   (NoteMoved). A position written any other way is not seen by the cells:
-//   they are built only for flocks of at least kCellMembers members, which
-//   the steering step alone moves.
+// - Positions and flags: the walk reads every position and flag from the
+//   boids; the cells only narrow which members it reads. They hold the
+//   position that each boid's FlockIt stored, which tells the index at once
+//   (NoteMoved), and once a round (when a boid searches again, which begins
+//   the host's next frame) the index compares every member's position field
+//   with the one it holds and moves those that differ: a position written
+//   directly into a member is seen from the next round's searches on.
+// - The cells' layers: a search visits only the layers of cells (along z)
+//   that have held a member since the cells were built, so that a flock on
+//   flat ground visits 9 cells rather than 27.
 // - Ranges: a search whose range is larger than the cells cover, or whose
 //   boid stands outside every cell, is a walk; a larger range rebuilds the
 //   cells to cover it.
@@ -106,6 +113,19 @@ class ktNeighbourIndex {
   // The bucket of a position: one of the cell hash's, or the overflow bucket
   // for coordinates that are not finite or too large for a cell.
   int32_t BucketOf(const mkPoint3& position) const;
+  // BucketOf for a member's position, widening the layers that hold members.
+  int32_t Place(const mkPoint3& position);
+  // Begins a new round when `boid` has searched in this one already (or is
+  // not held here): every member's position field is compared with the one
+  // held, and a member whose field differs is moved.
+  void NoteSearch(const ktBoid& boid);
+  void Sweep();
+  // Calls visit(bucket) for each bucket of the 27 cells around `cell` (in
+  // the layers that hold members), once each, then for the overflow bucket.
+  template <class Visit>
+  void VisitBlock(const int32_t cell[3], Visit visit) const;
+  // Every member of those buckets into fBlock, in list order.
+  void GatherBlock(const int32_t cell[3]);
   bool CellOf(const mkPoint3& position, int32_t cell[3]) const;
   int32_t BucketOfCell(int32_t x, int32_t y, int32_t z) const;
   void Link(int32_t entry, int32_t bucket);
@@ -120,12 +140,28 @@ class ktNeighbourIndex {
   int32_t fOverflow = 0;          // the overflow bucket: the last one
   std::vector<Entry> fEntries;    // in list order
   std::vector<int32_t> fBuckets;  // first entry of each chain, -1 empty
-  // The search that last visited each bucket, so that a bucket that holds
-  // several of the 27 cells is visited once.
-  std::vector<uint32_t> fVisited;
-  uint32_t fSearch = 0;
   int64_t fAnswered = 0;
   std::vector<int32_t> fFound;  // a search's candidates (capacity: the members)
+  // The lowest and highest cell layer (z) that a member has stood in since
+  // the cells were built.
+  int32_t fLowLayer = 0;
+  int32_t fHighLayer = -1;
+  // Relinks of members between buckets (and widenings of the layers).
+  uint32_t fRelinks = 0;
+  // The cell of the last search through the cells.
+  int32_t fLastCell[3] = {0, 0, 0};
+  bool fLastCellValid = false;
+  // The members of the buckets around fBlockCell, in list order, gathered
+  // when fRelinks was fBlockRelinks (capacity: the members).
+  std::vector<int32_t> fBlock;
+  std::vector<ktBoid*> fBlockMembers;  // the same members
+  int32_t fBlockCount = 0;
+  int32_t fBlockCell[3] = {0, 0, 0};
+  uint32_t fBlockRelinks = 0;
+  bool fBlockValid = false;
+  // The round, and the round in which each member last searched.
+  uint32_t fRound = 0;
+  std::vector<uint32_t> fSearchedIn;
 };
 
 #endif  // TESSERA_KIT_BOIDS_NEIGHBOURS_H_

@@ -59,8 +59,10 @@ void ExpectSame(const Found& walked, const Found& indexed) {
 // other flock's.
 class TwoFlocks {
  public:
-  TwoFlocks(int boids, uint32_t seed) : random_(seed), a_(&api_), b_(&api_) {
-    side_ = std::sqrt(float(boids) * 3.14159265f / 8.0f) * kRange;
+  // About `neighbours` boids within range of each.
+  TwoFlocks(int boids, uint32_t seed, float neighbours = 8.0f)
+      : random_(seed), a_(&api_), b_(&api_) {
+    side_ = std::sqrt(float(boids) * 3.14159265f / neighbours) * kRange;
     a_.SetPerceptionRange(kRange);
     b_.SetPerceptionRange(kRange);
     for (int i = 0; i < boids; ++i) AddBoid();
@@ -124,6 +126,9 @@ class TwoFlocks {
     for (Boid& boid : boids_) {
       if (boid.boid == nullptr) continue;
       if (Chance(0.05)) boid.boid->SetInFlock(1 - boid.boid->IsInFlock());
+      // Flags written straight into the fields, as a plug-in may.
+      if (Chance(0.02)) boid.boid->fInFlock = 1 - boid.boid->fInFlock;
+      if (Chance(0.01)) boid.boid->fPositionValid = 1 - boid.boid->fPositionValid;
       if (Chance(0.03)) {
         const float ranges[] = {kRange, kRange * 0.5f, kRange * 1.7f,
                                 0.0f,   1e20f,         std::numeric_limits<float>::quiet_NaN()};
@@ -251,6 +256,74 @@ TEST_P(IndexedSearchTest, FindsWhatTheWalkFinds) {
 // 2 x 20 boids: lists held without cells; 2 x 70: lists near the size from
 // which they have cells.
 INSTANTIATE_TEST_SUITE_P(Flocks, IndexedSearchTest, testing::Values(40, 140, 400, 1500));
+
+// A crowd: many boids to a cell, so that searches follow each other from
+// one cell (and reuse its members) while members cross between cells.
+TEST(NeighbourIndexTest, FindsWhatTheWalkFindsInACrowd) {
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    SCOPED_TRACE(seed);
+    TwoFlocks flocks(600, seed, 60.0f);
+    for (int frame = 0; frame < 12 && !HasFailure(); ++frame) {
+      flocks.Frame();
+      flocks.Shuffle();
+    }
+    EXPECT_GT(flocks.Answered(), flocks.searches() / 4);
+  }
+}
+
+// Positions written straight into members' fields between frames (a member
+// put beside another far from where it stepped, one put out of every cell
+// and one back) are seen by every search of the next frame, as the walk
+// sees them.
+TEST(NeighbourIndexTest, SeesPositionsWrittenIntoTheFields) {
+  stage::Model model;
+  boidtest::DirectSceneApi api;
+  ktFlock flock(&api);
+  flock.SetPerceptionRange(kRange);
+  std::vector<std::unique_ptr<ktBoid>> boids;
+  for (int i = 0; i < 100; ++i) {
+    const std::string name = "Boid" + std::to_string(i);
+    model.AddObject(name, nullptr, {float(i % 10) * 30.0f, float(i / 10) * 30.0f, 0.0f});
+    boids.push_back(std::make_unique<ktBoid>(model.FindKey(name), &flock, &api));
+    boids.back()->SetInFlock(1);
+    flock.AddTo(boids.back().get());
+  }
+  ktVelocityVector current;
+  ktInfluenceVector out;
+  const auto frame = [&] {
+    for (auto& boid : boids) {
+      boid->FlockIt(&current, &out);
+      const Found indexed(*boid);
+      ScanNeighbours(*boid, flock.GetFirstMember());
+      ExpectSame(Found(*boid), indexed);
+    }
+  };
+  frame();
+  frame();
+  const int64_t answered = flock.fNeighbourIndex->Answered();
+  // Each boid alone in its cell's reach; then the last three are written
+  // beside boid 55 (one of them in the layer of cells below), far from where they
+  // stepped, and boid 0 out of every cell. The positions are written after
+  // the boids' objects, so a boid's own step does not undo them before the
+  // others search: the objects move too.
+  EXPECT_EQ(boids[55]->fNearestBoid, nullptr);
+  const mkPoint3 beside[] = {
+      {152.0f, 150.0f, 0.0f}, {150.0f, 153.0f, 0.0f}, {150.0f, 150.0f, -4.0f}};
+  for (int i = 0; i < 3; ++i) {
+    stage::SceneObject* object = model.FindObject("Boid" + std::to_string(97 + i));
+    object->local.m[0][3] = beside[i].fX;
+    object->local.m[1][3] = beside[i].fY;
+    object->local.m[2][3] = beside[i].fZ;
+    boids[size_t(97 + i)]->fPosition = beside[i];
+  }
+  boids[0]->fPosition = {std::numeric_limits<float>::infinity(), 0.0f, 0.0f};
+  boids[55]->FlockIt(&current, &out);
+  EXPECT_EQ(boids[55]->fFriendCount, 3);
+  EXPECT_EQ(boids[55]->fNearestBoid, boids[97].get());
+  frame();
+  EXPECT_EQ(boids[55]->fFriendCount, 3);
+  EXPECT_EQ(flock.fNeighbourIndex->Answered(), answered + 101);
+}
 
 // A flock that dies before its members leaves them usable, and a member that
 // dies leaves the index it was in.
