@@ -375,8 +375,7 @@ int main(int argc, char** argv) {
       std::fputc('\n', messages);
       // A message line goes out whole at once: the plug-in that wrote it may
       // end the process before it returns.
-      if (std::fflush(messages) != 0 && messages == stdout && stdoutErrno == 0)
-        stdoutErrno = errno;
+      if (std::fflush(messages) != 0 && messages == stdout && stdoutErrno == 0) stdoutErrno = errno;
     };
   if (trace.open() || recorder != nullptr)
     model.trace().onLine = [file = trace.file(), recorder, &unflushed](const std::string& line) {
