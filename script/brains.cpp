@@ -87,7 +87,10 @@ PythonScriptBrain::~PythonScriptBrain() {
     Py_XDECREF(fKey);
     Py_XDECREF(fLastName);
   }
-  live::Remove(this);
+  // The brain and the host brain it was attached to leave the register of
+  // host objects that scripts may name.
+  host::Remove(this);
+  host::Remove(fBrain);
   delete[] fFileName;
   delete[] fModuleName;
   delete[] fObjectName;
@@ -125,8 +128,6 @@ bool PythonScriptBrain::SetUp(egSceneApi* api) {
     PyErr_Print();
     return false;
   }
-  live::DeclareOwnedType(kBrainType);
-  live::Add(this, kBrainType);
   PyRef self(PointerResult(this, kBrainType));
   PyRef object(self ? PyObject_CallOneArg(make.get(), self.get()) : nullptr);
   if (!object || PyDict_SetItem(MainDict(), fKey, object.get()) < 0) {

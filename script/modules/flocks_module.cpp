@@ -9,10 +9,17 @@
 // freed memory:
 // - delete_ktBoid removes the boid from every flock's member list, clears it
 //   as a leader and drops every other boid's link or neighbour entry to it;
-// - delete_ktFlock leaves its boids without a flock (they no longer steer:
-//   FlockIt and AvoidBlockers write zero) and clears their member links;
+// - delete_ktFlock clears the links of exactly the boids in its member list
+//   and leaves the boids built with it without a flock (they no longer
+//   steer: FlockIt and AvoidBlockers write zero);
 // - delete_ktInfluenceVector removes the vector from every accumulator's
 //   list and every other vector's next link.
+//
+// Next links never form a ring, which every walk of a member or vector list
+// would follow for ever: a link that would close one (ktBoid_SetNext,
+// ktInfluenceVector_SetNext, or the unlinking of ktBoid_LinkOut and
+// ktFlock_RemoveFrom after a script set a previous link by hand) is refused
+// with a ValueError and changes nothing.
 #include <cstring>
 
 #include "kit/boids/flock.h"
@@ -84,12 +91,32 @@ void ForgetBoidInBoid(void* object, void* gone) {
     if (f == gone) f = nullptr;
 }
 
+// A boid built with the freed flock no longer has one; its links belong to
+// the list that holds it, which may be another flock's.
 void ForgetFlock(void* object, void* flock) {
   ktBoid* boid = static_cast<ktBoid*>(object);
-  if (boid->fFlock != flock) return;
-  boid->fFlock = nullptr;
-  boid->SetNext(nullptr);
-  boid->SetPrev(nullptr);
+  if (boid->fFlock == flock) boid->fFlock = nullptr;
+}
+
+// Whether following next links from `from` (included) reaches `target`. The
+// links never form a ring (every operation that sets one is checked), so
+// the walk ends.
+template <class T>
+bool Reaches(T* from, const T* target) {
+  for (T* p = from; p != nullptr; p = p->fNext)
+    if (p == target) return true;
+  return false;
+}
+
+// Whether unlinking `boid` (its previous boid then leads to its next) would
+// close a ring of next links.
+bool LinkOutClosesRing(const ktBoid* boid) {
+  return boid->fPrev != nullptr && boid->fNext != nullptr && Reaches(boid->fNext, boid->fPrev);
+}
+
+PyObject* RingError(const char* function) {
+  PyErr_Format(PyExc_ValueError, "%s: the link would close a ring of boids", function);
+  return nullptr;
 }
 
 void ForgetVectorInAccumulator(void* object, void* vector) {
@@ -149,13 +176,28 @@ FN(new_ktAccumInfluenceVectors) {
 FN(delete_ktFlock) {
   ktFlock* flock = ObjectToFree<ktFlock>(Types(), "delete_ktFlock", args, "s:delete_ktFlock");
   if (flock == nullptr) return nullptr;
+  // Exactly its own members leave its list, their links cleared.
+  for (ktBoid* member = flock->fFirst; member != nullptr;) {
+    ktBoid* next = member->fNext;
+    member->SetNext(nullptr);
+    member->SetPrev(nullptr);
+    member = next;
+  }
+  flock->fFirst = nullptr;
+  flock->fCount = 0;
   live::ForEach(ScriptType<ktBoid>::kName, ForgetFlock, flock);
+  // The key arrays that it handed out go with it.
+  host::Remove(flock->fAvoidObjects);
+  host::Remove(flock->fGatheringPlaces);
   DestroyObject(flock);
   Py_RETURN_NONE;
 }
 FN(delete_ktBoid) {
   ktBoid* boid = ObjectToFree<ktBoid>(Types(), "delete_ktBoid", args, "s:delete_ktBoid");
   if (boid == nullptr) return nullptr;
+  // Taken out of a list, its previous boid would lead to its next: where that
+  // would close a ring, the previous boid's link is cleared below instead.
+  if (LinkOutClosesRing(boid)) boid->SetPrev(nullptr);
   live::ForEach(ScriptType<ktFlock>::kName, ForgetBoidInFlock, boid);
   live::ForEach(ScriptType<ktBoid>::kName, ForgetBoidInBoid, boid);
   DestroyObject(boid);
@@ -295,6 +337,22 @@ FN(ktFlock_AddTo) {
   ktFlock* self;
   ktBoid* boid;
   if (!Two(args, "ss:ktFlock_AddTo", "ktFlock_AddTo", self, boid)) return nullptr;
+  // Unlinking it from a list whose previous links a script set by hand must
+  // not close a ring.
+  if (LinkOutClosesRing(boid)) {
+    struct Search {
+      ktBoid* boid;
+      bool listed;
+    } search{boid, false};
+    live::ForEach(
+        ScriptType<ktFlock>::kName,
+        [](void* flock, void* c) {
+          auto* s = static_cast<Search*>(c);
+          s->listed = s->listed || Reaches(static_cast<ktFlock*>(flock)->fFirst, s->boid);
+        },
+        &search);
+    if (search.listed) return RingError("ktFlock_AddTo");
+  }
   struct Context {
     ktFlock* keep;
     ktBoid* boid;
@@ -309,7 +367,19 @@ FN(ktFlock_AddTo) {
   self->AddTo(boid);
   Py_RETURN_NONE;
 }
-OBJECT_FN(ktFlock, RemoveFrom, ktBoid)
+// "NULL" removes nothing, as the library does for a null boid.
+FN(ktFlock_RemoveFrom) {
+  ktFlock* self;
+  ktBoid* boid;
+  const char *s, *t;
+  if (!ParseArgs(args, "ss:ktFlock_RemoveFrom", &s, &t)) return nullptr;
+  Arguments a(Types(), "ktFlock_RemoveFrom");
+  if (!a.Get(1, s, self) || !a.GetOrNull(2, t, boid)) return nullptr;
+  if (boid == nullptr) Py_RETURN_NONE;
+  if (Reaches(self->fFirst, boid) && LinkOutClosesRing(boid)) return RingError("ktFlock_RemoveFrom");
+  self->RemoveFrom(boid);
+  Py_RETURN_NONE;
+}
 FN(ktFlock_SetLeader) {
   ktFlock* self;
   ktBoid* boid;
@@ -358,6 +428,7 @@ FN(ktBoid_SetNext) {
   if (!ParseArgs(args, "ss:ktBoid_SetNext", &s, &t)) return nullptr;
   Arguments a(Types(), "ktBoid_SetNext");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, other)) return nullptr;
+  if (Reaches(other, self)) return RingError("ktBoid_SetNext");
   self->SetNext(other);
   Py_RETURN_NONE;
 }
@@ -371,7 +442,13 @@ FN(ktBoid_SetPrev) {
   Py_RETURN_NONE;
 }
 POINTER_RESULT_FN(ktBoid, GetNext, ktBoid)
-PLAIN_FN(ktBoid, LinkOut)
+FN(ktBoid_LinkOut) {
+  ktBoid* self;
+  if (!One(args, "s:ktBoid_LinkOut", "ktBoid_LinkOut", self)) return nullptr;
+  if (LinkOutClosesRing(self)) return RingError("ktBoid_LinkOut");
+  self->LinkOut();
+  Py_RETURN_NONE;
+}
 FN(ktBoid_SetInFlock) {
   ktBoid* self;
   long flag;
@@ -470,6 +547,11 @@ FN(ktInfluenceVector_SetNext) {
   if (!ParseArgs(args, "ss:ktInfluenceVector_SetNext", &s, &t)) return nullptr;
   Arguments a(Types(), "ktInfluenceVector_SetNext");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, next)) return nullptr;
+  if (Reaches(next, self)) {
+    PyErr_SetString(PyExc_ValueError,
+                    "ktInfluenceVector_SetNext: the link would close a ring of vectors");
+    return nullptr;
+  }
   self->SetNext(next);
   Py_RETURN_NONE;
 }

@@ -46,13 +46,19 @@ SCRIPT_TYPE(egCamera, "egCamera")
 // long ("l"); false otherwise, with no error set.
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count);
 
+// Every "l" argument of a parsed `format` fits in 32 bits; false with an
+// OverflowError "F: N does not fit in 32 bits" otherwise.
+bool CheckLongArgs(const char* format, void* const* targets);
+
 // PyArg_ParseTuple with the fast path of ParseExactArgs: the same results
-// and, through PyArg_ParseTuple, the same errors.
+// and, through PyArg_ParseTuple, the same errors; then CheckLongArgs.
 template <class... Out>
 bool ParseArgs(PyObject* args, const char* format, Out*... out) {
   void* const targets[sizeof...(Out) + 1] = {static_cast<void*>(out)..., nullptr};
-  if (ParseExactArgs(args, format, targets, int(sizeof...(Out)))) return true;
-  return PyArg_ParseTuple(args, format, out...) != 0;
+  if (!ParseExactArgs(args, format, targets, int(sizeof...(Out))) &&
+      !PyArg_ParseTuple(args, format, out...))
+    return false;
+  return CheckLongArgs(format, targets);
 }
 
 // One call's pointer arguments, decoded against `types`.
@@ -61,35 +67,47 @@ class Arguments {
   Arguments(TypeTable& types, const char* function) : types_(types), function_(function) {}
 
   // Argument `position` (counted from 1) as an object of type T; false with
-  // a TypeError set when `text` does not name one (null included).
+  // a TypeError set when `text` does not name a live one (null included).
   template <class T>
   bool Get(int position, const char* text, T*& out) {
-    const char* type = ScriptType<T>::kName;
-    // The owned types are declared when the plug-in loads, before any call.
-    static const bool owned = live::IsOwnedType(type);
-    void* address = nullptr;
-    if (DecodeExact(text, type, 0, -1, &address) &&
-        (!owned || (address != nullptr && live::Contains(address, type)))) {
-      out = static_cast<T*>(address);
-      return true;
-    }
-    const TypeTable::Decoded decoded = types_.Decode(text, type);
-    if (!CheckPointerArgument(decoded, type, owned, position, function_)) return false;
-    out = static_cast<T*>(decoded.address);
-    return true;
+    return Read(position, text, false, out);
   }
 
-  // As Get, but "NULL" gives a null object.
+  // As Get, but "NULL" (and an address 0 of an accepted type) gives a null
+  // object.
   template <class T>
   bool GetOrNull(int position, const char* text, T*& out) {
     if (text != nullptr && text[0] == 'N' && std::strcmp(text, "NULL") == 0) {
       out = nullptr;
       return true;
     }
-    return Get(position, text, out);
+    return Read(position, text, true, out);
   }
 
  private:
+  template <class T>
+  bool Read(int position, const char* text, bool nullAllowed, T*& out) {
+    const char* type = ScriptType<T>::kName;
+    // The number of the type's name in the host register (-1 for the types
+    // that the modules make, which the live register holds).
+    static const int hostId = host::TypeId(type);
+    void* address = nullptr;
+    if (DecodeExact(text, type, 0, -1, &address) && address != nullptr &&
+        (host::Contains(address, hostId) || live::Contains(address, type))) {
+      out = static_cast<T*>(address);
+      return true;
+    }
+    const TypeTable::Decoded decoded = types_.Decode(text, type);
+    if (!CheckPointerArgument(decoded, type, position, function_)) return false;
+    if (decoded.address == nullptr && !nullAllowed) {
+      PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
+                   function_, type);
+      return false;
+    }
+    out = static_cast<T*>(decoded.address);
+    return true;
+  }
+
   TypeTable& types_;
   const char* function_;
 };

@@ -174,6 +174,11 @@ void TypeTable::Release() {
 
 // --- Live objects ----------------------------------------------------------
 
+namespace host {
+// A type declared owned is no host type: it leaves the table of host types.
+void MarkOwned(const char* type);
+}  // namespace host
+
 namespace live {
 namespace {
 
@@ -206,8 +211,164 @@ bool SameType(const char* a, const char* b) {
 
 }  // namespace
 
+}  // namespace live
+
+namespace host {
+namespace {
+
+// The interned host type strings; a deque keeps each string where it is.
+struct Types {
+  std::deque<std::string> names;
+  bool owned[kMaxTypes] = {};
+};
+Types& TypeNames() {
+  static Types types;
+  return types;
+}
+
+// An open-addressing table from address to the mask of its type numbers.
+// Key 0 is an empty slot, kGone one whose object left (probes pass it).
+constexpr uintptr_t kGone = ~uintptr_t(0);
+struct Slot {
+  uintptr_t key;
+  uint64_t types;
+};
+struct Table {
+  std::vector<Slot> slots;
+  size_t used = 0;    // slots holding an object
+  size_t filled = 0;  // slots holding an object or kGone
+};
+Table& Objects() {
+  static Table table;
+  return table;
+}
+
+size_t Hash(uintptr_t key) {
+  uint64_t h = uint64_t(key) >> 3;
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 32;
+  return size_t(h);
+}
+
+// The slot of `key`, or -1.
+ptrdiff_t Find(const Table& table, uintptr_t key) {
+  if (table.slots.empty()) return -1;
+  const size_t mask = table.slots.size() - 1;
+  for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+    const uintptr_t k = table.slots[i].key;
+    if (k == key) return ptrdiff_t(i);
+    if (k == 0) return -1;
+  }
+}
+
+void Rebuild(Table& table, size_t capacity) {
+  std::vector<Slot> old;
+  old.swap(table.slots);
+  table.slots.assign(capacity, Slot{0, 0});
+  table.filled = table.used;
+  const size_t mask = capacity - 1;
+  for (const Slot& slot : old) {
+    if (slot.key == 0 || slot.key == kGone) continue;
+    size_t i = Hash(slot.key) & mask;
+    while (table.slots[i].key != 0) i = (i + 1) & mask;
+    table.slots[i] = slot;
+  }
+}
+
+}  // namespace
+
+int TypeId(const char* type) {
+  if (type == nullptr) return -1;
+  Types& types = TypeNames();
+  int id = 0;
+  for (const std::string& name : types.names) {
+    if (name == type) return types.owned[id] ? -1 : id;
+    ++id;
+  }
+  if (id >= kMaxTypes || live::IsOwnedType(type)) return -1;
+  types.names.push_back(type);
+  return id;
+}
+
+void MarkOwned(const char* type) {
+  Types& types = TypeNames();
+  int id = 0;
+  for (const std::string& name : types.names) {
+    if (name == type) types.owned[id] = true;
+    ++id;
+  }
+}
+
+bool Add(const void* address, int typeId) {
+  if (address == nullptr || typeId < 0 || TypeNames().owned[typeId]) return false;
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (key == kGone) return false;
+  Table& table = Objects();
+  const ptrdiff_t found = Find(table, key);
+  if (found >= 0) {
+    table.slots[size_t(found)].types |= uint64_t(1) << typeId;
+    return true;
+  }
+  if (table.used >= kMaxObjects) return false;
+  // Keep at most half of the slots filled, growing when the objects need it
+  // and rebuilding in place when departed objects fill the rest.
+  if ((table.filled + 1) * 2 > table.slots.size()) {
+    size_t capacity = table.slots.empty() ? 64 : table.slots.size();
+    while ((table.used + 1) * 4 > capacity) capacity *= 2;
+    Rebuild(table, capacity);
+  }
+  const size_t mask = table.slots.size() - 1;
+  size_t i = Hash(key) & mask;
+  while (table.slots[i].key != 0 && table.slots[i].key != kGone) i = (i + 1) & mask;
+  if (table.slots[i].key == 0) ++table.filled;
+  table.slots[i] = Slot{key, uint64_t(1) << typeId};
+  ++table.used;
+  return true;
+}
+
+bool Add(const void* address, const char* type) {
+  return address != nullptr && Add(address, TypeId(type));
+}
+
+bool Contains(const void* address, int typeId) {
+  if (typeId < 0 || TypeNames().owned[typeId]) return false;
+  const Table& table = Objects();
+  const ptrdiff_t found = Find(table, reinterpret_cast<uintptr_t>(address));
+  return found >= 0 && (table.slots[size_t(found)].types >> typeId & 1) != 0;
+}
+
+bool Contains(const void* address, const char* type) {
+  return address != nullptr && Contains(address, TypeId(type));
+}
+
+void Remove(const void* address) {
+  Table& table = Objects();
+  const ptrdiff_t found = Find(table, reinterpret_cast<uintptr_t>(address));
+  if (found < 0 || address == nullptr) return;
+  table.slots[size_t(found)] = Slot{kGone, 0};
+  --table.used;
+}
+
+void Clear() {
+  Table& table = Objects();
+  table.slots.clear();
+  table.slots.shrink_to_fit();
+  table.used = 0;
+  table.filled = 0;
+}
+
+size_t Size() {
+  return Objects().used;
+}
+
+}  // namespace host
+
+namespace live {
+
 void DeclareOwnedType(const char* type) {
   if (Owned(type) == nullptr) OwnedTypes().push_back(type);
+  host::MarkOwned(type);
 }
 
 bool IsOwnedType(const char* type) {
@@ -272,21 +433,22 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
                           bool expectedOwned, int position, const char* function) {
   bool ok = decoded.accepted;
-  if (ok && expected != nullptr) {
-    if (decoded.exact) {
-      // The string names the expected type itself.
-      if (expectedOwned)
-        ok = decoded.address != nullptr && live::Contains(decoded.address, expected);
-    } else {
-      // An accepted type of another name (a derived class, an alias).
-      PointerString received;
-      const bool named = CanonicalType(decoded.rest, received);
-      const char* registered = decoded.address != nullptr ? live::TypeOf(decoded.address) : nullptr;
-      if (named && registered != nullptr && std::strcmp(registered, received) == 0)
-        ok = true;  // a live object of the type that the string names
-      else if (expectedOwned || (named && live::IsOwnedType(received)))
-        ok = false;
-    }
+  if (ok && decoded.address == nullptr) {
+    // The null object: the callers decide where it may stand; the owned
+    // types' functions never take it.
+    ok = !expectedOwned;
+  } else if (ok) {
+    // The string must name a live object of the type that it names: one
+    // that a module made (or the host lent as a math value), or a host
+    // object handed to a script under that type.
+    PointerString received;
+    const char* named = nullptr;
+    if (decoded.exact)
+      named = expected;
+    else if (CanonicalType(decoded.rest, received))
+      named = received;
+    ok = named != nullptr &&
+         (live::Contains(decoded.address, named) || host::Contains(decoded.address, named));
   }
   if (!ok)
     PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
@@ -330,6 +492,24 @@ bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, in
   return format[count] == ':' || format[count] == '\0';
 }
 
+bool CheckLongArgs(const char* format, void* const* targets) {
+  int k = 0;
+  for (const char* c = format; *c != '\0' && *c != ':'; ++c) {
+    if (*c == '|') continue;
+    if (*c == 'l') {
+      const long value = *static_cast<const long*>(targets[k]);
+      if (value < INT32_MIN || value > INT32_MAX) {
+        const char* name = std::strchr(format, ':');
+        PyErr_Format(PyExc_OverflowError, "%s: %ld does not fit in 32 bits",
+                     name != nullptr ? name + 1 : "", value);
+        return false;
+      }
+    }
+    ++k;
+  }
+  return true;
+}
+
 bool StringList::Convert(PyObject* object) {
   if (!PyList_Check(object)) {
     PyErr_SetString(PyExc_TypeError, "not a list");
@@ -352,16 +532,25 @@ bool StringList::Convert(PyObject* object) {
   }
   texts[size] = nullptr;
   texts_ = texts;
+  size_ = size;
   return true;
 }
 
-PyObject* PointerResult(const void* address, const char* type) {
+PyObject* PointerResult(const void* address, const char* type, int hostTypeId) {
   PointerString text;
   if (!EncodePointer(address, type, text)) {
     PyErr_Format(PyExc_TypeError, "pointer string of type %.64s too long", type);
     return nullptr;
   }
+  // A host object crosses into Python here: from now on a script may hand
+  // it back. The objects that the modules make are in the live register
+  // instead (their types have no number in the host register).
+  host::Add(address, hostTypeId);
   return PyUnicode_FromString(text);
+}
+
+PyObject* PointerResult(const void* address, const char* type) {
+  return PointerResult(address, type, address != nullptr ? host::TypeId(type) : -1);
 }
 
 // --- Variables ("cvar") ----------------------------------------------------
@@ -489,6 +678,8 @@ bool ScriptModule::Create() {
 
 void ScriptModule::Release() {
   types_.Release();
+  // No pointer string outlives the interpreter.
+  host::Clear();
 }
 
 // --- Equivalences ------------------------------------------------------------
