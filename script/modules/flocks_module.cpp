@@ -17,9 +17,12 @@
 //
 // Next links never form a ring, which every walk of a member or vector list
 // would follow for ever: a link that would close one (ktBoid_SetNext,
-// ktInfluenceVector_SetNext, or the unlinking of ktBoid_LinkOut and
-// ktFlock_RemoveFrom after a script set a previous link by hand) is refused
-// with a ValueError and changes nothing.
+// ktInfluenceVector_SetNext, or the unlinking of ktBoid_LinkOut after a
+// script set a previous link by hand) is refused with a ValueError and
+// changes nothing. A boid taken out of a flock's list (ktFlock_RemoveFrom,
+// ktFlock_AddTo to another flock, delete_ktBoid) first gets the previous
+// link that the list says, so its neighbours are joined as the list holds
+// them.
 #include <cstring>
 
 #include "kit/boids/flock.h"
@@ -74,9 +77,43 @@ bool WithLong(PyObject* args, const char* format, const char* name, T*& self, lo
 
 // --- Unlinking before a free -------------------------------------------------------
 
+// Whether following next links from `from` (included) reaches `target`. The
+// links never form a ring (every operation that sets one is checked), so
+// the walk ends.
+template <class T>
+bool Reaches(T* from, const T* target) {
+  for (T* p = from; p != nullptr; p = p->fNext)
+    if (p == target) return true;
+  return false;
+}
+
+// Whether unlinking `boid` (its previous boid then leads to its next) would
+// close a ring of next links.
+bool LinkOutClosesRing(const ktBoid* boid) {
+  return boid->fPrev != nullptr && boid->fNext != nullptr && Reaches(boid->fNext, boid->fPrev);
+}
+
+// The library's RemoveFrom, after the boid's previous link is made the one
+// that its list says (a script may have set it by hand), so that the
+// unlinking joins the list's own neighbours and never closes a ring.
+void RemoveMember(ktFlock* flock, ktBoid* boid) {
+  ktBoid* previous = nullptr;
+  for (ktBoid* member = flock->fFirst; member != nullptr; previous = member, member = member->fNext) {
+    if (member != boid) continue;
+    if (boid->fPrev != previous) boid->SetPrev(previous);
+    flock->RemoveFrom(boid);
+    return;
+  }
+}
+
+PyObject* RingError(const char* function) {
+  PyErr_Format(PyExc_ValueError, "%s: the link would close a ring of boids", function);
+  return nullptr;
+}
+
 void ForgetBoidInFlock(void* object, void* boid) {
   ktFlock* flock = static_cast<ktFlock*>(object);
-  flock->RemoveFrom(static_cast<ktBoid*>(boid));
+  RemoveMember(flock, static_cast<ktBoid*>(boid));
   if (flock->fLeader == boid) flock->fLeader = nullptr;
 }
 
@@ -98,26 +135,6 @@ void ForgetFlock(void* object, void* flock) {
   if (boid->fFlock == flock) boid->fFlock = nullptr;
 }
 
-// Whether following next links from `from` (included) reaches `target`. The
-// links never form a ring (every operation that sets one is checked), so
-// the walk ends.
-template <class T>
-bool Reaches(T* from, const T* target) {
-  for (T* p = from; p != nullptr; p = p->fNext)
-    if (p == target) return true;
-  return false;
-}
-
-// Whether unlinking `boid` (its previous boid then leads to its next) would
-// close a ring of next links.
-bool LinkOutClosesRing(const ktBoid* boid) {
-  return boid->fPrev != nullptr && boid->fNext != nullptr && Reaches(boid->fNext, boid->fPrev);
-}
-
-PyObject* RingError(const char* function) {
-  PyErr_Format(PyExc_ValueError, "%s: the link would close a ring of boids", function);
-  return nullptr;
-}
 
 void ForgetVectorInAccumulator(void* object, void* vector) {
   ktAccumInfluenceVectors* accumulator = static_cast<ktAccumInfluenceVectors*>(object);
@@ -195,9 +212,6 @@ FN(delete_ktFlock) {
 FN(delete_ktBoid) {
   ktBoid* boid = ObjectToFree<ktBoid>(Types(), "delete_ktBoid", args, "s:delete_ktBoid");
   if (boid == nullptr) return nullptr;
-  // Taken out of a list, its previous boid would lead to its next: where that
-  // would close a ring, the previous boid's link is cleared below instead.
-  if (LinkOutClosesRing(boid)) boid->SetPrev(nullptr);
   live::ForEach(ScriptType<ktFlock>::kName, ForgetBoidInFlock, boid);
   live::ForEach(ScriptType<ktBoid>::kName, ForgetBoidInBoid, boid);
   DestroyObject(boid);
@@ -337,22 +351,6 @@ FN(ktFlock_AddTo) {
   ktFlock* self;
   ktBoid* boid;
   if (!Two(args, "ss:ktFlock_AddTo", "ktFlock_AddTo", self, boid)) return nullptr;
-  // Unlinking it from a list whose previous links a script set by hand must
-  // not close a ring.
-  if (LinkOutClosesRing(boid)) {
-    struct Search {
-      ktBoid* boid;
-      bool listed;
-    } search{boid, false};
-    live::ForEach(
-        ScriptType<ktFlock>::kName,
-        [](void* flock, void* c) {
-          auto* s = static_cast<Search*>(c);
-          s->listed = s->listed || Reaches(static_cast<ktFlock*>(flock)->fFirst, s->boid);
-        },
-        &search);
-    if (search.listed) return RingError("ktFlock_AddTo");
-  }
   struct Context {
     ktFlock* keep;
     ktBoid* boid;
@@ -361,7 +359,7 @@ FN(ktFlock_AddTo) {
       ScriptType<ktFlock>::kName,
       [](void* flock, void* c) {
         auto* other = static_cast<Context*>(c);
-        if (flock != other->keep) static_cast<ktFlock*>(flock)->RemoveFrom(other->boid);
+        if (flock != other->keep) RemoveMember(static_cast<ktFlock*>(flock), other->boid);
       },
       &context);
   self->AddTo(boid);
@@ -375,9 +373,7 @@ FN(ktFlock_RemoveFrom) {
   if (!ParseArgs(args, "ss:ktFlock_RemoveFrom", &s, &t)) return nullptr;
   Arguments a(Types(), "ktFlock_RemoveFrom");
   if (!a.Get(1, s, self) || !a.GetOrNull(2, t, boid)) return nullptr;
-  if (boid == nullptr) Py_RETURN_NONE;
-  if (Reaches(self->fFirst, boid) && LinkOutClosesRing(boid)) return RingError("ktFlock_RemoveFrom");
-  self->RemoveFrom(boid);
+  if (boid != nullptr) RemoveMember(self, boid);
   Py_RETURN_NONE;
 }
 FN(ktFlock_SetLeader) {

@@ -697,6 +697,150 @@ TEST_F(ModulesTest, BrainControllerAndRegistry) {
                          "no error"}));
 }
 
+// --- The argument policy ------------------------------------------------------------
+
+// Calls that once ended the host (a forged host pointer string decoded and
+// dereferenced), read past a list, hung it (a ring of boids) or silently
+// truncated a number, and what each says now. Nothing reaches the host.
+struct PolicyCase {
+  const char* call;
+  const char* said;
+};
+const PolicyCase kPolicyCases[] = {
+    {"egGameControllerc.egGC_isCairnType('_deadbeef_egGameController_p')",
+     "TypeError: Type error in argument 1 of egGC_isCairnType. Expected _egGameController_p."},
+    {"egGameControllerc.egGC_SetFlags('_deadbeef_egGameController_p', 1)",
+     "TypeError: Type error in argument 1 of egGC_SetFlags. Expected _egGameController_p."},
+    {"egGameControllerc.egGC_SetCursorKey('NULL', '_10_mkRegistryKey_p')",
+     "TypeError: Type error in argument 2 of egGC_SetCursorKey. Expected _mkRegistryKey_p."},
+    {"egBrainc.egBrain_GetOwnerChar('_68c59065c50a_egBrain_p')",
+     "TypeError: Type error in argument 1 of egBrain_GetOwnerChar. Expected _egBrain_p."},
+    {"egBrainc.egBrain_GetController('_1_egBrain_p')",
+     "TypeError: Type error in argument 1 of egBrain_GetController. Expected _egBrain_p."},
+    {"egBrainc.egBrainDll_GetBrain('_ffffffffffffffff_egBrainDll_p')",
+     "TypeError: Type error in argument 1 of egBrainDll_GetBrain. Expected _egBrainDll_p."},
+    {"mkRegistryc.GetSceneObjectFromKey('_10_mkRegistryKey_p')",
+     "TypeError: Type error in argument 1 of GetSceneObjectFromKey. Expected _mkRegistryKey_p."},
+    {"mkRegistryc.GetNameFromKey('_deadbeef_mkRegistryKey_p')",
+     "TypeError: Type error in argument 1 of GetNameFromKey. Expected _mkRegistryKey_p."},
+    {"SceneAPIc.RegisterXCmd(iv, '_10_egXCmd_p')",
+     "TypeError: Type error in argument 2 of RegisterXCmd. Expected _egXCmd_p."},
+    {"SceneAPIc.GetWorldPos('_10_mkSceneObject_p', new_mkPoint3(0, 0, 0))",
+     "TypeError: Type error in argument 1 of GetWorldPos. Expected _mkSceneObject_p."},
+    {"new_ktFlock('_10_egSceneApi_p')",
+     "TypeError: Type error in argument 1 of new_ktFlock. Expected _egSceneApi_p."},
+    {"SceneAPIc.XCmdRun('NULL', 40, ['inner.py'])",
+     "TypeError: Type error in argument 2 of XCmdRun. Expected a count from 0 to 1."},
+    {"SceneAPIc.XCmdRun('NULL', -1, [])",
+     "TypeError: Type error in argument 2 of XCmdRun. Expected a count from 0 to 0."},
+    {"SceneAPIc.BrainClassSendParams('x', 3, ['a', 'b'])",
+     "TypeError: Type error in argument 2 of BrainClassSendParams. Expected a count from 0 to 2."},
+    {"ktBoid_SetNext(a, a)", "ValueError: ktBoid_SetNext: the link would close a ring of boids"},
+    {"ktBoid_SetNext(b, a)", "ValueError: ktBoid_SetNext: the link would close a ring of boids"},
+    {"ktInfluenceVector_SetNext(iv, iv)",
+     "ValueError: ktInfluenceVector_SetNext: the link would close a ring of vectors"},
+    {"mkUtilc.ktOscillator_SetBipolar(o, 2**32)",
+     "OverflowError: ktOscillator_SetBipolar: 4294967296 does not fit in 32 bits"},
+    {"ktFlock_SetWaypoint(f, 2**32 + 3)",
+     "OverflowError: ktFlock_SetWaypoint: 4294967299 does not fit in 32 bits"},
+    {"ktBoid_SetWaypoint(a, -2**31 - 1)",
+     "OverflowError: ktBoid_SetWaypoint: -2147483649 does not fit in 32 bits"},
+    {"SceneAPIc.SetInputEnable(2**32)",
+     "OverflowError: SetInputEnable: 4294967296 does not fit in 32 bits"},
+    {"ktFlock_RemoveFrom(f, 'NULL')", "no error"},
+    {"ktFlock_SetWaypoint(f, 2**31 - 1)", "no error"},
+};
+
+TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
+  std::string script =
+      "iv = new_ktInfluenceVector(); o = mkUtilc.new_ktOscillator()\n"
+      "f = new_ktFlock('NULL'); a = new_ktBoid('NULL', f, 'NULL'); b = new_ktBoid('NULL', f, "
+      "'NULL')\n"
+      "ktFlock_AddTo(f, a); ktFlock_AddTo(f, b)\n";
+  Lines expected;
+  for (const PolicyCase& c : kPolicyCases) {
+    script += std::string("err(lambda: ") + c.call + ")\n";
+    expected.push_back(c.said);
+  }
+  script +=
+      "print(ktFlock_GetCount(f), ktFlock_GetFirstMember(f) == a, ktBoid_GetNext(a) == b, "
+      "ktFlock_GetWaypoint(f))\n";
+  expected.push_back("2 True True 2147483647");
+  EXPECT_EQ(Python(script), expected);
+  for (const char* op : {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos",
+                         "SetInputEnable"})
+    EXPECT_EQ(Calls(op), Lines{}) << op;
+}
+
+// A previous link set by hand cannot make an unlinking close a ring: a bare
+// LinkOut is refused, and taking a boid out of a flock's list joins the
+// neighbours that the list holds.
+TEST_F(ModulesTest, UnlinkingNeverClosesARing) {
+  const Lines said = Python(
+      "f = new_ktFlock('NULL'); a, b, c = [new_ktBoid('NULL', f, 'NULL') for i in range(3)]\n"
+      "for x in (a, b, c): ktFlock_AddTo(f, x)\n"
+      "ktBoid_SetPrev(b, c)\n"
+      "err(ktBoid_LinkOut, b)\n"
+      "err(ktFlock_RemoveFrom, f, b)\n"
+      "print(ktFlock_GetCount(f), ktBoid_GetNext(a) == c, ktBoid_GetNext(c))\n"
+      "ktFlock_AddTo(f, b); ktBoid_SetPrev(c, b); delete_ktBoid(c)\n"
+      "print(ktFlock_GetCount(f), ktBoid_GetNext(a) == b, ktBoid_GetNext(b))\n"
+      "g = new_ktFlock('NULL'); ktBoid_SetPrev(a, b); ktFlock_AddTo(g, a)\n"
+      "print(ktFlock_GetCount(f), ktFlock_GetCount(g), ktFlock_GetFirstMember(f) == b, "
+      "ktBoid_GetNext(b))\n"
+      "ktFlock_UpdateAll(f); ktFlock_UpdateAll(g)\n");
+  EXPECT_EQ(said, (Lines{"ValueError: ktBoid_LinkOut: the link would close a ring of boids",
+                         "no error", "2 True NULL", "2 True NULL", "1 1 True NULL"}));
+}
+
+// Freeing a flock unlinks its own members only: a boid built with it but
+// held by another flock's list stays there.
+TEST_F(ModulesTest, FreeingAFlockUnlinksExactlyItsOwnMembers) {
+  const Lines said = Python(
+      "f1 = new_ktFlock('NULL'); f2 = new_ktFlock('NULL')\n"
+      "a = new_ktBoid('NULL', f2, 'NULL'); b = new_ktBoid('NULL', f1, 'NULL')\n"
+      "c = new_ktBoid('NULL', f2, 'NULL'); d = new_ktBoid('NULL', f1, 'NULL')\n"
+      "for x in (a, b, c): ktFlock_AddTo(f2, x)\n"
+      "ktFlock_AddTo(f1, d)\n"
+      "keys = ktFlock_GetAvoidObjects(f1)\n"
+      "delete_ktFlock(f1)\n"
+      "print(ktFlock_GetCount(f2), ktBoid_GetNext(a) == b, ktBoid_GetNext(b) == c, "
+      "ktBoid_GetNext(d))\n"
+      "ktFlock_RemoveFrom(f2, b); print(ktFlock_GetCount(f2), ktBoid_GetNext(a) == c)\n"
+      "ktFlock_RemoveFrom(f2, a); ktFlock_RemoveFrom(f2, c); print(ktFlock_GetCount(f2))\n"
+      "err(ktFlock_GetCount, f1)\n");
+  EXPECT_EQ(said, (Lines{"3 True True NULL", "2 True", "0",
+                         "TypeError: Type error in argument 1 of ktFlock_GetCount. Expected "
+                         "_ktFlock_p."}));
+}
+
+// Whether a brain pointer string is checked does not depend on whether a
+// Python brain was set up before: a forged one is refused before and after,
+// a genuine one is taken while its brain lives and refused once the host
+// released it.
+TEST_F(ModulesTest, BrainPointersAreCheckedTheSameBeforeAndAfterTheFirstBrain) {
+  std::ofstream(dir_ / "python" / "keeper.py")
+      << "import egBrainc\n"
+         "kept = []\n"
+         "class Keeper:\n"
+         "    def __init__(self, me): kept.append(me)\n"
+         "def brain(me): return Keeper(me)\n";
+  const char kForged[] = "err(egBrainc.egBrainDll_GetBrain, '_ffffffffffffffff_egBrainDll_p')\n";
+  const std::string refused =
+      "TypeError: Type error in argument 1 of egBrainDll_GetBrain. Expected _egBrainDll_p.";
+  EXPECT_EQ(Python(kForged), Lines{refused});
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
+  ASSERT_NE(manager, nullptr);
+  egBrainDll* brain = manager->MakeBrain("keeper.py", "Rock");
+  ASSERT_NE(brain, nullptr);
+  const char kGenuine[] =
+      "import keeper\n"
+      "err(egBrainc.egBrainDll_GetBrain, keeper.kept[0])\n";
+  EXPECT_EQ(Python(std::string(kForged) + kGenuine), (Lines{refused, "no error"}));
+  brain->ReleaseReference();  // the host's only reference: the brain goes
+  EXPECT_EQ(Python(kGenuine), Lines{refused});
+}
+
 // --- Exported entry points -------------------------------------------------------------
 
 TEST_F(ModulesTest, ExportedModuleEntriesWorkOnceTheInterpreterIsUp) {
