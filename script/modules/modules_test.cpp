@@ -841,6 +841,144 @@ TEST_F(ModulesTest, BrainPointersAreCheckedTheSameBeforeAndAfterTheFirstBrain) {
   EXPECT_EQ(Python(kGenuine), Lines{refused});
 }
 
+// Every function of the seven modules called with arguments drawn at random
+// from a pool: objects that the calls made (some of them freed again),
+// pointer strings forged for every type seen, "NULL", odd numbers, long,
+// empty and non-ASCII texts, and lists of the wrong type and length. Each
+// function's argument count is read from its own message for a call with
+// too few and too many arguments. Exceptions of the kinds a bad argument
+// raises are expected; a crash, a hang or any other exception fails, and
+// the host must carry on afterwards.
+const char kRandomCalls[] = R"(
+import random, sys
+import mkTypesc, ktFlocksc, keeper
+modules = [SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc, ktFlocksc]
+functions = [(m.__name__, n, getattr(m, n)) for m in modules for n in sorted(dir(m))
+             if callable(getattr(m, n)) and not n.startswith('_')]
+rng = random.Random(SEED)
+made = [SceneAPIc.GetSceneObjectByID('Rock'), SceneAPIc.GetObjKeyByID('Stone'),
+        SceneAPIc.GetPlayer(), SceneAPIc.GetCamera()] + keeper.kept
+made = [m for m in made if m.startswith('_')]
+types = set()
+expect = {}
+good = {}
+values = ['NULL', 0, -1, 1, 3, 2**31, -2**31 - 1, 2**32 + 3, 2**63, -2**63 - 1, 0.5, -7.25,
+          float('nan'), float('inf'), -float('inf'), '', 'x' * 5000, '\u00fcn\u00efc\u00f8d\u00e9 \u6587',
+          '\ud800', 'a\0b', 'Rock', 'Stone', 'Post', None, True, [], ['a'], ['Rock', 'Stone'], [1, 2],
+          ('a',), ['x' * 5000] * 3, ['Rock'] * 40, {}, 'NULL\0']
+expected = (TypeError, ValueError, OverflowError, ZeroDivisionError, UnicodeError)
+seen = {}
+
+def typeof(text):
+    rest = text[1:]
+    while rest and rest[0] in '0123456789abcdef': rest = rest[1:]
+    return rest
+
+def forged():
+    t = rng.choice(sorted(types)) if types else '_mkPoint3_p'
+    base = rng.choice(made) if made else '_10_x_p'
+    digits = base[1:len(base) - len(typeof(base))] or '10'
+    choice = rng.randrange(5)
+    if choice == 0: return '_deadbeef' + t
+    if choice == 1: return '_1' + t
+    if choice == 2: return '_ffffffffffffffff' + t
+    if choice == 3: return '_%x%s' % (int(digits or '0', 16) + 8, t)
+    return '_' + digits + t
+
+for m in made: types.add(typeof(m))
+
+def arg(name, position):
+    kept = good.get((name, position))
+    if kept and rng.random() < 0.4:
+        v = rng.choice(kept)
+        if isinstance(v, float): return rng.choice([v, 0.0, 1e30, float('nan'), -1.5])
+        if isinstance(v, int) and not isinstance(v, bool): return rng.choice([v, 0, -1, 2**31 - 1, 7])
+        return v
+    t = expect.get((name, position))
+    if t is not None and rng.random() < 0.7:
+        fits = [m for m in made if typeof(m) == t]
+        r = rng.random()
+        if fits and r < 0.85: return rng.choice(fits)
+        if r < 0.95: return '_deadbeef' + t
+        return 'NULL'
+    r = rng.random()
+    if r < 0.5 and made: return rng.choice(made)
+    if r < 0.7: return forged()
+    return rng.choice(values)
+
+def call(name, f, args):
+    try:
+        result = f(*args)
+    except expected as e:
+        seen[type(e).__name__] = seen.get(type(e).__name__, 0) + 1
+        words = str(e).split()
+        if words[:3] == ['Type', 'error', 'in'] and len(words) == 8:
+            expect[(name, int(words[3]))] = words[7][:-1]
+        return
+    for i, a in enumerate(args):
+        kept = good.setdefault((name, i + 1), [])
+        if len(kept) < 8: kept.append(a)
+    if isinstance(result, str) and result.startswith('_') and len(made) < 400:
+        made.append(result)
+        types.add(typeof(result))
+
+counts = {}
+def arity(name, f):
+    if name not in counts:
+        low, high = 0, 6
+        for probe in ((), tuple(range(20))):
+            try:
+                f(*probe)
+            except TypeError as e:
+                words = str(e).split()
+                if 'takes' in words:
+                    i = words.index('takes')
+                    n = int(words[i + 2]) if words[i + 2].isdigit() else 0
+                    if words[i + 1] == 'exactly': low = high = n
+                    elif words[i + 1] == 'at' and words[i + 2] == 'least': low = int(words[i + 3])
+                    elif words[i + 1] == 'at' and words[i + 2] == 'most': high = int(words[i + 3])
+                    elif words[i + 1] == 'no': low = high = 0
+            except expected:
+                pass
+        counts[name] = (low, max(low, high))
+    return counts[name]
+
+calls = 0
+for round in range(CALLS):
+    if round < len(functions):
+        module, name, f = functions[round]
+    else:
+        module, name, f = rng.choice(functions)
+    low, high = arity(module + '.' + name, f)
+    n = rng.randint(low, high) if rng.random() < 0.9 else rng.randint(0, 7)
+    call(name, f, [arg(name, i + 1) for i in range(n)])
+    calls += 1
+print('seed', SEED, 'calls', calls, 'functions', len(functions))
+)";
+
+TEST_F(ModulesTest, RandomCallsOfEveryFunctionLeaveTheHostRunning) {
+  std::ofstream(dir_ / "python" / "keeper.py")
+      << "kept = []\n"
+         "class Keeper:\n"
+         "    def __init__(self, me): kept.append(me)\n"
+         "def brain(me): return Keeper(me)\n";
+  ASSERT_TRUE(
+      stage_.model().AttachBrainClass(stage_.model().FindObject("Rock"), "PythonMgr:keeper.py"));
+  for (int seed = 1; seed <= 8; ++seed) {
+    std::string script = kRandomCalls;
+    for (const char* name : {"SEED", "CALLS"}) {
+      const std::string value = name[0] == 'S' ? std::to_string(seed) : "10000";
+      for (size_t at = script.find(name); at != std::string::npos; at = script.find(name, at))
+        script.replace(at, std::strlen(name), value);
+    }
+    const Lines said = Python(script);
+    ASSERT_FALSE(said.empty()) << seed;
+    // Only the last line: the functions print what they print.
+    EXPECT_EQ(said.back(), "seed " + std::to_string(seed) + " calls 10000 functions 798") << seed;
+  }
+  EXPECT_EQ(Python("print('still here')\n"), Lines{"still here"});
+}
+
 // --- Exported entry points -------------------------------------------------------------
 
 TEST_F(ModulesTest, ExportedModuleEntriesWorkOnceTheInterpreterIsUp) {
