@@ -610,7 +610,9 @@ PyMethodDef kFunctions[] = {
         DEF(ktFlock_AddTo,
             "(ktFlock, boid: ktBoid) -> None\nAppends the boid to the member list "
             "(taking it out of another flock's list first)."),
-    DEF(ktFlock_RemoveFrom, "(ktFlock, boid: ktBoid) -> None\nTakes the boid out of the list."),
+    DEF(ktFlock_RemoveFrom,
+        "(ktFlock, boid: ktBoid) -> None\nTakes the boid out of the list ('NULL' changes "
+        "nothing)."),
     DEF(ktFlock_SetLeader, "(ktFlock, boid: ktBoid) -> None\nSets the leader ('NULL': none)."),
     DEF(ktFlock_GetLeader, "(ktFlock) -> ktBoid\nThe leader, or 'NULL'."),
     DEF(ktFlock_GetFirstMember, "(ktFlock) -> ktBoid\nThe first member, or 'NULL'."),
@@ -645,10 +647,14 @@ PyMethodDef kFunctions[] = {
         "(ktBoid, names: list of str) -> None\nThe boid's own gathering list."),
     DEF(ktBoid_RemoveAllAvoidObjects, "(ktBoid) -> None\nEmpties the boid's avoid list."),
     DEF(ktBoid_RemoveAllGatheringPlaces, "(ktBoid) -> None\nEmpties the boid's gathering list."),
-    DEF(ktBoid_SetNext, "(ktBoid, next: ktBoid) -> None\nThe member list's next link."),
+    DEF(ktBoid_SetNext,
+        "(ktBoid, next: ktBoid) -> None\nThe member list's next link ('NULL' for none; "
+        "ValueError for a link that would close a ring)."),
     DEF(ktBoid_SetPrev, "(ktBoid, prev: ktBoid) -> None\nThe member list's previous link."),
     DEF(ktBoid_GetNext, "(ktBoid) -> ktBoid\nThe next member, or 'NULL'."),
-    DEF(ktBoid_LinkOut, "(ktBoid) -> None\nJoins the neighbours on either side."),
+    DEF(ktBoid_LinkOut,
+        "(ktBoid) -> None\nJoins the neighbours on either side (ValueError where that would "
+        "close a ring)."),
     DEF(ktBoid_SetInFlock,
         "(ktBoid, flag: int) -> None\n0 makes the boid a loner (never a friend)."),
     DEF(ktBoid_IsInFlock, "(ktBoid) -> int\nThe in-flock flag."),
@@ -680,7 +686,8 @@ PyMethodDef kFunctions[] = {
         "(ktInfluenceVector, influence: float) -> None\nThe influence."),
     DEF(ktInfluenceVector_GetInfluence, "(ktInfluenceVector) -> float\nThe influence."),
     DEF(ktInfluenceVector_SetNext,
-        "(ktInfluenceVector, next: ktInfluenceVector) -> None\nThe accumulator link."),
+        "(ktInfluenceVector, next: ktInfluenceVector) -> None\nThe accumulator link ('NULL' "
+        "for none; ValueError for a link that would close a ring)."),
     DEF(ktInfluenceVector_GetNext,
         "(ktInfluenceVector) -> ktInfluenceVector\nThe accumulator link, or 'NULL'."),
     DEF(ktInfluenceVector_Reset,
