@@ -98,7 +98,8 @@ bool LinkOutClosesRing(const ktBoid* boid) {
 // unlinking joins the list's own neighbours and never closes a ring.
 void RemoveMember(ktFlock* flock, ktBoid* boid) {
   ktBoid* previous = nullptr;
-  for (ktBoid* member = flock->fFirst; member != nullptr; previous = member, member = member->fNext) {
+  for (ktBoid* member = flock->fFirst; member != nullptr;
+       previous = member, member = member->fNext) {
     if (member != boid) continue;
     if (boid->fPrev != previous) boid->SetPrev(previous);
     flock->RemoveFrom(boid);
@@ -134,7 +135,6 @@ void ForgetFlock(void* object, void* flock) {
   ktBoid* boid = static_cast<ktBoid*>(object);
   if (boid->fFlock == flock) boid->fFlock = nullptr;
 }
-
 
 void ForgetVectorInAccumulator(void* object, void* vector) {
   ktAccumInfluenceVectors* accumulator = static_cast<ktAccumInfluenceVectors*>(object);

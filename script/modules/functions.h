@@ -42,8 +42,8 @@ SCRIPT_TYPE(egCamera, "egCamera")
 
 // Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
 // optional part, the tuple has one item per code and each item is exactly a
-// str ("s", without an embedded NUL), a float ("f") or an int that fits a
-// long ("l"); false otherwise, with no error set.
+// str ("s", without an embedded NUL), a float ("f") or an int that fits in
+// 32 bits ("l"); false otherwise, with no error set.
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count);
 
 // Every "l" argument of a parsed `format` fits in 32 bits; false with an
@@ -55,10 +55,9 @@ bool CheckLongArgs(const char* format, void* const* targets);
 template <class... Out>
 bool ParseArgs(PyObject* args, const char* format, Out*... out) {
   void* const targets[sizeof...(Out) + 1] = {static_cast<void*>(out)..., nullptr};
-  if (!ParseExactArgs(args, format, targets, int(sizeof...(Out))) &&
-      !PyArg_ParseTuple(args, format, out...))
-    return false;
-  return CheckLongArgs(format, targets);
+  // The fast path reads only numbers that fit in 32 bits.
+  if (ParseExactArgs(args, format, targets, int(sizeof...(Out)))) return true;
+  return PyArg_ParseTuple(args, format, out...) && CheckLongArgs(format, targets);
 }
 
 // One call's pointer arguments, decoded against `types`.
@@ -93,12 +92,13 @@ class Arguments {
     static const int hostId = host::TypeId(type);
     void* address = nullptr;
     if (DecodeExact(text, type, 0, -1, &address) && address != nullptr &&
-        (host::Contains(address, hostId) || live::Contains(address, type))) {
+        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, type))) {
       out = static_cast<T*>(address);
       return true;
     }
     const TypeTable::Decoded decoded = types_.Decode(text, type);
-    if (!CheckPointerArgument(decoded, type, position, function_)) return false;
+    if (!CheckPointerArgument(decoded, type, host::IsOwnedId(hostId), position, function_))
+      return false;
     if (decoded.address == nullptr && !nullAllowed) {
       PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
                    function_, type);

@@ -767,8 +767,8 @@ TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
       "ktFlock_GetWaypoint(f))\n";
   expected.push_back("2 True True 2147483647");
   EXPECT_EQ(Python(script), expected);
-  for (const char* op : {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos",
-                         "SetInputEnable"})
+  for (const char* op :
+       {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos", "SetInputEnable"})
     EXPECT_EQ(Calls(op), Lines{}) << op;
 }
 
@@ -819,12 +819,11 @@ TEST_F(ModulesTest, FreeingAFlockUnlinksExactlyItsOwnMembers) {
 // a genuine one is taken while its brain lives and refused once the host
 // released it.
 TEST_F(ModulesTest, BrainPointersAreCheckedTheSameBeforeAndAfterTheFirstBrain) {
-  std::ofstream(dir_ / "python" / "keeper.py")
-      << "import egBrainc\n"
-         "kept = []\n"
-         "class Keeper:\n"
-         "    def __init__(self, me): kept.append(me)\n"
-         "def brain(me): return Keeper(me)\n";
+  std::ofstream(dir_ / "python" / "keeper.py") << "import egBrainc\n"
+                                                  "kept = []\n"
+                                                  "class Keeper:\n"
+                                                  "    def __init__(self, me): kept.append(me)\n"
+                                                  "def brain(me): return Keeper(me)\n";
   const char kForged[] = "err(egBrainc.egBrainDll_GetBrain, '_ffffffffffffffff_egBrainDll_p')\n";
   const std::string refused =
       "TypeError: Type error in argument 1 of egBrainDll_GetBrain. Expected _egBrainDll_p.";
@@ -957,11 +956,10 @@ print('seed', SEED, 'calls', calls, 'functions', len(functions))
 )";
 
 TEST_F(ModulesTest, RandomCallsOfEveryFunctionLeaveTheHostRunning) {
-  std::ofstream(dir_ / "python" / "keeper.py")
-      << "kept = []\n"
-         "class Keeper:\n"
-         "    def __init__(self, me): kept.append(me)\n"
-         "def brain(me): return Keeper(me)\n";
+  std::ofstream(dir_ / "python" / "keeper.py") << "kept = []\n"
+                                                  "class Keeper:\n"
+                                                  "    def __init__(self, me): kept.append(me)\n"
+                                                  "def brain(me): return Keeper(me)\n";
   ASSERT_TRUE(
       stage_.model().AttachBrainClass(stage_.model().FindObject("Rock"), "PythonMgr:keeper.py"));
   for (int seed = 1; seed <= 8; ++seed) {

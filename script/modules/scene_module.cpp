@@ -7,6 +7,7 @@
 // list argument, calls the operation of the same name once and converts the
 // result. The descriptions of the table (formats, pointer types, defaults,
 // result forms) are read once, when the module is first created.
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
@@ -62,12 +63,11 @@ struct Op {
   char codes[kMaxArgs] = {};
   bool pointer[kMaxArgs] = {};
   std::string expected[kMaxArgs];  // type string; empty for "void" (any type)
-  int hostType[kMaxArgs] = {};     // the expected type's number in the host register
+  int hostType[kMaxArgs];          // the expected type's number in the host register
   size_t expectedLength[kMaxArgs] = {};
   ArgValue defaults[kMaxArgs] = {};
   std::string resultType;  // pointer results: "_egCharacter_p"
   int resultHostType = -1;
-  bool forgetsFirst = false;  // the host says that the first argument is gone
 };
 
 Op* PreparedOps() {
@@ -81,6 +81,7 @@ bool IsDigit(char c) {
 }
 
 void Prepare(const OpText& text, Op& op) {
+  std::fill(std::begin(op.hostType), std::end(op.hostType), -1);
   op.parseFormat = std::string(text.format) + ":" + text.name;
   for (const char* c = text.format; *c != '\0'; ++c)
     if (*c == '|')
@@ -129,8 +130,6 @@ void Prepare(const OpText& text, Op& op) {
     op.resultType = PointerTypeString(result);
     op.resultHostType = host::TypeId(op.resultType.c_str());
   }
-  // The operations after which their object no longer exists.
-  op.forgetsFirst = std::strcmp(text.name, "TimerRemove") == 0;
 }
 
 void PrepareAll() {
@@ -189,9 +188,8 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
     const char* expected = op.expected[k].empty() ? nullptr : op.expected[k].c_str();
     // The usual case: exactly the expected type, a host object that a script
     // was given.
-    if (expected != nullptr &&
-        DecodeExact(text, expected, op.expectedLength[k], a[k].n, &a[k].p) && a[k].p != nullptr &&
-        host::Contains(a[k].p, op.hostType[k]))
+    if (expected != nullptr && DecodeExact(text, expected, op.expectedLength[k], a[k].n, &a[k].p) &&
+        a[k].p != nullptr && host::Contains(a[k].p, op.hostType[k]))
       continue;
     a[k].p = nullptr;
     if (a[k].n >= 0 && std::strlen(text) != size_t(a[k].n))
@@ -200,7 +198,8 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
     // modules make for scripts.
     if (text[0] == 'N' && std::strcmp(text, "NULL") == 0) continue;
     const TypeTable::Decoded decoded = types.Decode(text, expected);
-    if (!CheckPointerArgument(decoded, expected, k + 1, kOps[slot].name)) return false;
+    const bool owned = expected != nullptr && host::IsOwnedId(op.hostType[k]);
+    if (!CheckPointerArgument(decoded, expected, owned, k + 1, kOps[slot].name)) return false;
     a[k].p = decoded.address;
   }
   for (int k = 0; k < op.count; ++k) {
@@ -211,8 +210,9 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
     // more than the list holds.
     if (k > 0 && (op.codes[k - 1] == 'l' || op.codes[k - 1] == 'i') &&
         (a[k - 1].l < 0 || a[k - 1].l > list.size())) {
-      PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected a count from 0 to %zd.",
-                   k, kOps[slot].name, list.size());
+      PyErr_Format(PyExc_TypeError,
+                   "Type error in argument %d of %s. Expected a count from 0 to %zd.", k,
+                   kOps[slot].name, list.size());
       return false;
     }
   }
@@ -338,7 +338,8 @@ PyObject* Wrap(PyObject*, PyObject* args) {
     return nullptr;
   }
   PyObject* result = Call(Op, Slot, a);
-  if (PreparedOps()[Slot].forgetsFirst) host::Remove(a[0].p);
+  // After this operation its object no longer exists.
+  if constexpr (Slot == kSceneSlot_TimerRemove) host::Remove(a[0].p);
   return result;
 }
 

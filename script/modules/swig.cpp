@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <new>
 #include <unordered_map>
 
 namespace script {
@@ -217,113 +218,87 @@ namespace host {
 namespace {
 
 // The interned host type strings; a deque keeps each string where it is.
-struct Types {
-  std::deque<std::string> names;
-  bool owned[kMaxTypes] = {};
-};
-Types& TypeNames() {
-  static Types types;
-  return types;
-}
-
-// An open-addressing table from address to the mask of its type numbers.
-// Key 0 is an empty slot, kGone one whose object left (probes pass it).
-constexpr uintptr_t kGone = ~uintptr_t(0);
-struct Slot {
-  uintptr_t key;
-  uint64_t types;
-};
-struct Table {
-  std::vector<Slot> slots;
-  size_t used = 0;    // slots holding an object
-  size_t filled = 0;  // slots holding an object or kGone
-};
-Table& Objects() {
-  static Table table;
-  return table;
-}
-
-size_t Hash(uintptr_t key) {
-  uint64_t h = uint64_t(key) >> 3;
-  h ^= h >> 29;
-  h *= 0xbf58476d1ce4e5b9ULL;
-  h ^= h >> 32;
-  return size_t(h);
+std::deque<std::string>& TypeNames() {
+  static std::deque<std::string> names;
+  return names;
 }
 
 // The slot of `key`, or -1.
-ptrdiff_t Find(const Table& table, uintptr_t key) {
-  if (table.slots.empty()) return -1;
-  const size_t mask = table.slots.size() - 1;
-  for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-    const uintptr_t k = table.slots[i].key;
+ptrdiff_t Find(uintptr_t key) {
+  if (gTable.slots == nullptr) return -1;
+  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
+    const uintptr_t k = gTable.slots[i].key;
     if (k == key) return ptrdiff_t(i);
     if (k == 0) return -1;
   }
 }
 
-void Rebuild(Table& table, size_t capacity) {
-  std::vector<Slot> old;
-  old.swap(table.slots);
-  table.slots.assign(capacity, Slot{0, 0});
-  table.filled = table.used;
-  const size_t mask = capacity - 1;
-  for (const Slot& slot : old) {
+void Rebuild(size_t capacity) {
+  Slot* old = gTable.slots;
+  const size_t oldCount = old != nullptr ? gTable.mask + 1 : 0;
+  Slot* slots = new (std::nothrow) Slot[capacity]();
+  if (slots == nullptr) return;  // the table stays as it is
+  gTable.slots = slots;
+  gTable.mask = capacity - 1;
+  gTable.filled = gTable.used;
+  for (size_t k = 0; k < oldCount; ++k) {
+    const Slot& slot = old[k];
     if (slot.key == 0 || slot.key == kGone) continue;
-    size_t i = Hash(slot.key) & mask;
-    while (table.slots[i].key != 0) i = (i + 1) & mask;
-    table.slots[i] = slot;
+    size_t i = Hash(slot.key) & gTable.mask;
+    while (slots[i].key != 0) i = (i + 1) & gTable.mask;
+    slots[i] = slot;
   }
+  delete[] old;
 }
 
 }  // namespace
 
+Table gTable = {nullptr, 0, 0, 0, 0};
+
 int TypeId(const char* type) {
   if (type == nullptr) return -1;
-  Types& types = TypeNames();
+  std::deque<std::string>& names = TypeNames();
   int id = 0;
-  for (const std::string& name : types.names) {
-    if (name == type) return types.owned[id] ? -1 : id;
+  for (const std::string& name : names) {
+    if (name == type) return (gTable.ownedIds >> id & 1) != 0 ? -1 : id;
     ++id;
   }
   if (id >= kMaxTypes || live::IsOwnedType(type)) return -1;
-  types.names.push_back(type);
+  names.push_back(type);
   return id;
 }
 
 void MarkOwned(const char* type) {
-  Types& types = TypeNames();
   int id = 0;
-  for (const std::string& name : types.names) {
-    if (name == type) types.owned[id] = true;
+  for (const std::string& name : TypeNames()) {
+    if (name == type) gTable.ownedIds |= uint64_t(1) << id;
     ++id;
   }
 }
 
 bool Add(const void* address, int typeId) {
-  if (address == nullptr || typeId < 0 || TypeNames().owned[typeId]) return false;
   const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (key == kGone) return false;
-  Table& table = Objects();
-  const ptrdiff_t found = Find(table, key);
+  if (key == 0 || key == kGone || typeId < 0 || (gTable.ownedIds >> typeId & 1) != 0) return false;
+  const ptrdiff_t found = Find(key);
   if (found >= 0) {
-    table.slots[size_t(found)].types |= uint64_t(1) << typeId;
+    gTable.slots[size_t(found)].types |= uint64_t(1) << typeId;
     return true;
   }
-  if (table.used >= kMaxObjects) return false;
+  if (gTable.used >= kMaxObjects) return false;
   // Keep at most half of the slots filled, growing when the objects need it
-  // and rebuilding in place when departed objects fill the rest.
-  if ((table.filled + 1) * 2 > table.slots.size()) {
-    size_t capacity = table.slots.empty() ? 64 : table.slots.size();
-    while ((table.used + 1) * 4 > capacity) capacity *= 2;
-    Rebuild(table, capacity);
+  // and rebuilding at the same size when departed objects fill the rest.
+  const size_t count = gTable.slots != nullptr ? gTable.mask + 1 : 0;
+  if ((gTable.filled + 1) * 2 > count) {
+    size_t capacity = count == 0 ? 64 : count;
+    while ((gTable.used + 1) * 4 > capacity) capacity *= 2;
+    Rebuild(capacity);
+    if (gTable.slots == nullptr || (gTable.filled + 1) * 2 > gTable.mask + 1) return false;
   }
-  const size_t mask = table.slots.size() - 1;
-  size_t i = Hash(key) & mask;
-  while (table.slots[i].key != 0 && table.slots[i].key != kGone) i = (i + 1) & mask;
-  if (table.slots[i].key == 0) ++table.filled;
-  table.slots[i] = Slot{key, uint64_t(1) << typeId};
-  ++table.used;
+  size_t i = Hash(key) & gTable.mask;
+  while (gTable.slots[i].key != 0 && gTable.slots[i].key != kGone) i = (i + 1) & gTable.mask;
+  if (gTable.slots[i].key == 0) ++gTable.filled;
+  gTable.slots[i] = Slot{key, uint64_t(1) << typeId};
+  ++gTable.used;
   return true;
 }
 
@@ -331,35 +306,29 @@ bool Add(const void* address, const char* type) {
   return address != nullptr && Add(address, TypeId(type));
 }
 
-bool Contains(const void* address, int typeId) {
-  if (typeId < 0 || TypeNames().owned[typeId]) return false;
-  const Table& table = Objects();
-  const ptrdiff_t found = Find(table, reinterpret_cast<uintptr_t>(address));
-  return found >= 0 && (table.slots[size_t(found)].types >> typeId & 1) != 0;
-}
-
 bool Contains(const void* address, const char* type) {
   return address != nullptr && Contains(address, TypeId(type));
 }
 
 void Remove(const void* address) {
-  Table& table = Objects();
-  const ptrdiff_t found = Find(table, reinterpret_cast<uintptr_t>(address));
-  if (found < 0 || address == nullptr) return;
-  table.slots[size_t(found)] = Slot{kGone, 0};
-  --table.used;
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (key == 0 || key == kGone) return;
+  const ptrdiff_t found = Find(key);
+  if (found < 0) return;
+  gTable.slots[size_t(found)] = Slot{kGone, 0};
+  --gTable.used;
 }
 
 void Clear() {
-  Table& table = Objects();
-  table.slots.clear();
-  table.slots.shrink_to_fit();
-  table.used = 0;
-  table.filled = 0;
+  delete[] gTable.slots;
+  gTable.slots = nullptr;
+  gTable.mask = 0;
+  gTable.used = 0;
+  gTable.filled = 0;
 }
 
 size_t Size() {
-  return Objects().used;
+  return gTable.used;
 }
 
 }  // namespace host
@@ -481,7 +450,8 @@ bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, in
         if (!PyLong_CheckExact(item)) return false;
         int overflow = 0;
         const long value = PyLong_AsLongAndOverflow(item, &overflow);
-        if (overflow != 0) return false;
+        // Beyond 32 bits: PyArg_ParseTuple and CheckLongArgs say so.
+        if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return false;
         *static_cast<long*>(targets[k]) = value;
         break;
       }

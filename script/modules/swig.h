@@ -206,7 +206,7 @@ int TypeId(const char* type);
 bool Add(const void* address, int typeId);
 bool Add(const void* address, const char* type);
 // Whether `address` was handed out as `typeId` (or `type`) and is not gone.
-bool Contains(const void* address, int typeId);
+inline bool Contains(const void* address, int typeId);
 bool Contains(const void* address, const char* type);
 // The host says the object at `address` is gone: every type of it leaves.
 void Remove(const void* address);
@@ -214,6 +214,50 @@ void Remove(const void* address);
 void Clear();
 // How many objects the register holds.
 size_t Size();
+
+// The table, read inline on every call's path: an open-addressing table
+// from address to the mask of its type numbers (key 0 an empty slot, kGone
+// one whose object left). Plain data, so that it outlives every object that
+// is destroyed at unload.
+constexpr uintptr_t kGone = ~uintptr_t(0);
+struct Slot {
+  uintptr_t key;
+  uint64_t types;
+};
+struct Table {
+  Slot* slots;
+  size_t mask;        // the slot count minus 1; 0 when there are no slots
+  size_t used;        // slots holding an object
+  size_t filled;      // slots holding an object or kGone
+  uint64_t ownedIds;  // type numbers that became owned types
+};
+extern Table gTable;
+
+inline size_t Hash(uintptr_t key) {
+  uint64_t h = uint64_t(key) >> 3;
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 32;
+  return size_t(h);
+}
+
+// Whether type number `typeId` is none of the host's: -1 (an owned type or
+// a full table of types) or a type that has been declared owned since.
+inline bool IsOwnedId(int typeId) {
+  return typeId < 0 || (gTable.ownedIds >> typeId & 1) != 0;
+}
+
+inline bool Contains(const void* address, int typeId) {
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (typeId < 0 || gTable.slots == nullptr || key == 0 || key == kGone ||
+      (gTable.ownedIds >> typeId & 1) != 0)
+    return false;
+  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
+    const Slot& slot = gTable.slots[i];
+    if (slot.key == key) return (slot.types >> typeId & 1) != 0;
+    if (slot.key == 0) return false;
+  }
+}
 }  // namespace host
 
 // A native variable published through "cvar".
