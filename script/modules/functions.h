@@ -13,6 +13,10 @@
 
 #include <cstring>
 #include <new>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "kit/host/host.h"
 #include "kit/math/math.h"
@@ -152,6 +156,136 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
   }
   live::Remove(object);
   return object;
+}
+
+// --- Rows: one per module function --------------------------------------------
+//
+// A module function is a row: its Python name once, the native function that
+// it calls and its documentation line,
+//
+//   #define KT_ROWS(X) X(egBrain_GetFlags, "(egBrain) -> int\nThe flags word.")
+//
+// with `native::egBrain_GetFlags` a plain function (or a constexpr pointer to
+// one). Bind derives everything else from the native signature: the format
+// ("s:egBrain_GetFlags"), the parsing (ParseArgs), the decoding of each
+// object argument in order with the checks of Arguments, and the result.
+//
+// Parameter types and their codes:
+// - T* an object of type T ("s"; never null: "NULL" is a TypeError);
+// - OrNull<T> an object of type T or "NULL" ("s");
+// - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits).
+// Result types: void (None), int32_t (int), float (float), const char*
+// (str, None for null) and T* (T's pointer string, "NULL" for null).
+
+// An object argument that may be "NULL" (then null).
+template <class T>
+struct OrNull {
+  T* p = nullptr;
+  explicit operator bool() const { return p != nullptr; }
+  T* operator->() const { return p; }
+  T* get() const { return p; }
+};
+
+namespace bind {
+
+template <class A>
+struct Arg;
+template <class T>
+struct Arg<T*> {
+  static constexpr char kCode = 's';
+  using Raw = const char*;
+  static bool Convert(Arguments& a, int position, Raw raw, T*& out) {
+    return a.Get(position, raw, out);
+  }
+};
+template <class T>
+struct Arg<OrNull<T>> {
+  static constexpr char kCode = 's';
+  using Raw = const char*;
+  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out) {
+    return a.GetOrNull(position, raw, out.p);
+  }
+};
+template <>
+struct Arg<const char*> {
+  static constexpr char kCode = 's';
+  using Raw = const char*;
+  static bool Convert(Arguments&, int, Raw raw, const char*& out) {
+    out = raw;
+    return true;
+  }
+};
+template <>
+struct Arg<float> {
+  static constexpr char kCode = 'f';
+  using Raw = float;
+  static bool Convert(Arguments&, int, Raw raw, float& out) {
+    out = raw;
+    return true;
+  }
+};
+template <>
+struct Arg<int32_t> {
+  static constexpr char kCode = 'l';
+  using Raw = long;  // ParseArgs has checked that it fits
+  static bool Convert(Arguments&, int, Raw raw, int32_t& out) {
+    out = int32_t(raw);
+    return true;
+  }
+};
+
+inline PyObject* Result(int32_t value) {
+  return PyLong_FromLong(value);
+}
+inline PyObject* Result(float value) {
+  return PyFloat_FromDouble(double(value));
+}
+inline PyObject* Result(const char* text) {
+  if (text == nullptr) Py_RETURN_NONE;
+  return PyUnicode_DecodeUTF8(text, Py_ssize_t(std::strlen(text)), "replace");
+}
+template <class T>
+PyObject* Result(T* object) {
+  return PointerResult(object, ScriptType<T>::kName);
+}
+
+template <class R, class... A>
+constexpr size_t Arity(R (*)(A...)) {
+  return sizeof...(A);
+}
+
+// The format of a row: the codes of the parameters, ":" and the name.
+template <class... A>
+std::string Format(const char* name) {
+  const char codes[] = {Arg<A>::kCode..., '\0'};
+  return std::string(codes) + ":" + name;
+}
+
+template <const char* Name, TypeTable& (*Types)(), class R, class... A, size_t... I>
+PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
+  static const std::string format = Format<A...>(Name);
+  std::tuple<typename Arg<A>::Raw...> raw{};
+  if (!ParseArgs(args, format.c_str(), &std::get<I>(raw)...)) return nullptr;
+  std::tuple<A...> values{};
+  Arguments a(Types(), Name);
+  // In argument order; the first refusal ends the call.
+  if (!(Arg<A>::Convert(a, int(I) + 1, std::get<I>(raw), std::get<I>(values)) && ...))
+    return nullptr;
+  if constexpr (std::is_void_v<R>) {
+    fn(std::get<I>(values)...);
+    Py_RETURN_NONE;
+  } else {
+    return Result(fn(std::get<I>(values)...));
+  }
+}
+
+}  // namespace bind
+
+// The wrapper of one row: native function `Fn`, Python name `Name`, the
+// module's equivalence table from `Types`.
+template <auto Fn, const char* Name, TypeTable& (*Types)()>
+PyObject* Bind(PyObject*, PyObject* args) {
+  return bind::Call<Name, Types>(Fn, args, std::make_index_sequence<bind::Arity(Fn)>{});
 }
 
 }  // namespace script
