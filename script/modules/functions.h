@@ -173,9 +173,12 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
 // Parameter types and their codes:
 // - T* an object of type T ("s"; never null: "NULL" is a TypeError);
 // - OrNull<T> an object of type T or "NULL" ("s");
-// - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits).
+// - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits);
+// - const char** a list of texts ("O": "not a list", "list must contain
+//   strings"), null-terminated, for the call only.
 // Result types: void (None), int32_t (int), float (float), const char*
-// (str, None for null) and T* (T's pointer string, "NULL" for null).
+// (str, None for null), T* (T's pointer string, "NULL" for null) and
+// PyObject* (made by the native function itself, null with an error set).
 
 // An object argument that may be "NULL" (then null).
 template <class T>
@@ -194,7 +197,7 @@ template <class T>
 struct Arg<T*> {
   static constexpr char kCode = 's';
   using Raw = const char*;
-  static bool Convert(Arguments& a, int position, Raw raw, T*& out) {
+  static bool Convert(Arguments& a, int position, Raw raw, T*& out, StringList&) {
     return a.Get(position, raw, out);
   }
 };
@@ -202,7 +205,7 @@ template <class T>
 struct Arg<OrNull<T>> {
   static constexpr char kCode = 's';
   using Raw = const char*;
-  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out) {
+  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, StringList&) {
     return a.GetOrNull(position, raw, out.p);
   }
 };
@@ -210,7 +213,7 @@ template <>
 struct Arg<const char*> {
   static constexpr char kCode = 's';
   using Raw = const char*;
-  static bool Convert(Arguments&, int, Raw raw, const char*& out) {
+  static bool Convert(Arguments&, int, Raw raw, const char*& out, StringList&) {
     out = raw;
     return true;
   }
@@ -219,7 +222,7 @@ template <>
 struct Arg<float> {
   static constexpr char kCode = 'f';
   using Raw = float;
-  static bool Convert(Arguments&, int, Raw raw, float& out) {
+  static bool Convert(Arguments&, int, Raw raw, float& out, StringList&) {
     out = raw;
     return true;
   }
@@ -228,12 +231,28 @@ template <>
 struct Arg<int32_t> {
   static constexpr char kCode = 'l';
   using Raw = long;  // ParseArgs has checked that it fits
-  static bool Convert(Arguments&, int, Raw raw, int32_t& out) {
+  static bool Convert(Arguments&, int, Raw raw, int32_t& out, StringList&) {
     out = int32_t(raw);
     return true;
   }
 };
+// A list of texts, null-terminated, for the call only (one per row).
+template <>
+struct Arg<const char**> {
+  static constexpr char kCode = 'O';
+  using Raw = PyObject*;
+  static bool Convert(Arguments&, int, Raw raw, const char**& out, StringList& list) {
+    if (!list.Convert(raw)) return false;
+    out = list.texts();
+    return true;
+  }
+};
 
+// A native function with logic of its own makes its result itself (null
+// with an error set).
+inline PyObject* Result(PyObject* result) {
+  return result;
+}
 inline PyObject* Result(int32_t value) {
   return PyLong_FromLong(value);
 }
@@ -268,8 +287,9 @@ PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
   if (!ParseArgs(args, format.c_str(), &std::get<I>(raw)...)) return nullptr;
   std::tuple<A...> values{};
   Arguments a(Types(), Name);
+  StringList list;
   // In argument order; the first refusal ends the call.
-  if (!(Arg<A>::Convert(a, int(I) + 1, std::get<I>(raw), std::get<I>(values)) && ...))
+  if (!(Arg<A>::Convert(a, int(I) + 1, std::get<I>(raw), std::get<I>(values), list) && ...))
     return nullptr;
   if constexpr (std::is_void_v<R>) {
     fn(std::get<I>(values)...);
