@@ -68,6 +68,7 @@ struct Op {
   ArgValue defaults[kMaxArgs] = {};
   std::string resultType;  // pointer results: "_egCharacter_p"
   int resultHostType = -1;
+  bool hasList = false;
 };
 
 Op* PreparedOps() {
@@ -88,6 +89,7 @@ void Prepare(const OpText& text, Op& op) {
       op.required = op.count;
     else if (op.count < kMaxArgs)
       op.codes[op.count++] = *c;
+  op.hasList = std::strchr(text.format, 'O') != nullptr;
   if (std::strchr(text.format, '|') == nullptr) op.required = op.count;
   // "1 mkSceneObject, 4 mkRegistryKey"
   for (const char* p = text.types; *p != '\0';) {
@@ -202,7 +204,7 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
     if (!CheckPointerArgument(decoded, expected, owned, k + 1, kOps[slot].name)) return false;
     a[k].p = decoded.address;
   }
-  for (int k = 0; k < op.count; ++k) {
+  for (int k = 0; op.hasList && k < op.count; ++k) {
     if (op.codes[k] != 'O' || a[k].o == nullptr) continue;
     if (!list.Convert(a[k].o)) return false;
     a[k].list = list.texts();
