@@ -1,13 +1,29 @@
-// Helpers for the hand-written functions of mkTypesc, mkUtilc, egBrainc,
-// egGameControllerc, mkRegistryc and ktFlocksc: every one parses its tuple
-// with its format ("sss:mkPoint3_add"), decodes its pointer arguments in
-// order against its module's equivalence table (Arguments), calls the native
-// operation and converts the result.
+// The binder of the script modules' functions and the argument policy that
+// every function of the seven modules follows (SceneAPIc applies the same
+// checks in scene_module.cpp):
 //
-// Objects that scripts make with new_X and free with delete_X are registered
-// with the live-object register (swig.h): a freed, forged or mistyped
-// pointer string is a TypeError of the function that receives it, and
-// delete_X frees only an object of exactly type X that a new_X made.
+// - Objects that the modules make (new_X; the math values that the host
+//   lends): the pointer string must name a live one, of its type or of a
+//   type that the module's equivalence table accepts; delete_X frees only an
+//   object of exactly type X that a new_X made (live register, swig.h).
+// - Host objects (scene objects, keys, brains, brain DLLs, controllers,
+//   commands, actors, behaviours, everything that the host owns): the
+//   pointer string must be one that the plug-in handed to a script under
+//   that type (host register, swig.h); a forged or stale one is a TypeError
+//   "Type error in argument N of F. Expected T." and is never dereferenced.
+// - "NULL" (and address 0 of an accepted type) is taken only where a row's
+//   parameter is OrNull<T> (and by every SceneAPIc operation: the host tests
+//   its objects for null); its documentation line says so.
+// - Integers ("l") must fit in 32 bits: OverflowError "F: N does not fit in
+//   32 bits" otherwise.
+// - Lists of texts: "not a list", "list must contain strings"; the count
+//   before a list (SceneAPIc) runs from 0 to the list's length.
+// - Nothing depends on the order of calls: the registers are asked on every
+//   call, and a type's number is only a name for it.
+//
+// mkTypesc keeps hand-written functions that parse with ParseArgs and
+// decode with Arguments under the same checks; the other modules are rows
+// (below).
 #ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 #define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 
@@ -175,10 +191,22 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
 // - OrNull<T> an object of type T or "NULL" ("s");
 // - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits);
 // - const char** a list of texts ("O": "not a list", "list must contain
-//   strings"), null-terminated, for the call only.
-// Result types: void (None), int32_t (int), float (float), const char*
+//   strings"), null-terminated, for the call only;
+// - OptionalFloat<N> and OptionalInt<N>, trailing arguments that may be
+//   left out (then N).
+// Result types: void (None), int32_t (int), float and double (float), const char*
 // (str, None for null), T* (T's pointer string, "NULL" for null) and
 // PyObject* (made by the native function itself, null with an error set).
+
+// Trailing arguments that a script may leave out, with their defaults.
+template <int Default>
+struct OptionalFloat {
+  float value = float(Default);
+};
+template <int32_t Default>
+struct OptionalInt {
+  int32_t value = Default;
+};
 
 // An object argument that may be "NULL" (then null).
 template <class T>
@@ -191,12 +219,16 @@ struct OrNull {
 
 namespace bind {
 
+// Each parameter type: its format code, whether it may be left out, the
+// value that parsing fills (with its default) and its conversion.
 template <class A>
 struct Arg;
 template <class T>
 struct Arg<T*> {
   static constexpr char kCode = 's';
+  static constexpr bool kOptional = false;
   using Raw = const char*;
+  static Raw Initial() { return nullptr; }
   static bool Convert(Arguments& a, int position, Raw raw, T*& out, StringList&) {
     return a.Get(position, raw, out);
   }
@@ -204,7 +236,9 @@ struct Arg<T*> {
 template <class T>
 struct Arg<OrNull<T>> {
   static constexpr char kCode = 's';
+  static constexpr bool kOptional = false;
   using Raw = const char*;
+  static Raw Initial() { return nullptr; }
   static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, StringList&) {
     return a.GetOrNull(position, raw, out.p);
   }
@@ -212,7 +246,9 @@ struct Arg<OrNull<T>> {
 template <>
 struct Arg<const char*> {
   static constexpr char kCode = 's';
+  static constexpr bool kOptional = false;
   using Raw = const char*;
+  static Raw Initial() { return nullptr; }
   static bool Convert(Arguments&, int, Raw raw, const char*& out, StringList&) {
     out = raw;
     return true;
@@ -221,7 +257,9 @@ struct Arg<const char*> {
 template <>
 struct Arg<float> {
   static constexpr char kCode = 'f';
+  static constexpr bool kOptional = false;
   using Raw = float;
+  static Raw Initial() { return 0.0f; }
   static bool Convert(Arguments&, int, Raw raw, float& out, StringList&) {
     out = raw;
     return true;
@@ -230,17 +268,43 @@ struct Arg<float> {
 template <>
 struct Arg<int32_t> {
   static constexpr char kCode = 'l';
+  static constexpr bool kOptional = false;
   using Raw = long;  // ParseArgs has checked that it fits
+  static Raw Initial() { return 0; }
   static bool Convert(Arguments&, int, Raw raw, int32_t& out, StringList&) {
     out = int32_t(raw);
     return true;
   }
 };
 // A list of texts, null-terminated, for the call only (one per row).
+template <int Default>
+struct Arg<OptionalFloat<Default>> {
+  static constexpr char kCode = 'f';
+  static constexpr bool kOptional = true;
+  using Raw = float;
+  static Raw Initial() { return float(Default); }
+  static bool Convert(Arguments&, int, Raw raw, OptionalFloat<Default>& out, StringList&) {
+    out.value = raw;
+    return true;
+  }
+};
+template <int32_t Default>
+struct Arg<OptionalInt<Default>> {
+  static constexpr char kCode = 'l';
+  static constexpr bool kOptional = true;
+  using Raw = long;
+  static Raw Initial() { return Default; }
+  static bool Convert(Arguments&, int, Raw raw, OptionalInt<Default>& out, StringList&) {
+    out.value = int32_t(raw);
+    return true;
+  }
+};
 template <>
 struct Arg<const char**> {
   static constexpr char kCode = 'O';
+  static constexpr bool kOptional = false;
   using Raw = PyObject*;
+  static Raw Initial() { return nullptr; }
   static bool Convert(Arguments&, int, Raw raw, const char**& out, StringList& list) {
     if (!list.Convert(raw)) return false;
     out = list.texts();
@@ -258,6 +322,9 @@ inline PyObject* Result(int32_t value) {
 }
 inline PyObject* Result(float value) {
   return PyFloat_FromDouble(double(value));
+}
+inline PyObject* Result(double value) {
+  return PyFloat_FromDouble(value);
 }
 inline PyObject* Result(const char* text) {
   if (text == nullptr) Py_RETURN_NONE;
@@ -277,13 +344,19 @@ constexpr size_t Arity(R (*)(A...)) {
 template <class... A>
 std::string Format(const char* name) {
   const char codes[] = {Arg<A>::kCode..., '\0'};
-  return std::string(codes) + ":" + name;
+  const bool optional[] = {Arg<A>::kOptional..., false};
+  std::string format;
+  for (size_t k = 0; codes[k] != '\0'; ++k) {
+    if (optional[k] && (k == 0 || !optional[k - 1])) format += '|';
+    format += codes[k];
+  }
+  return format + ":" + name;
 }
 
 template <const char* Name, TypeTable& (*Types)(), class R, class... A, size_t... I>
 PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
   static const std::string format = Format<A...>(Name);
-  std::tuple<typename Arg<A>::Raw...> raw{};
+  std::tuple<typename Arg<A>::Raw...> raw{Arg<A>::Initial()...};
   if (!ParseArgs(args, format.c_str(), &std::get<I>(raw)...)) return nullptr;
   std::tuple<A...> values{};
   Arguments a(Types(), Name);
