@@ -977,6 +977,44 @@ TEST_F(ModulesTest, RandomCallsOfEveryFunctionLeaveTheHostRunning) {
   EXPECT_EQ(Python("print('still here')\n"), Lines{"still here"});
 }
 
+// Each function's documentation line names its arguments in order: as many
+// before "[" as the function requires, as many in all as it takes.
+TEST_F(ModulesTest, EveryDocLineNamesTheArgumentsItsFunctionTakes) {
+  const Lines said = Python(
+      "import mkTypesc, ktFlocksc\n"
+      "def counts(f):\n"
+      "    low, high = None, None\n"
+      "    for probe in ((), tuple(range(20))):\n"
+      "        try:\n"
+      "            f(*probe)\n"
+      "            low = high = 0\n"
+      "        except TypeError as e:\n"
+      "            w = str(e).split()\n"
+      "            if 'takes' not in w: continue\n"
+      "            i = w.index('takes')\n"
+      "            if w[i + 1] == 'exactly': low = high = int(w[i + 2])\n"
+      "            elif w[i + 1] == 'no': low = high = 0\n"
+      "            elif w[i + 2] == 'least': low = int(w[i + 3])\n"
+      "            elif w[i + 2] == 'most': high = int(w[i + 3])\n"
+      "    return low, high\n"
+      "def named(doc):\n"
+      "    inside = doc.split('\\n')[0].split(' -> ')[0].strip()[1:-1]\n"
+      "    required, _, optional = inside.partition('[')\n"
+      "    n = len([a for a in required.split(',') if a.strip()])\n"
+      "    m = len([a for a in optional.rstrip(']').split(',') if a.strip()])\n"
+      "    return n, n + m\n"
+      "checked = 0\n"
+      "for m in (mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc, ktFlocksc):\n"
+      "    for name in sorted(dir(m)):\n"
+      "        f = getattr(m, name)\n"
+      "        if not callable(f) or name.startswith('_'): continue\n"
+      "        checked += 1\n"
+      "        if counts(f) != named(f.__doc__):\n"
+      "            print(m.__name__, name, counts(f), named(f.__doc__))\n"
+      "print('checked', checked)\n");
+  EXPECT_EQ(said, Lines{"checked 364"});
+}
+
 // --- Exported entry points -------------------------------------------------------------
 
 TEST_F(ModulesTest, ExportedModuleEntriesWorkOnceTheInterpreterIsUp) {
