@@ -772,6 +772,30 @@ TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
     EXPECT_EQ(Calls(op), Lines{}) << op;
 }
 
+// Type strings that a script writes take no room in the register: after a
+// hundred made-up types, a host object of a type handed out for the first
+// time (the game controller) still passes.
+TEST_F(ModulesTest, MadeUpTypeStringsLeaveTheRegisterAsItWas) {
+  std::ofstream(dir_ / "python" / "keeper.py") << "kept = []\n"
+                                                  "class Keeper:\n"
+                                                  "    def __init__(self, me): kept.append(me)\n"
+                                                  "def brain(me): return Keeper(me)\n";
+  ASSERT_TRUE(
+      stage_.model().AttachBrainClass(stage_.model().FindObject("Rock"), "PythonMgr:keeper.py"));
+  const Lines said = Python(
+      "import keeper\n"
+      "refused = 0\n"
+      "for i in range(100):\n"
+      "    try:\n"
+      "        SceneAPIc.XCmdFindContext('_10_junk%d_p' % i)\n"
+      "    except TypeError:\n"
+      "        refused += 1\n"
+      "c = egBrainc.egBrain_GetController(egBrainc.egBrainDll_GetBrain(keeper.kept[0]))\n"
+      "egGameControllerc.egGC_SetFlags(c, 3)\n"
+      "print(refused, egGameControllerc.egGC_isTesseraType(c))\n");
+  EXPECT_EQ(said, (Lines{"100 2"}));
+}
+
 // A previous link set by hand cannot make an unlinking close a ring: a bare
 // LinkOut is refused, and taking a boid out of a flock's list joins the
 // neighbours that the list holds.

@@ -255,7 +255,10 @@ void Rebuild(size_t capacity) {
 
 Table gTable = {nullptr, 0, 0, 0, 0};
 
-int TypeId(const char* type) {
+namespace {
+
+// The number of `type` if it has one (-1 otherwise); `intern` gives it one.
+int Number(const char* type, bool intern) {
   if (type == nullptr) return -1;
   std::deque<std::string>& names = TypeNames();
   int id = 0;
@@ -263,9 +266,15 @@ int TypeId(const char* type) {
     if (name == type) return (gTable.ownedIds >> id & 1) != 0 ? -1 : id;
     ++id;
   }
-  if (id >= kMaxTypes || live::IsOwnedType(type)) return -1;
+  if (!intern || id >= kMaxTypes || live::IsOwnedType(type)) return -1;
   names.push_back(type);
   return id;
+}
+
+}  // namespace
+
+int TypeId(const char* type) {
+  return Number(type, true);
 }
 
 void MarkOwned(const char* type) {
@@ -307,7 +316,9 @@ bool Add(const void* address, const char* type) {
 }
 
 bool Contains(const void* address, const char* type) {
-  return address != nullptr && Contains(address, TypeId(type));
+  // A type string that a script wrote takes no number: only those handed out
+  // have one.
+  return address != nullptr && Contains(address, Number(type, false));
 }
 
 void Remove(const void* address) {
