@@ -10,6 +10,9 @@
 // - The live-object register: objects that the plug-in itself made and handed
 //   to scripts. A decoded address of such a type must be one of them, so that
 //   a forged or stale pointer string is a Python error and not a crash.
+// - The host register: the host's objects that crossed into Python, each
+//   under the types it was handed out as; a host pointer string must name
+//   one of them (the argument policy: functions.h).
 // - Variables ("cvar"): an object of type "varlink" whose attributes are
 //   native variables with get and set routines.
 // - ScriptModule: one module's tables and its creation in a running

@@ -254,9 +254,26 @@ TEST(LiveObjectTest, OwnedTypesNeedARegisteredObject) {
   script::live::Remove(&object);
   EXPECT_FALSE(check(text));  // gone
   TakeError();
-  // Types that nobody owns are the host's: any address passes.
-  EXPECT_TRUE(script::CheckPointerArgument(table.Decode("_10_mkSceneObject_p", "_mkSceneObject_p"),
-                                           "_mkSceneObject_p", 1, "Use"));
+  // Types that nobody owns are the host's: an address passes once the host
+  // handed it to a script under that type, and until the host says it is gone.
+  const auto host = [&](const char* pointer) {
+    return script::CheckPointerArgument(table.Decode(pointer, "_mkSceneObject_p"),
+                                        "_mkSceneObject_p", 1, "Use");
+  };
+  int sceneObject = 0;
+  PointerString scene;
+  EncodePointer(&sceneObject, "_mkSceneObject_p", scene);
+  EXPECT_FALSE(host(scene));
+  EXPECT_EQ(TakeError(), "TypeError: Type error in argument 1 of Use. Expected _mkSceneObject_p.");
+  script::PyRef given(script::PointerResult(&sceneObject, "_mkSceneObject_p"));
+  ASSERT_TRUE(given);
+  EXPECT_TRUE(host(scene));
+  EXPECT_TRUE(host("NULL"));  // the host takes null objects
+  EXPECT_FALSE(host("_10_mkSceneObject_p"));
+  TakeError();
+  script::host::Remove(&sceneObject);
+  EXPECT_FALSE(host(scene));
+  TakeError();
 }
 
 // A string names its object's type: an owned object passes where a base
