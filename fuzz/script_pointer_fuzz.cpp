@@ -1,7 +1,9 @@
 // The script modules' argument conversions without a script: pointer strings
-// decoded against the scalar equivalences and an owned object type, lists of
-// strings converted for commands, and pointer results read back. The
-// interpreter is started once.
+// decoded against the scalar equivalences and an owned object type (only an
+// address that was handed out may pass the argument check), lists of strings
+// converted for commands, and pointer results read back (which registers
+// gObject as a host object of each type string). The interpreter is started
+// once.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
@@ -32,6 +34,9 @@ void CheckDecode(const char* text, const char* expected) {
   if (!script::CheckPointerArgument(decoded, expected, 1, "Fuzz_Decode")) {
     FUZZ_CHECK(PyErr_Occurred() != nullptr);
     PyErr_Clear();
+  } else {
+    // The only object ever handed out is gObject: no other address passes.
+    FUZZ_CHECK(decoded.address == nullptr || decoded.address == &gObject);
   }
   if (!decoded.accepted || decoded.address == nullptr) return;
   // What was accepted reads back the same after encoding.

@@ -110,7 +110,10 @@ PythonScriptBrain::~PythonScriptBrain() {
     Py_XDECREF(fKey);
     Py_XDECREF(fLastName);
   }
-  live::Remove(this);
+  // The brain and the host brain it was attached to leave the register of
+  // host objects that scripts may name.
+  host::Remove(this);
+  host::Remove(fBrain);
   delete[] fFileName;
   delete[] fModuleName;
   delete[] fObjectName;
@@ -148,8 +151,6 @@ bool PythonScriptBrain::SetUp(egSceneApi* api) {
   }
   PyRef make(PyObject_GetAttrString(module.get(), "brain"));
   if (!make) return failed(kRaised);
-  live::DeclareOwnedType(kBrainType);
-  live::Add(this, kBrainType);
   PyRef self(PointerResult(this, kBrainType));
   PyRef object(self ? PyObject_CallOneArg(make.get(), self.get()) : nullptr);
   if (object && object.get() == Py_None) return failed("brain() returned None");

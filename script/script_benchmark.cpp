@@ -42,14 +42,15 @@ struct Fixture {
     fs::create_directories(dir / "python");
     std::ofstream(dir / "python" / "idle.py")
         << "class Idle:\n    n = 0\n    def Update(self, t): self.n += 1\n"
-           "def brain(me): return Idle()\n";
+           "mine = 'NULL'\n"
+           "def brain(me):\n    global mine\n    mine = me\n    return Idle()\n";
     fs::current_path(dir);
     std::string error;
     if (!stage.LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error))
       std::fprintf(stderr, "%s\n", error.c_str());
     stage::SceneDescription scene;
     std::vector<std::string> errors;
-    stage::ParseScene("object Zovezi.1\n", &scene, &errors);
+    stage::ParseScene("object Zovezi.1\nemitter Hum\n", &scene, &errors);
     stage.Build(scene, &errors);
     quiet = std::make_unique<stage::QuietSceneApi>(stage.model());
     egBrainClassDll* manager = stage.model().FindBrainClass("PythonMgr");
@@ -90,11 +91,26 @@ void CallFunction(benchmark::State& state, PyObject* function, PyObject* args) {
   }
 }
 
+// A sound emitter and a scene object as the host hands them to scripts (a
+// pointer string built by hand would be refused).
+PyObject* TwoHostObjects() {
+  PyObject* globals = PyModule_GetDict(PyImport_AddModule("__main__"));
+  PyObject* ran = PyRun_String(
+      "import SceneAPIc\n"
+      "two_objects = (SceneAPIc.GetSoundSourceByID('Hum'), "
+      "SceneAPIc.GetSceneObjectByID('Zovezi.1'))\n",
+      Py_file_input, globals, globals);
+  Py_XDECREF(ran);
+  PyObject* args = PyDict_GetItemString(globals, "two_objects");
+  Py_XINCREF(args);
+  return args;
+}
+
 void BM_SceneFunctionTwoPointers(benchmark::State& state) {
   Shared();
   PyObject* module = PyImport_ImportModule("SceneAPIc");
-  PyObject* function = PyObject_GetAttrString(module, "SoundEmitterAddSound");
-  PyObject* args = Py_BuildValue("(ss)", "_10000_egSoundSource_p", "_20000_mkSoundObject_p");
+  PyObject* function = PyObject_GetAttrString(module, "SoundEmitterSetSceneObject");
+  PyObject* args = TwoHostObjects();
   CallFunction(state, function, args);
   Py_DECREF(args);
   Py_DECREF(function);
@@ -105,7 +121,7 @@ BENCHMARK(BM_SceneFunctionTwoPointers);
 void BM_PlainFunctionTwoStrings(benchmark::State& state) {
   Shared();
   PyObject* function = PyCFunction_New(&kPlain, nullptr);
-  PyObject* args = Py_BuildValue("(ss)", "_10000_egSoundSource_p", "_20000_mkSoundObject_p");
+  PyObject* args = TwoHostObjects();
   CallFunction(state, function, args);
   Py_DECREF(args);
   Py_DECREF(function);
@@ -170,10 +186,10 @@ void BM_FlockFrameScript(benchmark::State& state) {
   PyObject* globals = PyModule_GetDict(main);
   PyObject* ran = PyRun_String(kFlockScript, Py_file_input, globals, globals);
   Py_XDECREF(ran);
-  char api[128];
-  std::snprintf(api, sizeof api, "flock_setup('_%llx_egSceneApi_p')",
-                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(fixture.quiet.get())));
-  if (PyRun_SimpleString(api) != 0) state.SkipWithError("flock set-up failed");
+  // The scene interface as a brain's script finds it.
+  if (PyRun_SimpleString("import egBrainc, idle\n"
+                         "flock_setup(egBrainc.egBrainDll_GetSceneApi(idle.mine))\n") != 0)
+    state.SkipWithError("flock set-up failed");
   PyObject* step = PyDict_GetItemString(globals, "flock_step");
   PyObject* first = PyObject_CallNoArgs(step);
   Py_XDECREF(first);

@@ -284,7 +284,10 @@ TEST_F(ScriptTest, ModuleVariables) {
              "', cvar.JustOneFrame)\n"
              "cvar.TheDetector = 'NULL'\n"
              "cvar.JustOneFrame = True\n"
-             "cvar.TheActor = '_1f_egTrigActor_p'\n"
+             "try:\n"
+             "    cvar.TheActor = '_1f_egTrigActor_p'\n"  // no actor the host gave
+             "except TypeError as e:\n"
+             "    print(e)\n"
              "print(cvar.TheActor, cvar.TheDetector, cvar.JustOneFrame)\n");
   Run("Python", {"run.py"}, actor, nullptr);
   EXPECT_EQ(
@@ -298,7 +301,8 @@ TEST_F(ScriptTest, ModuleVariables) {
              "log: TypeError: Type error in value of TheActor. Expected _egTrigActor_p. ",
              "log: TypeError: Type error in value of TheDetector. Expected _egTrigDetector_p. ",
              "log: NameError: C global variable Nothing not found. ", "log: True 1 ",
-             "log: _1f_egTrigActor_p NULL 1 "}));
+             "log: Type error in value of TheActor. Expected _egTrigActor_p. ",
+             "log: " + walk + " NULL 1 "}));
 }
 
 // --- Python brains -----------------------------------------------------------

@@ -42,6 +42,17 @@ PyObject* PythonToHostText(PyObject* text) {
 }
 
 const char* HostTextOf(PyObject* text, Py_ssize_t* size) {
+  PyObject* bytes = nullptr;
+  const char* result = HostTextOf(text, size, &bytes);
+  if (bytes != nullptr) {
+    Py_XSETREF(gHeld[gNextHeld], bytes);
+    gNextHeld = (gNextHeld + 1) % kHeldTexts;
+  }
+  return result;
+}
+
+const char* HostTextOf(PyObject* text, Py_ssize_t* size, PyObject** held) {
+  *held = nullptr;
   if (!PyUnicode_Check(text)) {
     PyErr_Format(PyExc_TypeError, "expected str, not %.100s", Py_TYPE(text)->tp_name);
     return nullptr;
@@ -61,8 +72,7 @@ const char* HostTextOf(PyObject* text, Py_ssize_t* size) {
   }
   PyObject* bytes = PythonToHostText(text);
   if (bytes == nullptr) return nullptr;
-  Py_XSETREF(gHeld[gNextHeld], bytes);
-  gNextHeld = (gNextHeld + 1) % kHeldTexts;
+  *held = bytes;
   if (size != nullptr) *size = PyBytes_GET_SIZE(bytes);
   return PyBytes_AS_STRING(bytes);
 }

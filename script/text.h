@@ -41,6 +41,12 @@ PyObject* PythonToHostText(PyObject* text);
 constexpr int kHeldTexts = 256;
 const char* HostTextOf(PyObject* text, Py_ssize_t* size);
 
+// The same, but a text that had to be re-encoded is handed to the caller in
+// `*held` (a new reference, to be released once the text is no longer used;
+// null when nothing was re-encoded) instead of being held here: for lists,
+// which may hold any number of such texts.
+const char* HostTextOf(PyObject* text, Py_ssize_t* size, PyObject** held);
+
 // Drops the texts that HostTextOf holds (before the interpreter ends).
 void ReleaseHeldTexts();
 

@@ -1,22 +1,43 @@
-// Helpers for the hand-written functions of mkTypesc, mkUtilc, egBrainc,
-// egGameControllerc, mkRegistryc and ktFlocksc: every one parses its tuple
-// with its format ("sss:mkPoint3_add"), decodes its pointer arguments in
-// order against its module's equivalence table (Arguments), calls the native
-// operation and converts the result.
+// The binder of the script modules' functions and the argument policy that
+// every function of the seven modules follows (SceneAPIc applies the same
+// checks in scene_module.cpp):
 //
-// Objects that scripts make with new_X and free with delete_X are registered
-// with the live-object register (swig.h): a freed, forged or mistyped
-// pointer string is a TypeError of the function that receives it, and
-// delete_X frees only an object of exactly type X that a new_X made.
+// - Objects that the modules make (new_X; the math values that the host
+//   lends): the pointer string must name a live one, of its type or of a
+//   type that the module's equivalence table accepts; delete_X frees only an
+//   object of exactly type X that a new_X made (live register, swig.h).
+// - Host objects (scene objects, keys, brains, brain DLLs, controllers,
+//   commands, actors, behaviours, everything that the host owns): the
+//   pointer string must be one that the plug-in handed to a script under
+//   that type (host register, swig.h); a forged or stale one is a TypeError
+//   "Type error in argument N of F. Expected T." and is never dereferenced.
+// - "NULL" (and address 0 of an accepted type) is taken only where a row's
+//   parameter is OrNull<T> (and by every SceneAPIc operation: the host tests
+//   its objects for null); its documentation line says so.
+// - Integers ("l") must fit in 32 bits: OverflowError "F: N does not fit in
+//   32 bits" otherwise.
+// - Lists of texts: "not a list", "list must contain strings"; the count
+//   before a list (SceneAPIc) runs from 0 to the list's length.
+// - Nothing depends on the order of calls: the registers are asked on every
+//   call, and a type's number is only a name for it.
+//
+// mkTypesc keeps hand-written functions that parse with ParseArgs and
+// decode with Arguments under the same checks; the other modules are rows
+// (below).
 #ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 #define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 
 #include <cstring>
 #include <new>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "kit/host/host.h"
 #include "kit/math/math.h"
 #include "script/modules/swig.h"
+#include "script/text.h"
 
 namespace script {
 
@@ -42,17 +63,22 @@ SCRIPT_TYPE(egCamera, "egCamera")
 
 // Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
 // optional part, the tuple has one item per code and each item is exactly a
-// str ("s", without an embedded NUL), a float ("f") or an int that fits a
-// long ("l"); false otherwise, with no error set.
+// str ("s", without an embedded NUL), a float ("f") or an int that fits in
+// 32 bits ("l"); false otherwise, with no error set.
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count);
 
+// Every "l" argument of a parsed `format` fits in 32 bits; false with an
+// OverflowError "F: N does not fit in 32 bits" otherwise.
+bool CheckLongArgs(const char* format, void* const* targets);
+
 // PyArg_ParseTuple with the fast path of ParseExactArgs: the same results
-// and, through PyArg_ParseTuple, the same errors.
+// and, through PyArg_ParseTuple, the same errors; then CheckLongArgs.
 template <class... Out>
 bool ParseArgs(PyObject* args, const char* format, Out*... out) {
   void* const targets[sizeof...(Out) + 1] = {static_cast<void*>(out)..., nullptr};
+  // The fast path reads only numbers that fit in 32 bits.
   if (ParseExactArgs(args, format, targets, int(sizeof...(Out)))) return true;
-  return PyArg_ParseTuple(args, format, out...) != 0;
+  return PyArg_ParseTuple(args, format, out...) && CheckLongArgs(format, targets);
 }
 
 // One call's pointer arguments, decoded against `types`.
@@ -61,35 +87,48 @@ class Arguments {
   Arguments(TypeTable& types, const char* function) : types_(types), function_(function) {}
 
   // Argument `position` (counted from 1) as an object of type T; false with
-  // a TypeError set when `text` does not name one (null included).
+  // a TypeError set when `text` does not name a live one (null included).
   template <class T>
   bool Get(int position, const char* text, T*& out) {
-    const char* type = ScriptType<T>::kName;
-    // The owned types are declared when the plug-in loads, before any call.
-    static const bool owned = live::IsOwnedType(type);
-    void* address = nullptr;
-    if (DecodeExact(text, type, 0, -1, &address) &&
-        (!owned || (address != nullptr && live::Contains(address, type)))) {
-      out = static_cast<T*>(address);
-      return true;
-    }
-    const TypeTable::Decoded decoded = types_.Decode(text, type);
-    if (!CheckPointerArgument(decoded, type, owned, position, function_)) return false;
-    out = static_cast<T*>(decoded.address);
-    return true;
+    return Read(position, text, false, out);
   }
 
-  // As Get, but "NULL" gives a null object.
+  // As Get, but "NULL" (and an address 0 of an accepted type) gives a null
+  // object.
   template <class T>
   bool GetOrNull(int position, const char* text, T*& out) {
     if (text != nullptr && text[0] == 'N' && std::strcmp(text, "NULL") == 0) {
       out = nullptr;
       return true;
     }
-    return Get(position, text, out);
+    return Read(position, text, true, out);
   }
 
  private:
+  template <class T>
+  bool Read(int position, const char* text, bool nullAllowed, T*& out) {
+    const char* type = ScriptType<T>::kName;
+    // The number of the type's name in the host register (-1 for the types
+    // that the modules make, which the live register holds).
+    static const int hostId = host::TypeId(type);
+    void* address = nullptr;
+    if (DecodeExact(text, type, 0, -1, &address) && address != nullptr &&
+        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, type))) {
+      out = static_cast<T*>(address);
+      return true;
+    }
+    const TypeTable::Decoded decoded = types_.Decode(text, type);
+    if (!CheckPointerArgument(decoded, type, host::IsOwnedId(hostId), position, function_))
+      return false;
+    if (decoded.address == nullptr && !nullAllowed) {
+      PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
+                   function_, type);
+      return false;
+    }
+    out = static_cast<T*>(decoded.address);
+    return true;
+  }
+
   TypeTable& types_;
   const char* function_;
 };
@@ -134,6 +173,213 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
   }
   live::Remove(object);
   return object;
+}
+
+// --- Rows: one per module function --------------------------------------------
+//
+// A module function is a row: its Python name once, the native function that
+// it calls and its documentation line,
+//
+//   #define KT_ROWS(X) X(egBrain_GetFlags, "(egBrain) -> int\nThe flags word.")
+//
+// with `native::egBrain_GetFlags` a plain function (or a constexpr pointer to
+// one). Bind derives everything else from the native signature: the format
+// ("s:egBrain_GetFlags"), the parsing (ParseArgs), the decoding of each
+// object argument in order with the checks of Arguments, and the result.
+//
+// Parameter types and their codes:
+// - T* an object of type T ("s"; never null: "NULL" is a TypeError);
+// - OrNull<T> an object of type T or "NULL" ("s");
+// - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits);
+// - const char** a list of texts ("O": "not a list", "list must contain
+//   strings"), null-terminated, for the call only;
+// - OptionalFloat<N> and OptionalInt<N>, trailing arguments that may be
+//   left out (then N).
+// Result types: void (None), int32_t (int), float and double (float), const char*
+// (str, None for null), T* (T's pointer string, "NULL" for null) and
+// PyObject* (made by the native function itself, null with an error set).
+
+// Trailing arguments that a script may leave out, with their defaults.
+template <int Default>
+struct OptionalFloat {
+  float value = float(Default);
+};
+template <int32_t Default>
+struct OptionalInt {
+  int32_t value = Default;
+};
+
+// An object argument that may be "NULL" (then null).
+template <class T>
+struct OrNull {
+  T* p = nullptr;
+  explicit operator bool() const { return p != nullptr; }
+  T* operator->() const { return p; }
+  T* get() const { return p; }
+};
+
+namespace bind {
+
+// Each parameter type: its format code, whether it may be left out, the
+// value that parsing fills (with its default) and its conversion.
+template <class A>
+struct Arg;
+template <class T>
+struct Arg<T*> {
+  static constexpr char kCode = 's';
+  static constexpr bool kOptional = false;
+  using Raw = const char*;
+  static Raw Initial() { return nullptr; }
+  static bool Convert(Arguments& a, int position, Raw raw, T*& out, StringList&) {
+    return a.Get(position, raw, out);
+  }
+};
+template <class T>
+struct Arg<OrNull<T>> {
+  static constexpr char kCode = 's';
+  static constexpr bool kOptional = false;
+  using Raw = const char*;
+  static Raw Initial() { return nullptr; }
+  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, StringList&) {
+    return a.GetOrNull(position, raw, out.p);
+  }
+};
+template <>
+struct Arg<const char*> {
+  static constexpr char kCode = 's';
+  static constexpr bool kOptional = false;
+  using Raw = const char*;
+  static Raw Initial() { return nullptr; }
+  static bool Convert(Arguments&, int, Raw raw, const char*& out, StringList&) {
+    out = raw;
+    return true;
+  }
+};
+template <>
+struct Arg<float> {
+  static constexpr char kCode = 'f';
+  static constexpr bool kOptional = false;
+  using Raw = float;
+  static Raw Initial() { return 0.0f; }
+  static bool Convert(Arguments&, int, Raw raw, float& out, StringList&) {
+    out = raw;
+    return true;
+  }
+};
+template <>
+struct Arg<int32_t> {
+  static constexpr char kCode = 'l';
+  static constexpr bool kOptional = false;
+  using Raw = long;  // ParseArgs has checked that it fits
+  static Raw Initial() { return 0; }
+  static bool Convert(Arguments&, int, Raw raw, int32_t& out, StringList&) {
+    out = int32_t(raw);
+    return true;
+  }
+};
+// A list of texts, null-terminated, for the call only (one per row).
+template <int Default>
+struct Arg<OptionalFloat<Default>> {
+  static constexpr char kCode = 'f';
+  static constexpr bool kOptional = true;
+  using Raw = float;
+  static Raw Initial() { return float(Default); }
+  static bool Convert(Arguments&, int, Raw raw, OptionalFloat<Default>& out, StringList&) {
+    out.value = raw;
+    return true;
+  }
+};
+template <int32_t Default>
+struct Arg<OptionalInt<Default>> {
+  static constexpr char kCode = 'l';
+  static constexpr bool kOptional = true;
+  using Raw = long;
+  static Raw Initial() { return Default; }
+  static bool Convert(Arguments&, int, Raw raw, OptionalInt<Default>& out, StringList&) {
+    out.value = int32_t(raw);
+    return true;
+  }
+};
+template <>
+struct Arg<const char**> {
+  static constexpr char kCode = 'O';
+  static constexpr bool kOptional = false;
+  using Raw = PyObject*;
+  static Raw Initial() { return nullptr; }
+  static bool Convert(Arguments&, int, Raw raw, const char**& out, StringList& list) {
+    if (!list.Convert(raw)) return false;
+    out = list.texts();
+    return true;
+  }
+};
+
+// A native function with logic of its own makes its result itself (null
+// with an error set).
+inline PyObject* Result(PyObject* result) {
+  return result;
+}
+inline PyObject* Result(int32_t value) {
+  return PyLong_FromLong(value);
+}
+inline PyObject* Result(float value) {
+  return PyFloat_FromDouble(double(value));
+}
+inline PyObject* Result(double value) {
+  return PyFloat_FromDouble(value);
+}
+inline PyObject* Result(const char* text) {
+  if (text == nullptr) Py_RETURN_NONE;
+  return HostTextToPython(text);
+}
+template <class T>
+PyObject* Result(T* object) {
+  return PointerResult(object, ScriptType<T>::kName);
+}
+
+template <class R, class... A>
+constexpr size_t Arity(R (*)(A...)) {
+  return sizeof...(A);
+}
+
+// The format of a row: the codes of the parameters, ":" and the name.
+template <class... A>
+std::string Format(const char* name) {
+  const char codes[] = {Arg<A>::kCode..., '\0'};
+  const bool optional[] = {Arg<A>::kOptional..., false};
+  std::string format;
+  for (size_t k = 0; codes[k] != '\0'; ++k) {
+    if (optional[k] && (k == 0 || !optional[k - 1])) format += '|';
+    format += codes[k];
+  }
+  return format + ":" + name;
+}
+
+template <const char* Name, TypeTable& (*Types)(), class R, class... A, size_t... I>
+PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
+  static const std::string format = Format<A...>(Name);
+  std::tuple<typename Arg<A>::Raw...> raw{Arg<A>::Initial()...};
+  if (!ParseArgs(args, format.c_str(), &std::get<I>(raw)...)) return nullptr;
+  std::tuple<A...> values{};
+  Arguments a(Types(), Name);
+  StringList list;
+  // In argument order; the first refusal ends the call.
+  if (!(Arg<A>::Convert(a, int(I) + 1, std::get<I>(raw), std::get<I>(values), list) && ...))
+    return nullptr;
+  if constexpr (std::is_void_v<R>) {
+    fn(std::get<I>(values)...);
+    Py_RETURN_NONE;
+  } else {
+    return Result(fn(std::get<I>(values)...));
+  }
+}
+
+}  // namespace bind
+
+// The wrapper of one row: native function `Fn`, Python name `Name`, the
+// module's equivalence table from `Types`.
+template <auto Fn, const char* Name, TypeTable& (*Types)()>
+PyObject* Bind(PyObject*, PyObject* args) {
+  return bind::Call<Name, Types>(Fn, args, std::make_index_sequence<bind::Arity(Fn)>{});
 }
 
 }  // namespace script

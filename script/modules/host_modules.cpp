@@ -1,10 +1,10 @@
 // egBrainc, egGameControllerc and mkRegistryc: from a plug-in brain to its
 // scene interface, host brain and owner; the host's game controller; and
 // from a registry key to the object or name that it stands for. Every
-// function is one field access or one host operation between the
-// conversions of the module conventions, and tests its object for null
-// first (giving "NULL", 0, None or nothing). Host objects are not tracked:
-// only their type strings are checked.
+// function is one field access or one host operation, written as a native
+// function below and bound by its row (functions.h). Each takes its object
+// as OrNull and tests it for null first (giving "NULL", 0, None or nothing);
+// a host object must be one that the host handed to a script.
 #include <cstring>
 
 #include "kit/plugin/plugin.h"
@@ -12,96 +12,91 @@
 #include "script/modules/modules.h"
 #include "script/text.h"
 
+// The host brain seen as a character brain: only its type string is used.
+class egCharacterBrain;
+
 namespace script {
 
 SCRIPT_TYPE(egBrainDll, "egBrainDll")
 SCRIPT_TYPE(egBrain, "egBrain")
 SCRIPT_TYPE(egGameController, "egGameController")
+SCRIPT_TYPE(egCharacterBrain, "egCharacterBrain")
+SCRIPT_TYPE(egCameraBrain, "egCameraBrain")
+SCRIPT_TYPE(egPlayerVehicleBrain, "egPlayerVehicleBrain")
+SCRIPT_TYPE(egPhysicalSceneObject, "egPhysicalSceneObject")
+SCRIPT_TYPE(egCharacter, "egCharacter")
+SCRIPT_TYPE(egMovingSceneObject, "egMovingSceneObject")
 
 namespace {
 
-#define FN(Name) PyObject* Name(PyObject*, PyObject* args)
-#define DEF(Name, Doc) \
-  { #Name, Name, METH_VARARGS, Doc }
+namespace native {
 
-// One host object of type T as the only argument; "NULL" gives null.
-template <class T>
-bool Host(ScriptModule& module, PyObject* args, const char* format, const char* name, T*& out) {
-  const char* text = nullptr;
-  if (!ParseArgs(args, format, &text)) return false;
-  return Arguments(module.types(), name).GetOrNull(1, text, out);
-}
+using Brain = OrNull<egBrainDll>;
+using HostBrain = OrNull<egBrain>;
+using Controller = OrNull<egGameController>;
+using Key = OrNull<mkRegistryKey>;
 
 // --- egBrainc ------------------------------------------------------------------------
 
-#define BRAIN_DLL_FN(Name, Expression, Type)                                           \
-  FN(egBrainDll_##Name) {                                                              \
-    egBrainDll* brain;                                                                 \
-    if (!Host(BrainModule(), args, "s:egBrainDll_" #Name, "egBrainDll_" #Name, brain)) \
-      return nullptr;                                                                  \
-    return PointerResult(brain != nullptr ? (Expression) : nullptr, "_" Type "_p");    \
-  }
-BRAIN_DLL_FN(GetSceneApi, static_cast<void*>(brain->fSceneApi), "egSceneApi")
-BRAIN_DLL_FN(GetBrain, static_cast<void*>(brain->fBrain), "egBrain")
-BRAIN_DLL_FN(GetCharBrain, static_cast<void*>(brain->fBrain), "egCharacterBrain")
-BRAIN_DLL_FN(GetCamBrain, static_cast<void*>(brain->fBrain), "egCameraBrain")
-BRAIN_DLL_FN(GetVehBrain, static_cast<void*>(brain->fBrain), "egPlayerVehicleBrain")
-
-#define HOST_BRAIN_FN(Name, Type)                                                                \
-  FN(egBrain_##Name) {                                                                           \
-    egBrain* brain;                                                                              \
-    if (!Host(BrainModule(), args, "s:egBrain_" #Name, "egBrain_" #Name, brain)) return nullptr; \
-    return PointerResult(brain != nullptr ? static_cast<void*>(brain->Name()) : nullptr,         \
-                         "_" Type "_p");                                                         \
-  }
-HOST_BRAIN_FN(GetOwner, "egPhysicalSceneObject")
-HOST_BRAIN_FN(GetOwnerChar, "egCharacter")
-HOST_BRAIN_FN(GetOwnerMove, "egMovingSceneObject")
-HOST_BRAIN_FN(GetOwnerObj, "mkSceneObject")
-HOST_BRAIN_FN(GetController, "egGameController")
-HOST_BRAIN_FN(GetBrainDll, "egBrainDll")
-FN(egBrain_GetFlags) {
-  egBrain* brain;
-  if (!Host(BrainModule(), args, "s:egBrain_GetFlags", "egBrain_GetFlags", brain)) return nullptr;
-  return PyLong_FromLong(brain != nullptr ? brain->GetFlags() : 0);
+egSceneApi* egBrainDll_GetSceneApi(Brain b) {
+  return b ? b->fSceneApi : nullptr;
+}
+egBrain* egBrainDll_GetBrain(Brain b) {
+  return b ? b->fBrain : nullptr;
+}
+// The typed getters change only the type string, with no check of the kind.
+egCharacterBrain* egBrainDll_GetCharBrain(Brain b) {
+  return reinterpret_cast<egCharacterBrain*>(egBrainDll_GetBrain(b));
+}
+egCameraBrain* egBrainDll_GetCamBrain(Brain b) {
+  return reinterpret_cast<egCameraBrain*>(egBrainDll_GetBrain(b));
+}
+egPlayerVehicleBrain* egBrainDll_GetVehBrain(Brain b) {
+  return reinterpret_cast<egPlayerVehicleBrain*>(egBrainDll_GetBrain(b));
+}
+egPhysicalSceneObject* egBrain_GetOwner(HostBrain b) {
+  return b ? b->GetOwner() : nullptr;
+}
+egCharacter* egBrain_GetOwnerChar(HostBrain b) {
+  return b ? b->GetOwnerChar() : nullptr;
+}
+egMovingSceneObject* egBrain_GetOwnerMove(HostBrain b) {
+  return b ? b->GetOwnerMove() : nullptr;
+}
+mkSceneObject* egBrain_GetOwnerObj(HostBrain b) {
+  return b ? b->GetOwnerObj() : nullptr;
+}
+int32_t egBrain_GetFlags(HostBrain b) {
+  return b ? b->GetFlags() : 0;
+}
+egGameController* egBrain_GetController(HostBrain b) {
+  return b ? b->GetController() : nullptr;
+}
+egBrainDll* egBrain_GetBrainDll(HostBrain b) {
+  return b ? b->GetBrainDll() : nullptr;
 }
 
-PyMethodDef kBrainFunctions[] = {
-    DEF(egBrainDll_GetSceneApi, "(egBrainDll) -> egSceneApi\nThe brain's scene interface."),
-    DEF(egBrainDll_GetBrain, "(egBrainDll) -> egBrain\nThe host brain it is attached to."),
-    DEF(egBrainDll_GetCharBrain,
-        "(egBrainDll) -> egCharacterBrain\nThe host brain, typed as a character brain (no "
-        "check of its kind)."),
-    DEF(egBrainDll_GetCamBrain,
-        "(egBrainDll) -> egCameraBrain\nThe host brain, typed as a camera brain (no check)."),
-    DEF(egBrainDll_GetVehBrain,
-        "(egBrainDll) -> egPlayerVehicleBrain\nThe host brain, typed as a vehicle brain (no "
-        "check)."),
-    DEF(egBrain_GetOwner, "(egBrain) -> egPhysicalSceneObject\nThe owning object."),
-    DEF(egBrain_GetOwnerChar, "(egBrain) -> egCharacter\nThe owning object as a character."),
-    DEF(egBrain_GetOwnerMove,
-        "(egBrain) -> egMovingSceneObject\nThe owning object as a moving object."),
-    DEF(egBrain_GetOwnerObj, "(egBrain) -> mkSceneObject\nThe owning object as a scene object."),
-    DEF(egBrain_GetFlags, "(egBrain) -> int\nThe host brain's flags word (0 for 'NULL')."),
-    DEF(egBrain_GetController, "(egBrain) -> egGameController\nThe game controller."),
-    DEF(egBrain_GetBrainDll, "(egBrain) -> egBrainDll\nThe plug-in brain attached to it."),
-    {nullptr, nullptr, 0, nullptr},
-};
+// --- egGameControllerc ---------------------------------------------------------------
 
-// --- egGameControllerc ------------------------------------------------------------------
-
-// The controller and, for formats with a second code, one more value.
-bool Controller(PyObject* args, const char* format, const char* name, egGameController*& out) {
-  return Host(ControllerModule(), args, format, name, out);
+void egGC_ResetInputStates(Controller c) {
+  if (c) c->ResetInputStates();
 }
-
-#define KEY_FN(Name, Code)                                                            \
-  FN(egGC_is##Name##KeyDown) {                                                        \
-    egGameController* c;                                                              \
-    if (!Controller(args, "s:egGC_is" #Name "KeyDown", "egGC_is" #Name "KeyDown", c)) \
-      return nullptr;                                                                 \
-    return PyLong_FromLong(c != nullptr ? c->isKeyDown(Code) : 0);                    \
-  }
+int32_t egGC_isCairnType(Controller c) {
+  return c ? (c->fFlags & 1) : 0;
+}
+int32_t egGC_isTesseraType(Controller c) {
+  return c ? (c->fFlags & 2) : 0;
+}
+void egGC_GetMovementVector(Controller c, mkVector3* v) {
+  if (c) *v = c->fMovement;
+}
+void egGC_GetAttitudeVector(Controller c, mkVector3* v) {
+  if (c) *v = c->fAttitude;
+}
+template <int32_t Code>
+int32_t IsKeyDown(Controller c) {
+  return c ? c->isKeyDown(Code) : 0;
+}
 // The fixed key queries and their key codes.
 // clang-format off
 #define KT_KEYS(X) \
@@ -109,165 +104,156 @@ bool Controller(PyObject* args, const char* format, const char* name, egGameCont
   X(Slash, 19) X(Drop, 20) X(Equip, 21) X(PutAway, 22) X(Cheat, 23) X(Shift, 24) X(Alt, 25) \
   X(Control, 26) X(Menu, 27) X(HideCursor, 28) X(ScreenCap, 29)
 // clang-format on
-KT_KEYS(KEY_FN)
-
-FN(egGC_ResetInputStates) {
-  egGameController* c;
-  if (!Controller(args, "s:egGC_ResetInputStates", "egGC_ResetInputStates", c)) return nullptr;
-  if (c != nullptr) c->ResetInputStates();
-  Py_RETURN_NONE;
+#define KT_KEY_FN(Name, Code) constexpr auto egGC_is##Name##KeyDown = &IsKeyDown<Code>;
+KT_KEYS(KT_KEY_FN)
+#undef KT_KEY_FN
+int32_t egGC_isKeyDown(Controller c, int32_t code) {
+  return c ? c->isKeyDown(code) : 0;
 }
-FN(egGC_isCairnType) {
-  egGameController* c;
-  if (!Controller(args, "s:egGC_isCairnType", "egGC_isCairnType", c)) return nullptr;
-  return PyLong_FromLong(c != nullptr ? (c->fFlags & 1) : 0);
+mkRegistryKey* egGC_GetCursorKey(Controller c) {
+  return c ? c->fCursorKey : nullptr;
 }
-FN(egGC_isTesseraType) {
-  egGameController* c;
-  if (!Controller(args, "s:egGC_isTesseraType", "egGC_isTesseraType", c)) return nullptr;
-  return PyLong_FromLong(c != nullptr ? (c->fFlags & 2) : 0);
+void egGC_SetFlags(Controller c, int32_t flags) {
+  if (c) c->fFlags = flags;
 }
-FN(egGC_isKeyDown) {
-  const char* s;
-  long code;
-  if (!ParseArgs(args, "sl:egGC_isKeyDown", &s, &code)) return nullptr;
-  egGameController* c;
-  if (!Arguments(ControllerModule().types(), "egGC_isKeyDown").GetOrNull(1, s, c)) return nullptr;
-  return PyLong_FromLong(c != nullptr ? c->isKeyDown(int32_t(code)) : 0);
+void egGC_SetScalarInputState(Controller c, int32_t code, float value, const char* text) {
+  if (c) c->SetScalarInputState(code, value, text);
 }
-FN(egGC_GetCursorKey) {
-  egGameController* c;
-  if (!Controller(args, "s:egGC_GetCursorKey", "egGC_GetCursorKey", c)) return nullptr;
-  return PointerResult(c != nullptr ? c->fCursorKey : nullptr, "_mkRegistryKey_p");
+void egGC_SetMovementVector(Controller c, mkVector3* v) {
+  if (c) c->fMovement = *v;
 }
-FN(egGC_SetFlags) {
-  const char* s;
-  long flags;
-  if (!ParseArgs(args, "sl:egGC_SetFlags", &s, &flags)) return nullptr;
-  egGameController* c;
-  if (!Arguments(ControllerModule().types(), "egGC_SetFlags").GetOrNull(1, s, c)) return nullptr;
-  if (c != nullptr) c->fFlags = int32_t(flags);
-  Py_RETURN_NONE;
+void egGC_SetAttitudeVector(Controller c, mkVector3* v) {
+  if (c) c->fAttitude = *v;
 }
-FN(egGC_SetScalarInputState) {
-  const char *s, *text;
-  long code;
-  float value;
-  if (!ParseArgs(args, "slfs:egGC_SetScalarInputState", &s, &code, &value, &text)) return nullptr;
-  egGameController* c;
-  if (!Arguments(ControllerModule().types(), "egGC_SetScalarInputState").GetOrNull(1, s, c))
-    return nullptr;
-  if (c != nullptr) c->SetScalarInputState(int32_t(code), value, text);
-  Py_RETURN_NONE;
+void egGC_SetJumpKeyDown(Controller c, int32_t flag) {
+  if (c) c->SetScalarInputState(14, flag != 0 ? 1.0f : 0.0f, nullptr);
 }
-FN(egGC_SetJumpKeyDown) {
-  const char* s;
-  long flag;
-  if (!ParseArgs(args, "sl:egGC_SetJumpKeyDown", &s, &flag)) return nullptr;
-  egGameController* c;
-  if (!Arguments(ControllerModule().types(), "egGC_SetJumpKeyDown").GetOrNull(1, s, c))
-    return nullptr;
-  if (c != nullptr) c->SetScalarInputState(14, flag != 0 ? 1.0f : 0.0f, nullptr);
-  Py_RETURN_NONE;
+void egGC_SetCursorKey(Controller c, Key key) {
+  if (c) c->fCursorKey = key.get();
 }
-FN(egGC_SetCursorKey) {
-  const char *s, *t;
-  if (!ParseArgs(args, "ss:egGC_SetCursorKey", &s, &t)) return nullptr;
-  egGameController* c;
-  mkRegistryKey* key;
-  Arguments a(ControllerModule().types(), "egGC_SetCursorKey");
-  if (!a.GetOrNull(1, s, c) || !a.GetOrNull(2, t, key)) return nullptr;
-  if (c != nullptr) c->fCursorKey = key;
-  Py_RETURN_NONE;
-}
-
-// The movement and attitude vectors, copied to or from a script's mkVector3.
-#define VECTOR_FNS(Name, Field)                                                 \
-  FN(egGC_Get##Name##Vector) {                                                  \
-    const char *s, *t;                                                          \
-    if (!ParseArgs(args, "ss:egGC_Get" #Name "Vector", &s, &t)) return nullptr; \
-    egGameController* c;                                                        \
-    mkVector3* v;                                                               \
-    Arguments a(ControllerModule().types(), "egGC_Get" #Name "Vector");         \
-    if (!a.GetOrNull(1, s, c) || !a.Get(2, t, v)) return nullptr;               \
-    if (c != nullptr) *v = c->Field;                                            \
-    Py_RETURN_NONE;                                                             \
-  }                                                                             \
-  FN(egGC_Set##Name##Vector) {                                                  \
-    const char *s, *t;                                                          \
-    if (!ParseArgs(args, "ss:egGC_Set" #Name "Vector", &s, &t)) return nullptr; \
-    egGameController* c;                                                        \
-    mkVector3* v;                                                               \
-    Arguments a(ControllerModule().types(), "egGC_Set" #Name "Vector");         \
-    if (!a.GetOrNull(1, s, c) || !a.Get(2, t, v)) return nullptr;               \
-    if (c != nullptr) c->Field = *v;                                            \
-    Py_RETURN_NONE;                                                             \
-  }
-VECTOR_FNS(Movement, fMovement)
-VECTOR_FNS(Attitude, fAttitude)
-
-#define KEY_DEF(Name, Code)   \
-  DEF(egGC_is##Name##KeyDown, \
-      "(egGameController) -> int\nWhether the key of code " #Code " is down."),
-
-PyMethodDef kControllerFunctions[] = {
-    DEF(egGC_ResetInputStates, "(egGameController) -> None\nResets the input states."),
-    DEF(egGC_isCairnType, "(egGameController) -> int\nflags AND 1."),
-    DEF(egGC_isTesseraType, "(egGameController) -> int\nflags AND 2 (2 when set)."),
-    DEF(egGC_GetMovementVector,
-        "(egGameController, v: mkVector3) -> None\nv receives the movement vector."),
-    DEF(egGC_GetAttitudeVector,
-        "(egGameController, v: mkVector3) -> None\nv receives the attitude vector."),
-    KT_KEYS(KEY_DEF)
-        DEF(egGC_isKeyDown, "(egGameController, code: int) -> int\nWhether the key is down."),
-    DEF(egGC_GetCursorKey, "(egGameController) -> mkRegistryKey\nThe cursor key."),
-    DEF(egGC_SetFlags, "(egGameController, flags: int) -> None\nStores the flags word."),
-    DEF(egGC_SetScalarInputState,
-        "(egGameController, code: int, value: float, text: str) -> None\nThe controller's "
-        "scalar input operation."),
-    DEF(egGC_SetMovementVector,
-        "(egGameController, v: mkVector3) -> None\nCopies v into the movement vector."),
-    DEF(egGC_SetAttitudeVector,
-        "(egGameController, v: mkVector3) -> None\nCopies v into the attitude vector."),
-    DEF(egGC_SetJumpKeyDown,
-        "(egGameController, flag: int) -> None\nScalar input 14 = 1.0 when flag is not 0, "
-        "else 0.0."),
-    DEF(egGC_SetCursorKey,
-        "(egGameController, key: mkRegistryKey) -> None\nStores the cursor "
-        "key."),
-    {nullptr, nullptr, 0, nullptr},
-};
 
 // --- mkRegistryc ---------------------------------------------------------------------
 
-#define KEY_OBJECT_FN(Name, Type)                                                 \
-  FN(Name) {                                                                      \
-    mkRegistryKey* key;                                                           \
-    if (!Host(RegistryModule(), args, "s:" #Name, #Name, key)) return nullptr;    \
-    return PointerResult(key != nullptr ? key->fObject : nullptr, "_" Type "_p"); \
-  }
-KEY_OBJECT_FN(GetSceneObjectFromKey, "mkSceneObject")
-KEY_OBJECT_FN(GetMovingObjectFromKey, "egMovingSceneObject")
-KEY_OBJECT_FN(GetPhysicalObjectFromKey, "egPhysicalSceneObject")
-KEY_OBJECT_FN(GetCharacterFromKey, "egCharacter")
-FN(GetNameFromKey) {
-  mkRegistryKey* key;
-  if (!Host(RegistryModule(), args, "s:GetNameFromKey", "GetNameFromKey", key)) return nullptr;
-  if (key == nullptr || key->fName == nullptr) Py_RETURN_NONE;
-  return HostTextToPython(key->fName);
+// The four object functions read the key's first field, as the type asked
+// for (no check of the object's kind).
+mkSceneObject* GetSceneObjectFromKey(Key k) {
+  return k ? reinterpret_cast<mkSceneObject*>(k->fObject) : nullptr;
+}
+egMovingSceneObject* GetMovingObjectFromKey(Key k) {
+  return k ? reinterpret_cast<egMovingSceneObject*>(k->fObject) : nullptr;
+}
+egPhysicalSceneObject* GetPhysicalObjectFromKey(Key k) {
+  return k ? reinterpret_cast<egPhysicalSceneObject*>(k->fObject) : nullptr;
+}
+egCharacter* GetCharacterFromKey(Key k) {
+  return k ? reinterpret_cast<egCharacter*>(k->fObject) : nullptr;
+}
+const char* GetNameFromKey(Key k) {
+  return k ? k->fName : nullptr;
 }
 
+}  // namespace native
+
+// clang-format off
+#define KT_BRAIN_ROWS(X) \
+  X(egBrainDll_GetSceneApi, "(egBrainDll) -> egSceneApi\nThe brain's scene interface.") \
+  X(egBrainDll_GetBrain, "(egBrainDll) -> egBrain\nThe host brain it is attached to.") \
+  X(egBrainDll_GetCharBrain, \
+    "(egBrainDll) -> egCharacterBrain\nThe host brain, typed as a character brain (no " \
+    "check of its kind).") \
+  X(egBrainDll_GetCamBrain, \
+    "(egBrainDll) -> egCameraBrain\nThe host brain, typed as a camera brain (no check).") \
+  X(egBrainDll_GetVehBrain, \
+    "(egBrainDll) -> egPlayerVehicleBrain\nThe host brain, typed as a vehicle brain (no " \
+    "check).") \
+  X(egBrain_GetOwner, "(egBrain) -> egPhysicalSceneObject\nThe owning object.") \
+  X(egBrain_GetOwnerChar, "(egBrain) -> egCharacter\nThe owning object as a character.") \
+  X(egBrain_GetOwnerMove, \
+    "(egBrain) -> egMovingSceneObject\nThe owning object as a moving object.") \
+  X(egBrain_GetOwnerObj, "(egBrain) -> mkSceneObject\nThe owning object as a scene object.") \
+  X(egBrain_GetFlags, "(egBrain) -> int\nThe host brain's flags word (0 for 'NULL').") \
+  X(egBrain_GetController, "(egBrain) -> egGameController\nThe game controller.") \
+  X(egBrain_GetBrainDll, "(egBrain) -> egBrainDll\nThe plug-in brain attached to it.")
+
+#define KT_CONTROLLER_ROWS(X) \
+  X(egGC_ResetInputStates, "(egGameController) -> None\nResets the input states.") \
+  X(egGC_isCairnType, "(egGameController) -> int\nflags AND 1.") \
+  X(egGC_isTesseraType, "(egGameController) -> int\nflags AND 2 (2 when set).") \
+  X(egGC_GetMovementVector, \
+    "(egGameController, v: mkVector3) -> None\nv receives the movement vector.") \
+  X(egGC_GetAttitudeVector, \
+    "(egGameController, v: mkVector3) -> None\nv receives the attitude vector.") \
+  X(egGC_isActionKeyDown, "(egGameController) -> int\nWhether the key of code 13 is down.") \
+  X(egGC_isJumpKeyDown, "(egGameController) -> int\nWhether the key of code 14 is down.") \
+  X(egGC_isInventoryKeyDown, "(egGameController) -> int\nWhether the key of code 15 is down.") \
+  X(egGC_isLightKeyDown, "(egGameController) -> int\nWhether the key of code 16 is down.") \
+  X(egGC_isStabKeyDown, "(egGameController) -> int\nWhether the key of code 17 is down.") \
+  X(egGC_isStrikeKeyDown, "(egGameController) -> int\nWhether the key of code 18 is down.") \
+  X(egGC_isSlashKeyDown, "(egGameController) -> int\nWhether the key of code 19 is down.") \
+  X(egGC_isDropKeyDown, "(egGameController) -> int\nWhether the key of code 20 is down.") \
+  X(egGC_isEquipKeyDown, "(egGameController) -> int\nWhether the key of code 21 is down.") \
+  X(egGC_isPutAwayKeyDown, "(egGameController) -> int\nWhether the key of code 22 is down.") \
+  X(egGC_isCheatKeyDown, "(egGameController) -> int\nWhether the key of code 23 is down.") \
+  X(egGC_isShiftKeyDown, "(egGameController) -> int\nWhether the key of code 24 is down.") \
+  X(egGC_isAltKeyDown, "(egGameController) -> int\nWhether the key of code 25 is down.") \
+  X(egGC_isControlKeyDown, "(egGameController) -> int\nWhether the key of code 26 is down.") \
+  X(egGC_isMenuKeyDown, "(egGameController) -> int\nWhether the key of code 27 is down.") \
+  X(egGC_isHideCursorKeyDown, "(egGameController) -> int\nWhether the key of code 28 is down.") \
+  X(egGC_isScreenCapKeyDown, "(egGameController) -> int\nWhether the key of code 29 is down.") \
+  X(egGC_isKeyDown, "(egGameController, code: int) -> int\nWhether the key is down.") \
+  X(egGC_GetCursorKey, "(egGameController) -> mkRegistryKey\nThe cursor key.") \
+  X(egGC_SetFlags, "(egGameController, flags: int) -> None\nStores the flags word.") \
+  X(egGC_SetScalarInputState, \
+    "(egGameController, code: int, value: float, text: str) -> None\nThe controller's " \
+    "scalar input operation.") \
+  X(egGC_SetMovementVector, \
+    "(egGameController, v: mkVector3) -> None\nCopies v into the movement vector.") \
+  X(egGC_SetAttitudeVector, \
+    "(egGameController, v: mkVector3) -> None\nCopies v into the attitude vector.") \
+  X(egGC_SetJumpKeyDown, \
+    "(egGameController, flag: int) -> None\nScalar input 14 = 1.0 when flag is not 0, " \
+    "else 0.0.") \
+  X(egGC_SetCursorKey, \
+    "(egGameController, key: mkRegistryKey) -> None\nStores the cursor key.")
+
+#define KT_REGISTRY_ROWS(X) \
+  X(GetSceneObjectFromKey, "(mkRegistryKey) -> mkSceneObject\nThe object the key names.") \
+  X(GetMovingObjectFromKey, \
+    "(mkRegistryKey) -> egMovingSceneObject\nThe same, as a moving object (no check).") \
+  X(GetPhysicalObjectFromKey, \
+    "(mkRegistryKey) -> egPhysicalSceneObject\nThe same, as a physical object (no check).") \
+  X(GetCharacterFromKey, "(mkRegistryKey) -> egCharacter\nThe same, as a character (no check).") \
+  X(GetNameFromKey, "(mkRegistryKey) -> str\nThe key's name (None for 'NULL').")
+// clang-format on
+
+#define KT_NAME(Name, Doc) constexpr char Name##_name[] = #Name;
+KT_BRAIN_ROWS(KT_NAME)
+KT_CONTROLLER_ROWS(KT_NAME)
+KT_REGISTRY_ROWS(KT_NAME)
+#undef KT_NAME
+
+TypeTable& BrainTypes() {
+  return BrainModule().types();
+}
+TypeTable& ControllerTypes() {
+  return ControllerModule().types();
+}
+TypeTable& RegistryTypes() {
+  return RegistryModule().types();
+}
+
+#define KT_BRAIN_DEF(Name, Doc) \
+  {#Name, &Bind<native::Name, Name##_name, BrainTypes>, METH_VARARGS, Doc},
+#define KT_CONTROLLER_DEF(Name, Doc) \
+  {#Name, &Bind<native::Name, Name##_name, ControllerTypes>, METH_VARARGS, Doc},
+#define KT_REGISTRY_DEF(Name, Doc) \
+  {#Name, &Bind<native::Name, Name##_name, RegistryTypes>, METH_VARARGS, Doc},
+
+PyMethodDef kBrainFunctions[] = {KT_BRAIN_ROWS(KT_BRAIN_DEF){nullptr, nullptr, 0, nullptr}};
+PyMethodDef kControllerFunctions[] = {
+    KT_CONTROLLER_ROWS(KT_CONTROLLER_DEF){nullptr, nullptr, 0, nullptr}};
 PyMethodDef kRegistryFunctions[] = {
-    DEF(GetSceneObjectFromKey, "(mkRegistryKey) -> mkSceneObject\nThe object the key names."),
-    DEF(GetMovingObjectFromKey,
-        "(mkRegistryKey) -> egMovingSceneObject\nThe same, as a moving object (no check)."),
-    DEF(GetPhysicalObjectFromKey,
-        "(mkRegistryKey) -> egPhysicalSceneObject\nThe same, as a physical object (no check)."),
-    DEF(GetCharacterFromKey,
-        "(mkRegistryKey) -> egCharacter\nThe same, as a character (no check)."),
-    DEF(GetNameFromKey, "(mkRegistryKey) -> str\nThe key's name (None for 'NULL')."),
-    {nullptr, nullptr, 0, nullptr},
-};
+    KT_REGISTRY_ROWS(KT_REGISTRY_DEF){nullptr, nullptr, 0, nullptr}};
 
 }  // namespace
 

@@ -62,6 +62,8 @@ void ConstructModuleTables() {
   Modules();
   live::IsOwnedType("");
   live::Contains(nullptr, "");
+  host::Contains(nullptr, 0);
+  host::Size();
 }
 
 ScriptModule* FindModule(const char* name) {

@@ -697,6 +697,348 @@ TEST_F(ModulesTest, BrainControllerAndRegistry) {
                          "no error"}));
 }
 
+// --- The argument policy ------------------------------------------------------------
+
+// Calls that once ended the host (a forged host pointer string decoded and
+// dereferenced), read past a list, hung it (a ring of boids) or silently
+// truncated a number, and what each says now. Nothing reaches the host.
+struct PolicyCase {
+  const char* call;
+  const char* said;
+};
+const PolicyCase kPolicyCases[] = {
+    {"egGameControllerc.egGC_isCairnType('_deadbeef_egGameController_p')",
+     "TypeError: Type error in argument 1 of egGC_isCairnType. Expected _egGameController_p."},
+    {"egGameControllerc.egGC_SetFlags('_deadbeef_egGameController_p', 1)",
+     "TypeError: Type error in argument 1 of egGC_SetFlags. Expected _egGameController_p."},
+    {"egGameControllerc.egGC_SetCursorKey('NULL', '_10_mkRegistryKey_p')",
+     "TypeError: Type error in argument 2 of egGC_SetCursorKey. Expected _mkRegistryKey_p."},
+    {"egBrainc.egBrain_GetOwnerChar('_68c59065c50a_egBrain_p')",
+     "TypeError: Type error in argument 1 of egBrain_GetOwnerChar. Expected _egBrain_p."},
+    {"egBrainc.egBrain_GetController('_1_egBrain_p')",
+     "TypeError: Type error in argument 1 of egBrain_GetController. Expected _egBrain_p."},
+    {"egBrainc.egBrainDll_GetBrain('_ffffffffffffffff_egBrainDll_p')",
+     "TypeError: Type error in argument 1 of egBrainDll_GetBrain. Expected _egBrainDll_p."},
+    {"mkRegistryc.GetSceneObjectFromKey('_10_mkRegistryKey_p')",
+     "TypeError: Type error in argument 1 of GetSceneObjectFromKey. Expected _mkRegistryKey_p."},
+    {"mkRegistryc.GetNameFromKey('_deadbeef_mkRegistryKey_p')",
+     "TypeError: Type error in argument 1 of GetNameFromKey. Expected _mkRegistryKey_p."},
+    {"SceneAPIc.RegisterXCmd(iv, '_10_egXCmd_p')",
+     "TypeError: Type error in argument 2 of RegisterXCmd. Expected _egXCmd_p."},
+    {"SceneAPIc.GetWorldPos('_10_mkSceneObject_p', new_mkPoint3(0, 0, 0))",
+     "TypeError: Type error in argument 1 of GetWorldPos. Expected _mkSceneObject_p."},
+    {"new_ktFlock('_10_egSceneApi_p')",
+     "TypeError: Type error in argument 1 of new_ktFlock. Expected _egSceneApi_p."},
+    {"SceneAPIc.XCmdRun('NULL', 40, ['inner.py'])",
+     "TypeError: Type error in argument 2 of XCmdRun. Expected a count from 0 to 1."},
+    {"SceneAPIc.XCmdRun('NULL', -1, [])",
+     "TypeError: Type error in argument 2 of XCmdRun. Expected a count from 0 to 0."},
+    {"SceneAPIc.BrainClassSendParams('x', 3, ['a', 'b'])",
+     "TypeError: Type error in argument 2 of BrainClassSendParams. Expected a count from 0 to 2."},
+    {"ktBoid_SetNext(a, a)", "ValueError: ktBoid_SetNext: the link would close a ring of boids"},
+    {"ktBoid_SetNext(b, a)", "ValueError: ktBoid_SetNext: the link would close a ring of boids"},
+    {"ktInfluenceVector_SetNext(iv, iv)",
+     "ValueError: ktInfluenceVector_SetNext: the link would close a ring of vectors"},
+    {"mkUtilc.ktOscillator_SetBipolar(o, 2**32)",
+     "OverflowError: ktOscillator_SetBipolar: 4294967296 does not fit in 32 bits"},
+    {"ktFlock_SetWaypoint(f, 2**32 + 3)",
+     "OverflowError: ktFlock_SetWaypoint: 4294967299 does not fit in 32 bits"},
+    {"ktBoid_SetWaypoint(a, -2**31 - 1)",
+     "OverflowError: ktBoid_SetWaypoint: -2147483649 does not fit in 32 bits"},
+    {"SceneAPIc.SetInputEnable(2**32)",
+     "OverflowError: SetInputEnable: 4294967296 does not fit in 32 bits"},
+    {"ktFlock_RemoveFrom(f, 'NULL')", "no error"},
+    {"ktFlock_SetWaypoint(f, 2**31 - 1)", "no error"},
+};
+
+TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
+  std::string script =
+      "iv = new_ktInfluenceVector(); o = mkUtilc.new_ktOscillator()\n"
+      "f = new_ktFlock('NULL'); a = new_ktBoid('NULL', f, 'NULL'); b = new_ktBoid('NULL', f, "
+      "'NULL')\n"
+      "ktFlock_AddTo(f, a); ktFlock_AddTo(f, b)\n";
+  Lines expected;
+  for (const PolicyCase& c : kPolicyCases) {
+    script += std::string("err(lambda: ") + c.call + ")\n";
+    expected.push_back(c.said);
+  }
+  script +=
+      "print(ktFlock_GetCount(f), ktFlock_GetFirstMember(f) == a, ktBoid_GetNext(a) == b, "
+      "ktFlock_GetWaypoint(f))\n";
+  expected.push_back("2 True True 2147483647");
+  EXPECT_EQ(Python(script), expected);
+  for (const char* op :
+       {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos", "SetInputEnable"})
+    EXPECT_EQ(Calls(op), Lines{}) << op;
+}
+
+// Type strings that a script writes take no room in the register: after a
+// hundred made-up types, a host object of a type handed out for the first
+// time (the game controller) still passes.
+TEST_F(ModulesTest, MadeUpTypeStringsLeaveTheRegisterAsItWas) {
+  std::ofstream(dir_ / "python" / "keeper.py") << "kept = []\n"
+                                                  "class Keeper:\n"
+                                                  "    def __init__(self, me): kept.append(me)\n"
+                                                  "def brain(me): return Keeper(me)\n";
+  ASSERT_TRUE(
+      stage_.model().AttachBrainClass(stage_.model().FindObject("Rock"), "PythonMgr:keeper.py"));
+  const Lines said = Python(
+      "import keeper\n"
+      "refused = 0\n"
+      "for i in range(100):\n"
+      "    try:\n"
+      "        SceneAPIc.XCmdFindContext('_10_junk%d_p' % i)\n"
+      "    except TypeError:\n"
+      "        refused += 1\n"
+      "c = egBrainc.egBrain_GetController(egBrainc.egBrainDll_GetBrain(keeper.kept[0]))\n"
+      "egGameControllerc.egGC_SetFlags(c, 3)\n"
+      "print(refused, egGameControllerc.egGC_isTesseraType(c))\n");
+  EXPECT_EQ(said, (Lines{"100 2"}));
+}
+
+// A previous link set by hand cannot make an unlinking close a ring: a bare
+// LinkOut is refused, and taking a boid out of a flock's list joins the
+// neighbours that the list holds.
+TEST_F(ModulesTest, UnlinkingNeverClosesARing) {
+  const Lines said = Python(
+      "f = new_ktFlock('NULL'); a, b, c = [new_ktBoid('NULL', f, 'NULL') for i in range(3)]\n"
+      "for x in (a, b, c): ktFlock_AddTo(f, x)\n"
+      "ktBoid_SetPrev(b, c)\n"
+      "err(ktBoid_LinkOut, b)\n"
+      "err(ktFlock_RemoveFrom, f, b)\n"
+      "print(ktFlock_GetCount(f), ktBoid_GetNext(a) == c, ktBoid_GetNext(c))\n"
+      "ktFlock_AddTo(f, b); ktBoid_SetPrev(c, b); delete_ktBoid(c)\n"
+      "print(ktFlock_GetCount(f), ktBoid_GetNext(a) == b, ktBoid_GetNext(b))\n"
+      "g = new_ktFlock('NULL'); ktBoid_SetPrev(a, b); ktFlock_AddTo(g, a)\n"
+      "print(ktFlock_GetCount(f), ktFlock_GetCount(g), ktFlock_GetFirstMember(f) == b, "
+      "ktBoid_GetNext(b))\n"
+      "ktFlock_UpdateAll(f); ktFlock_UpdateAll(g)\n");
+  EXPECT_EQ(said, (Lines{"ValueError: ktBoid_LinkOut: the link would close a ring of boids",
+                         "no error", "2 True NULL", "2 True NULL", "1 1 True NULL"}));
+}
+
+// Freeing a flock unlinks its own members only: a boid built with it but
+// held by another flock's list stays there.
+TEST_F(ModulesTest, FreeingAFlockUnlinksExactlyItsOwnMembers) {
+  const Lines said = Python(
+      "f1 = new_ktFlock('NULL'); f2 = new_ktFlock('NULL')\n"
+      "a = new_ktBoid('NULL', f2, 'NULL'); b = new_ktBoid('NULL', f1, 'NULL')\n"
+      "c = new_ktBoid('NULL', f2, 'NULL'); d = new_ktBoid('NULL', f1, 'NULL')\n"
+      "for x in (a, b, c): ktFlock_AddTo(f2, x)\n"
+      "ktFlock_AddTo(f1, d)\n"
+      "keys = ktFlock_GetAvoidObjects(f1)\n"
+      "delete_ktFlock(f1)\n"
+      "print(ktFlock_GetCount(f2), ktBoid_GetNext(a) == b, ktBoid_GetNext(b) == c, "
+      "ktBoid_GetNext(d))\n"
+      "ktFlock_RemoveFrom(f2, b); print(ktFlock_GetCount(f2), ktBoid_GetNext(a) == c)\n"
+      "ktFlock_RemoveFrom(f2, a); ktFlock_RemoveFrom(f2, c); print(ktFlock_GetCount(f2))\n"
+      "err(ktFlock_GetCount, f1)\n");
+  EXPECT_EQ(said, (Lines{"3 True True NULL", "2 True", "0",
+                         "TypeError: Type error in argument 1 of ktFlock_GetCount. Expected "
+                         "_ktFlock_p."}));
+}
+
+// Whether a brain pointer string is checked does not depend on whether a
+// Python brain was set up before: a forged one is refused before and after,
+// a genuine one is taken while its brain lives and refused once the host
+// released it.
+TEST_F(ModulesTest, BrainPointersAreCheckedTheSameBeforeAndAfterTheFirstBrain) {
+  std::ofstream(dir_ / "python" / "keeper.py") << "import egBrainc\n"
+                                                  "kept = []\n"
+                                                  "class Keeper:\n"
+                                                  "    def __init__(self, me): kept.append(me)\n"
+                                                  "def brain(me): return Keeper(me)\n";
+  const char kForged[] = "err(egBrainc.egBrainDll_GetBrain, '_ffffffffffffffff_egBrainDll_p')\n";
+  const std::string refused =
+      "TypeError: Type error in argument 1 of egBrainDll_GetBrain. Expected _egBrainDll_p.";
+  EXPECT_EQ(Python(kForged), Lines{refused});
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
+  ASSERT_NE(manager, nullptr);
+  egBrainDll* brain = manager->MakeBrain("keeper.py", "Rock");
+  ASSERT_NE(brain, nullptr);
+  const char kGenuine[] =
+      "import keeper\n"
+      "err(egBrainc.egBrainDll_GetBrain, keeper.kept[0])\n";
+  EXPECT_EQ(Python(std::string(kForged) + kGenuine), (Lines{refused, "no error"}));
+  brain->ReleaseReference();  // the host's only reference: the brain goes
+  EXPECT_EQ(Python(kGenuine), Lines{refused});
+}
+
+// Every function of the seven modules called with arguments drawn at random
+// from a pool: objects that the calls made (some of them freed again),
+// pointer strings forged for every type seen, "NULL", odd numbers, long,
+// empty and non-ASCII texts, and lists of the wrong type and length. Each
+// function's argument count is read from its own message for a call with
+// too few and too many arguments. Exceptions of the kinds a bad argument
+// raises are expected; a crash, a hang or any other exception fails, and
+// the host must carry on afterwards.
+const char kRandomCalls[] = R"(
+import random, sys
+import mkTypesc, ktFlocksc, keeper
+modules = [SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc, ktFlocksc]
+functions = [(m.__name__, n, getattr(m, n)) for m in modules for n in sorted(dir(m))
+             if callable(getattr(m, n)) and not n.startswith('_')]
+rng = random.Random(SEED)
+made = [SceneAPIc.GetSceneObjectByID('Rock'), SceneAPIc.GetObjKeyByID('Stone'),
+        SceneAPIc.GetPlayer(), SceneAPIc.GetCamera()] + keeper.kept
+made = [m for m in made if m.startswith('_')]
+types = set()
+expect = {}
+good = {}
+values = ['NULL', 0, -1, 1, 3, 2**31, -2**31 - 1, 2**32 + 3, 2**63, -2**63 - 1, 0.5, -7.25,
+          float('nan'), float('inf'), -float('inf'), '', 'x' * 5000, '\u00fcn\u00efc\u00f8d\u00e9 \u6587',
+          '\ud800', 'a\0b', 'Rock', 'Stone', 'Post', None, True, [], ['a'], ['Rock', 'Stone'], [1, 2],
+          ('a',), ['x' * 5000] * 3, ['Rock'] * 40, {}, 'NULL\0']
+expected = (TypeError, ValueError, OverflowError, ZeroDivisionError, UnicodeError)
+seen = {}
+
+def typeof(text):
+    rest = text[1:]
+    while rest and rest[0] in '0123456789abcdef': rest = rest[1:]
+    return rest
+
+def forged():
+    t = rng.choice(sorted(types)) if types else '_mkPoint3_p'
+    base = rng.choice(made) if made else '_10_x_p'
+    digits = base[1:len(base) - len(typeof(base))] or '10'
+    choice = rng.randrange(5)
+    if choice == 0: return '_deadbeef' + t
+    if choice == 1: return '_1' + t
+    if choice == 2: return '_ffffffffffffffff' + t
+    if choice == 3: return '_%x%s' % (int(digits or '0', 16) + 8, t)
+    return '_' + digits + t
+
+for m in made: types.add(typeof(m))
+
+def arg(name, position):
+    kept = good.get((name, position))
+    if kept and rng.random() < 0.4:
+        v = rng.choice(kept)
+        if isinstance(v, float): return rng.choice([v, 0.0, 1e30, float('nan'), -1.5])
+        if isinstance(v, int) and not isinstance(v, bool): return rng.choice([v, 0, -1, 2**31 - 1, 7])
+        return v
+    t = expect.get((name, position))
+    if t is not None and rng.random() < 0.7:
+        fits = [m for m in made if typeof(m) == t]
+        r = rng.random()
+        if fits and r < 0.85: return rng.choice(fits)
+        if r < 0.95: return '_deadbeef' + t
+        return 'NULL'
+    r = rng.random()
+    if r < 0.5 and made: return rng.choice(made)
+    if r < 0.7: return forged()
+    return rng.choice(values)
+
+def call(name, f, args):
+    try:
+        result = f(*args)
+    except expected as e:
+        seen[type(e).__name__] = seen.get(type(e).__name__, 0) + 1
+        words = str(e).split()
+        if words[:3] == ['Type', 'error', 'in'] and len(words) == 8:
+            expect[(name, int(words[3]))] = words[7][:-1]
+        return
+    for i, a in enumerate(args):
+        kept = good.setdefault((name, i + 1), [])
+        if len(kept) < 8: kept.append(a)
+    if isinstance(result, str) and result.startswith('_') and len(made) < 400:
+        made.append(result)
+        types.add(typeof(result))
+
+counts = {}
+def arity(name, f):
+    if name not in counts:
+        low, high = 0, 6
+        for probe in ((), tuple(range(20))):
+            try:
+                f(*probe)
+            except TypeError as e:
+                words = str(e).split()
+                if 'takes' in words:
+                    i = words.index('takes')
+                    n = int(words[i + 2]) if words[i + 2].isdigit() else 0
+                    if words[i + 1] == 'exactly': low = high = n
+                    elif words[i + 1] == 'at' and words[i + 2] == 'least': low = int(words[i + 3])
+                    elif words[i + 1] == 'at' and words[i + 2] == 'most': high = int(words[i + 3])
+                    elif words[i + 1] == 'no': low = high = 0
+            except expected:
+                pass
+        counts[name] = (low, max(low, high))
+    return counts[name]
+
+calls = 0
+for round in range(CALLS):
+    if round < len(functions):
+        module, name, f = functions[round]
+    else:
+        module, name, f = rng.choice(functions)
+    low, high = arity(module + '.' + name, f)
+    n = rng.randint(low, high) if rng.random() < 0.9 else rng.randint(0, 7)
+    call(name, f, [arg(name, i + 1) for i in range(n)])
+    calls += 1
+print('seed', SEED, 'calls', calls, 'functions', len(functions))
+)";
+
+TEST_F(ModulesTest, RandomCallsOfEveryFunctionLeaveTheHostRunning) {
+  std::ofstream(dir_ / "python" / "keeper.py") << "kept = []\n"
+                                                  "class Keeper:\n"
+                                                  "    def __init__(self, me): kept.append(me)\n"
+                                                  "def brain(me): return Keeper(me)\n";
+  ASSERT_TRUE(
+      stage_.model().AttachBrainClass(stage_.model().FindObject("Rock"), "PythonMgr:keeper.py"));
+  for (int seed = 1; seed <= 8; ++seed) {
+    std::string script = kRandomCalls;
+    for (const char* name : {"SEED", "CALLS"}) {
+      const std::string value = name[0] == 'S' ? std::to_string(seed) : "10000";
+      for (size_t at = script.find(name); at != std::string::npos; at = script.find(name, at))
+        script.replace(at, std::strlen(name), value);
+    }
+    const Lines said = Python(script);
+    ASSERT_FALSE(said.empty()) << seed;
+    // Only the last line: the functions print what they print.
+    EXPECT_EQ(said.back(), "seed " + std::to_string(seed) + " calls 10000 functions 798") << seed;
+  }
+  EXPECT_EQ(Python("print('still here')\n"), Lines{"still here"});
+}
+
+// Each function's documentation line names its arguments in order: as many
+// before "[" as the function requires, as many in all as it takes.
+TEST_F(ModulesTest, EveryDocLineNamesTheArgumentsItsFunctionTakes) {
+  const Lines said = Python(
+      "import mkTypesc, ktFlocksc\n"
+      "def counts(f):\n"
+      "    low, high = None, None\n"
+      "    for probe in ((), tuple(range(20))):\n"
+      "        try:\n"
+      "            f(*probe)\n"
+      "            low = high = 0\n"
+      "        except TypeError as e:\n"
+      "            w = str(e).split()\n"
+      "            if 'takes' not in w: continue\n"
+      "            i = w.index('takes')\n"
+      "            if w[i + 1] == 'exactly': low = high = int(w[i + 2])\n"
+      "            elif w[i + 1] == 'no': low = high = 0\n"
+      "            elif w[i + 2] == 'least': low = int(w[i + 3])\n"
+      "            elif w[i + 2] == 'most': high = int(w[i + 3])\n"
+      "    return low, high\n"
+      "def named(doc):\n"
+      "    inside = doc.split('\\n')[0].split(' -> ')[0].strip()[1:-1]\n"
+      "    required, _, optional = inside.partition('[')\n"
+      "    n = len([a for a in required.split(',') if a.strip()])\n"
+      "    m = len([a for a in optional.rstrip(']').split(',') if a.strip()])\n"
+      "    return n, n + m\n"
+      "checked = 0\n"
+      "for m in (mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc, ktFlocksc):\n"
+      "    for name in sorted(dir(m)):\n"
+      "        f = getattr(m, name)\n"
+      "        if not callable(f) or name.startswith('_'): continue\n"
+      "        checked += 1\n"
+      "        if counts(f) != named(f.__doc__):\n"
+      "            print(m.__name__, name, counts(f), named(f.__doc__))\n"
+      "print('checked', checked)\n");
+  EXPECT_EQ(said, Lines{"checked 364"});
+}
+
 // --- Exported entry points -------------------------------------------------------------
 
 TEST_F(ModulesTest, ExportedModuleEntriesWorkOnceTheInterpreterIsUp) {

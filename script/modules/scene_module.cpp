@@ -7,6 +7,7 @@
 // list argument, calls the operation of the same name once and converts the
 // result. The descriptions of the table (formats, pointer types, defaults,
 // result forms) are read once, when the module is first created.
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
@@ -63,10 +64,12 @@ struct Op {
   char codes[kMaxArgs] = {};
   bool pointer[kMaxArgs] = {};
   std::string expected[kMaxArgs];  // type string; empty for "void" (any type)
-  bool owned[kMaxArgs] = {};       // the expected type is one that scripts make
+  int hostType[kMaxArgs];          // the expected type's number in the host register
   size_t expectedLength[kMaxArgs] = {};
   ArgValue defaults[kMaxArgs] = {};
   std::string resultType;  // pointer results: "_egCharacter_p"
+  int resultHostType = -1;
+  bool hasList = false;
 };
 
 Op* PreparedOps() {
@@ -80,12 +83,14 @@ bool IsDigit(char c) {
 }
 
 void Prepare(const OpText& text, Op& op) {
+  std::fill(std::begin(op.hostType), std::end(op.hostType), -1);
   op.parseFormat = std::string(text.format) + ":" + text.name;
   for (const char* c = text.format; *c != '\0'; ++c)
     if (*c == '|')
       op.required = op.count;
     else if (op.count < kMaxArgs)
       op.codes[op.count++] = *c;
+  op.hasList = std::strchr(text.format, 'O') != nullptr;
   if (std::strchr(text.format, '|') == nullptr) op.required = op.count;
   // "1 mkSceneObject, 4 mkRegistryKey"
   for (const char* p = text.types; *p != '\0';) {
@@ -101,7 +106,7 @@ void Prepare(const OpText& text, Op& op) {
     op.pointer[position - 1] = true;
     if (type != "void") {
       op.expected[position - 1] = PointerTypeString(type);
-      op.owned[position - 1] = live::IsOwnedType(op.expected[position - 1].c_str());
+      op.hostType[position - 1] = host::TypeId(op.expected[position - 1].c_str());
       op.expectedLength[position - 1] = op.expected[position - 1].size();
     }
   }
@@ -124,8 +129,10 @@ void Prepare(const OpText& text, Op& op) {
     p = end;
   }
   const std::string result = text.result;
-  if (!result.empty() && result != "l" && result != "f" && result != "s")
+  if (!result.empty() && result != "l" && result != "f" && result != "s") {
     op.resultType = PointerTypeString(result);
+    op.resultHostType = host::TypeId(op.resultType.c_str());
+  }
 }
 
 void PrepareAll() {
@@ -173,28 +180,44 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
   static TypeTable& types = SceneModule().types();
   for (int k = 0; k < op.count; ++k) {
     if (op.codes[k] == 'i') a[k].l = a[k].i;
+    if (op.codes[k] == 'l' && (a[k].l < INT32_MIN || a[k].l > INT32_MAX)) {
+      PyErr_Format(PyExc_OverflowError, "%s: %ld does not fit in 32 bits", kOps[slot].name, a[k].l);
+      return false;
+    }
     if (!op.pointer[k]) continue;
     a[k].p = nullptr;
     if (k >= given) continue;  // an omitted pointer stays null
     const char* text = a[k].s;
     const char* expected = op.expected[k].empty() ? nullptr : op.expected[k].c_str();
-    // The usual case: exactly the expected type, of no type that scripts make.
-    if (expected != nullptr && !op.owned[k] &&
-        DecodeExact(text, expected, op.expectedLength[k], a[k].n, &a[k].p))
+    // The usual case: exactly the expected type, a host object that a script
+    // was given.
+    if (expected != nullptr && DecodeExact(text, expected, op.expectedLength[k], a[k].n, &a[k].p) &&
+        a[k].p != nullptr && host::Contains(a[k].p, op.hostType[k]))
       continue;
+    a[k].p = nullptr;
     if (a[k].n >= 0 && std::strlen(text) != size_t(a[k].n))
       return ConvertSlowly(slot, op, args, a, list);  // PyArg_ParseTuple's error
     // The host takes "NULL" for any object, also of the types that the other
     // modules make for scripts.
     if (text[0] == 'N' && std::strcmp(text, "NULL") == 0) continue;
     const TypeTable::Decoded decoded = types.Decode(text, expected);
-    if (!CheckPointerArgument(decoded, expected, op.owned[k], k + 1, kOps[slot].name)) return false;
+    const bool owned = expected != nullptr && host::IsOwnedId(op.hostType[k]);
+    if (!CheckPointerArgument(decoded, expected, owned, k + 1, kOps[slot].name)) return false;
     a[k].p = decoded.address;
   }
-  for (int k = 0; k < op.count; ++k) {
+  for (int k = 0; op.hasList && k < op.count; ++k) {
     if (op.codes[k] != 'O' || a[k].o == nullptr) continue;
     if (!list.Convert(a[k].o)) return false;
     a[k].list = list.texts();
+    // The count before a list says how many of its texts the host reads: never
+    // more than the list holds.
+    if (k > 0 && (op.codes[k - 1] == 'l' || op.codes[k - 1] == 'i') &&
+        (a[k - 1].l < 0 || a[k - 1].l > list.size())) {
+      PyErr_Format(PyExc_TypeError,
+                   "Type error in argument %d of %s. Expected a count from 0 to %zd.", k,
+                   kOps[slot].name, list.size());
+      return false;
+    }
   }
   return true;
 }
@@ -288,7 +311,7 @@ PyObject* Result(Ret value, int slot) {
     // used by the math functions, never freed by them.
     if constexpr (std::is_same_v<Ret, mkPoint3*> || std::is_same_v<Ret, mkVector3*>)
       if (value != nullptr && live::IsOwnedType(type)) live::Add(value, type, true);
-    return PointerResult(value, type);
+    return PointerResult(value, type, PreparedOps()[slot].resultHostType);
   }
 }
 
@@ -317,7 +340,10 @@ PyObject* Wrap(PyObject*, PyObject* args) {
     PyErr_SetString(PyExc_RuntimeError, "SceneAPIc: no scene interface");
     return nullptr;
   }
-  return Call(Op, Slot, a);
+  PyObject* result = Call(Op, Slot, a);
+  // After this operation its object no longer exists.
+  if constexpr (Slot == kSceneSlot_TimerRemove) host::Remove(a[0].p);
+  return result;
 }
 
 PyMethodDef kFunctions[] = {
@@ -362,7 +388,9 @@ int SetPointer(PyObject* value, T** variable, const char* name, const char* nati
   const char* text = PyUnicode_AsUTF8(value);
   if (text == nullptr) return -1;
   const TypeTable::Decoded decoded = SceneModule().types().Decode(text, expected);
-  if (!decoded.accepted) {
+  // Only a host object that a script was given, as everywhere else.
+  if (!decoded.accepted ||
+      (decoded.address != nullptr && !host::Contains(decoded.address, expected))) {
     PyErr_Format(PyExc_TypeError, "Type error in value of %s. Expected %s.", name, expected);
     return -1;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <new>
 #include <unordered_map>
 
 #include "script/text.h"
@@ -176,6 +177,11 @@ void TypeTable::Release() {
 
 // --- Live objects ----------------------------------------------------------
 
+namespace host {
+// A type declared owned is no host type: it leaves the table of host types.
+void MarkOwned(const char* type);
+}  // namespace host
+
 namespace live {
 namespace {
 
@@ -208,8 +214,143 @@ bool SameType(const char* a, const char* b) {
 
 }  // namespace
 
+}  // namespace live
+
+namespace host {
+namespace {
+
+// The interned host type strings; a deque keeps each string where it is.
+std::deque<std::string>& TypeNames() {
+  static std::deque<std::string> names;
+  return names;
+}
+
+// The slot of `key`, or -1.
+ptrdiff_t Find(uintptr_t key) {
+  if (gTable.slots == nullptr) return -1;
+  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
+    const uintptr_t k = gTable.slots[i].key;
+    if (k == key) return ptrdiff_t(i);
+    if (k == 0) return -1;
+  }
+}
+
+void Rebuild(size_t capacity) {
+  Slot* old = gTable.slots;
+  const size_t oldCount = old != nullptr ? gTable.mask + 1 : 0;
+  Slot* slots = new (std::nothrow) Slot[capacity]();
+  if (slots == nullptr) return;  // the table stays as it is
+  gTable.slots = slots;
+  gTable.mask = capacity - 1;
+  gTable.filled = gTable.used;
+  for (size_t k = 0; k < oldCount; ++k) {
+    const Slot& slot = old[k];
+    if (slot.key == 0 || slot.key == kGone) continue;
+    size_t i = Hash(slot.key) & gTable.mask;
+    while (slots[i].key != 0) i = (i + 1) & gTable.mask;
+    slots[i] = slot;
+  }
+  delete[] old;
+}
+
+}  // namespace
+
+Table gTable = {nullptr, 0, 0, 0, 0};
+
+namespace {
+
+// The number of `type` if it has one (-1 otherwise); `intern` gives it one.
+int Number(const char* type, bool intern) {
+  if (type == nullptr) return -1;
+  std::deque<std::string>& names = TypeNames();
+  int id = 0;
+  for (const std::string& name : names) {
+    if (name == type) return (gTable.ownedIds >> id & 1) != 0 ? -1 : id;
+    ++id;
+  }
+  if (!intern || id >= kMaxTypes || live::IsOwnedType(type)) return -1;
+  names.push_back(type);
+  return id;
+}
+
+}  // namespace
+
+int TypeId(const char* type) {
+  return Number(type, true);
+}
+
+void MarkOwned(const char* type) {
+  int id = 0;
+  for (const std::string& name : TypeNames()) {
+    if (name == type) gTable.ownedIds |= uint64_t(1) << id;
+    ++id;
+  }
+}
+
+bool Add(const void* address, int typeId) {
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (key == 0 || key == kGone || typeId < 0 || (gTable.ownedIds >> typeId & 1) != 0) return false;
+  const ptrdiff_t found = Find(key);
+  if (found >= 0) {
+    gTable.slots[size_t(found)].types |= uint64_t(1) << typeId;
+    return true;
+  }
+  if (gTable.used >= kMaxObjects) return false;
+  // Keep at most half of the slots filled, growing when the objects need it
+  // and rebuilding at the same size when departed objects fill the rest.
+  const size_t count = gTable.slots != nullptr ? gTable.mask + 1 : 0;
+  if ((gTable.filled + 1) * 2 > count) {
+    size_t capacity = count == 0 ? 64 : count;
+    while ((gTable.used + 1) * 4 > capacity) capacity *= 2;
+    Rebuild(capacity);
+    if (gTable.slots == nullptr || (gTable.filled + 1) * 2 > gTable.mask + 1) return false;
+  }
+  size_t i = Hash(key) & gTable.mask;
+  while (gTable.slots[i].key != 0 && gTable.slots[i].key != kGone) i = (i + 1) & gTable.mask;
+  if (gTable.slots[i].key == 0) ++gTable.filled;
+  gTable.slots[i] = Slot{key, uint64_t(1) << typeId};
+  ++gTable.used;
+  return true;
+}
+
+bool Add(const void* address, const char* type) {
+  return address != nullptr && Add(address, TypeId(type));
+}
+
+bool Contains(const void* address, const char* type) {
+  // A type string that a script wrote takes no number: only those handed out
+  // have one.
+  return address != nullptr && Contains(address, Number(type, false));
+}
+
+void Remove(const void* address) {
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (key == 0 || key == kGone) return;
+  const ptrdiff_t found = Find(key);
+  if (found < 0) return;
+  gTable.slots[size_t(found)] = Slot{kGone, 0};
+  --gTable.used;
+}
+
+void Clear() {
+  delete[] gTable.slots;
+  gTable.slots = nullptr;
+  gTable.mask = 0;
+  gTable.used = 0;
+  gTable.filled = 0;
+}
+
+size_t Size() {
+  return gTable.used;
+}
+
+}  // namespace host
+
+namespace live {
+
 void DeclareOwnedType(const char* type) {
   if (Owned(type) == nullptr) OwnedTypes().push_back(type);
+  host::MarkOwned(type);
 }
 
 bool IsOwnedType(const char* type) {
@@ -274,21 +415,22 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
                           bool expectedOwned, int position, const char* function) {
   bool ok = decoded.accepted;
-  if (ok && expected != nullptr) {
-    if (decoded.exact) {
-      // The string names the expected type itself.
-      if (expectedOwned)
-        ok = decoded.address != nullptr && live::Contains(decoded.address, expected);
-    } else {
-      // An accepted type of another name (a derived class, an alias).
-      PointerString received;
-      const bool named = CanonicalType(decoded.rest, received);
-      const char* registered = decoded.address != nullptr ? live::TypeOf(decoded.address) : nullptr;
-      if (named && registered != nullptr && std::strcmp(registered, received) == 0)
-        ok = true;  // a live object of the type that the string names
-      else if (expectedOwned || (named && live::IsOwnedType(received)))
-        ok = false;
-    }
+  if (ok && decoded.address == nullptr) {
+    // The null object: the callers decide where it may stand; the owned
+    // types' functions never take it.
+    ok = !expectedOwned;
+  } else if (ok) {
+    // The string must name a live object of the type that it names: one
+    // that a module made (or the host lent as a math value), or a host
+    // object handed to a script under that type.
+    PointerString received;
+    const char* named = nullptr;
+    if (decoded.exact)
+      named = expected;
+    else if (CanonicalType(decoded.rest, received))
+      named = received;
+    ok = named != nullptr &&
+         (live::Contains(decoded.address, named) || host::Contains(decoded.address, named));
   }
   if (!ok)
     PyErr_Format(PyExc_TypeError, "Type error in argument %d of %s. Expected %s.", position,
@@ -321,7 +463,8 @@ bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, in
         if (!PyLong_CheckExact(item)) return false;
         int overflow = 0;
         const long value = PyLong_AsLongAndOverflow(item, &overflow);
-        if (overflow != 0) return false;
+        // Beyond 32 bits: PyArg_ParseTuple and CheckLongArgs say so.
+        if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return false;
         *static_cast<long*>(targets[k]) = value;
         break;
       }
@@ -330,6 +473,28 @@ bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, in
     }
   }
   return format[count] == ':' || format[count] == '\0';
+}
+
+bool CheckLongArgs(const char* format, void* const* targets) {
+  int k = 0;
+  for (const char* c = format; *c != '\0' && *c != ':'; ++c) {
+    if (*c == '|') continue;
+    if (*c == 'l') {
+      const long value = *static_cast<const long*>(targets[k]);
+      if (value < INT32_MIN || value > INT32_MAX) {
+        const char* name = std::strchr(format, ':');
+        PyErr_Format(PyExc_OverflowError, "%s: %ld does not fit in 32 bits",
+                     name != nullptr ? name + 1 : "", value);
+        return false;
+      }
+    }
+    ++k;
+  }
+  return true;
+}
+
+StringList::~StringList() {
+  for (PyObject* bytes : held_) Py_DECREF(bytes);
 }
 
 bool StringList::Convert(PyObject* object) {
@@ -349,21 +514,32 @@ bool StringList::Convert(PyObject* object) {
       PyErr_SetString(PyExc_TypeError, "list must contain strings");
       return false;
     }
-    texts[i] = HostTextOf(item, nullptr);
+    PyObject* bytes = nullptr;
+    texts[i] = HostTextOf(item, nullptr, &bytes);
+    if (bytes != nullptr) held_.push_back(bytes);
     if (texts[i] == nullptr) return false;
   }
   texts[size] = nullptr;
   texts_ = texts;
+  size_ = size;
   return true;
 }
 
-PyObject* PointerResult(const void* address, const char* type) {
+PyObject* PointerResult(const void* address, const char* type, int hostTypeId) {
   PointerString text;
   if (!EncodePointer(address, type, text)) {
     PyErr_Format(PyExc_TypeError, "pointer string of type %.64s too long", type);
     return nullptr;
   }
+  // A host object crosses into Python here: from now on a script may hand
+  // it back. The objects that the modules make are in the live register
+  // instead (their types have no number in the host register).
+  host::Add(address, hostTypeId);
   return PyUnicode_FromString(text);
+}
+
+PyObject* PointerResult(const void* address, const char* type) {
+  return PointerResult(address, type, address != nullptr ? host::TypeId(type) : -1);
 }
 
 // --- Variables ("cvar") ----------------------------------------------------
@@ -491,6 +667,8 @@ bool ScriptModule::Create() {
 
 void ScriptModule::Release() {
   types_.Release();
+  // No pointer string outlives the interpreter.
+  host::Clear();
 }
 
 // --- Equivalences ------------------------------------------------------------

@@ -10,6 +10,9 @@
 // - The live-object register: objects that the plug-in itself made and handed
 //   to scripts. A decoded address of such a type must be one of them, so that
 //   a forged or stale pointer string is a Python error and not a crash.
+// - The host register: the host's objects that crossed into Python, each
+//   under the types it was handed out as; a host pointer string must name
+//   one of them (the argument policy: functions.h).
 // - Variables ("cvar"): an object of type "varlink" whose attributes are
 //   native variables with get and set routines.
 // - ScriptModule: one module's tables and its creation in a running
@@ -24,6 +27,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -173,6 +177,92 @@ bool Made(const void* address, const char* type);
 void ForEach(const char* type, void (*visit)(void* object, void* context), void* context);
 }  // namespace live
 
+// The register of host objects that crossed into Python: the scene objects,
+// keys, brains, controllers, commands, actors and every other object that the
+// host owns, by address and by each type string under which the plug-in
+// handed it to a script (a result of a scene operation or a module function,
+// an argument of a command or brain call, a variable of "cvar"). A script
+// can pass a host object back only as a pointer string that names a
+// registered address and one of its registered types: anything else is a
+// TypeError and is never dereferenced.
+//
+// The register holds one entry per host object (not per call), at most
+// kMaxObjects of them; an object handed out when it is full is not
+// registered, so a script cannot use it (the limit is far above what a scene
+// holds). Objects leave it where the host says they are gone (a brain
+// released, a timer removed, a flock freed with the key arrays it handed
+// out) and all at once when the interpreter is finalised.
+//
+// Types that the live-object register owns (the objects that the modules
+// make) are never registered here.
+namespace host {
+constexpr size_t kMaxObjects = size_t(1) << 18;
+// At most this many distinct host type strings are registered; further ones
+// are refused (the scene interface names fewer than 50).
+constexpr int kMaxTypes = 64;
+
+// The number of a host type string ("_mkSceneObject_p"), the same for the
+// whole process; -1 for an owned type or when the table of types is full.
+int TypeId(const char* type);
+// Registers `address` (not null) under `type`; returns false when it was not
+// registered (null, an owned type, or the register full).
+bool Add(const void* address, int typeId);
+bool Add(const void* address, const char* type);
+// Whether `address` was handed out as `typeId` (or `type`) and is not gone.
+inline bool Contains(const void* address, int typeId);
+bool Contains(const void* address, const char* type);
+// The host says the object at `address` is gone: every type of it leaves.
+void Remove(const void* address);
+// Empties the register (the interpreter is finalised).
+void Clear();
+// How many objects the register holds.
+size_t Size();
+
+// The table, read inline on every call's path: an open-addressing table
+// from address to the mask of its type numbers (key 0 an empty slot, kGone
+// one whose object left). Plain data, so that it outlives every object that
+// is destroyed at unload.
+constexpr uintptr_t kGone = ~uintptr_t(0);
+struct Slot {
+  uintptr_t key;
+  uint64_t types;
+};
+struct Table {
+  Slot* slots;
+  size_t mask;        // the slot count minus 1; 0 when there are no slots
+  size_t used;        // slots holding an object
+  size_t filled;      // slots holding an object or kGone
+  uint64_t ownedIds;  // type numbers that became owned types
+};
+extern Table gTable;
+
+inline size_t Hash(uintptr_t key) {
+  uint64_t h = uint64_t(key) >> 3;
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 32;
+  return size_t(h);
+}
+
+// Whether type number `typeId` is none of the host's: -1 (an owned type or
+// a full table of types) or a type that has been declared owned since.
+inline bool IsOwnedId(int typeId) {
+  return typeId < 0 || (gTable.ownedIds >> typeId & 1) != 0;
+}
+
+inline bool Contains(const void* address, int typeId) {
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (typeId < 0 || gTable.slots == nullptr || key == 0 || key == kGone ||
+      (gTable.ownedIds >> typeId & 1) != 0)
+    return false;
+  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
+    const Slot& slot = gTable.slots[i];
+    if (slot.key == key) return (slot.types >> typeId & 1) != 0;
+    if (slot.key == 0) return false;
+  }
+}
+}  // namespace host
+
 // A native variable published through "cvar".
 struct Variable {
   const char* name;
@@ -196,20 +286,33 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 // long as this object (and the list). Small lists use no heap memory.
 class StringList {
  public:
+  StringList() = default;
+  StringList(const StringList&) = delete;
+  StringList& operator=(const StringList&) = delete;
+  ~StringList();
   // Raises TypeError "not a list" or "list must contain strings"; false then.
   bool Convert(PyObject* object);
   const char** texts() { return texts_; }
+  // The number of texts (after Convert).
+  Py_ssize_t size() const { return size_; }
 
  private:
   static constexpr int kInline = 32;
   const char* inline_[kInline + 1];
   std::vector<const char*> heap_;
   const char** texts_ = nullptr;
+  Py_ssize_t size_ = 0;
+  // The re-encoded texts (host bytes objects) that texts_ points into.
+  std::vector<PyObject*> held_;
 };
 
 // A new reference to the Python value of a pointer: its pointer string of
 // type `type`, or an error when it cannot be built.
+// A host object's address is registered (host::Add) under `type`.
 PyObject* PointerResult(const void* address, const char* type);
+// The same, with the number of `type` in the host register worked out by the
+// caller.
+PyObject* PointerResult(const void* address, const char* type, int hostTypeId);
 
 // One script module: its name, functions, variables and equivalences.
 class ScriptModule {

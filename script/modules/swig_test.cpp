@@ -2,6 +2,7 @@
 // equivalence tables of the seven modules, the live-object register, list
 // arguments and module creation, in an interpreter of the test's own.
 #include "script/modules/swig.h"
+#include "script/text.h"
 
 #include <gtest/gtest.h>
 
@@ -254,9 +255,26 @@ TEST(LiveObjectTest, OwnedTypesNeedARegisteredObject) {
   script::live::Remove(&object);
   EXPECT_FALSE(check(text));  // gone
   TakeError();
-  // Types that nobody owns are the host's: any address passes.
-  EXPECT_TRUE(script::CheckPointerArgument(table.Decode("_10_mkSceneObject_p", "_mkSceneObject_p"),
-                                           "_mkSceneObject_p", 1, "Use"));
+  // Types that nobody owns are the host's: an address passes once the host
+  // handed it to a script under that type, and until the host says it is gone.
+  const auto host = [&](const char* pointer) {
+    return script::CheckPointerArgument(table.Decode(pointer, "_mkSceneObject_p"),
+                                        "_mkSceneObject_p", 1, "Use");
+  };
+  int sceneObject = 0;
+  PointerString scene;
+  EncodePointer(&sceneObject, "_mkSceneObject_p", scene);
+  EXPECT_FALSE(host(scene));
+  EXPECT_EQ(TakeError(), "TypeError: Type error in argument 1 of Use. Expected _mkSceneObject_p.");
+  script::PyRef given(script::PointerResult(&sceneObject, "_mkSceneObject_p"));
+  ASSERT_TRUE(given);
+  EXPECT_TRUE(host(scene));
+  EXPECT_TRUE(host("NULL"));  // the host takes null objects
+  EXPECT_FALSE(host("_10_mkSceneObject_p"));
+  TakeError();
+  script::host::Remove(&sceneObject);
+  EXPECT_FALSE(host(scene));
+  TakeError();
 }
 
 // A string names its object's type: an owned object passes where a base
@@ -323,6 +341,19 @@ TEST(StringListTest, ListsOfStrings) {
   ASSERT_TRUE(big.Convert(many.get()));
   EXPECT_STREQ(big.texts()[39], "s39");
   EXPECT_EQ(big.texts()[40], nullptr);
+
+  // Texts holding bytes that are not UTF-8 are re-encoded, more of them than
+  // the single arguments' held texts, and each keeps its own bytes.
+  constexpr int kEscaped = script::kHeldTexts + 44;
+  script::PyRef escaped(PyList_New(kEscaped));
+  for (int i = 0; i < kEscaped; ++i) {
+    const std::string bytes = "t" + std::to_string(i) + "\xff";
+    PyList_SET_ITEM(escaped.get(), i, script::HostTextToPython(bytes.data(), bytes.size()));
+  }
+  script::StringList held;
+  ASSERT_TRUE(held.Convert(escaped.get()));
+  for (int i = 0; i < kEscaped; ++i)
+    ASSERT_EQ(std::string(held.texts()[i]), "t" + std::to_string(i) + "\xff") << i;
 
   script::PyRef tuple(Py_BuildValue("(s)", "a"));
   EXPECT_FALSE(list.Convert(tuple.get()));

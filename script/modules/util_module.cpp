@@ -31,10 +31,6 @@ TypeTable& Types() {
   return UtilModule().types();
 }
 
-#define FN(Name) PyObject* Name(PyObject*, PyObject* args)
-#define DEF(Name, Doc) \
-  { #Name, Name, METH_VARARGS, Doc }
-
 // The scene interface, or null with a RuntimeError set.
 egSceneApi* Api() {
   egSceneApi* api = SceneModuleApi();
@@ -96,59 +92,29 @@ float FacingWithin(const mkVector3& u, const mkVector3& w, float limit) {
   return 1.0f - s / limit;
 }
 
-// Scene objects and one float: "ssf", "ss", "s".
-bool ObjectsAndFloat(PyObject* args, const char* format, const char* name, mkSceneObject*& a,
-                     mkSceneObject*& b, float& f) {
-  const char *s, *t;
-  if (!ParseArgs(args, format, &s, &t, &f)) return false;
-  Arguments arguments(Types(), name);
-  return arguments.Get(1, s, a) && arguments.Get(2, t, b);
-}
-bool TwoObjects(PyObject* args, const char* format, const char* name, mkSceneObject*& a,
-                mkSceneObject*& b) {
-  const char *s, *t;
-  if (!ParseArgs(args, format, &s, &t)) return false;
-  Arguments arguments(Types(), name);
-  return arguments.Get(1, s, a) && arguments.Get(2, t, b);
-}
+namespace native {
 
-FN(Rotate) {
-  const char *s, *t;
-  float angle;
-  if (!ParseArgs(args, "ssf:Rotate", &s, &t, &angle)) return nullptr;
-  mkSceneObject* object;
-  mkVector3* axis;
-  Arguments a(Types(), "Rotate");
-  if (!a.Get(1, s, object) || !a.Get(2, t, axis)) return nullptr;
+using Object = mkSceneObject*;
+
+PyObject* Rotate(Object object, mkVector3* axis, float angle) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   RotateObject(api, object, *axis, angle);
   Py_RETURN_NONE;
 }
-FN(Move) {
-  const char *s, *t;
-  float factor;
-  if (!ParseArgs(args, "ssf:Move", &s, &t, &factor)) return nullptr;
-  mkSceneObject* object;
-  mkVector3* v;
-  Arguments a(Types(), "Move");
-  if (!a.Get(1, s, object) || !a.Get(2, t, v)) return nullptr;
+PyObject* Move(Object object, mkVector3* v, float factor) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   mkMatrix44 l = LocalMatrix(api, object) * math::Translation(*v * factor);
   api->SetLocalMatrix(object, &l);
   Py_RETURN_NONE;
 }
-FN(Distance) {
-  mkSceneObject *a, *b;
-  if (!TwoObjects(args, "ss:Distance", "Distance", a, b)) return nullptr;
+PyObject* Distance(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   return PyFloat_FromDouble(double(MagnitudeSquared(Position(api, b, 0) - Position(api, a, 0))));
 }
-FN(FaceViewTowardsVert) {
-  mkSceneObject *a, *b;
-  if (!TwoObjects(args, "ss:FaceViewTowardsVert", "FaceViewTowardsVert", a, b)) return nullptr;
+PyObject* FaceViewTowardsVert(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   const mkPoint3 pa = Position(api, a, 0), pb = Position(api, b, 0);
@@ -159,9 +125,7 @@ FN(FaceViewTowardsVert) {
   RotateObject(api, a, {1.0f, 0.0f, 0.0f}, t.fZ < v.fZ ? theta : -theta);
   Py_RETURN_NONE;
 }
-FN(FaceViewTowardsHorz) {
-  mkSceneObject *a, *b;
-  if (!TwoObjects(args, "ss:FaceViewTowardsHorz", "FaceViewTowardsHorz", a, b)) return nullptr;
+PyObject* FaceViewTowardsHorz(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   const mkPoint3 pa = Position(api, a, 0), pb = Position(api, b, 0);
@@ -172,20 +136,14 @@ FN(FaceViewTowardsHorz) {
   RotateObject(api, a, {0.0f, 0.0f, 1.0f}, c.fZ > 0.0f ? theta : -theta);
   Py_RETURN_NONE;
 }
-FN(HowMuchRotatedHorz) {
-  mkSceneObject *a, *b;
-  if (!TwoObjects(args, "ss:HowMuchRotatedHorz", "HowMuchRotatedHorz", a, b)) return nullptr;
+PyObject* HowMuchRotatedHorz(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   const mkVector3 va = Flat(ViewAxis(api, a)), vb = Flat(ViewAxis(api, b));
   const float theta = math::ClampedAcos(InnerProduct(va, vb));
   return PyFloat_FromDouble(double(TurnFraction(theta, math::Cross(va, vb).fZ)));
 }
-FN(ObjRotatedFromCam) {
-  const char* s;
-  if (!ParseArgs(args, "s:ObjRotatedFromCam", &s)) return nullptr;
-  mkSceneObject* object;
-  if (!Arguments(Types(), "ObjRotatedFromCam").Get(1, s, object)) return nullptr;
+PyObject* ObjRotatedFromCam(Object object) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   const mkVector3 v = Flat(ViewAxis(api, object));
@@ -196,23 +154,10 @@ FN(ObjRotatedFromCam) {
   const float theta = math::ClampedAcos(InnerProduct(v, d));
   return PyFloat_FromDouble(double(TurnFraction(theta, math::Cross(v, d).fZ)));
 }
-FN(VectorsFacingWithin) {
-  const char *s, *t;
-  float limit;
-  if (!ParseArgs(args, "ssf:VectorsFacingWithin", &s, &t, &limit)) return nullptr;
-  mkVector3 *u, *w;
-  Arguments a(Types(), "VectorsFacingWithin");
-  if (!a.Get(1, s, u) || !a.Get(2, t, w)) return nullptr;
-  return PyFloat_FromDouble(double(FacingWithin(*u, *w, limit)));
+float VectorsFacingWithin(mkVector3* u, mkVector3* w, float limit) {
+  return FacingWithin(*u, *w, limit);
 }
-FN(CamFacingWithin) {
-  const char *s, *t;
-  float limit;
-  if (!ParseArgs(args, "ssf:CamFacingWithin", &s, &t, &limit)) return nullptr;
-  egCamera* camera;
-  mkSceneObject* object;
-  Arguments a(Types(), "CamFacingWithin");
-  if (!a.Get(1, s, camera) || !a.Get(2, t, object)) return nullptr;
+PyObject* CamFacingWithin(egCamera* camera, Object object, float limit) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   const mkPoint3 p = Position(api, object, 1);
@@ -223,10 +168,7 @@ FN(CamFacingWithin) {
   const mkVector3 v = math::Normalised(ViewAxis(api, reinterpret_cast<mkSceneObject*>(camera)));
   return PyFloat_FromDouble(double(FacingWithin(v, d, limit)));
 }
-FN(ObjFacingWithin) {
-  mkSceneObject *a, *b;
-  float limit;
-  if (!ObjectsAndFloat(args, "ssf:ObjFacingWithin", "ObjFacingWithin", a, b, limit)) return nullptr;
+PyObject* ObjFacingWithin(Object a, Object b, float limit) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
   const mkVector3 d = math::Normalised(Position(api, a, 0) - Position(api, b, 0));
@@ -237,8 +179,7 @@ FN(ObjFacingWithin) {
 // --- Oscillators -------------------------------------------------------------------
 
 template <class T>
-PyObject* NewOscillator(PyObject* args, const char* format) {
-  if (!ParseArgs(args, format)) return nullptr;
+PyObject* NewOscillator() {
   T* object = new (std::nothrow) T();
   if (object == nullptr) return PyErr_NoMemory();
   object->SetDefault();
@@ -250,243 +191,155 @@ PyObject* NewOscillator(PyObject* args, const char* format) {
   }
   return result;
 }
-FN(new_ktOscillator) {
-  return NewOscillator<ktOscillator>(args, ":new_ktOscillator");
+constexpr auto new_ktOscillator = &NewOscillator<ktOscillator>;
+constexpr auto new_ktDampOscillator = &NewOscillator<ktDampOscillator>;
+constexpr auto new_ktVecOscillator = &NewOscillator<ktVecOscillator>;
+
+using Osc = ktOscillator*;
+using Damp = ktDampOscillator*;
+using Vec = ktVecOscillator*;
+
+void ktOscillator_SetDefault(Osc o) {
+  o->SetDefault();
 }
-FN(new_ktDampOscillator) {
-  return NewOscillator<ktDampOscillator>(args, ":new_ktDampOscillator");
+void ktOscillator_SetType(Osc o, int32_t type) {
+  o->SetType(type);
 }
-FN(new_ktVecOscillator) {
-  return NewOscillator<ktVecOscillator>(args, ":new_ktVecOscillator");
+void ktOscillator_SetBeginTime(Osc o, float value) {
+  o->SetBeginTime(value);
+}
+void ktOscillator_SetPeriodTime(Osc o, float value) {
+  o->SetPeriodTime(value);
+}
+void ktOscillator_SetStartPhase(Osc o, float value) {
+  o->SetStartPhase(value);
+}
+void ktOscillator_SetShape(Osc o, float value) {
+  o->SetShape(value);
+}
+void ktOscillator_SetFreqVar(Osc o, float value) {
+  o->SetFreqVar(value);
+}
+void ktOscillator_SetAmpVar(Osc o, float value) {
+  o->SetAmpVar(value);
+}
+void ktOscillator_SetBipolar(Osc o, int32_t flag) {
+  o->SetBipolar(flag);
+}
+void ktOscillator_SetWave(Osc o, float begin, OptionalInt<ktOSC_SINE_WAVE> type,
+                          OptionalFloat<1> period, OptionalFloat<0> shape, OptionalFloat<0> phase) {
+  o->SetWave(begin, type.value, period.value, double(shape.value), phase.value);
+}
+void ktOscillator_SetWaveVariance(Osc o, OptionalFloat<0> freqVar, OptionalFloat<0> ampVar) {
+  o->SetWaveVariance(double(freqVar.value), double(ampVar.value));
+}
+float ktOscillator_GetBeginTime(Osc o) {
+  return o->GetBeginTime();
+}
+double ktOscillator_GetDeltaTime(Osc o, float time) {
+  return o->GetDeltaTime(time);
+}
+float ktOscillator_Oscillate(Osc o, float time) {
+  return o->Oscillate(time);
 }
 
-template <class T>
-bool One(PyObject* args, const char* format, const char* name, T*& self) {
-  const char* text;
-  if (!ParseArgs(args, format, &text)) return false;
-  return Arguments(Types(), name).Get(1, text, self);
+void ktDampOscillator_SetDefault(Damp o) {
+  o->SetDefault();
 }
-template <class T, class V>
-bool WithValue(PyObject* args, const char* format, const char* name, T*& self, V& value) {
-  const char* text;
-  if (!ParseArgs(args, format, &text, &value)) return false;
-  return Arguments(Types(), name).Get(1, text, self);
+void ktDampOscillator_ResetDampen(Damp o) {
+  o->ResetDampen();
+}
+void ktDampOscillator_SetEaseIn(Damp o, float time, OptionalInt<ktOSC_SINE_WAVE> type,
+                                OptionalFloat<0> shape) {
+  o->SetEaseIn(time, type.value, double(shape.value));
+}
+void ktDampOscillator_SetEaseOut(Damp o, float time, OptionalInt<ktOSC_SINE_WAVE> type,
+                                 OptionalFloat<0> shape) {
+  o->SetEaseOut(time, type.value, double(shape.value));
+}
+void ktDampOscillator_SetMiddle(Damp o, float value) {
+  o->SetMiddle(value);
+}
+float ktDampOscillator_GetEaseIn(Damp o) {
+  return o->GetEaseIn();
+}
+float ktDampOscillator_GetMiddle(Damp o) {
+  return o->GetMiddle();
+}
+float ktDampOscillator_GetEaseOut(Damp o) {
+  return o->GetEaseOut();
+}
+int32_t ktDampOscillator_IsDampedExpired(Damp o) {
+  return o->IsDampedExpired();
+}
+float ktDampOscillator_Oscillate(Damp o, float time) {
+  return o->Oscillate(time);
 }
 
-#define PLAIN_FN(T, Op)                                                \
-  FN(T##_##Op) {                                                       \
-    T* self;                                                           \
-    if (!One(args, "s:" #T "_" #Op, #T "_" #Op, self)) return nullptr; \
-    self->Op();                                                        \
-    Py_RETURN_NONE;                                                    \
-  }
-#define FLOAT_SETTER_FN(T, Op)                                                       \
-  FN(T##_##Op) {                                                                     \
-    T* self;                                                                         \
-    float value;                                                                     \
-    if (!WithValue(args, "sf:" #T "_" #Op, #T "_" #Op, self, value)) return nullptr; \
-    self->Op(value);                                                                 \
-    Py_RETURN_NONE;                                                                  \
-  }
-#define FLOAT_GETTER_FN(T, Op)                                         \
-  FN(T##_##Op) {                                                       \
-    T* self;                                                           \
-    if (!One(args, "s:" #T "_" #Op, #T "_" #Op, self)) return nullptr; \
-    return PyFloat_FromDouble(double(self->Op()));                     \
-  }
-#define OSCILLATE_FN(T)                                                                       \
-  FN(T##_Oscillate) {                                                                         \
-    T* self;                                                                                  \
-    float time;                                                                               \
-    if (!WithValue(args, "sf:" #T "_Oscillate", #T "_Oscillate", self, time)) return nullptr; \
-    return PyFloat_FromDouble(double(self->Oscillate(time)));                                 \
-  }
-
-PLAIN_FN(ktOscillator, SetDefault)
-FN(ktOscillator_SetType) {
-  ktOscillator* self;
-  long type;
-  if (!WithValue(args, "sl:ktOscillator_SetType", "ktOscillator_SetType", self, type))
-    return nullptr;
-  self->SetType(int32_t(type));
-  Py_RETURN_NONE;
+void ktVecOscillator_SetDefault(Vec o) {
+  o->SetDefault();
 }
-FLOAT_SETTER_FN(ktOscillator, SetBeginTime)
-FLOAT_SETTER_FN(ktOscillator, SetPeriodTime)
-FLOAT_SETTER_FN(ktOscillator, SetStartPhase)
-FLOAT_SETTER_FN(ktOscillator, SetShape)
-FLOAT_SETTER_FN(ktOscillator, SetFreqVar)
-FLOAT_SETTER_FN(ktOscillator, SetAmpVar)
-FN(ktOscillator_SetBipolar) {
-  ktOscillator* self;
-  long flag;
-  if (!WithValue(args, "sl:ktOscillator_SetBipolar", "ktOscillator_SetBipolar", self, flag))
-    return nullptr;
-  self->SetBipolar(int32_t(flag));
-  Py_RETURN_NONE;
+void ktVecOscillator_SetVector(Vec o, mkVector3* v) {
+  o->SetVector(*v);
 }
-FN(ktOscillator_SetWave) {
-  const char* s;
-  float begin, period = 1.0f, shape = 0.0f, phase = 0.0f;
-  long type = ktOSC_SINE_WAVE;
-  if (!ParseArgs(args, "sf|lfff:ktOscillator_SetWave", &s, &begin, &type, &period, &shape, &phase))
-    return nullptr;
-  ktOscillator* self;
-  if (!Arguments(Types(), "ktOscillator_SetWave").Get(1, s, self)) return nullptr;
-  self->SetWave(begin, int32_t(type), period, double(shape), phase);
-  Py_RETURN_NONE;
-}
-FN(ktOscillator_SetWaveVariance) {
-  const char* s;
-  float freqVar = 0.0f, ampVar = 0.0f;
-  if (!ParseArgs(args, "s|ff:ktOscillator_SetWaveVariance", &s, &freqVar, &ampVar)) return nullptr;
-  ktOscillator* self;
-  if (!Arguments(Types(), "ktOscillator_SetWaveVariance").Get(1, s, self)) return nullptr;
-  self->SetWaveVariance(double(freqVar), double(ampVar));
-  Py_RETURN_NONE;
-}
-FLOAT_GETTER_FN(ktOscillator, GetBeginTime)
-FN(ktOscillator_GetDeltaTime) {
-  ktOscillator* self;
-  float time;
-  if (!WithValue(args, "sf:ktOscillator_GetDeltaTime", "ktOscillator_GetDeltaTime", self, time))
-    return nullptr;
-  return PyFloat_FromDouble(self->GetDeltaTime(time));
-}
-OSCILLATE_FN(ktOscillator)
-
-PLAIN_FN(ktDampOscillator, SetDefault)
-PLAIN_FN(ktDampOscillator, ResetDampen)
-#define EASE_FN(Op)                                                                                \
-  FN(ktDampOscillator_##Op) {                                                                      \
-    const char* s;                                                                                 \
-    float time, shape = 0.0f;                                                                      \
-    long type = ktOSC_SINE_WAVE;                                                                   \
-    if (!ParseArgs(args, "sf|lf:ktDampOscillator_" #Op, &s, &time, &type, &shape)) return nullptr; \
-    ktDampOscillator* self;                                                                        \
-    if (!Arguments(Types(), "ktDampOscillator_" #Op).Get(1, s, self)) return nullptr;              \
-    self->Op(time, int32_t(type), double(shape));                                                  \
-    Py_RETURN_NONE;                                                                                \
-  }
-EASE_FN(SetEaseIn)
-EASE_FN(SetEaseOut)
-FLOAT_SETTER_FN(ktDampOscillator, SetMiddle)
-FLOAT_GETTER_FN(ktDampOscillator, GetEaseIn)
-FLOAT_GETTER_FN(ktDampOscillator, GetMiddle)
-FLOAT_GETTER_FN(ktDampOscillator, GetEaseOut)
-FN(ktDampOscillator_IsDampedExpired) {
-  ktDampOscillator* self;
-  if (!One(args, "s:ktDampOscillator_IsDampedExpired", "ktDampOscillator_IsDampedExpired", self))
-    return nullptr;
-  return PyLong_FromLong(self->IsDampedExpired());
-}
-OSCILLATE_FN(ktDampOscillator)
-
-PLAIN_FN(ktVecOscillator, SetDefault)
-FN(ktVecOscillator_SetVector) {
-  const char *s, *t;
-  if (!ParseArgs(args, "ss:ktVecOscillator_SetVector", &s, &t)) return nullptr;
-  ktVecOscillator* self;
-  mkVector3* v;
-  Arguments a(Types(), "ktVecOscillator_SetVector");
-  if (!a.Get(1, s, self) || !a.Get(2, t, v)) return nullptr;
-  self->SetVector(*v);
-  Py_RETURN_NONE;
-}
-FN(ktVecOscillator_Oscillate) {
-  ktVecOscillator* self;
-  float time;
-  if (!WithValue(args, "sf:ktVecOscillator_Oscillate", "ktVecOscillator_Oscillate", self, time))
-    return nullptr;
-  const mkVector3 v = self->Oscillate(time);
+PyObject* ktVecOscillator_Oscillate(Vec o, float time) {
+  const mkVector3 v = o->Oscillate(time);
   return MakeObject<mkVector3>(v.fX, v.fY, v.fZ);
 }
 
-PyMethodDef kFunctions[] = {
-    DEF(Rotate,
-        "(object: mkSceneObject, axis: mkVector3, angle: float) -> None\nTurns the "
-        "object by `angle` radians about `axis` (in its own frame): local matrix = "
-        "local matrix x rotation."),
-    DEF(Move,
-        "(object: mkSceneObject, v: mkVector3, factor: float) -> None\nMoves the object "
-        "by v * factor (in its own frame): local matrix = local matrix x translation."),
-    DEF(Distance,
-        "(a: mkSceneObject, b: mkSceneObject) -> float\nThe SQUARED distance of the two world "
-        "positions."),
-    DEF(FaceViewTowardsVert,
-        "(a: mkSceneObject, b: mkSceneObject) -> None\nPitches a (about "
-        "its x axis) towards b."),
-    DEF(FaceViewTowardsHorz,
-        "(a: mkSceneObject, b: mkSceneObject) -> None\nTurns a about the "
-        "vertical towards b."),
-    DEF(HowMuchRotatedHorz,
-        "(a: mkSceneObject, b: mkSceneObject) -> float\nThe turn from a's heading to b's as a "
-        "fraction of a full turn, 0 to 1, counted one way round."),
-    DEF(ObjRotatedFromCam,
-        "(object: mkSceneObject) -> float\nAs HowMuchRotatedHorz, from the object's heading to "
-        "the direction of the object named 'the_camera'."),
-    DEF(VectorsFacingWithin,
-        "(u: mkVector3, w: mkVector3, limit: float) -> float\ns = |u + w|^2; 0 when s > "
-        "limit, else 1 - s / limit (1 for limit 0 and s 0)."),
-    DEF(CamFacingWithin,
-        "(camera: egCamera, object: mkSceneObject, limit: float) -> float\nVectorsFacingWithin "
-        "of the camera's view axis and the direction from the object to the camera's goal."),
-    DEF(ObjFacingWithin,
-        "(a: mkSceneObject, b: mkSceneObject, limit: float) -> float\nVectorsFacingWithin of "
-        "a's view axis and the direction from b to a: near 1 when a looks at b."),
-    DEF(new_ktOscillator,
-        "() -> ktOscillator\nA sine oscillator with the defaults (no "
-        "destructor: it lives until the process ends)."),
-    DEF(new_ktDampOscillator, "() -> ktDampOscillator\nA damped oscillator with the defaults."),
-    DEF(new_ktVecOscillator, "() -> ktVecOscillator\nA vector oscillator with the defaults."),
-    DEF(ktOscillator_SetDefault, "(ktOscillator) -> None\nThe default wave."),
-    DEF(ktOscillator_SetType, "(ktOscillator, type: int) -> None\nOne of the ktOSC_ constants."),
-    DEF(ktOscillator_SetBeginTime, "(ktOscillator, time: float) -> None\nThe begin time."),
-    DEF(ktOscillator_SetPeriodTime,
-        "(ktOscillator, period: float) -> None\nThe time of one half-wave."),
-    DEF(ktOscillator_SetStartPhase, "(ktOscillator, phase: float) -> None\nThe start phase."),
-    DEF(ktOscillator_SetShape,
-        "(ktOscillator, shape: float) -> None\nBias of each half-wave, "
-        "-1 to 1."),
-    DEF(ktOscillator_SetFreqVar, "(ktOscillator, variance: float) -> None\nFrequency jitter."),
-    DEF(ktOscillator_SetAmpVar, "(ktOscillator, variance: float) -> None\nAmplitude jitter."),
-    DEF(ktOscillator_SetBipolar,
-        "(ktOscillator, flag: int) -> None\nNon-zero: output -1 to 1; zero: 0 to 1."),
-    DEF(ktOscillator_SetWave,
-        "(ktOscillator, begin: float[, type: int, period: float, shape: float, phase: float]) "
-        "-> None\nThe whole wave; omitted values are 3 (sine), 1.0, 0.0 and 0.0."),
-    DEF(ktOscillator_SetWaveVariance,
-        "(ktOscillator[, freq: float, amp: float]) -> None\nBoth jitters (omitted: 0.0)."),
-    DEF(ktOscillator_GetBeginTime, "(ktOscillator) -> float\nThe begin time."),
-    DEF(ktOscillator_GetDeltaTime,
-        "(ktOscillator, time: float) -> float\ntime - begin time, in double precision."),
-    DEF(ktOscillator_Oscillate, "(ktOscillator, time: float) -> float\nThe wave value."),
-    DEF(ktDampOscillator_SetDefault, "(ktDampOscillator) -> None\nThe default wave and envelope."),
-    DEF(ktDampOscillator_ResetDampen,
-        "(ktDampOscillator) -> None\nThe default envelope; the wave kept."),
-    DEF(ktDampOscillator_SetEaseIn,
-        "(ktDampOscillator, time: float[, type: int, shape: float]) -> None\nThe rise of the "
-        "envelope (omitted: sine, 0.0)."),
-    DEF(ktDampOscillator_SetEaseOut,
-        "(ktDampOscillator, time: float[, type: int, shape: float]) -> None\nThe fall of the "
-        "envelope after the middle (omitted: sine, 0.0)."),
-    DEF(ktDampOscillator_SetMiddle,
-        "(ktDampOscillator, time: float) -> None\nThe time at full strength."),
-    DEF(ktDampOscillator_GetEaseIn, "(ktDampOscillator) -> float\nThe ease-in time."),
-    DEF(ktDampOscillator_GetMiddle, "(ktDampOscillator) -> float\nThe middle time."),
-    DEF(ktDampOscillator_GetEaseOut, "(ktDampOscillator) -> float\nThe ease-out time."),
-    DEF(ktDampOscillator_IsDampedExpired,
-        "(ktDampOscillator) -> int\n1 once the envelope has run out."),
-    DEF(ktDampOscillator_Oscillate,
-        "(ktDampOscillator, time: float) -> float\nThe damped wave value."),
-    DEF(ktVecOscillator_SetDefault, "(ktVecOscillator) -> None\nDefaults, vector (0, 0, 0)."),
-    DEF(ktVecOscillator_SetVector,
-        "(ktVecOscillator, v: mkVector3) -> None\nThe vector that the value scales."),
-    DEF(ktVecOscillator_Oscillate,
-        "(ktVecOscillator, time: float) -> mkVector3\nA NEW vector: the vector times the damped "
-        "value (free it with mkTypesc.delete_mkVector3)."),
-    {nullptr, nullptr, 0, nullptr},
-};
+}  // namespace native
+
+// clang-format off
+#define KT_UTIL_ROWS(X) \
+  X(Rotate, "(object: mkSceneObject, axis: mkVector3, angle: float) -> None\nTurns the " "object by `angle` radians about `axis` (in its own frame): local matrix = " "local matrix x rotation.") \
+  X(Move, "(object: mkSceneObject, v: mkVector3, factor: float) -> None\nMoves the object " "by v * factor (in its own frame): local matrix = local matrix x translation.") \
+  X(Distance, "(a: mkSceneObject, b: mkSceneObject) -> float\nThe SQUARED distance of the two world " "positions.") \
+  X(FaceViewTowardsVert, "(a: mkSceneObject, b: mkSceneObject) -> None\nPitches a (about " "its x axis) towards b.") \
+  X(FaceViewTowardsHorz, "(a: mkSceneObject, b: mkSceneObject) -> None\nTurns a about the " "vertical towards b.") \
+  X(HowMuchRotatedHorz, "(a: mkSceneObject, b: mkSceneObject) -> float\nThe turn from a's heading to b's as a " "fraction of a full turn, 0 to 1, counted one way round.") \
+  X(ObjRotatedFromCam, "(object: mkSceneObject) -> float\nAs HowMuchRotatedHorz, from the object's heading to " "the direction of the object named 'the_camera'.") \
+  X(VectorsFacingWithin, "(u: mkVector3, w: mkVector3, limit: float) -> float\ns = |u + w|^2; 0 when s > " "limit, else 1 - s / limit (1 for limit 0 and s 0).") \
+  X(CamFacingWithin, "(camera: egCamera, object: mkSceneObject, limit: float) -> float\nVectorsFacingWithin " "of the camera's view axis and the direction from the object to the camera's goal.") \
+  X(ObjFacingWithin, "(a: mkSceneObject, b: mkSceneObject, limit: float) -> float\nVectorsFacingWithin of " "a's view axis and the direction from b to a: near 1 when a looks at b.") \
+  X(new_ktOscillator, "() -> ktOscillator\nA sine oscillator with the defaults (no " "destructor: it lives until the process ends).") \
+  X(new_ktDampOscillator, "() -> ktDampOscillator\nA damped oscillator with the defaults.") \
+  X(new_ktVecOscillator, "() -> ktVecOscillator\nA vector oscillator with the defaults.") \
+  X(ktOscillator_SetDefault, "(ktOscillator) -> None\nThe default wave.") \
+  X(ktOscillator_SetType, "(ktOscillator, type: int) -> None\nOne of the ktOSC_ constants.") \
+  X(ktOscillator_SetBeginTime, "(ktOscillator, time: float) -> None\nThe begin time.") \
+  X(ktOscillator_SetPeriodTime, "(ktOscillator, period: float) -> None\nThe time of one half-wave.") \
+  X(ktOscillator_SetStartPhase, "(ktOscillator, phase: float) -> None\nThe start phase.") \
+  X(ktOscillator_SetShape, "(ktOscillator, shape: float) -> None\nBias of each half-wave, " "-1 to 1.") \
+  X(ktOscillator_SetFreqVar, "(ktOscillator, variance: float) -> None\nFrequency jitter.") \
+  X(ktOscillator_SetAmpVar, "(ktOscillator, variance: float) -> None\nAmplitude jitter.") \
+  X(ktOscillator_SetBipolar, "(ktOscillator, flag: int) -> None\nNon-zero: output -1 to 1; zero: 0 to 1.") \
+  X(ktOscillator_SetWave, "(ktOscillator, begin: float[, type: int, period: float, shape: float, phase: float]) " "-> None\nThe whole wave; omitted values are 3 (sine), 1.0, 0.0 and 0.0.") \
+  X(ktOscillator_SetWaveVariance, "(ktOscillator[, freq: float, amp: float]) -> None\nBoth jitters (omitted: 0.0).") \
+  X(ktOscillator_GetBeginTime, "(ktOscillator) -> float\nThe begin time.") \
+  X(ktOscillator_GetDeltaTime, "(ktOscillator, time: float) -> float\ntime - begin time, in double precision.") \
+  X(ktOscillator_Oscillate, "(ktOscillator, time: float) -> float\nThe wave value.") \
+  X(ktDampOscillator_SetDefault, "(ktDampOscillator) -> None\nThe default wave and envelope.") \
+  X(ktDampOscillator_ResetDampen, "(ktDampOscillator) -> None\nThe default envelope; the wave kept.") \
+  X(ktDampOscillator_SetEaseIn, "(ktDampOscillator, time: float[, type: int, shape: float]) -> None\nThe rise of the " "envelope (omitted: sine, 0.0).") \
+  X(ktDampOscillator_SetEaseOut, "(ktDampOscillator, time: float[, type: int, shape: float]) -> None\nThe fall of the " "envelope after the middle (omitted: sine, 0.0).") \
+  X(ktDampOscillator_SetMiddle, "(ktDampOscillator, time: float) -> None\nThe time at full strength.") \
+  X(ktDampOscillator_GetEaseIn, "(ktDampOscillator) -> float\nThe ease-in time.") \
+  X(ktDampOscillator_GetMiddle, "(ktDampOscillator) -> float\nThe middle time.") \
+  X(ktDampOscillator_GetEaseOut, "(ktDampOscillator) -> float\nThe ease-out time.") \
+  X(ktDampOscillator_IsDampedExpired, "(ktDampOscillator) -> int\n1 once the envelope has run out.") \
+  X(ktDampOscillator_Oscillate, "(ktDampOscillator, time: float) -> float\nThe damped wave value.") \
+  X(ktVecOscillator_SetDefault, "(ktVecOscillator) -> None\nDefaults, vector (0, 0, 0).") \
+  X(ktVecOscillator_SetVector, "(ktVecOscillator, v: mkVector3) -> None\nThe vector that the value scales.") \
+  X(ktVecOscillator_Oscillate, "(ktVecOscillator, time: float) -> mkVector3\nA NEW vector: the vector times the damped " "value (free it with mkTypesc.delete_mkVector3).")
+// clang-format on
+
+#define KT_NAME(Name, Doc) constexpr char Name##_name[] = #Name;
+KT_UTIL_ROWS(KT_NAME)
+#undef KT_NAME
+
+#define KT_DEF(Name, Doc) {#Name, &Bind<native::Name, Name##_name, Types>, METH_VARARGS, Doc},
+PyMethodDef kFunctions[] = {KT_UTIL_ROWS(KT_DEF){nullptr, nullptr, 0, nullptr}};
+#undef KT_DEF
 
 int SetConstants(PyObject* module) {
   const struct {
