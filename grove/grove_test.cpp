@@ -448,6 +448,50 @@ TEST_F(ShovelTest, PreUpdateWaitsAndBoards) {
   EXPECT_EQ(Calls({"AttachObject", "AnimPlay"}), Lines{});
 }
 
+TEST_F(ShovelTest, ADriverWhoIsTheOwnerStopsItsOneShotOnBoarding) {
+  host_->driver = Object("Shovel");
+  StoppedDig();
+  Object("Shovel")->oneShot = 1;
+  host_->vehicleFlags = 4 | 8 | 1;
+  Frame();
+  EXPECT_EQ(host_->vehicleFlags, 1);  // the driver: bit 8 cleared with riding and boarding
+  EXPECT_EQ(Object("Shovel")->oneShot, 0);
+  // The animation rule's own, then the driver's.
+  EXPECT_EQ(Calls({"SetPlayingOneShot"}),
+            (Lines{"SetPlayingOneShot(Shovel, 0)", "SetPlayingOneShot(Shovel, 0)"}));
+}
+
+TEST_F(ShovelTest, PassesPreUpdateAndUpdateOnToTheHostBrain) {
+  Frame();
+  EXPECT_EQ(Calls({"Shovel.brain.PreUpdate", "Shovel.brain.Update"}),
+            (Lines{"Shovel.brain.PreUpdate() ", "Shovel.brain.Update() "}));
+}
+
+TEST_F(ShovelTest, UpdateWaitsWhileTheDriverPlaysAOneShot) {
+  stage_.model().SetCameraMode(2);  // drive
+  stage::SceneObject* machine = Object("Machine");
+  stage_.model().Play(machine->behaviors[0]);  // animating: the one-shot goes on
+  Object("Driver")->oneShot = 1;
+  host_->vehicleFlags = 8 | 1;
+  Mark();
+  Frame();
+  EXPECT_EQ(Object("Driver")->oneShot, 1);
+  EXPECT_EQ(host_->vehicleFlags, 8 | 1);
+  EXPECT_EQ(Calls({"SetPlayingOneShot", "Shovel.brain.SetWaitState", "AnimPlay"}), Lines{});
+}
+
+TEST_F(ShovelTest, DriveModeClearsBitEightWhenTheDriverStands) {
+  stage_.model().SetCameraMode(2);  // drive
+  host_->vehicleFlags = 8 | 2 | 1;
+  Mark();
+  Frame();
+  EXPECT_EQ(host_->vehicleFlags, 2 | 1);
+  EXPECT_EQ(Object("Driver")->current->name, "idle");
+  EXPECT_EQ(Calls({"SetPlayingOneShot", "Shovel.brain.SetWaitState"}),
+            (Lines{"SetPlayingOneShot(Driver, 0)", "SetPlayingOneShot(Driver, 0)",
+                   "Shovel.brain.SetWaitState(0, \"ShovelRoot..shovel_wait\")"}));
+}
+
 TEST_F(ShovelTest, DriverStopsAOneShotWhenTheMachineRests) {
   Object("Driver")->oneShot = 1;
   Frame();
