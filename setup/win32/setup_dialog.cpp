@@ -460,10 +460,10 @@ INT_PTR CALLBACK MainProc(HWND main, UINT message, WPARAM wParam, LPARAM lParam)
       return FALSE;
     case WM_TIMER:
       if (p->fDriver != nullptr) {
-        const SetupWindows windows = {p->fMain,
-                                      p->fTabs,
-                                      {p->fPages[kBasicPage], p->fPages[kExpertPage],
-                                       p->fPages[kNetworkPage]}};
+        const SetupWindows windows = {
+            p->fMain,
+            p->fTabs,
+            {p->fPages[kBasicPage], p->fPages[kExpertPage], p->fPages[kNetworkPage]}};
         p->fDriver->Tick(windows, *p->fSystem);
       }
       return TRUE;
