@@ -3,7 +3,9 @@
 // puzzle's commands, SetPeriscopeVars, the diagnostics and the shovel.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "grove/grove_fixture.h"
@@ -80,6 +82,33 @@ TEST_F(GroveTest, BrainClassMakesOneBeetlePerPairOfNames) {
   const char* alone[] = {"speed"};
   CallSlot<void>(beetles, 16, "ignored", int32_t(1), alone);
   EXPECT_EQ(static_cast<BeetleBrain*>(first)->fRunSpeed, 123.5f);
+}
+
+// Class-made beetles draw after Prepare has seeded the generator with
+// time(): their values are those of that seed, whatever seed came before.
+TEST_F(GroveTest, ClassMadeBeetlesDrawFromPreparesSeed) {
+  auto* beetles = static_cast<cBeetleBrain*>(stage_.model().FindBrainClass("cBeetleBrain"));
+  ASSERT_NE(beetles, nullptr);
+  const int64_t clock = std::time(nullptr);
+  stage::SetSceneCalendarTime(5001);
+  int draws[2][6];
+  for (int seed = 0; seed < 2; ++seed) {
+    std::srand(seed == 0 ? 5001u : 77u);
+    for (int& draw : draws[seed]) draw = std::rand();
+  }
+  ASSERT_NE(draws[0][0] % 50, draws[1][0] % 50);
+  std::srand(77);  // another seed before Prepare
+  CallSlot<void>(beetles, 14);
+  auto* made = static_cast<BeetleBrain*>(CallSlot<egBrainDll*>(beetles, 15, "A", "B"));
+  stage::SetSceneCalendarTime(clock);
+  ASSERT_NE(made, nullptr);
+  const int* d = draws[0];
+  EXPECT_EQ(made->fRunSpeed, 200.0f + float(d[0] % 50));
+  EXPECT_EQ(made->fCuriosityRange, 2000.0f + float(d[1] % 500));
+  EXPECT_EQ(made->fCuriosityScale, 500.0f + float(d[2] % 100));
+  EXPECT_EQ(made->fFearRange, 800.0f + float(d[3] % 100));
+  EXPECT_EQ(made->fCuriosityWeight, 0.8f + 0.1f * float(d[4] % 3));
+  EXPECT_EQ(made->fFearWeight, 0.8f + 0.1f * float(d[5] % 3));
 }
 
 TEST_F(GroveTest, BeetleRandomRangesAndLayout) {
