@@ -313,6 +313,23 @@ TEST_F(GroveTest, TestRotateDishChangesNothing) {
   EXPECT_EQ(std::memcmp(&before, &Object("Dish")->local, sizeof before), 0);
 }
 
+// The local view, right and up are the target's own columns (negated second
+// and first, third), not its rows: a target turned 30 degrees about z.
+TEST_F(GroveTest, TestRotateDishShowsTheLocalViewOfARotatedTarget) {
+  Scene("object Dish viewaxes at 0 0 2\nobject Target at 0 -10 2\nvariable PeriscopeDish Dish\n");
+  mkMatrix44& m = Object("Target")->local;
+  m.m[0][0] = 0.866025404f, m.m[0][1] = -0.5f;
+  m.m[1][0] = 0.5f, m.m[1][1] = 0.866025404f;
+  m.flags = 0;
+  EXPECT_EQ(Run("TestRotateDish", {"Target"}), 0);
+  const Lines said = Said();
+  ASSERT_EQ(said.size(), 7u);
+  EXPECT_EQ(Lines(said.begin() + 4, said.end()),
+            (Lines{"warning: RT: local view 0.500000,-0.866025,-0.000000",
+                   "warning: RT: local right -0.866025,-0.500000,-0.000000",
+                   "warning: RT: local up 0.000000,0.000000,1.000000"}));
+}
+
 // --- SetPeriscopeVars ------------------------------------------------------------------------
 
 TEST_F(GroveTest, SetPeriscopeVars) {
