@@ -58,7 +58,10 @@ const EstimateCase kEstimateCases[] = {
     {"CloseRunningLookingAtIt", 50.0f, 1.0f, "run", 1.5f, (0.1f + 0.0f) / 2.0f},
     {"FullRangeEdge", 100.0f, 0.0f, "long_jump", 1.0f, (0.2f + 0.0f) / 2.0f},
     {"HalfFearRange", 400.0f, 0.0f, "wait", 0.5f, (0.8f + 1.0f) / 2.0f},
+    {"JustPastFullRange", 101.0f, 0.0f, "wait", (1.0f - 101.0f / 800.0f + 0.5f) / 2.0f,
+     (101.0f / 500.0f + 1.0f) / 2.0f},
     {"FearRangeEdgeCounts", 800.0f, 0.5f, "short_jump", (0.0f + 0.5f + 0.75f) / 2.0f, 0.875f},
+    {"JustBeyondFearRange", 801.0f, 0.5f, "short_jump", 0.5f + 0.75f, 0.875f},
     {"TurningFast", 5000.0f, 0.0f, "turn_left_fast", 0.75f, 0.75f},
     {"TurningFastAnyCase", 5000.0f, 0.0f, "Turn_Right_Fast", 0.75f, 0.75f},
     {"CuriosityScaleEdge", 500.0f, 0.0f, "push", (1.0f - 500.0f / 800.0f + 0.5f) / 2.0f, 1.0f},
@@ -157,6 +160,27 @@ INSTANTIATE_TEST_SUITE_P(Table, ReactionTest, ::testing::ValuesIn(kReactionCases
                          [](const ::testing::TestParamInfo<ReactionCase>& c) {
                            return std::string(c.param.name);
                          });
+
+// The idle rule plays "idle" unless the behaviour read at the frame's start
+// is "idle" already, playing or not.
+TEST_F(BeetleTest, IdleRuleAndItsAnimationCalls) {
+  More("behavior Beetle walk\n");
+  stage::SceneObject* beetle = Object("Beetle");
+  auto* owner = stage::Model::ToHandle<egCharacter>(beetle);
+  beetle_->fFacing = beetle_->fPreviousFacing = 0.5f;
+  beetle_->React(0, owner, nullptr, nullptr);
+  EXPECT_EQ(Calls({"FindBehavior", "AnimPlay", "SetPlayingOneShot"}),
+            (Lines{"FindBehavior(Beetle, \"idle\", -4) -> behavior:Beetle..idle",
+                   "AnimPlay(Beetle, behavior:Beetle..idle, 1, 1, 0, 0, -1, 0, 0, 1, 0)",
+                   "SetPlayingOneShot(Beetle, 0)"}));
+  for (stage::Behavior* behavior : beetle->behaviors) {
+    auto* handle = stage::Model::ToHandle<mkGBehavior>(behavior);
+    behavior->playing = 0;
+    Mark();
+    beetle_->React(0, owner, handle, stage_.api().BehGetKey(handle));
+    EXPECT_EQ(Calls({"AnimPlay"}).size(), behavior->name == "idle" ? 0u : 1u) << behavior->name;
+  }
+}
 
 TEST_F(BeetleTest, TurnSignFlipsWhenTheTurnGetsWorse) {
   stage_.model().SetClock(0, 0.0f, 0.1f);

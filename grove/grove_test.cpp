@@ -3,7 +3,9 @@
 // puzzle's commands, SetPeriscopeVars, the diagnostics and the shovel.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "grove/grove_fixture.h"
@@ -80,6 +82,33 @@ TEST_F(GroveTest, BrainClassMakesOneBeetlePerPairOfNames) {
   const char* alone[] = {"speed"};
   CallSlot<void>(beetles, 16, "ignored", int32_t(1), alone);
   EXPECT_EQ(static_cast<BeetleBrain*>(first)->fRunSpeed, 123.5f);
+}
+
+// Class-made beetles draw after Prepare has seeded the generator with
+// time(): their values are those of that seed, whatever seed came before.
+TEST_F(GroveTest, ClassMadeBeetlesDrawFromPreparesSeed) {
+  auto* beetles = static_cast<cBeetleBrain*>(stage_.model().FindBrainClass("cBeetleBrain"));
+  ASSERT_NE(beetles, nullptr);
+  const int64_t clock = std::time(nullptr);
+  stage::SetSceneCalendarTime(5001);
+  int draws[2][6];
+  for (int seed = 0; seed < 2; ++seed) {
+    std::srand(seed == 0 ? 5001u : 77u);
+    for (int& draw : draws[seed]) draw = std::rand();
+  }
+  ASSERT_NE(draws[0][0] % 50, draws[1][0] % 50);
+  std::srand(77);  // another seed before Prepare
+  CallSlot<void>(beetles, 14);
+  auto* made = static_cast<BeetleBrain*>(CallSlot<egBrainDll*>(beetles, 15, "A", "B"));
+  stage::SetSceneCalendarTime(clock);
+  ASSERT_NE(made, nullptr);
+  const int* d = draws[0];
+  EXPECT_EQ(made->fRunSpeed, 200.0f + float(d[0] % 50));
+  EXPECT_EQ(made->fCuriosityRange, 2000.0f + float(d[1] % 500));
+  EXPECT_EQ(made->fCuriosityScale, 500.0f + float(d[2] % 100));
+  EXPECT_EQ(made->fFearRange, 800.0f + float(d[3] % 100));
+  EXPECT_EQ(made->fCuriosityWeight, 0.8f + 0.1f * float(d[4] % 3));
+  EXPECT_EQ(made->fFearWeight, 0.8f + 0.1f * float(d[5] % 3));
 }
 
 TEST_F(GroveTest, BeetleRandomRangesAndLayout) {
@@ -284,6 +313,23 @@ TEST_F(GroveTest, TestRotateDishChangesNothing) {
   EXPECT_EQ(std::memcmp(&before, &Object("Dish")->local, sizeof before), 0);
 }
 
+// The local view, right and up are the target's own columns (negated second
+// and first, third), not its rows: a target turned 30 degrees about z.
+TEST_F(GroveTest, TestRotateDishShowsTheLocalViewOfARotatedTarget) {
+  Scene("object Dish viewaxes at 0 0 2\nobject Target at 0 -10 2\nvariable PeriscopeDish Dish\n");
+  mkMatrix44& m = Object("Target")->local;
+  m.m[0][0] = 0.866025404f, m.m[0][1] = -0.5f;
+  m.m[1][0] = 0.5f, m.m[1][1] = 0.866025404f;
+  m.flags = 0;
+  EXPECT_EQ(Run("TestRotateDish", {"Target"}), 0);
+  const Lines said = Said();
+  ASSERT_EQ(said.size(), 7u);
+  EXPECT_EQ(Lines(said.begin() + 4, said.end()),
+            (Lines{"warning: RT: local view 0.500000,-0.866025,-0.000000",
+                   "warning: RT: local right -0.866025,-0.500000,-0.000000",
+                   "warning: RT: local up 0.000000,0.000000,1.000000"}));
+}
+
 // --- SetPeriscopeVars ------------------------------------------------------------------------
 
 TEST_F(GroveTest, SetPeriscopeVars) {
@@ -446,6 +492,50 @@ TEST_F(ShovelTest, PreUpdateWaitsAndBoards) {
   StoppedDig();
   Frame();
   EXPECT_EQ(Calls({"AttachObject", "AnimPlay"}), Lines{});
+}
+
+TEST_F(ShovelTest, ADriverWhoIsTheOwnerStopsItsOneShotOnBoarding) {
+  host_->driver = Object("Shovel");
+  StoppedDig();
+  Object("Shovel")->oneShot = 1;
+  host_->vehicleFlags = 4 | 8 | 1;
+  Frame();
+  EXPECT_EQ(host_->vehicleFlags, 1);  // the driver: bit 8 cleared with riding and boarding
+  EXPECT_EQ(Object("Shovel")->oneShot, 0);
+  // The animation rule's own, then the driver's.
+  EXPECT_EQ(Calls({"SetPlayingOneShot"}),
+            (Lines{"SetPlayingOneShot(Shovel, 0)", "SetPlayingOneShot(Shovel, 0)"}));
+}
+
+TEST_F(ShovelTest, PassesPreUpdateAndUpdateOnToTheHostBrain) {
+  Frame();
+  EXPECT_EQ(Calls({"Shovel.brain.PreUpdate", "Shovel.brain.Update"}),
+            (Lines{"Shovel.brain.PreUpdate() ", "Shovel.brain.Update() "}));
+}
+
+TEST_F(ShovelTest, UpdateWaitsWhileTheDriverPlaysAOneShot) {
+  stage_.model().SetCameraMode(2);  // drive
+  stage::SceneObject* machine = Object("Machine");
+  stage_.model().Play(machine->behaviors[0]);  // animating: the one-shot goes on
+  Object("Driver")->oneShot = 1;
+  host_->vehicleFlags = 8 | 1;
+  Mark();
+  Frame();
+  EXPECT_EQ(Object("Driver")->oneShot, 1);
+  EXPECT_EQ(host_->vehicleFlags, 8 | 1);
+  EXPECT_EQ(Calls({"SetPlayingOneShot", "Shovel.brain.SetWaitState", "AnimPlay"}), Lines{});
+}
+
+TEST_F(ShovelTest, DriveModeClearsBitEightWhenTheDriverStands) {
+  stage_.model().SetCameraMode(2);  // drive
+  host_->vehicleFlags = 8 | 2 | 1;
+  Mark();
+  Frame();
+  EXPECT_EQ(host_->vehicleFlags, 2 | 1);
+  EXPECT_EQ(Object("Driver")->current->name, "idle");
+  EXPECT_EQ(Calls({"SetPlayingOneShot", "Shovel.brain.SetWaitState"}),
+            (Lines{"SetPlayingOneShot(Driver, 0)", "SetPlayingOneShot(Driver, 0)",
+                   "Shovel.brain.SetWaitState(0, \"ShovelRoot..shovel_wait\")"}));
 }
 
 TEST_F(ShovelTest, DriverStopsAOneShotWhenTheMachineRests) {

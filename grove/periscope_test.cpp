@@ -202,6 +202,20 @@ TEST_F(PeriscopeTest, DishAtThePeriscopeIsLeftAlone) {
   EXPECT_EQ(Calls({"TransformChanged"}), Lines{});
 }
 
+// The host brain's Update comes first; the scene variables are asked for by
+// their full names (the stage would answer the short ones too).
+TEST_F(PeriscopeTest, PassesUpdateOnThenReadsTheGlobalVariables) {
+  Frame();
+  EXPECT_EQ(Calls({"Periscope.brain.Update", "GetObjKeyByID"}),
+            (Lines{"Periscope.brain.Update() ",
+                   "GetObjKeyByID(\"global..PeriscopeMaster\") -> key:PeriscopeMaster",
+                   "GetObjKeyByID(\"global..PeriscopeCeiling\") -> key:PeriscopeCeiling",
+                   "GetObjKeyByID(\"global..PeriscopeFloor\") -> key:PeriscopeFloor",
+                   "GetObjKeyByID(\"global..TheSun\") -> key:TheSun",
+                   "GetObjKeyByID(\"global..PeriscopeFilter\") -> key:PeriscopeFilter",
+                   "GetObjKeyByID(\"global..PeriscopeDish\") -> key:PeriscopeDish"}));
+}
+
 TEST_F(PeriscopeTest, MissingMasterIsTheHostsToAnswer) {
   SetVariable("PeriscopeMaster", nullptr);
   SetVariable("TheSun", nullptr);

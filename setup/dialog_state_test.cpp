@@ -161,6 +161,36 @@ TEST_F(DialogStateTest, ApiButtonsAsShown) {
   }
 }
 
+// The box refresh gives a device that can anti-alias the box's choice, so
+// that it survives a change of device (both of the Voodoo5's can: Glide and
+// back), and the saved record keeps it.
+TEST_F(DialogStateTest, AntiAliasingIsKeptAcrossADeviceChange) {
+  for (const bool on : {true, false}) {
+    fs::remove(DevModeFile());
+    WriteFile(InitFile(), "Engine 1\r\n");
+    SetupDialogState& dialog = Start("voodoo5.profile");
+    std::string problem;
+    ASSERT_TRUE(dialog.AntiAliasing().fEnabled);
+    ASSERT_TRUE(dialog.CheckAntiAliasing(on, &problem)) << problem;
+    ASSERT_TRUE(dialog.ClickApi(kDeviceTypeGlide, &problem)) << problem;
+    EXPECT_TRUE(dialog.AntiAliasing().fEnabled) << on;
+    EXPECT_EQ(dialog.AntiAliasing().fChecked, on);
+    EXPECT_EQ(options_->AntiAliasingOn(), on);
+    ASSERT_TRUE(dialog.ClickApi(kDeviceTypeDirect3D, &problem)) << problem;
+    EXPECT_TRUE(dialog.AntiAliasing().fEnabled) << on;
+    EXPECT_EQ(dialog.AntiAliasing().fChecked, on);
+    EXPECT_EQ(options_->AntiAliasingOn(), on);
+    ASSERT_TRUE(dialog.Accept(&problem, nullptr)) << problem;
+    DebugInfoLog log(game_ + "/debug_info_again.dat");
+    GraphicsOptions again(*platform_, log, game_);
+    TraceCapture capture;
+    again.Detect();
+    ASSERT_TRUE(again.LoadSavedChoice());
+    EXPECT_EQ(again.CurrentType(), kDeviceTypeDirect3D);
+    EXPECT_EQ(again.AntiAliasingOn(), on);
+  }
+}
+
 TEST_F(DialogStateTest, RefusedTextLeavesTheFieldAsItWas) {
   SetupDialogState& dialog = Start("voodoo3.profile");
   std::string problem;
