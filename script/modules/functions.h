@@ -16,6 +16,12 @@
 //   its objects for null); its documentation line says so.
 // - Integers ("l") must fit in 32 bits: OverflowError "F: N does not fit in
 //   32 bits" otherwise.
+// - Floats ("f") must be finite: a NaN or an infinity is a ValueError
+//   "F: argument N is not a finite number", except where a row's parameter
+//   is AnyFloat (a value that the function only stores or computes with, and
+//   that the module's arithmetic may itself have made non-finite). The
+//   boid library's "none" distance is INFINITY = 999999.0, a finite number.
+//   SceneAPIc applies the same rule to every float of every operation.
 // - Lists of texts: "not a list", "list must contain strings"; the count
 //   before a list (SceneAPIc) runs from 0 to the list's length.
 // - Nothing depends on the order of calls: the registers are asked on every
@@ -27,6 +33,7 @@
 #ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 #define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <string>
@@ -95,6 +102,14 @@ class Arguments {
 
   // As Get, but "NULL" (and an address 0 of an accepted type) gives a null
   // object.
+  // Float argument `position` is finite; false with a ValueError set
+  // otherwise.
+  bool Finite(int position, float value) {
+    if (std::isfinite(value)) return true;
+    RaiseNotFinite(function_, position);
+    return false;
+  }
+
   template <class T>
   bool GetOrNull(int position, const char* text, T*& out) {
     if (text != nullptr && text[0] == 'N' && std::strcmp(text, "NULL") == 0) {
@@ -190,7 +205,8 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
 // Parameter types and their codes:
 // - T* an object of type T ("s"; never null: "NULL" is a TypeError);
 // - OrNull<T> an object of type T or "NULL" ("s");
-// - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits);
+// - const char* a text ("s"), float ("f", finite), AnyFloat ("f", NaN and
+//   infinities too), int32_t ("l", within 32 bits);
 // - const char** a list of texts ("O": "not a list", "list must contain
 //   strings"), null-terminated, for the call only;
 // - OptionalFloat<N> and OptionalInt<N>, trailing arguments that may be
@@ -207,6 +223,13 @@ struct OptionalFloat {
 template <int32_t Default>
 struct OptionalInt {
   int32_t value = Default;
+};
+
+// A float argument that may be NaN or infinite (every other float argument
+// must be finite).
+struct AnyFloat {
+  float value = 0.0f;
+  operator float() const { return value; }
 };
 
 // An object argument that may be "NULL" (then null).
@@ -261,8 +284,19 @@ struct Arg<float> {
   static constexpr bool kOptional = false;
   using Raw = float;
   static Raw Initial() { return 0.0f; }
-  static bool Convert(Arguments&, int, Raw raw, float& out, StringList&) {
+  static bool Convert(Arguments& a, int position, Raw raw, float& out, StringList&) {
     out = raw;
+    return a.Finite(position, raw);
+  }
+};
+template <>
+struct Arg<AnyFloat> {
+  static constexpr char kCode = 'f';
+  static constexpr bool kOptional = false;
+  using Raw = float;
+  static Raw Initial() { return 0.0f; }
+  static bool Convert(Arguments&, int, Raw raw, AnyFloat& out, StringList&) {
+    out.value = raw;
     return true;
   }
 };
@@ -284,9 +318,10 @@ struct Arg<OptionalFloat<Default>> {
   static constexpr bool kOptional = true;
   using Raw = float;
   static Raw Initial() { return float(Default); }
-  static bool Convert(Arguments&, int, Raw raw, OptionalFloat<Default>& out, StringList&) {
+  static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out,
+                      StringList&) {
     out.value = raw;
-    return true;
+    return a.Finite(position, raw);
   }
 };
 template <int32_t Default>

@@ -772,6 +772,49 @@ TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
     EXPECT_EQ(Calls(op), Lines{}) << op;
 }
 
+// Floats that are NaN or infinite stop at the binder and at SceneAPIc with
+// the function and the argument named; the library's "none" distance
+// (999999.0) and the other finite values pass. Nothing reaches the host.
+const PolicyCase kNonFiniteCases[] = {
+    {"ktFlock_SetMaxSpeed(f, float('nan'))",
+     "ValueError: ktFlock_SetMaxSpeed: argument 2 is not a finite number"},
+    {"ktBoid_SetPerceptionRange(a, float('inf'))",
+     "ValueError: ktBoid_SetPerceptionRange: argument 2 is not a finite number"},
+    {"ktBoid_AvoidBlockers(a, 10.0, -float('inf'), 2.0, iv)",
+     "ValueError: ktBoid_AvoidBlockers: argument 3 is not a finite number"},
+    {"ktInfluenceVector_Set(iv, x, 1.0, float('nan'))",
+     "ValueError: ktInfluenceVector_Set: argument 4 is not a finite number"},
+    {"mkUtilc.ktOscillator_SetPeriodTime(o, float('inf'))",
+     "ValueError: ktOscillator_SetPeriodTime: argument 2 is not a finite number"},
+    {"mkUtilc.ktOscillator_SetWave(o, 0.0, 0, 1.0, float('nan'))",
+     "ValueError: ktOscillator_SetWave: argument 5 is not a finite number"},
+    {"SceneAPIc.SoundSetClassVolume(1, float('nan'))",
+     "ValueError: SoundSetClassVolume: argument 2 is not a finite number"},
+    {"SceneAPIc.CamSetGlobalFOVMult(-float('inf'))",
+     "ValueError: CamSetGlobalFOVMult: argument 1 is not a finite number"},
+    {"SceneAPIc.SoundSetVolume('NULL', 0.5, float('inf'))",
+     "ValueError: SoundSetVolume: argument 3 is not a finite number"},
+    {"ktBoid_SetPerceptionRange(a, INFINITY)", "no error"},
+    {"ktFlock_SetMaxSpeed(f, 3.4e38)", "no error"},
+};
+
+TEST_F(ModulesTest, NonFiniteFloatsAreRefusedWithTheirArgument) {
+  std::string script =
+      "iv = new_ktInfluenceVector(); o = mkUtilc.new_ktOscillator()\n"
+      "x = new_mkVector3(1, 0, 0)\n"
+      "f = new_ktFlock('NULL'); a = new_ktBoid('NULL', f, 'NULL')\n";
+  Lines expected;
+  for (const PolicyCase& c : kNonFiniteCases) {
+    script += std::string("err(lambda: ") + c.call + ")\n";
+    expected.push_back(c.said);
+  }
+  script += "print(ktBoid_GetPerceptionRange(a), ktFlock_GetMaxSpeed(f) > 3e38)\n";
+  expected.push_back("999999.0 True");
+  EXPECT_EQ(Python(script), expected);
+  for (const char* op : {"SoundSetClassVolume", "CamSetGlobalFOVMult", "SoundSetVolume"})
+    EXPECT_EQ(Calls(op), Lines{}) << op;
+}
+
 // Type strings that a script writes take no room in the register: after a
 // hundred made-up types, a host object of a type handed out for the first
 // time (the game controller) still passes.

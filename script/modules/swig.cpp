@@ -440,39 +440,33 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count) {
   if (PyTuple_GET_SIZE(args) != count) return false;
+  if (format[count] != ':' && format[count] != '\0') return false;
+  struct {
+    const char* s;
+    Py_ssize_t n;
+    long l;
+    float f;
+    PyObject* o;
+  } value = {nullptr, 0, 0, 0.0f, nullptr};
   for (int k = 0; k < count; ++k) {
-    PyObject* item = PyTuple_GET_ITEM(args, k);
-    switch (format[k]) {
-      case 's': {
-        if (!PyUnicode_CheckExact(item)) return false;
-        Py_ssize_t size = 0;
-        const char* text = HostTextOf(item, &size);
-        if (text == nullptr) {
-          PyErr_Clear();
-          return false;
-        }
-        if (std::strlen(text) != size_t(size)) return false;
-        *static_cast<const char**>(targets[k]) = text;
-        break;
-      }
-      case 'f':
-        if (!PyFloat_CheckExact(item)) return false;
-        *static_cast<float*>(targets[k]) = float(PyFloat_AS_DOUBLE(item));
-        break;
-      case 'l': {
-        if (!PyLong_CheckExact(item)) return false;
-        int overflow = 0;
-        const long value = PyLong_AsLongAndOverflow(item, &overflow);
-        // Beyond 32 bits: PyArg_ParseTuple and CheckLongArgs say so.
-        if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return false;
-        *static_cast<long*>(targets[k]) = value;
-        break;
-      }
-      default:
-        return false;
-    }
+    const char code = format[k];
+    // The binder's codes; "|" (an optional part) leaves the tuple to
+    // PyArg_ParseTuple.
+    if ((code != 's' && code != 'f' && code != 'l') ||
+        !ParseExactItem(PyTuple_GET_ITEM(args, k), code, value))
+      return false;
+    if (code == 's')
+      *static_cast<const char**>(targets[k]) = value.s;
+    else if (code == 'f')
+      *static_cast<float*>(targets[k]) = value.f;
+    else
+      *static_cast<long*>(targets[k]) = value.l;
   }
-  return format[count] == ':' || format[count] == '\0';
+  return true;
+}
+
+void RaiseNotFinite(const char* function, int position) {
+  PyErr_Format(PyExc_ValueError, "%s: argument %d is not a finite number", function, position);
 }
 
 bool CheckLongArgs(const char* format, void* const* targets) {

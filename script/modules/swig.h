@@ -34,6 +34,8 @@
 #include <string>
 #include <vector>
 
+#include "script/text.h"
+
 namespace script {
 
 // Pointer strings are built in a buffer of this many bytes (terminator
@@ -78,6 +80,58 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
   }
   *address = reinterpret_cast<void*>(value);
   return true;
+}
+
+// The one fast parser of the seven modules' argument tuples (the binder's
+// ParseExactArgs and every SceneAPIc function): reads `item` for format code
+// `code` when it is exactly of the type that the code asks for, as
+// PyArg_ParseTuple would convert it:
+// - "s": a str, in the host's encoding (HostTextOf), into `out.s` and its
+//   length into `out.n`. A text with an embedded NUL is never read here
+//   (for pointer strings and plain texts alike): PyArg_ParseTuple then gives
+//   its error;
+// - "l": an int that fits in 32 bits, into `out.l`; "i" the same within
+//   int's range (a wider one goes to PyArg_ParseTuple and the 32-bit check);
+// - "f": a float, into `out.f`;
+// - "O": any object, into `out.o`.
+// False (nothing set, no error) for anything else, which then goes to
+// PyArg_ParseTuple with its own conversions and messages. `Value` is any
+// record with the members s, n, l, f and o.
+template <class Value>
+inline bool ParseExactItem(PyObject* item, char code, Value& out) {
+  switch (code) {
+    case 's': {
+      if (!PyUnicode_CheckExact(item)) return false;
+      Py_ssize_t size = 0;
+      const char* text = HostTextOf(item, &size);
+      if (text == nullptr) {
+        PyErr_Clear();
+        return false;
+      }
+      if (std::memchr(text, '\0', size_t(size)) != nullptr) return false;
+      out.s = text;
+      out.n = size;
+      return true;
+    }
+    case 'l':
+    case 'i': {
+      if (!PyLong_CheckExact(item)) return false;
+      int overflow = 0;
+      const long value = PyLong_AsLongAndOverflow(item, &overflow);
+      if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return false;
+      out.l = value;
+      return true;
+    }
+    case 'f':
+      if (!PyFloat_CheckExact(item)) return false;
+      out.f = float(PyFloat_AS_DOUBLE(item));
+      return true;
+    case 'O':
+      out.o = item;
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Turns an address of an accepted type into one of the expected type.
@@ -281,6 +335,10 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 // per function and argument, not once per call).
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
                           bool expectedOwned, int position, const char* function);
+
+// Raises ValueError "F: argument N is not a finite number" (a float argument
+// that is NaN or infinite where its function takes only finite ones).
+void RaiseNotFinite(const char* function, int position);
 
 // A list of strings as a null-terminated array of UTF-8 texts that lives as
 // long as this object (and the list). Small lists use no heap memory.
