@@ -747,6 +747,10 @@ const PolicyCase kPolicyCases[] = {
      "OverflowError: ktBoid_SetWaypoint: -2147483649 does not fit in 32 bits"},
     {"SceneAPIc.SetInputEnable(2**32)",
      "OverflowError: SetInputEnable: 4294967296 does not fit in 32 bits"},
+    {"egBrainc.egBrain_GetFlags('NULL\\x00')", "ValueError: embedded null character"},
+    {"ktFlock_GetCount(f + '\\x00')", "ValueError: embedded null character"},
+    {"SceneAPIc.GetID('NULL\\x00')", "ValueError: embedded null character"},
+    {"SceneAPIc.ApiMessage('a\\x00b')", "ValueError: embedded null character"},
     {"ktFlock_RemoveFrom(f, 'NULL')", "no error"},
     {"ktFlock_SetWaypoint(f, 2**31 - 1)", "no error"},
 };
@@ -767,8 +771,8 @@ TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
       "ktFlock_GetWaypoint(f))\n";
   expected.push_back("2 True True 2147483647");
   EXPECT_EQ(Python(script), expected);
-  for (const char* op :
-       {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos", "SetInputEnable"})
+  for (const char* op : {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos",
+                         "SetInputEnable", "GetID"})
     EXPECT_EQ(Calls(op), Lines{}) << op;
 }
 

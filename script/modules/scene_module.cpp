@@ -63,6 +63,7 @@ struct Op {
   int count = 0;            // arguments in all
   int required = 0;         // arguments before the "|"
   char codes[kMaxArgs] = {};
+  char parseCodes[kMaxArgs] = {};  // the codes, "p" for a pointer's "s"
   bool pointer[kMaxArgs] = {};
   std::string expected[kMaxArgs];  // type string; empty for "void" (any type)
   int hostType[kMaxArgs];          // the expected type's number in the host register
@@ -111,6 +112,8 @@ void Prepare(const OpText& text, Op& op) {
       op.expectedLength[position - 1] = op.expected[position - 1].size();
     }
   }
+  for (int k = 0; k < op.count; ++k)
+    op.parseCodes[k] = op.pointer[k] && op.codes[k] == 's' ? 'p' : op.codes[k];
   // "7: -1.0, 8: 0, 6: none"
   for (const char* p = text.defaults; *p != '\0';) {
     while (*p == ' ' || *p == ',') ++p;
@@ -203,6 +206,8 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
         a[k].p != nullptr && host::Contains(a[k].p, op.hostType[k]))
       continue;
     a[k].p = nullptr;
+    if (a[k].n >= 0 && std::strlen(text) != size_t(a[k].n))
+      return ConvertSlowly(slot, op, args, a, list);  // PyArg_ParseTuple's error
     // The host takes "NULL" for any object, also of the types that the other
     // modules make for scripts.
     if (text[0] == 'N' && std::strcmp(text, "NULL") == 0) continue;
@@ -236,7 +241,7 @@ bool ParseExact(const Op& op, PyObject* args, ArgValue* a) {
   const Py_ssize_t n = PyTuple_GET_SIZE(args);
   if (n < op.required || n > op.count) return false;
   for (Py_ssize_t k = 0; k < n; ++k)
-    if (!ParseExactItem(PyTuple_GET_ITEM(args, k), op.codes[k], a[k])) return false;
+    if (!ParseExactItem(PyTuple_GET_ITEM(args, k), op.parseCodes[k], a[k])) return false;
   return true;
 }
 

@@ -53,6 +53,32 @@ bool EncodePointer(const void* address, const char* type, PointerString& out);
 // name that already ends in "_pp" ("mkGBehavior_pp") gives "_mkGBehavior_pp".
 std::string PointerTypeString(const std::string& name);
 
+// The value of each hexadecimal digit of a pointer string (0-9, a-f), 0xff
+// for every other byte.
+struct HexDigits {
+  uint8_t value[256];
+  constexpr HexDigits() : value() {
+    for (int c = 0; c < 256; ++c) value[c] = 0xff;
+    for (int c = '0'; c <= '9'; ++c) value[c] = uint8_t(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) value[c] = uint8_t(c - 'a' + 10);
+  }
+};
+inline constexpr HexDigits kHexValues{};
+
+// Whether the `n` bytes at `a` and `b` are the same, eight at a time.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+  for (; n >= 8; n -= 8, a += 8, b += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n)
+    if (*a++ != *b++) return false;
+  return true;
+}
+
 // The common case of TypeTable::Decode, inline: `text` is "_", hexadecimal
 // digits and exactly the type string `expected` (of `length` characters).
 // `size`, when not negative, is the length of `text` as its owner knows it:
@@ -63,18 +89,11 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
   if (text[0] != '_') return false;
   uintptr_t value = 0;
   const char* p = text + 1;
-  for (;; ++p) {
-    const char c = *p;
-    if (c >= '0' && c <= '9')
-      value = (value << 4) | uintptr_t(c - '0');
-    else if (c >= 'a' && c <= 'f')
-      value = (value << 4) | uintptr_t(c - 'a' + 10);
-    else
-      break;
-  }
+  for (uint8_t digit; (digit = kHexValues.value[uint8_t(*p)]) != 0xff; ++p)
+    value = (value << 4) | digit;
   if (p - text - 1 > ptrdiff_t(2 * sizeof(void*))) return false;
   if (size >= 0) {
-    if (p - text + ptrdiff_t(length) != size || std::memcmp(p, expected, length) != 0) return false;
+    if (p - text + ptrdiff_t(length) != size || !SameBytes(p, expected, length)) return false;
   } else if (std::strcmp(p, expected) != 0) {
     return false;
   }
@@ -90,6 +109,10 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
 //   length into `out.n`. A text with an embedded NUL is never read here
 //   (for pointer strings and plain texts alike): PyArg_ParseTuple then gives
 //   its error;
+// - "p": a pointer string, read as "s" except that the NUL check is left to
+//   the caller's decoding against the length (DecodeExact with `size`),
+//   whose match proves that there is none; a text that does not match is
+//   checked for a NUL (HasNul) before anything else reads it;
 // - "l": an int that fits in 32 bits, into `out.l`; "i" the same within
 //   int's range (a wider one goes to PyArg_ParseTuple and the 32-bit check);
 // - "f": a float, into `out.f`;
@@ -100,7 +123,8 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
 template <class Value>
 inline bool ParseExactItem(PyObject* item, char code, Value& out) {
   switch (code) {
-    case 's': {
+    case 's':
+    case 'p': {
       if (!PyUnicode_CheckExact(item)) return false;
       Py_ssize_t size = 0;
       const char* text = HostTextOf(item, &size);
@@ -108,7 +132,7 @@ inline bool ParseExactItem(PyObject* item, char code, Value& out) {
         PyErr_Clear();
         return false;
       }
-      if (std::memchr(text, '\0', size_t(size)) != nullptr) return false;
+      if (code == 's' && std::memchr(text, '\0', size_t(size)) != nullptr) return false;
       out.s = text;
       out.n = size;
       return true;
@@ -132,6 +156,15 @@ inline bool ParseExactItem(PyObject* item, char code, Value& out) {
     default:
       return false;
   }
+}
+
+// Whether a text read by ParseExactItem as "p" (of `size` bytes; -1 when
+// PyArg_ParseTuple read it, which refuses a NUL itself) holds a NUL; then
+// raises PyArg_ParseTuple's ValueError "embedded null character".
+inline bool HasNul(const char* text, ptrdiff_t size) {
+  if (size < 0 || std::strlen(text) == size_t(size)) return false;
+  PyErr_SetString(PyExc_ValueError, "embedded null character");
+  return true;
 }
 
 // Turns an address of an accepted type into one of the expected type.
