@@ -130,9 +130,10 @@ class Arguments {
     // The number of the type's name in the host register (-1 for the types
     // that the modules make, which the live register holds).
     static const int hostId = host::TypeId(type);
+    static const char* const liveName = live::Name(type);
     void* address = nullptr;
     if (DecodeExact(text, type, kLength, size, &address) && address != nullptr &&
-        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, type))) {
+        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, liveName))) {
       out = static_cast<T*>(address);
       return true;
     }

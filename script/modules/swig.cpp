@@ -186,9 +186,17 @@ namespace live {
 namespace {
 
 struct Registered {
-  const char* type;  // one of OwnedTypes(), or a caller's string that outlives the entry
+  const char* type;  // one of Names()
   bool lent;
 };
+
+// Every type string that objects were registered with, each kept once where
+// it is (the types of the modules' own objects: a few dozen), so that a
+// caller holding Name(type) is answered by comparing pointers.
+std::deque<std::string>& Names() {
+  static std::deque<std::string> names;
+  return names;
+}
 
 // The declared types; a deque keeps each string where it is.
 std::deque<std::string>& OwnedTypes() {
@@ -353,13 +361,18 @@ void DeclareOwnedType(const char* type) {
   host::MarkOwned(type);
 }
 
+const char* Name(const char* type) {
+  for (const std::string& name : Names())
+    if (name == type) return name.c_str();
+  return Names().emplace_back(type).c_str();
+}
+
 bool IsOwnedType(const char* type) {
   return Owned(type) != nullptr;
 }
 
 void Add(const void* address, const char* type, bool lent) {
-  const char* owned = Owned(type);
-  const Registered entry{owned != nullptr ? owned : type, lent};
+  const Registered entry{Name(type), lent};
   // Not operator[]: that would make the plug-in's image impossible to unload
   // in unoptimised builds (std::piecewise_construct becomes a unique symbol).
   auto added = Objects().emplace(address, entry);

@@ -251,6 +251,9 @@ namespace live {
 void DeclareOwnedType(const char* type);
 bool IsOwnedType(const char* type);
 void Add(const void* address, const char* type, bool lent = false);
+// The register's own copy of `type` (made at the first request, kept for
+// the process): Contains answers it by comparing pointers.
+const char* Name(const char* type);
 void Remove(const void* address);
 // Whether `address` was registered with `type` and not removed since.
 bool Contains(const void* address, const char* type);
