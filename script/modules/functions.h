@@ -16,6 +16,12 @@
 //   its objects for null); its documentation line says so.
 // - Integers ("l") must fit in 32 bits: OverflowError "F: N does not fit in
 //   32 bits" otherwise.
+// - Floats ("f") must be finite: a NaN or an infinity is a ValueError
+//   "F: argument N is not a finite number", except where a row's parameter
+//   is AnyFloat (a value that the function only stores or computes with, and
+//   that the module's arithmetic may itself have made non-finite). The
+//   boid library's "none" distance is INFINITY = 999999.0, a finite number.
+//   SceneAPIc applies the same rule to every float of every operation.
 // - Lists of texts: "not a list", "list must contain strings"; the count
 //   before a list (SceneAPIc) runs from 0 to the list's length.
 // - Nothing depends on the order of calls: the registers are asked on every
@@ -27,6 +33,7 @@
 #ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 #define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <string>
@@ -88,35 +95,49 @@ class Arguments {
 
   // Argument `position` (counted from 1) as an object of type T; false with
   // a TypeError set when `text` does not name a live one (null included).
+  // `size` is the length of `text` when the fast parser read it ("p": its
+  // NUL check is made here), -1 when PyArg_ParseTuple did.
   template <class T>
-  bool Get(int position, const char* text, T*& out) {
-    return Read(position, text, false, out);
+  bool Get(int position, const char* text, T*& out, ptrdiff_t size = -1) {
+    return Read(position, text, size, false, out);
+  }
+
+  // Float argument `position` is finite; false with a ValueError set
+  // otherwise.
+  bool Finite(int position, float value) {
+    if (std::isfinite(value)) return true;
+    RaiseNotFinite(function_, position);
+    return false;
   }
 
   // As Get, but "NULL" (and an address 0 of an accepted type) gives a null
   // object.
   template <class T>
-  bool GetOrNull(int position, const char* text, T*& out) {
-    if (text != nullptr && text[0] == 'N' && std::strcmp(text, "NULL") == 0) {
+  bool GetOrNull(int position, const char* text, T*& out, ptrdiff_t size = -1) {
+    if (text != nullptr && text[0] == 'N' && std::strcmp(text, "NULL") == 0 &&
+        (size < 0 || size == 4)) {
       out = nullptr;
       return true;
     }
-    return Read(position, text, true, out);
+    return Read(position, text, size, true, out);
   }
 
  private:
   template <class T>
-  bool Read(int position, const char* text, bool nullAllowed, T*& out) {
+  bool Read(int position, const char* text, ptrdiff_t size, bool nullAllowed, T*& out) {
     const char* type = ScriptType<T>::kName;
+    static constexpr size_t kLength = std::char_traits<char>::length(ScriptType<T>::kName);
     // The number of the type's name in the host register (-1 for the types
     // that the modules make, which the live register holds).
     static const int hostId = host::TypeId(type);
+    static const char* const liveName = live::Name(type);
     void* address = nullptr;
-    if (DecodeExact(text, type, 0, -1, &address) && address != nullptr &&
-        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, type))) {
+    if (DecodeExact(text, type, kLength, size, &address) && address != nullptr &&
+        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, liveName))) {
       out = static_cast<T*>(address);
       return true;
     }
+    if (HasNul(text, size)) return false;
     const TypeTable::Decoded decoded = types_.Decode(text, type);
     if (!CheckPointerArgument(decoded, type, host::IsOwnedId(hostId), position, function_))
       return false;
@@ -190,7 +211,8 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
 // Parameter types and their codes:
 // - T* an object of type T ("s"; never null: "NULL" is a TypeError);
 // - OrNull<T> an object of type T or "NULL" ("s");
-// - const char* a text ("s"), float ("f"), int32_t ("l", within 32 bits);
+// - const char* a text ("s"), float ("f", finite), AnyFloat ("f", NaN and
+//   infinities too), int32_t ("l", within 32 bits);
 // - const char** a list of texts ("O": "not a list", "list must contain
 //   strings"), null-terminated, for the call only;
 // - OptionalFloat<N> and OptionalInt<N>, trailing arguments that may be
@@ -209,6 +231,13 @@ struct OptionalInt {
   int32_t value = Default;
 };
 
+// A float argument that may be NaN or infinite (every other float argument
+// must be finite).
+struct AnyFloat {
+  float value = 0.0f;
+  operator float() const { return value; }
+};
+
 // An object argument that may be "NULL" (then null).
 template <class T>
 struct OrNull {
@@ -224,24 +253,31 @@ namespace bind {
 // value that parsing fills (with its default) and its conversion.
 template <class A>
 struct Arg;
+// A pointer string as parsing leaves it: its length when the fast parser
+// read it ("p"), -1 when PyArg_ParseTuple did (which writes `s`, the first
+// member).
+struct PointerText {
+  const char* s;
+  ptrdiff_t n;
+};
 template <class T>
 struct Arg<T*> {
   static constexpr char kCode = 's';
   static constexpr bool kOptional = false;
-  using Raw = const char*;
-  static Raw Initial() { return nullptr; }
+  using Raw = PointerText;
+  static Raw Initial() { return {nullptr, -1}; }
   static bool Convert(Arguments& a, int position, Raw raw, T*& out, StringList&) {
-    return a.Get(position, raw, out);
+    return a.Get(position, raw.s, out, raw.n);
   }
 };
 template <class T>
 struct Arg<OrNull<T>> {
   static constexpr char kCode = 's';
   static constexpr bool kOptional = false;
-  using Raw = const char*;
-  static Raw Initial() { return nullptr; }
+  using Raw = PointerText;
+  static Raw Initial() { return {nullptr, -1}; }
   static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, StringList&) {
-    return a.GetOrNull(position, raw, out.p);
+    return a.GetOrNull(position, raw.s, out.p, raw.n);
   }
 };
 template <>
@@ -261,8 +297,19 @@ struct Arg<float> {
   static constexpr bool kOptional = false;
   using Raw = float;
   static Raw Initial() { return 0.0f; }
-  static bool Convert(Arguments&, int, Raw raw, float& out, StringList&) {
+  static bool Convert(Arguments& a, int position, Raw raw, float& out, StringList&) {
     out = raw;
+    return a.Finite(position, raw);
+  }
+};
+template <>
+struct Arg<AnyFloat> {
+  static constexpr char kCode = 'f';
+  static constexpr bool kOptional = false;
+  using Raw = float;
+  static Raw Initial() { return 0.0f; }
+  static bool Convert(Arguments&, int, Raw raw, AnyFloat& out, StringList&) {
+    out.value = raw;
     return true;
   }
 };
@@ -284,9 +331,10 @@ struct Arg<OptionalFloat<Default>> {
   static constexpr bool kOptional = true;
   using Raw = float;
   static Raw Initial() { return float(Default); }
-  static bool Convert(Arguments&, int, Raw raw, OptionalFloat<Default>& out, StringList&) {
+  static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out,
+                      StringList&) {
     out.value = raw;
-    return true;
+    return a.Finite(position, raw);
   }
 };
 template <int32_t Default>
@@ -354,11 +402,63 @@ std::string Format(const char* name) {
   return format + ":" + name;
 }
 
+// One argument through the fast parser (ParseExactItem), into its raw value.
+template <class A>
+bool Fast(PyObject* item, typename Arg<A>::Raw& raw) {
+  using Raw = typename Arg<A>::Raw;
+  struct {
+    const char* s;
+    Py_ssize_t n;
+    long l;
+    float f;
+    PyObject* o;
+  } v = {nullptr, 0, 0, 0.0f, nullptr};
+  if constexpr (std::is_same_v<Raw, PointerText>) {
+    if (!ParseExactItem(item, 'p', v)) return false;
+    raw = {v.s, v.n};
+  } else {
+    if (!ParseExactItem(item, Arg<A>::kCode, v)) return false;
+    if constexpr (std::is_same_v<Raw, const char*>)
+      raw = v.s;
+    else if constexpr (std::is_same_v<Raw, float>)
+      raw = v.f;
+    else if constexpr (std::is_same_v<Raw, long>)
+      raw = v.l;
+    else
+      raw = v.o;
+  }
+  return true;
+}
+
+// Where PyArg_ParseTuple writes a raw value.
+template <class Raw>
+void* Target(Raw& raw) {
+  if constexpr (std::is_same_v<Raw, PointerText>)
+    return &raw.s;
+  else
+    return &raw;
+}
+
 template <const char* Name, TypeTable& (*Types)(), class R, class... A, size_t... I>
 PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
   static const std::string format = Format<A...>(Name);
+  constexpr Py_ssize_t kCount = Py_ssize_t(sizeof...(A));
+  constexpr Py_ssize_t kRequired = (Py_ssize_t(0) + ... + (Arg<A>::kOptional ? 0 : 1));
   std::tuple<typename Arg<A>::Raw...> raw{Arg<A>::Initial()...};
-  if (!ParseArgs(args, format.c_str(), &std::get<I>(raw)...)) return nullptr;
+  const Py_ssize_t given = PyTuple_GET_SIZE(args);
+  // The usual case: every item exactly of its type, read by the fast
+  // parser; anything else through PyArg_ParseTuple, with its conversions
+  // and messages, and the 32-bit check of its numbers.
+  const bool fast =
+      given >= kRequired && given <= kCount &&
+      ((Py_ssize_t(I) >= given || Fast<A>(PyTuple_GET_ITEM(args, I), std::get<I>(raw))) && ...);
+  if (!fast) {
+    raw = std::tuple<typename Arg<A>::Raw...>{Arg<A>::Initial()...};
+    void* const targets[] = {Target(std::get<I>(raw))..., nullptr};
+    if (!PyArg_ParseTuple(args, format.c_str(), Target(std::get<I>(raw))...) ||
+        !CheckLongArgs(format.c_str(), targets))
+      return nullptr;
+  }
   std::tuple<A...> values{};
   Arguments a(Types(), Name);
   StringList list;

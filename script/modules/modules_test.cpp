@@ -747,6 +747,10 @@ const PolicyCase kPolicyCases[] = {
      "OverflowError: ktBoid_SetWaypoint: -2147483649 does not fit in 32 bits"},
     {"SceneAPIc.SetInputEnable(2**32)",
      "OverflowError: SetInputEnable: 4294967296 does not fit in 32 bits"},
+    {"egBrainc.egBrain_GetFlags('NULL\\x00')", "ValueError: embedded null character"},
+    {"ktFlock_GetCount(f + '\\x00')", "ValueError: embedded null character"},
+    {"SceneAPIc.GetID('NULL\\x00')", "ValueError: embedded null character"},
+    {"SceneAPIc.ApiMessage('a\\x00b')", "ValueError: embedded null character"},
     {"ktFlock_RemoveFrom(f, 'NULL')", "no error"},
     {"ktFlock_SetWaypoint(f, 2**31 - 1)", "no error"},
 };
@@ -767,8 +771,51 @@ TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
       "ktFlock_GetWaypoint(f))\n";
   expected.push_back("2 True True 2147483647");
   EXPECT_EQ(Python(script), expected);
-  for (const char* op :
-       {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos", "SetInputEnable"})
+  for (const char* op : {"RegisterXCmd", "XCmdRun", "BrainClassSendParams", "GetWorldPos",
+                         "SetInputEnable", "GetID"})
+    EXPECT_EQ(Calls(op), Lines{}) << op;
+}
+
+// Floats that are NaN or infinite stop at the binder and at SceneAPIc with
+// the function and the argument named; the library's "none" distance
+// (999999.0) and the other finite values pass. Nothing reaches the host.
+const PolicyCase kNonFiniteCases[] = {
+    {"ktFlock_SetMaxSpeed(f, float('nan'))",
+     "ValueError: ktFlock_SetMaxSpeed: argument 2 is not a finite number"},
+    {"ktBoid_SetPerceptionRange(a, float('inf'))",
+     "ValueError: ktBoid_SetPerceptionRange: argument 2 is not a finite number"},
+    {"ktBoid_AvoidBlockers(a, 10.0, -float('inf'), 2.0, iv)",
+     "ValueError: ktBoid_AvoidBlockers: argument 3 is not a finite number"},
+    {"ktInfluenceVector_Set(iv, x, 1.0, float('nan'))",
+     "ValueError: ktInfluenceVector_Set: argument 4 is not a finite number"},
+    {"mkUtilc.ktOscillator_SetPeriodTime(o, float('inf'))",
+     "ValueError: ktOscillator_SetPeriodTime: argument 2 is not a finite number"},
+    {"mkUtilc.ktOscillator_SetWave(o, 0.0, 0, 1.0, float('nan'))",
+     "ValueError: ktOscillator_SetWave: argument 5 is not a finite number"},
+    {"SceneAPIc.SoundSetClassVolume(1, float('nan'))",
+     "ValueError: SoundSetClassVolume: argument 2 is not a finite number"},
+    {"SceneAPIc.CamSetGlobalFOVMult(-float('inf'))",
+     "ValueError: CamSetGlobalFOVMult: argument 1 is not a finite number"},
+    {"SceneAPIc.SoundSetVolume('NULL', 0.5, float('inf'))",
+     "ValueError: SoundSetVolume: argument 3 is not a finite number"},
+    {"ktBoid_SetPerceptionRange(a, INFINITY)", "no error"},
+    {"ktFlock_SetMaxSpeed(f, 3.4e38)", "no error"},
+};
+
+TEST_F(ModulesTest, NonFiniteFloatsAreRefusedWithTheirArgument) {
+  std::string script =
+      "iv = new_ktInfluenceVector(); o = mkUtilc.new_ktOscillator()\n"
+      "x = new_mkVector3(1, 0, 0)\n"
+      "f = new_ktFlock('NULL'); a = new_ktBoid('NULL', f, 'NULL')\n";
+  Lines expected;
+  for (const PolicyCase& c : kNonFiniteCases) {
+    script += std::string("err(lambda: ") + c.call + ")\n";
+    expected.push_back(c.said);
+  }
+  script += "print(ktBoid_GetPerceptionRange(a), ktFlock_GetMaxSpeed(f) > 3e38)\n";
+  expected.push_back("999999.0 True");
+  EXPECT_EQ(Python(script), expected);
+  for (const char* op : {"SoundSetClassVolume", "CamSetGlobalFOVMult", "SoundSetVolume"})
     EXPECT_EQ(Calls(op), Lines{}) << op;
 }
 

@@ -186,9 +186,17 @@ namespace live {
 namespace {
 
 struct Registered {
-  const char* type;  // one of OwnedTypes(), or a caller's string that outlives the entry
+  const char* type;  // one of Names()
   bool lent;
 };
+
+// Every type string that objects were registered with, each kept once where
+// it is (the types of the modules' own objects: a few dozen), so that a
+// caller holding Name(type) is answered by comparing pointers.
+std::deque<std::string>& Names() {
+  static std::deque<std::string> names;
+  return names;
+}
 
 // The declared types; a deque keeps each string where it is.
 std::deque<std::string>& OwnedTypes() {
@@ -353,13 +361,18 @@ void DeclareOwnedType(const char* type) {
   host::MarkOwned(type);
 }
 
+const char* Name(const char* type) {
+  for (const std::string& name : Names())
+    if (name == type) return name.c_str();
+  return Names().emplace_back(type).c_str();
+}
+
 bool IsOwnedType(const char* type) {
   return Owned(type) != nullptr;
 }
 
 void Add(const void* address, const char* type, bool lent) {
-  const char* owned = Owned(type);
-  const Registered entry{owned != nullptr ? owned : type, lent};
+  const Registered entry{Name(type), lent};
   // Not operator[]: that would make the plug-in's image impossible to unload
   // in unoptimised builds (std::piecewise_construct becomes a unique symbol).
   auto added = Objects().emplace(address, entry);
@@ -440,39 +453,33 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count) {
   if (PyTuple_GET_SIZE(args) != count) return false;
+  if (format[count] != ':' && format[count] != '\0') return false;
+  struct {
+    const char* s;
+    Py_ssize_t n;
+    long l;
+    float f;
+    PyObject* o;
+  } value = {nullptr, 0, 0, 0.0f, nullptr};
   for (int k = 0; k < count; ++k) {
-    PyObject* item = PyTuple_GET_ITEM(args, k);
-    switch (format[k]) {
-      case 's': {
-        if (!PyUnicode_CheckExact(item)) return false;
-        Py_ssize_t size = 0;
-        const char* text = HostTextOf(item, &size);
-        if (text == nullptr) {
-          PyErr_Clear();
-          return false;
-        }
-        if (std::strlen(text) != size_t(size)) return false;
-        *static_cast<const char**>(targets[k]) = text;
-        break;
-      }
-      case 'f':
-        if (!PyFloat_CheckExact(item)) return false;
-        *static_cast<float*>(targets[k]) = float(PyFloat_AS_DOUBLE(item));
-        break;
-      case 'l': {
-        if (!PyLong_CheckExact(item)) return false;
-        int overflow = 0;
-        const long value = PyLong_AsLongAndOverflow(item, &overflow);
-        // Beyond 32 bits: PyArg_ParseTuple and CheckLongArgs say so.
-        if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return false;
-        *static_cast<long*>(targets[k]) = value;
-        break;
-      }
-      default:
-        return false;
-    }
+    const char code = format[k];
+    // The binder's codes; "|" (an optional part) leaves the tuple to
+    // PyArg_ParseTuple.
+    if ((code != 's' && code != 'f' && code != 'l') ||
+        !ParseExactItem(PyTuple_GET_ITEM(args, k), code, value))
+      return false;
+    if (code == 's')
+      *static_cast<const char**>(targets[k]) = value.s;
+    else if (code == 'f')
+      *static_cast<float*>(targets[k]) = value.f;
+    else
+      *static_cast<long*>(targets[k]) = value.l;
   }
-  return format[count] == ':' || format[count] == '\0';
+  return true;
+}
+
+void RaiseNotFinite(const char* function, int position) {
+  PyErr_Format(PyExc_ValueError, "%s: argument %d is not a finite number", function, position);
 }
 
 bool CheckLongArgs(const char* format, void* const* targets) {

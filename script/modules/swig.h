@@ -34,6 +34,8 @@
 #include <string>
 #include <vector>
 
+#include "script/text.h"
+
 namespace script {
 
 // Pointer strings are built in a buffer of this many bytes (terminator
@@ -51,6 +53,32 @@ bool EncodePointer(const void* address, const char* type, PointerString& out);
 // name that already ends in "_pp" ("mkGBehavior_pp") gives "_mkGBehavior_pp".
 std::string PointerTypeString(const std::string& name);
 
+// The value of each hexadecimal digit of a pointer string (0-9, a-f), 0xff
+// for every other byte.
+struct HexDigits {
+  uint8_t value[256];
+  constexpr HexDigits() : value() {
+    for (int c = 0; c < 256; ++c) value[c] = 0xff;
+    for (int c = '0'; c <= '9'; ++c) value[c] = uint8_t(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) value[c] = uint8_t(c - 'a' + 10);
+  }
+};
+inline constexpr HexDigits kHexValues{};
+
+// Whether the `n` bytes at `a` and `b` are the same, eight at a time.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+  for (; n >= 8; n -= 8, a += 8, b += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n)
+    if (*a++ != *b++) return false;
+  return true;
+}
+
 // The common case of TypeTable::Decode, inline: `text` is "_", hexadecimal
 // digits and exactly the type string `expected` (of `length` characters).
 // `size`, when not negative, is the length of `text` as its owner knows it:
@@ -61,22 +89,81 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
   if (text[0] != '_') return false;
   uintptr_t value = 0;
   const char* p = text + 1;
-  for (;; ++p) {
-    const char c = *p;
-    if (c >= '0' && c <= '9')
-      value = (value << 4) | uintptr_t(c - '0');
-    else if (c >= 'a' && c <= 'f')
-      value = (value << 4) | uintptr_t(c - 'a' + 10);
-    else
-      break;
-  }
+  for (uint8_t digit; (digit = kHexValues.value[uint8_t(*p)]) != 0xff; ++p)
+    value = (value << 4) | digit;
   if (p - text - 1 > ptrdiff_t(2 * sizeof(void*))) return false;
   if (size >= 0) {
-    if (p - text + ptrdiff_t(length) != size || std::memcmp(p, expected, length) != 0) return false;
+    if (p - text + ptrdiff_t(length) != size || !SameBytes(p, expected, length)) return false;
   } else if (std::strcmp(p, expected) != 0) {
     return false;
   }
   *address = reinterpret_cast<void*>(value);
+  return true;
+}
+
+// The one fast parser of the seven modules' argument tuples (the binder's
+// ParseExactArgs and every SceneAPIc function): reads `item` for format code
+// `code` when it is exactly of the type that the code asks for, as
+// PyArg_ParseTuple would convert it:
+// - "s": a str, in the host's encoding (HostTextOf), into `out.s` and its
+//   length into `out.n`. A text with an embedded NUL is never read here
+//   (for pointer strings and plain texts alike): PyArg_ParseTuple then gives
+//   its error;
+// - "p": a pointer string, read as "s" except that the NUL check is left to
+//   the caller's decoding against the length (DecodeExact with `size`),
+//   whose match proves that there is none; a text that does not match is
+//   checked for a NUL (HasNul) before anything else reads it;
+// - "l": an int that fits in 32 bits, into `out.l`; "i" the same within
+//   int's range (a wider one goes to PyArg_ParseTuple and the 32-bit check);
+// - "f": a float, into `out.f`;
+// - "O": any object, into `out.o`.
+// False (nothing set, no error) for anything else, which then goes to
+// PyArg_ParseTuple with its own conversions and messages. `Value` is any
+// record with the members s, n, l, f and o.
+template <class Value>
+inline bool ParseExactItem(PyObject* item, char code, Value& out) {
+  switch (code) {
+    case 's':
+    case 'p': {
+      if (!PyUnicode_CheckExact(item)) return false;
+      Py_ssize_t size = 0;
+      const char* text = HostTextOf(item, &size);
+      if (text == nullptr) {
+        PyErr_Clear();
+        return false;
+      }
+      if (code == 's' && std::memchr(text, '\0', size_t(size)) != nullptr) return false;
+      out.s = text;
+      out.n = size;
+      return true;
+    }
+    case 'l':
+    case 'i': {
+      if (!PyLong_CheckExact(item)) return false;
+      int overflow = 0;
+      const long value = PyLong_AsLongAndOverflow(item, &overflow);
+      if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return false;
+      out.l = value;
+      return true;
+    }
+    case 'f':
+      if (!PyFloat_CheckExact(item)) return false;
+      out.f = float(PyFloat_AS_DOUBLE(item));
+      return true;
+    case 'O':
+      out.o = item;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether a text read by ParseExactItem as "p" (of `size` bytes; -1 when
+// PyArg_ParseTuple read it, which refuses a NUL itself) holds a NUL; then
+// raises PyArg_ParseTuple's ValueError "embedded null character".
+inline bool HasNul(const char* text, ptrdiff_t size) {
+  if (size < 0 || std::strlen(text) == size_t(size)) return false;
+  PyErr_SetString(PyExc_ValueError, "embedded null character");
   return true;
 }
 
@@ -164,6 +251,9 @@ namespace live {
 void DeclareOwnedType(const char* type);
 bool IsOwnedType(const char* type);
 void Add(const void* address, const char* type, bool lent = false);
+// The register's own copy of `type` (made at the first request, kept for
+// the process): Contains answers it by comparing pointers.
+const char* Name(const char* type);
 void Remove(const void* address);
 // Whether `address` was registered with `type` and not removed since.
 bool Contains(const void* address, const char* type);
@@ -281,6 +371,10 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 // per function and argument, not once per call).
 bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expected,
                           bool expectedOwned, int position, const char* function);
+
+// Raises ValueError "F: argument N is not a finite number" (a float argument
+// that is NaN or infinite where its function takes only finite ones).
+void RaiseNotFinite(const char* function, int position);
 
 // A list of strings as a null-terminated array of UTF-8 texts that lives as
 // long as this object (and the list). Small lists use no heap memory.
