@@ -18,14 +18,10 @@ const char* NameOf(egSceneApi* api, mkSceneObject* object) {
   return name != nullptr ? name : "";
 }
 
-// The two objects of a diagnostic; false (and the warning) for a wrong count
-// or a name that names no object, for which there is nothing to measure.
-bool TwoObjects(egSceneApi* api, int32_t argc, const char** argv, const char* command,
-                const char* warning, mkSceneObject** first, mkSceneObject** second) {
-  if (argc != 3 || argv == nullptr) {
-    ktWarn(api, "%s", warning);
-    return false;
-  }
+// The two objects of a diagnostic; false (and a warning for each) when a
+// name names no object, for which there is nothing to measure.
+bool TwoObjects(egSceneApi* api, const char** argv, const char* command, mkSceneObject** first,
+                mkSceneObject** second) {
   *first = api->GetSceneObjectByID(argv[0]);
   *second = api->GetSceneObjectByID(argv[1]);
   if (*first == nullptr) ktWarn(api, "%s: %s is not found", command, argv[0]);
@@ -39,9 +35,8 @@ int32_t DistanceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
                              egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *a = nullptr, *b = nullptr;
-  if (!TwoObjects(api, argc, argv, "DistanceTest",
-                  "DistanceTest: wrong number of arguments (OBJECT1,OBJECT2,UPDATE)", &a, &b))
-    return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  if (!TwoObjects(api, argv, "DistanceTest", &a, &b)) return 1;
   const mkPoint3 pa = ktPosition(api, a, 0);
   const mkPoint3 pb = ktPosition(api, b, 0);
   const float d2 = MagnitudeSquared(pb - pa);
@@ -57,9 +52,8 @@ int32_t FaceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTr
                          egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *player = nullptr, *object = nullptr;
-  if (!TwoObjects(api, argc, argv, "FaceTest",
-                  "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player, &object))
-    return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  if (!TwoObjects(api, argv, "FaceTest", &player, &object)) return 1;
   const mkVector3 a = ktFirstAxis(api, player);
   const mkPoint3 o = ktPosition(api, object, 0);
   const mkPoint3 p = ktPosition(api, player, 0);
@@ -77,10 +71,8 @@ int32_t DisplayCurFearCmd::Run(int32_t argc, const char** argv, egActorInstance*
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *player = nullptr, *object = nullptr;
-  if (!TwoObjects(api, argc, argv, "DisplayCurFear",
-                  "DisplayCurFear: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player,
-                  &object))
-    return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  if (!TwoObjects(api, argv, "DisplayCurFear", &player, &object)) return 1;
   const mkPoint3 p = ktPosition(api, player, 0);
   const mkPoint3 o = ktPosition(api, object, 0);
   const float d2 = MagnitudeSquared(p - o);

@@ -256,24 +256,25 @@ class ShovelVehicleBrain final : public egBrainDll {
 
 // --- Commands ---------------------------------------------------------------------
 
-#define GROVE_XCMD_CLASS_(Name)                                                                 \
-  class Name##Cmd final : public egXCmd {                                                       \
-   public:                                                                                      \
-    MK_DESTROYING_DESTRUCTOR(Name##Cmd)                                                         \
-    int32_t Run(int32_t argc, const char** argv, egActorInstance* instance, egTrigActor* actor, \
-                egTrigDetector* detector) override;                                             \
-  };
-
-GROVE_XCMD_CLASS_(CheckSunPower)
-GROVE_XCMD_CLASS_(JustGotoFrame)
-GROVE_XCMD_CLASS_(TestRotateDish)
-GROVE_XCMD_CLASS_(TestOpacityFilter)
-GROVE_XCMD_CLASS_(SetPeriscopeVars)
-GROVE_XCMD_CLASS_(DistanceTest)
-GROVE_XCMD_CLASS_(FaceTest)
-GROVE_XCMD_CLASS_(DisplayCurFear)
-
-#undef GROVE_XCMD_CLASS_
+// The command rows (kit/plugin/command.h), in the order of XCmdIdentDLL:
+// name, class, argument counts and usage line. The sun, dish and filter
+// commands are in sun.cpp, SetPeriscopeVars in periscope.cpp, the
+// diagnostics in diagnostics.cpp.
+#define GROVE_XCMDS(X)                                                                         \
+  X(CheckSunPower, CheckSunPowerCmd, 0, kAnyCount, nullptr)                                    \
+  X(JustGotoFrame, JustGotoFrameCmd, 2, kAnyCount,                                             \
+    "JustGotoFrame: wrong number of arguments (Object, Frame)")                                \
+  X(TestRotateDish, TestRotateDishCmd, 1, kAnyCount,                                           \
+    "TestRotateDish: wrong number of arguments (Target)")                                      \
+  X(TestOpacityFilter, TestOpacityFilterCmd, 0, kAnyCount, nullptr)                            \
+  X(SetPeriscopeVars, SetPeriscopeVarsCmd, 5, 5,                                               \
+    "SetPeriscopeVars: wrong number of arguments (Master,ceiling,floor,sun,filter)")           \
+  X(DistanceTest, DistanceTestCmd, 3, 3,                                                       \
+    "DistanceTest: wrong number of arguments (OBJECT1,OBJECT2,UPDATE)")                        \
+  X(FaceTest, FaceTestCmd, 3, 3, "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)") \
+  X(DisplayCurFear, DisplayCurFearCmd, 3, 3,                                                   \
+    "DisplayCurFear: wrong number of arguments (PLAYER,OBJECT,UPDATE)")
+MK_DECLARE_XCMDS(GROVE_XCMDS)
 
 // The power state's threshold of the dish's facing factor.
 constexpr float kSunPowerThreshold = 0.98f;

@@ -123,11 +123,7 @@ void PeriscopeBrain::Dish(mkSceneObject* owner) {
 
 int32_t SetPeriscopeVarsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                  egTrigDetector*) {
-  if (argc != 5 || argv == nullptr) {
-    ktWarn(fSceneApi,
-           "SetPeriscopeVars: wrong number of arguments (Master,ceiling,floor,sun,filter)");
-    return 1;
-  }
+  if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   static const char* const kVariables[5] = {"PeriscopeMaster", "PeriscopeCeiling", "PeriscopeFloor",
                                             "TheSun", "PeriscopeFilter"};
   mkSceneObject* objects[5];

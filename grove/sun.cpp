@@ -95,10 +95,7 @@ int32_t TestOpacityFilterCmd::Run(int32_t, const char**, egActorInstance*, egTri
 int32_t JustGotoFrameCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 2 || argv == nullptr) {
-    ktWarn(api, "JustGotoFrame: wrong number of arguments (Object, Frame)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   if (object != nullptr) {
     const int32_t frame = ktAtoi(argv[1]);
@@ -113,10 +110,7 @@ int32_t JustGotoFrameCmd::Run(int32_t argc, const char** argv, egActorInstance*,
 int32_t TestRotateDishCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 1 || argv == nullptr) {
-    ktWarn(api, "TestRotateDish: wrong number of arguments (Target)");
-    return 0;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 0;
   mkSceneObject* target = api->GetSceneObjectByID(argv[0]);
   mkSceneObject* dish = ktVariableObject(api, "global..PeriscopeDish");
   if (dish == nullptr) {

@@ -1,6 +1,8 @@
 // KilnXcmd loaded into the stage the way the engine loads it, its commands
 // run on small scenes, judged by the message lines and the call trace.
+#include "kiln/commands.h"
 #include "kiln/kiln_fixture.h"
+#include "kit/testing/command_rows.h"
 #include "stage/ops.h"
 
 namespace {
@@ -75,6 +77,24 @@ TEST_F(KilnTest, UnloadingClearsTheHostsKeys) {
   EXPECT_EQ(key->fObject, stage_.model().FindXCmd("SetObjVar"));
   stage_.UnloadPlugins();
   EXPECT_EQ(key->fObject, nullptr);
+}
+
+// The command rows, in list order: the names are the name list, every
+// count outside a row's range is refused with exactly the row's usage line,
+// and every usage line is quoted on the plug-in's page.
+const std::vector<ktCommandRow> kRows = {KILN_XCMDS(MK_XCMD_ROW_)};
+
+TEST_F(KilnTest, RowsAreTheNameListAndTheirUsageLines) {
+  Lines names;
+  for (const auto& row : kRows) names.push_back(row.name);
+  EXPECT_EQ(names, kCommands);
+  for (const auto& row : kRows) {
+    for (int32_t count : mktest::RefusedCounts(row)) {
+      EXPECT_EQ(Run(row.name, Lines(size_t(count), "Nobody")), 1) << row.name << " " << count;
+      EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name << " " << count;
+    }
+  }
+  EXPECT_EQ(mktest::UsageLinesMissingFrom(TESSERA_SOURCE_DIR "/docs/kiln.md", kRows), Lines{});
 }
 
 }  // namespace

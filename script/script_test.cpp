@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "script/commands.h"
+#include "kit/testing/command_rows.h"
 #include "kit/testing/temp_dir.h"
 #include "stage/stage.h"
 
@@ -729,6 +731,24 @@ TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
     stage.UnloadPlugins();
   }
   fs::current_path(home);
+}
+
+// The command rows against what the commands say: the names are the name
+// list, every count outside a row's range is refused with exactly the row's
+// usage line, and every usage line is quoted on the plug-in's page.
+const std::vector<ktCommandRow> kRows = {SCRIPT_XCMDS(MK_XCMD_ROW_)};
+
+TEST_F(ScriptTest, RowsAreTheNameListAndTheirUsageLines) {
+  Lines names;
+  for (const auto& row : kRows) names.push_back(row.name);
+  EXPECT_EQ(names, stage_->plugins()[0]->xcmdNames);
+  for (const auto& row : kRows) {
+    for (int32_t count : mktest::RefusedCounts(row)) {
+      EXPECT_EQ(Run(row.name, Lines(size_t(count), "Nobody")), 1) << row.name << " " << count;
+      EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name << " " << count;
+    }
+  }
+  EXPECT_EQ(mktest::UsageLinesMissingFrom(TESSERA_SOURCE_DIR "/docs/python.md", kRows), Lines{});
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // life run on small scenes, judged by the message lines, the call trace and
 // the records that the commands keep in the stage's contexts.
 #include "swarm/swarm.h"
+#include "kit/testing/command_rows.h"
+#include "swarm/swarm.h"
 
 #include <gtest/gtest.h>
 
@@ -708,6 +710,24 @@ TEST(SwarmExampleSceneTest, BothSwarmsGetHome) {
   const auto* swarmA = stage.model().FindObject("SwarmA");
   EXPECT_EQ(swarmA->local.m[0][3], 0.0f);
   EXPECT_EQ(swarmA->local.m[1][3], 0.0f);
+}
+
+// The command rows against what the commands say: the names are the name
+// list, every count outside a row's range is refused with exactly the row's
+// usage line, and every usage line is quoted on the plug-in's page.
+const std::vector<ktCommandRow> kRows = {SWARM_XCMDS(MK_XCMD_ROW_)};
+
+TEST_F(SwarmTest, RowsAreTheNameListAndTheirUsageLines) {
+  Lines names;
+  for (const auto& row : kRows) names.push_back(row.name);
+  EXPECT_EQ(names, stage_.plugins()[0]->xcmdNames);
+  for (const auto& row : kRows) {
+    for (int32_t count : mktest::RefusedCounts(row)) {
+      EXPECT_EQ(Run(row.name, Lines(size_t(count), "Nobody")), 1) << row.name << " " << count;
+      EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name << " " << count;
+    }
+  }
+  EXPECT_EQ(mktest::UsageLinesMissingFrom(TESSERA_SOURCE_DIR "/docs/swarm.md", kRows), Lines{});
 }
 
 }  // namespace
