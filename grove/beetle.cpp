@@ -6,6 +6,7 @@
 #include <new>
 
 #include "grove/grove.h"
+#include "kit/ascii.h"
 
 namespace {
 
@@ -25,24 +26,9 @@ char* CopyName(const char* name) {
   return copy;
 }
 
-bool SameName(const char* a, const char* b) {
-  if (a == nullptr) a = "";
-  if (b == nullptr) b = "";
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
-    const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
-    if (x != y) return false;
-  }
-  return *a == *b;
-}
-
+// `name` is in lower case; a missing activity is none.
 bool ShortIs(const char* activity, const char* name) {
-  if (activity == nullptr) return false;
-  for (; *activity != '\0' && *name != '\0'; ++activity, ++name) {
-    const char x = *activity >= 'A' && *activity <= 'Z' ? char(*activity - 'A' + 'a') : *activity;
-    if (x != *name) return false;
-  }
-  return *activity == *name;
+  return activity != nullptr && ktSameTextNoCase(activity, name);
 }
 
 }  // namespace
@@ -70,7 +56,7 @@ const char* BeetleBrain::GetName() {
 }
 
 bool BeetleBrain::SameNames(const char* first, const char* second) const {
-  return SameName(fFirstName, first) && SameName(fSecondName, second);
+  return ktSameTextNoCase(fFirstName, first) && ktSameTextNoCase(fSecondName, second);
 }
 
 int32_t BeetleBrain::SendParams(int32_t argc, const char** argv) {

@@ -6,20 +6,7 @@
 #include <cstring>
 
 #include "grove/grove.h"
-
-namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool SameText(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b)
-    if (Lower(*a) != Lower(*b)) return false;
-  return *a == *b;
-}
-
-}  // namespace
+#include "kit/ascii.h"
 
 float ktFacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k) {
   const float s = MagnitudeSquared(a + b);
@@ -38,7 +25,7 @@ bool ktKeyIs(egSceneApi* api, mkRegistryKey* key, const char* name) {
   if (key == nullptr) return false;
   const char* keyName = api->KeyGetName(key);
   if (keyName == nullptr) return false;
-  return SameText(ktShortName(keyName), ktShortName(name));
+  return ktSameTextNoCase(ktShortName(keyName), ktShortName(name));
 }
 
 mkVector3 ktDirection(const mkPoint3& from, const mkPoint3& to) {
