@@ -16,17 +16,13 @@ void* Value(int32_t value) {
 // the host gives no context or no block.
 SwarmHeader* FindHeader(egSceneApi* api, bool* made) {
   *made = false;
-  egContextMgr::Context* context = api->XCmdFindContext(
-      Value(kSwarmHeaderRecord), Value(kSwarmHeaderRecord), Value(kSwarmHeaderRecord));
-  if (context == nullptr) return nullptr;
-  if (auto* header = static_cast<SwarmHeader*>(context->GetData())) return header;
-  auto* header = static_cast<SwarmHeader*>(context->AllocData(int32_t(sizeof(SwarmHeader))));
-  if (header == nullptr) return nullptr;
-  header->swarmCount = 0;
-  header->firemarbleCount = 0;
-  header->reachSq = 0.0f;
-  *made = true;
-  return header;
+  return ktContextRecord<SwarmHeader>(api, Value(kSwarmHeaderRecord), kSwarmHeaderRecord,
+                                      kSwarmHeaderRecord, [made](SwarmHeader* header) {
+                                        header->swarmCount = 0;
+                                        header->firemarbleCount = 0;
+                                        header->reachSq = 0.0f;
+                                        *made = true;
+                                      });
 }
 
 egContextMgr::Context* SwarmContext(egSceneApi* api, int32_t index) {
