@@ -13,19 +13,15 @@ using grovetest::Lines;
 const std::vector<ktCommandRow> kRows = {GROVE_XCMDS(MK_XCMD_ROW_)};
 
 TEST_F(GroveTest, RowsAreTheNameListAndTheirUsageLines) {
-  Lines names;
-  for (const auto& row : kRows) names.push_back(row.name);
-  EXPECT_EQ(names, stage_.plugins()[0]->xcmdNames);
-  for (const auto& row : kRows) {
-    // TestRotateDish asks to be run again on every path.
-    const int32_t result = std::string(row.name) == "TestRotateDish" ? 0 : 1;
-    for (int32_t count : mktest::RefusedCounts(row)) {
-      Mark();
-      EXPECT_EQ(Run(row.name, Lines(size_t(count), "Nobody")), result) << row.name << " " << count;
-      EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name << " " << count;
-    }
-  }
-  EXPECT_EQ(mktest::UsageLinesMissingFrom(TESSERA_SOURCE_DIR "/docs/grove.md", kRows), Lines{});
+  mktest::ExpectRowsAgree(
+      kRows, stage_.plugins()[0]->xcmdNames, TESSERA_SOURCE_DIR "/docs/grove.md",
+      [this](const char* name, int32_t count) {
+        Mark();
+        const int32_t result = Run(name, Lines(size_t(count), "Nobody"));
+        return mktest::RunSaid{result, Said()};
+      },
+      // TestRotateDish asks to be run again on every path.
+      [](const char* name) { return std::string(name) == "TestRotateDish" ? 0 : 1; });
 }
 
 }  // namespace

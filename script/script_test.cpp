@@ -739,16 +739,12 @@ TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
 const std::vector<ktCommandRow> kRows = {SCRIPT_XCMDS(MK_XCMD_ROW_)};
 
 TEST_F(ScriptTest, RowsAreTheNameListAndTheirUsageLines) {
-  Lines names;
-  for (const auto& row : kRows) names.push_back(row.name);
-  EXPECT_EQ(names, stage_->plugins()[0]->xcmdNames);
-  for (const auto& row : kRows) {
-    for (int32_t count : mktest::RefusedCounts(row)) {
-      EXPECT_EQ(Run(row.name, Lines(size_t(count), "Nobody")), 1) << row.name << " " << count;
-      EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name << " " << count;
-    }
-  }
-  EXPECT_EQ(mktest::UsageLinesMissingFrom(TESSERA_SOURCE_DIR "/docs/python.md", kRows), Lines{});
+  mktest::ExpectRowsAgree(kRows, stage_->plugins()[0]->xcmdNames,
+                          TESSERA_SOURCE_DIR "/docs/python.md",
+                          [this](const char* name, int32_t count) {
+                            const int32_t result = Run(name, Lines(size_t(count), "Nobody"));
+                            return mktest::RunSaid{result, Said()};
+                          });
 }
 
 }  // namespace
