@@ -111,11 +111,8 @@ int32_t AnimGovCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTri
                         egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "AnimGov: %s object not found", argv[0]);
-    return 1;
-  }
+  mkSceneObject* object = ktFindObjectOrWarn(api, argv[0], "AnimGov: %s object not found");
+  if (object == nullptr) return 1;
   AnimGovRecord* record = FindRecord(api, object);
   if (record == nullptr) return 1;
   const char* command = argv[1];
@@ -157,11 +154,8 @@ int32_t AnimGovUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "AnimGovUpdate: %s object not found", argv[0]);
-    return 1;
-  }
+  mkSceneObject* object = ktFindObjectOrWarn(api, argv[0], "AnimGovUpdate: %s object not found");
+  if (object == nullptr) return 1;
   AnimGovRecord* record = FindRecord(api, object);
   if (record == nullptr) return 1;
   const bool ramping =

@@ -116,11 +116,8 @@ int32_t DetachFromParentCmd::Run(int32_t argc, const char** argv, egActorInstanc
                                  egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
-  mkSceneObject* child = api->GetSceneObjectByID(argv[0]);
-  if (child == nullptr) {
-    ktWarn(api, "DetachFromParent: %s object not found", argv[0]);
-    return 1;
-  }
+  mkSceneObject* child = ktFindObjectOrWarn(api, argv[0], "DetachFromParent: %s object not found");
+  if (child == nullptr) return 1;
   mkSceneObject* parent = api->GetParent(child);
   if (parent != nullptr) {
     api->AttachObject(parent, child, 0, 0, 0);  // 0: detach

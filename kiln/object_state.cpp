@@ -44,11 +44,9 @@ int32_t SetObjFlagCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
                            egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "SetObjFlag: Can't find object to set flag on");
-    return 1;
-  }
+  mkSceneObject* object =
+      ktFindObjectOrWarn(api, argv[0], "SetObjFlag: Can't find object to set flag on");
+  if (object == nullptr) return 1;
   int32_t scratch;
   int32_t* flag = ktIntRecord(api, object, kObjectFlagRecord, &scratch);
   const char* what = argv[1];

@@ -29,11 +29,8 @@ int32_t ZoomCamSetCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
                            egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "ZoomCamSet: %s object not found", argv[0]);
-    return 1;
-  }
+  mkSceneObject* object = ktFindObjectOrWarn(api, argv[0], "ZoomCamSet: %s object not found");
+  if (object == nullptr) return 1;
   ZoomLimitsRecord* limits = Limits(api, object);
   if (limits == nullptr) return 1;
   float min = float(ktAtof(argv[1]));

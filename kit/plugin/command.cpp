@@ -81,6 +81,12 @@ bool ktArgumentsFit(egSceneApi* api, const ktCommandRow& row, int32_t argc, cons
   return false;
 }
 
+mkSceneObject* ktFindObjectOrWarn(egSceneApi* api, const char* name, const char* notFoundFormat) {
+  mkSceneObject* object = api->GetSceneObjectByID(name);
+  if (object == nullptr) ktWarn(api, notFoundFormat, name);
+  return object;
+}
+
 void ktRunActorByName(egSceneApi* api, const char* name, egTrigDetector* detector,
                       const ktActorTexts& texts) {
   if (texts.nothingToExecute != nullptr && std::strcmp(name, "nothing") == 0) {

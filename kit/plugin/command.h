@@ -110,6 +110,11 @@ int32_t ktAtoi(const char* text);
 // scene through a float.
 double ktAtof(const char* text);
 
+// The scene object called `name` (GetSceneObjectByID); when there is none,
+// warns `notFoundFormat` with the name (a format may leave the name out) and
+// returns null.
+mkSceneObject* ktFindObjectOrWarn(egSceneApi* api, const char* name, const char* notFoundFormat);
+
 // The texts of one command for running an actor by name.
 struct ktActorTexts {
   const char* nothingToExecute;  // logged for the name "nothing"; null: no such test
