@@ -92,6 +92,19 @@ TEST_F(KilnTest, RowsAreTheNameListAndTheirUsageLines) {
                           });
 }
 
+// A host that gives a count but no argument array is told the usage line
+// rather than read through a null pointer.
+TEST_F(KilnTest, ACountWithoutArgumentsIsRefused) {
+  for (const auto& row : kRows) {
+    if (row.minArgs == 0) continue;
+    egXCmd* command = stage_.model().FindXCmd(row.name);
+    ASSERT_NE(command, nullptr) << row.name;
+    first_ = stage_.model().messages().size();
+    EXPECT_EQ(command->Run(row.minArgs, nullptr, nullptr, nullptr, nullptr), 1) << row.name;
+    EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name;
+  }
+}
+
 }  // namespace
 
 namespace {
