@@ -6,6 +6,7 @@
 #include <new>
 
 #include "grove/grove.h"
+#include "kit/ascii.h"
 
 namespace {
 
@@ -25,24 +26,9 @@ char* CopyName(const char* name) {
   return copy;
 }
 
-bool SameName(const char* a, const char* b) {
-  if (a == nullptr) a = "";
-  if (b == nullptr) b = "";
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
-    const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
-    if (x != y) return false;
-  }
-  return *a == *b;
-}
-
+// `name` is in lower case; a missing activity is none.
 bool ShortIs(const char* activity, const char* name) {
-  if (activity == nullptr) return false;
-  for (; *activity != '\0' && *name != '\0'; ++activity, ++name) {
-    const char x = *activity >= 'A' && *activity <= 'Z' ? char(*activity - 'A' + 'a') : *activity;
-    if (x != *name) return false;
-  }
-  return *activity == *name;
+  return activity != nullptr && ktSameTextNoCase(activity, name);
 }
 
 }  // namespace
@@ -70,7 +56,7 @@ const char* BeetleBrain::GetName() {
 }
 
 bool BeetleBrain::SameNames(const char* first, const char* second) const {
-  return SameName(fFirstName, first) && SameName(fSecondName, second);
+  return ktSameTextNoCase(fFirstName, first) && ktSameTextNoCase(fSecondName, second);
 }
 
 int32_t BeetleBrain::SendParams(int32_t argc, const char** argv) {
@@ -155,22 +141,22 @@ int32_t BeetleBrain::Update(float time) {
   mkGBehavior* behavior = api->GetBehavior(reinterpret_cast<mkSceneObject*>(owner));
   mkRegistryKey* key = behavior != nullptr ? api->BehGetKey(behavior) : nullptr;
 
-  const mkPoint3 here = ktPosition(api, owner, 0);
-  const mkPoint3 there = ktPosition(api, player, 0);
+  const mkPoint3 here = Position(api, owner, 0);
+  const mkPoint3 there = Position(api, player, 0);
   const float d2 = MagnitudeSquared(there - here);
   mkGBehavior* playerBehavior = api->GetBehavior(reinterpret_cast<mkSceneObject*>(player));
   mkRegistryKey* playerKey = playerBehavior != nullptr ? api->BehGetKey(playerBehavior) : nullptr;
-  const char* activity = playerKey != nullptr ? ktShortName(api->KeyGetName(playerKey)) : nullptr;
+  const char* activity = playerKey != nullptr ? ShortName(api->KeyGetName(playerKey)) : nullptr;
   const float seconds = api->GetSecsDelta();
 
-  const float playerFacing = ktFacingFactor(ktFirstAxis(api, player), ktDirection(here, there),
-                                            kFacingLimitWide, kFacingFactorWide);
+  const float playerFacing = FacingFactor(FirstAxis(api, player), Direction(here, there),
+                                          kFacingLimitWide, kFacingFactorWide);
   Smooth(&fFear, &fFearTimer, FearEstimate(d2, playerFacing, activity) * fFearWeight, seconds);
   Smooth(&fCuriosity, &fCuriosityTimer, CuriosityEstimate(d2, activity) * fCuriosityWeight,
          seconds);
 
-  fFacing = ktFacingFactor(ktFirstAxis(api, owner), ktDirection(there, here), kFacingLimitWide,
-                           kFacingFactorWide);
+  fFacing = FacingFactor(FirstAxis(api, owner), Direction(there, here), kFacingLimitWide,
+                         kFacingFactorWide);
   React(fReactions[Level(fCuriosity) * 4 + Level(fFear)], owner, behavior, key);
   fPreviousFacing = fFacing;
   return 1;
@@ -226,18 +212,18 @@ void BeetleBrain::React(int32_t code, egCharacter* owner, mkGBehavior* behavior,
 void BeetleBrain::Turn(egCharacter*, float rate, bool toward) {
   if (toward ? fFacing < fPreviousFacing : fFacing > fPreviousFacing) fTurnSign = -fTurnSign;
   const float angle = fSceneApi->GetSecsDelta() * fTurnSign * rate;
-  ktMoveLocal(fSceneApi, fBrain->GetOwnerObj(), ktRotation({0.0f, 0.0f, 1.0f}, angle));
+  MoveLocal(fSceneApi, fBrain->GetOwnerObj(), Rotation({0.0f, 0.0f, 1.0f}, angle));
 }
 
 // Forward is the owner's own -y direction.
 void BeetleBrain::Forward(egCharacter*, float speed) {
   const float d = fSceneApi->GetSecsDelta() * speed;
-  ktMoveLocal(fSceneApi, fBrain->GetOwnerObj(), ktTranslation({0.0f, -d, 0.0f}));
+  MoveLocal(fSceneApi, fBrain->GetOwnerObj(), Translation({0.0f, -d, 0.0f}));
 }
 
 void BeetleBrain::Idle(egCharacter* owner, mkGBehavior* behavior, mkRegistryKey* key) {
-  if (behavior != nullptr && ktKeyIs(fSceneApi, key, "idle")) return;
-  ktPlayAnimation(fSceneApi, owner, "idle");
+  if (behavior != nullptr && KeyIs(fSceneApi, key, "idle")) return;
+  PlayAnimation(fSceneApi, owner, "idle");
 }
 
 // --- cBeetleBrain ---------------------------------------------------------------------

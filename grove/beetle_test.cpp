@@ -275,21 +275,21 @@ TEST_F(BeetleTest, SendParamsSpeed) {
 }
 
 TEST(ShortName, AfterTheLastDoubleDot) {
-  EXPECT_STREQ(ktShortName("Visitor..run"), "run");
-  EXPECT_STREQ(ktShortName("A..B..long_jump"), "long_jump");
-  EXPECT_STREQ(ktShortName("idle"), "idle");
-  EXPECT_STREQ(ktShortName("x."), "x.");
-  EXPECT_STREQ(ktShortName(nullptr), "");
+  EXPECT_STREQ(ShortName("Visitor..run"), "run");
+  EXPECT_STREQ(ShortName("A..B..long_jump"), "long_jump");
+  EXPECT_STREQ(ShortName("idle"), "idle");
+  EXPECT_STREQ(ShortName("x."), "x.");
+  EXPECT_STREQ(ShortName(nullptr), "");
 }
 
 TEST(FacingFactor, Limits) {
   const mkVector3 ahead{0, -1, 0}, back{0, 1, 0}, side{1, 0, 0}, none{0, 0, 0};
-  EXPECT_EQ(ktFacingFactor(ahead, back, kFacingLimitWide, kFacingFactorWide), 1.0f);
-  EXPECT_EQ(ktFacingFactor(ahead, ahead, kFacingLimitWide, kFacingFactorWide), 0.0f);
-  EXPECT_FLOAT_EQ(ktFacingFactor(side, back, kFacingLimitWide, kFacingFactorWide),
+  EXPECT_EQ(FacingFactor(ahead, back, kFacingLimitWide, kFacingFactorWide), 1.0f);
+  EXPECT_EQ(FacingFactor(ahead, ahead, kFacingLimitWide, kFacingFactorWide), 0.0f);
+  EXPECT_FLOAT_EQ(FacingFactor(side, back, kFacingLimitWide, kFacingFactorWide),
                   1.0f - 2.0f * 0.2631579f);
-  EXPECT_EQ(ktFacingFactor(side, back, kFacingLimit45, kFacingFactor45), 0.0f);
-  EXPECT_FLOAT_EQ(ktFacingFactor(none, back, kFacingLimit73, kFacingFactor73), 1.0f - 0.7092199f);
+  EXPECT_EQ(FacingFactor(side, back, kFacingLimit45, kFacingFactor45), 0.0f);
+  EXPECT_FLOAT_EQ(FacingFactor(none, back, kFacingLimit73, kFacingFactor73), 1.0f - 0.7092199f);
 }
 
 TEST(ReadReal, SpeedIsReadLikeAtofWithoutLocale) {

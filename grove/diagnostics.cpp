@@ -18,14 +18,10 @@ const char* NameOf(egSceneApi* api, mkSceneObject* object) {
   return name != nullptr ? name : "";
 }
 
-// The two objects of a diagnostic; false (and the warning) for a wrong count
-// or a name that names no object, for which there is nothing to measure.
-bool TwoObjects(egSceneApi* api, int32_t argc, const char** argv, const char* command,
-                const char* warning, mkSceneObject** first, mkSceneObject** second) {
-  if (argc != 3 || argv == nullptr) {
-    ktWarn(api, "%s", warning);
-    return false;
-  }
+// The two objects of a diagnostic; false (and a warning for each) when a
+// name names no object, for which there is nothing to measure.
+bool TwoObjects(egSceneApi* api, const char** argv, const char* command, mkSceneObject** first,
+                mkSceneObject** second) {
   *first = api->GetSceneObjectByID(argv[0]);
   *second = api->GetSceneObjectByID(argv[1]);
   if (*first == nullptr) ktWarn(api, "%s: %s is not found", command, argv[0]);
@@ -39,11 +35,10 @@ int32_t DistanceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
                              egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *a = nullptr, *b = nullptr;
-  if (!TwoObjects(api, argc, argv, "DistanceTest",
-                  "DistanceTest: wrong number of arguments (OBJECT1,OBJECT2,UPDATE)", &a, &b))
-    return 1;
-  const mkPoint3 pa = ktPosition(api, a, 0);
-  const mkPoint3 pb = ktPosition(api, b, 0);
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  if (!TwoObjects(api, argv, "DistanceTest", &a, &b)) return 1;
+  const mkPoint3 pa = Position(api, a, 0);
+  const mkPoint3 pb = Position(api, b, 0);
   const float d2 = MagnitudeSquared(pb - pa);
   const float factor = d2 > 800.0f ? 0.0f : 1.0f - d2 * 0.00125f;
   const char* nameA = NameOf(api, a);
@@ -57,13 +52,12 @@ int32_t FaceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTr
                          egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *player = nullptr, *object = nullptr;
-  if (!TwoObjects(api, argc, argv, "FaceTest",
-                  "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player, &object))
-    return 1;
-  const mkVector3 a = ktFirstAxis(api, player);
-  const mkPoint3 o = ktPosition(api, object, 0);
-  const mkPoint3 p = ktPosition(api, player, 0);
-  const mkVector3 b = ktDirection(o, p);
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  if (!TwoObjects(api, argv, "FaceTest", &player, &object)) return 1;
+  const mkVector3 a = FirstAxis(api, player);
+  const mkPoint3 o = Position(api, object, 0);
+  const mkPoint3 p = Position(api, player, 0);
+  const mkVector3 b = Direction(o, p);
   const float s = MagnitudeSquared(a + b);
   const float factor = s > kFacingLimit73 ? 0.0f : 1.0f - s * kFacingFactor73;
   const char* playerName = NameOf(api, player);
@@ -77,16 +71,14 @@ int32_t DisplayCurFearCmd::Run(int32_t argc, const char** argv, egActorInstance*
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
   mkSceneObject *player = nullptr, *object = nullptr;
-  if (!TwoObjects(api, argc, argv, "DisplayCurFear",
-                  "DisplayCurFear: wrong number of arguments (PLAYER,OBJECT,UPDATE)", &player,
-                  &object))
-    return 1;
-  const mkPoint3 p = ktPosition(api, player, 0);
-  const mkPoint3 o = ktPosition(api, object, 0);
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  if (!TwoObjects(api, argv, "DisplayCurFear", &player, &object)) return 1;
+  const mkPoint3 p = Position(api, player, 0);
+  const mkPoint3 o = Position(api, object, 0);
   const float d2 = MagnitudeSquared(p - o);
   const float proximity = d2 > 800.0f ? 0.0f : d2 <= 200.0f ? 1.0f : 1.0f - d2 * 0.00125f;
-  const float facing = ktFacingFactor(ktFirstAxis(api, player), ktDirection(o, p), kFacingLimitWide,
-                                      kFacingFactorWide);
+  const float facing =
+      FacingFactor(FirstAxis(api, player), Direction(o, p), kFacingLimitWide, kFacingFactorWide);
   const float fear = (facing + proximity) * 0.5f;
   const float distance = d2 > 1500.0f   ? 0.0f
                          : d2 >= 800.0f ? 1.0f - (d2 - 800.0f) * 0.0014285714f
@@ -95,12 +87,11 @@ int32_t DisplayCurFearCmd::Run(int32_t argc, const char** argv, egActorInstance*
   if (mkGBehavior* behavior = api->GetBehavior(player)) {
     mkRegistryKey* key = api->BehGetKey(behavior);
     float w = 0.5f;
-    if (ktKeyIs(api, key, "run") || ktKeyIs(api, key, "long_jump")) {
+    if (KeyIs(api, key, "run") || KeyIs(api, key, "long_jump")) {
       w = 0.0f;
-    } else if (ktKeyIs(api, key, "wall_collide")) {
+    } else if (KeyIs(api, key, "wall_collide")) {
       w = 0.75f;
-    } else if (ktKeyIs(api, key, "push") || ktKeyIs(api, key, "fall") ||
-               ktKeyIs(api, key, "get_up")) {
+    } else if (KeyIs(api, key, "push") || KeyIs(api, key, "fall") || KeyIs(api, key, "get_up")) {
       w = 1.0f;
     }
     const char* keyName = key != nullptr ? api->KeyGetName(key) : nullptr;

@@ -31,12 +31,12 @@
 #include "kit/plugin/command.h"
 #include "kit/plugin/plugin.h"
 
-// --- Helpers shared by the brains and commands ----------------------------------
+// --- Helpers shared by the brains and commands (the plug-in's own) ----------------
 
 // The facing factor of the unit vectors a and b with the limit L: s = |a +
 // b|^2; 0 when s > L, else 1 - s * k (k is 1/L as a single-precision
 // constant). 1 when a points exactly against b.
-float ktFacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k);
+float FacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k);
 
 // The limits and factors that the plug-in uses.
 constexpr float kFacingLimitWide = 3.8f, kFacingFactorWide = 0.2631579f;
@@ -46,35 +46,35 @@ constexpr float kFacingLimit30 = 0.2679f;  // divided directly
 
 // The part of `name` after its last "..", or the whole name when it has none;
 // "" for null.
-const char* ktShortName(const char* name);
+const char* ShortName(const char* name);
 // Whether the key's short name equals the short name of `name`, without
 // regard to case. A missing key is no name.
-bool ktKeyIs(egSceneApi* api, mkRegistryKey* key, const char* name);
+bool KeyIs(egSceneApi* api, mkRegistryKey* key, const char* name);
 
 // The unit vector from `from` to `to`; the zero vector when they coincide.
-mkVector3 ktDirection(const mkPoint3& from, const mkPoint3& to);
+mkVector3 Direction(const mkPoint3& from, const mkPoint3& to);
 // The object's position (GetWorldPos with `mode` as its last value); the
 // origin when the host gives none.
-mkPoint3 ktPosition(egSceneApi* api, const void* object, int32_t mode);
+mkPoint3 Position(egSceneApi* api, const void* object, int32_t mode);
 // The object's first world axis (GetWorldAxes) scaled to unit length; the
 // zero vector when the host gives none.
-mkVector3 ktFirstAxis(egSceneApi* api, const void* object);
+mkVector3 FirstAxis(egSceneApi* api, const void* object);
 // The object that the global scene variable `name` names, or null when the
 // variable or its object is missing.
-mkSceneObject* ktVariableObject(egSceneApi* api, const char* name);
+mkSceneObject* VariableObject(egSceneApi* api, const char* name);
 
 // Plays the animation `name` on `object`: nothing when the object's current
 // behaviour is that animation and plays; otherwise finds it (FindBehavior
 // with minus the name's length), starts it (AnimPlay) and clears the one-shot
 // flag. True when it started the animation.
-bool ktPlayAnimation(egSceneApi* api, egCharacter* object, const char* name);
+bool PlayAnimation(egSceneApi* api, egCharacter* object, const char* name);
 
 // Matrices of a turn by `angle` radians about the unit `axis`, and of a step
 // by `offset`; the local matrix of `object` multiplied on the right by
 // `motion` and set back.
-mkMatrix44 ktRotation(const mkVector3& axis, float angle);
-mkMatrix44 ktTranslation(const mkVector3& offset);
-void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion);
+mkMatrix44 Rotation(const mkVector3& axis, float angle);
+mkMatrix44 Translation(const mkVector3& offset);
+void MoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion);
 
 // --- The beetle -------------------------------------------------------------------
 
@@ -256,24 +256,25 @@ class ShovelVehicleBrain final : public egBrainDll {
 
 // --- Commands ---------------------------------------------------------------------
 
-#define GROVE_XCMD_CLASS_(Name)                                                                 \
-  class Name##Cmd final : public egXCmd {                                                       \
-   public:                                                                                      \
-    MK_DESTROYING_DESTRUCTOR(Name##Cmd)                                                         \
-    int32_t Run(int32_t argc, const char** argv, egActorInstance* instance, egTrigActor* actor, \
-                egTrigDetector* detector) override;                                             \
-  };
-
-GROVE_XCMD_CLASS_(CheckSunPower)
-GROVE_XCMD_CLASS_(JustGotoFrame)
-GROVE_XCMD_CLASS_(TestRotateDish)
-GROVE_XCMD_CLASS_(TestOpacityFilter)
-GROVE_XCMD_CLASS_(SetPeriscopeVars)
-GROVE_XCMD_CLASS_(DistanceTest)
-GROVE_XCMD_CLASS_(FaceTest)
-GROVE_XCMD_CLASS_(DisplayCurFear)
-
-#undef GROVE_XCMD_CLASS_
+// The command rows (kit/plugin/command.h), in the order of XCmdIdentDLL:
+// name, class, argument counts and usage line. The sun, dish and filter
+// commands are in sun.cpp, SetPeriscopeVars in periscope.cpp, the
+// diagnostics in diagnostics.cpp.
+#define GROVE_XCMDS(X)                                                                         \
+  X(CheckSunPower, CheckSunPowerCmd, 0, kAnyCount, nullptr)                                    \
+  X(JustGotoFrame, JustGotoFrameCmd, 2, kAnyCount,                                             \
+    "JustGotoFrame: wrong number of arguments (Object, Frame)")                                \
+  X(TestRotateDish, TestRotateDishCmd, 1, kAnyCount,                                           \
+    "TestRotateDish: wrong number of arguments (Target)")                                      \
+  X(TestOpacityFilter, TestOpacityFilterCmd, 0, kAnyCount, nullptr)                            \
+  X(SetPeriscopeVars, SetPeriscopeVarsCmd, 5, 5,                                               \
+    "SetPeriscopeVars: wrong number of arguments (Master,ceiling,floor,sun,filter)")           \
+  X(DistanceTest, DistanceTestCmd, 3, 3,                                                       \
+    "DistanceTest: wrong number of arguments (OBJECT1,OBJECT2,UPDATE)")                        \
+  X(FaceTest, FaceTestCmd, 3, 3, "FaceTest: wrong number of arguments (PLAYER,OBJECT,UPDATE)") \
+  X(DisplayCurFear, DisplayCurFearCmd, 3, 3,                                                   \
+    "DisplayCurFear: wrong number of arguments (PLAYER,OBJECT,UPDATE)")
+MK_DECLARE_XCMDS(GROVE_XCMDS)
 
 // The power state's threshold of the dish's facing factor.
 constexpr float kSunPowerThreshold = 0.98f;

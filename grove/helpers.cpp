@@ -6,27 +6,14 @@
 #include <cstring>
 
 #include "grove/grove.h"
+#include "kit/ascii.h"
 
-namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool SameText(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b)
-    if (Lower(*a) != Lower(*b)) return false;
-  return *a == *b;
-}
-
-}  // namespace
-
-float ktFacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k) {
+float FacingFactor(const mkVector3& a, const mkVector3& b, float limit, float k) {
   const float s = MagnitudeSquared(a + b);
   return s > limit ? 0.0f : 1.0f - s * k;
 }
 
-const char* ktShortName(const char* name) {
+const char* ShortName(const char* name) {
   if (name == nullptr) return "";
   const char* shortName = name;
   for (const char* p = name; p[0] != '\0'; ++p)
@@ -34,26 +21,26 @@ const char* ktShortName(const char* name) {
   return shortName;
 }
 
-bool ktKeyIs(egSceneApi* api, mkRegistryKey* key, const char* name) {
+bool KeyIs(egSceneApi* api, mkRegistryKey* key, const char* name) {
   if (key == nullptr) return false;
   const char* keyName = api->KeyGetName(key);
   if (keyName == nullptr) return false;
-  return SameText(ktShortName(keyName), ktShortName(name));
+  return ktSameTextNoCase(ShortName(keyName), ShortName(name));
 }
 
-mkVector3 ktDirection(const mkPoint3& from, const mkPoint3& to) {
+mkVector3 Direction(const mkPoint3& from, const mkPoint3& to) {
   mkVector3 d = to - from;
   Normalize(d);
   return d;
 }
 
-mkPoint3 ktPosition(egSceneApi* api, const void* object, int32_t mode) {
+mkPoint3 Position(egSceneApi* api, const void* object, int32_t mode) {
   mkPoint3 p{0.0f, 0.0f, 0.0f};
   api->GetWorldPos(static_cast<mkSceneObject*>(const_cast<void*>(object)), &p, mode);
   return p;
 }
 
-mkVector3 ktFirstAxis(egSceneApi* api, const void* object) {
+mkVector3 FirstAxis(egSceneApi* api, const void* object) {
   mkVector3 axes[3] = {};
   api->GetWorldAxes(static_cast<mkSceneObject*>(const_cast<void*>(object)), &axes[0], &axes[1],
                     &axes[2]);
@@ -61,15 +48,15 @@ mkVector3 ktFirstAxis(egSceneApi* api, const void* object) {
   return axes[0];
 }
 
-mkSceneObject* ktVariableObject(egSceneApi* api, const char* name) {
+mkSceneObject* VariableObject(egSceneApi* api, const char* name) {
   mkRegistryKey* key = api->GetObjKeyByID(name);
   return key != nullptr ? static_cast<mkSceneObject*>(key->fObject) : nullptr;
 }
 
-bool ktPlayAnimation(egSceneApi* api, egCharacter* character, const char* name) {
+bool PlayAnimation(egSceneApi* api, egCharacter* character, const char* name) {
   auto* object = reinterpret_cast<mkSceneObject*>(character);
   mkGBehavior* current = api->GetBehavior(object);
-  if (current != nullptr && ktKeyIs(api, api->BehGetKey(current), name) &&
+  if (current != nullptr && KeyIs(api, api->BehGetKey(current), name) &&
       api->BehGetPlaying(current, 0.0f, 1) != 0)
     return false;
   mkGBehavior* behavior = api->FindBehavior(character, name, -int32_t(std::strlen(name)));
@@ -78,7 +65,7 @@ bool ktPlayAnimation(egSceneApi* api, egCharacter* character, const char* name) 
   return true;
 }
 
-mkMatrix44 ktRotation(const mkVector3& axis, float angle) {
+mkMatrix44 Rotation(const mkVector3& axis, float angle) {
   mkQuat q;
   SetFromAngleAxis(q, angle, axis);
   mkMatrix44 m;
@@ -86,7 +73,7 @@ mkMatrix44 ktRotation(const mkVector3& axis, float angle) {
   return m;
 }
 
-mkMatrix44 ktTranslation(const mkVector3& offset) {
+mkMatrix44 Translation(const mkVector3& offset) {
   mkMatrix44 m;
   Reset(m);
   m.m[0][3] = offset.fX;
@@ -96,7 +83,7 @@ mkMatrix44 ktTranslation(const mkVector3& offset) {
   return m;
 }
 
-void ktMoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion) {
+void MoveLocal(egSceneApi* api, mkSceneObject* object, const mkMatrix44& motion) {
   mkMatrix44 local;
   Reset(local);
   api->GetLocalMatrix(object, &local);

@@ -32,7 +32,7 @@ int32_t PeriscopeBrain::Update(float time) {
   PassOn()->Update(time);
   fApi = fSceneApi;
   egGameController* controller = fBrain->GetController();
-  mkSceneObject* master = ktVariableObject(fApi, "global..PeriscopeMaster");
+  mkSceneObject* master = VariableObject(fApi, "global..PeriscopeMaster");
   mkSceneObject* owner = fBrain->GetOwnerObj();
   if (owner != nullptr && controller != nullptr) Lift(owner, controller);
 
@@ -54,13 +54,13 @@ void PeriscopeBrain::Lift(mkSceneObject* owner, egGameController* controller) {
   const float dy = input * fApi->GetSecsDelta() * fLiftSpeed;
   mkVector3 axes[3] = {};
   fApi->GetWorldAxes(owner, &axes[0], &axes[1], &axes[2]);
-  const mkPoint3 here = ktPosition(fApi, owner, 0);
-  mkSceneObject* ceiling = ktVariableObject(fApi, "global..PeriscopeCeiling");
-  mkSceneObject* floor = ktVariableObject(fApi, "global..PeriscopeFloor");
+  const mkPoint3 here = Position(fApi, owner, 0);
+  mkSceneObject* ceiling = VariableObject(fApi, "global..PeriscopeCeiling");
+  mkSceneObject* floor = VariableObject(fApi, "global..PeriscopeFloor");
   bool move = false;
-  if (input > 0.0f) move = ceiling == nullptr || here.fZ < ktPosition(fApi, ceiling, 0).fZ;
-  if (input < 0.0f) move = floor == nullptr || here.fZ > ktPosition(fApi, floor, 0).fZ;
-  if (move) ktMoveLocal(fApi, owner, ktTranslation(axes[1] * dy));
+  if (input > 0.0f) move = ceiling == nullptr || here.fZ < Position(fApi, ceiling, 0).fZ;
+  if (input < 0.0f) move = floor == nullptr || here.fZ > Position(fApi, floor, 0).fZ;
+  if (move) MoveLocal(fApi, owner, Translation(axes[1] * dy));
 }
 
 void PeriscopeBrain::StepRate(mkSceneObject* master) {
@@ -80,17 +80,17 @@ void PeriscopeBrain::StepRate(mkSceneObject* master) {
 }
 
 void PeriscopeBrain::Filter() {
-  mkSceneObject* sun = ktVariableObject(fApi, "global..TheSun");
+  mkSceneObject* sun = VariableObject(fApi, "global..TheSun");
   egCamera* camera = fApi->GetCamera();
   if (sun == nullptr || camera == nullptr) return;
-  const mkPoint3 sunAt = ktPosition(fApi, sun, 1);
+  const mkPoint3 sunAt = Position(fApi, sun, 1);
   mkPoint3 from{0.0f, 0.0f, 0.0f};
   fApi->CamGetGoals(camera, &from, nullptr, nullptr, nullptr);
-  const mkVector3 toward = ktDirection(sunAt, from);
-  const mkVector3 view = ktFirstAxis(fApi, camera);
+  const mkVector3 toward = Direction(sunAt, from);
+  const mkVector3 view = FirstAxis(fApi, camera);
   const float s = MagnitudeSquared(view + toward);
   const float f = s > kFacingLimit30 ? 0.0f : 1.0f - s / kFacingLimit30;
-  mkSceneObject* filter = ktVariableObject(fApi, "global..PeriscopeFilter");
+  mkSceneObject* filter = VariableObject(fApi, "global..PeriscopeFilter");
   if (filter == nullptr) return;
   const int32_t frame = int32_t(f * 100.0f + 0.5f);
   if (frame == fFilterFrame) return;
@@ -104,12 +104,12 @@ void PeriscopeBrain::Filter() {
 // and rises to the periscope. With the periscope exactly at the dish there
 // is no such direction, and the dish is left as it is.
 void PeriscopeBrain::Dish(mkSceneObject* owner) {
-  mkSceneObject* dish = ktVariableObject(fApi, "global..PeriscopeDish");
+  mkSceneObject* dish = VariableObject(fApi, "global..PeriscopeDish");
   if (dish == nullptr) return;
-  const mkPoint3 d = ktPosition(fApi, dish, 0);
-  const mkPoint3 o = ktPosition(fApi, owner, 0);
+  const mkPoint3 d = Position(fApi, dish, 0);
+  const mkPoint3 o = Position(fApi, owner, 0);
   const float dist = Magnitude(o - d);
-  const mkVector3 a = ktFirstAxis(fApi, dish);
+  const mkVector3 a = FirstAxis(fApi, dish);
   mkVector3 q{a.fX * dist, a.fY * dist, o.fZ - d.fZ};
   if (MagnitudeSquared(q) == 0.0f || MagnitudeSquared(a) == 0.0f) return;
   Normalize(q);
@@ -117,17 +117,13 @@ void PeriscopeBrain::Dish(mkSceneObject* owner) {
   if (c > 1.0f) c = 1.0f;
   if (c < -1.0f) c = -1.0f;
   const float angle = std::acos(c);
-  ktMoveLocal(fApi, dish, ktRotation({1.0f, 0.0f, 0.0f}, q.fZ >= a.fZ ? -angle : angle));
+  MoveLocal(fApi, dish, Rotation({1.0f, 0.0f, 0.0f}, q.fZ >= a.fZ ? -angle : angle));
   fApi->TransformChanged(dish);
 }
 
 int32_t SetPeriscopeVarsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                  egTrigDetector*) {
-  if (argc != 5 || argv == nullptr) {
-    ktWarn(fSceneApi,
-           "SetPeriscopeVars: wrong number of arguments (Master,ceiling,floor,sun,filter)");
-    return 1;
-  }
+  if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   static const char* const kVariables[5] = {"PeriscopeMaster", "PeriscopeCeiling", "PeriscopeFloor",
                                             "TheSun", "PeriscopeFilter"};
   mkSceneObject* objects[5];

@@ -1,18 +1,9 @@
-// GroveXcmd: its name lists, version numbers and global objects. The
+// GroveXcmd: its name lists (the command rows are in grove/grove.h), version
+// numbers and global objects. The
 // objects are built in the order of their definitions: the beetle draws its
 // random ranges at load, before anything seeds the generator. ShovelVehicle
 // is exported by name without being listed.
 #include "grove/grove.h"
-
-#define GROVE_XCMDS(X)                       \
-  X(CheckSunPower, CheckSunPowerCmd)         \
-  X(JustGotoFrame, JustGotoFrameCmd)         \
-  X(TestRotateDish, TestRotateDishCmd)       \
-  X(TestOpacityFilter, TestOpacityFilterCmd) \
-  X(SetPeriscopeVars, SetPeriscopeVarsCmd)   \
-  X(DistanceTest, DistanceTestCmd)           \
-  X(FaceTest, FaceTestCmd)                   \
-  X(DisplayCurFear, DisplayCurFearCmd)
 
 #define GROVE_BRAINS(X) X(BeetleBrainSingle, BeetleBrain) X(Periscope, PeriscopeBrain)
 

@@ -26,7 +26,7 @@ int32_t ShovelVehicleBrain::PreUpdate(float time) {
   if (behavior != nullptr && api->BehGetPlaying(behavior, time, 1) == 0 &&
       (vehicle->GetVehicleFlags() & kFlagBoarding) != 0) {
     egCharacter* character = fBrain->GetOwnerChar();
-    if (character != nullptr && ktPlayAnimation(api, character, kShovelWait) &&
+    if (character != nullptr && PlayAnimation(api, character, kShovelWait) &&
         character == vehicle->GetDriver()) {
       api->SetPlayingOneShot(character, 0);
       vehicle->SetVehicleFlags(vehicle->GetVehicleFlags() & ~kFlagOneShot);
@@ -74,7 +74,7 @@ int32_t ShovelVehicleBrain::Update(float time) {
     vehicle->SetVehicleFlags(flags & ~(kFlagRiding | kFlagBoarding));
     return 1;
   }
-  if (driver != nullptr && ktPlayAnimation(api, driver, "idle") && driver == vehicle->GetDriver()) {
+  if (driver != nullptr && PlayAnimation(api, driver, "idle") && driver == vehicle->GetDriver()) {
     api->SetPlayingOneShot(driver, 0);
     vehicle->SetVehicleFlags(vehicle->GetVehicleFlags() & ~kFlagOneShot);
   }

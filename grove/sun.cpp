@@ -14,8 +14,8 @@ constexpr int32_t kObjectFlagRecord = 1001;
 // How straight the view from `from` to `at` looks at `sun` (1: straight at
 // it, above 0 within 45 degrees).
 float CamFacing(egSceneApi* api, const mkPoint3& sun, const mkPoint3& from, const mkPoint3& at) {
-  const mkVector3 view = ktDirection(from, at);
-  const mkVector3 toward = ktDirection(sun, from);
+  const mkVector3 view = Direction(from, at);
+  const mkVector3 toward = Direction(sun, from);
   const float m = MagnitudeSquared(view + toward);
   ktWarn(api, "CamFacingWithin45: Resultant magnitude is %f", double(m));
   return m > kFacingLimit45 ? 0.0f : 1.0f - m * kFacingFactor45;
@@ -26,8 +26,8 @@ float CamFacing(egSceneApi* api, const mkPoint3& sun, const mkPoint3& from, cons
 int32_t CheckSunPowerCmd::Run(int32_t, const char**, egActorInstance*, egTrigActor*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  mkSceneObject* dish = ktVariableObject(api, "global..PeriscopeDish");
-  mkSceneObject* sun = ktVariableObject(api, "global..TheSun");
+  mkSceneObject* dish = VariableObject(api, "global..PeriscopeDish");
+  mkSceneObject* sun = VariableObject(api, "global..TheSun");
   if (dish == nullptr || sun == nullptr) {
     ktWarn(api, "%s",
            dish != nullptr  ? "CheckSunPower: The Sun is not found"
@@ -37,10 +37,10 @@ int32_t CheckSunPowerCmd::Run(int32_t, const char**, egActorInstance*, egTrigAct
   }
   int32_t fallback = 0;
   int32_t* power = ktIntRecord(api, dish, kObjectFlagRecord, &fallback);
-  const mkPoint3 d = ktPosition(api, dish, 0);
-  const mkPoint3 s = ktPosition(api, sun, 0);
+  const mkPoint3 d = Position(api, dish, 0);
+  const mkPoint3 s = Position(api, sun, 0);
   const float f =
-      ktFacingFactor(ktFirstAxis(api, dish), ktDirection(s, d), kFacingLimit45, kFacingFactor45);
+      FacingFactor(FirstAxis(api, dish), Direction(s, d), kFacingLimit45, kFacingFactor45);
   ktWarn(api, "CheckSunPower: %f of facing sun, threshold=%f", double(f),
          double(kSunPowerThreshold));
   // Events only on a change between off (0) and on (1); another value that
@@ -58,13 +58,13 @@ int32_t CheckSunPowerCmd::Run(int32_t, const char**, egActorInstance*, egTrigAct
 int32_t TestOpacityFilterCmd::Run(int32_t, const char**, egActorInstance*, egTrigActor*,
                                   egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  mkSceneObject* sun = ktVariableObject(api, "global..TheSun");
+  mkSceneObject* sun = VariableObject(api, "global..TheSun");
   egCamera* camera = api->GetCamera();
   if (sun == nullptr) {
     ktWarn(api, "TestOpacityFilter: The Sun could not be found");
     return 0;
   }
-  const mkPoint3 s = ktPosition(api, sun, 1);
+  const mkPoint3 s = Position(api, sun, 1);
   // Without a camera the goals stay at the origin: no view, frame 0.
   mkPoint3 from{0.0f, 0.0f, 0.0f}, at{0.0f, 0.0f, 0.0f};
   if (camera != nullptr) api->CamGetGoals(camera, &from, &at, nullptr, nullptr);
@@ -72,7 +72,7 @@ int32_t TestOpacityFilterCmd::Run(int32_t, const char**, egActorInstance*, egTri
   ktWarn(api, "Facing: camFrom %f,%f,%f", double(from.fX), double(from.fY), double(from.fZ));
   ktWarn(api, "Facing: camAt %f,%f,%f", double(at.fX), double(at.fY), double(at.fZ));
   const float f = CamFacing(api, s, from, at);
-  mkSceneObject* filter = ktVariableObject(api, "global..PeriscopeFilter");
+  mkSceneObject* filter = VariableObject(api, "global..PeriscopeFilter");
   if (filter == nullptr) {
     ktWarn(api, "TestOpacityFilter: The filter is not found");
     return 0;
@@ -95,10 +95,7 @@ int32_t TestOpacityFilterCmd::Run(int32_t, const char**, egActorInstance*, egTri
 int32_t JustGotoFrameCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 2 || argv == nullptr) {
-    ktWarn(api, "JustGotoFrame: wrong number of arguments (Object, Frame)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   if (object != nullptr) {
     const int32_t frame = ktAtoi(argv[1]);
@@ -113,19 +110,16 @@ int32_t JustGotoFrameCmd::Run(int32_t argc, const char** argv, egActorInstance*,
 int32_t TestRotateDishCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 1 || argv == nullptr) {
-    ktWarn(api, "TestRotateDish: wrong number of arguments (Target)");
-    return 0;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 0;
   mkSceneObject* target = api->GetSceneObjectByID(argv[0]);
-  mkSceneObject* dish = ktVariableObject(api, "global..PeriscopeDish");
+  mkSceneObject* dish = VariableObject(api, "global..PeriscopeDish");
   if (dish == nullptr) {
     ktWarn(api, "TestRotateDish: The Dish could not be found");
     return 0;
   }
-  const mkPoint3 d = ktPosition(api, dish, 0);
-  const mkPoint3 t = ktPosition(api, target, 1);
-  const mkVector3 towards = ktDirection(d, t);
+  const mkPoint3 d = Position(api, dish, 0);
+  const mkPoint3 t = Position(api, target, 1);
+  const mkVector3 towards = Direction(d, t);
   mkVector3 axes[3] = {};
   api->GetWorldAxes(dish, &axes[0], &axes[1], &axes[2]);
   mkVector3 view = axes[0];

@@ -17,11 +17,11 @@
 namespace {
 
 AnimGovRecord* FindRecord(egSceneApi* api, mkSceneObject* object) {
-  return KilnRecord<AnimGovRecord>(api, object, kAnimGovRecord, kAnimGovRecord,
-                                   [](AnimGovRecord* record) {
-                                     new (record) AnimGovRecord();
-                                     record->fRamp.SetType(ktOSC_LINE1_WAVE);
-                                   });
+  return ktContextRecord<AnimGovRecord>(api, object, kAnimGovRecord, kAnimGovRecord,
+                                        [](AnimGovRecord* record) {
+                                          new (record) AnimGovRecord();
+                                          record->fRamp.SetType(ktOSC_LINE1_WAVE);
+                                        });
 }
 
 // The loop points that the governor uses: its own, or the behaviour's (0
@@ -110,15 +110,9 @@ void StartRamp(egSceneApi* api, mkSceneObject* object, AnimGovRecord* record, bo
 int32_t AnimGovCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                         egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 2) {
-    ktWarn(api, "AnimGov: wrong number of arguments (Object, Command, ...)");
-    return 1;
-  }
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "AnimGov: %s object not found", argv[0]);
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  mkSceneObject* object = ktFindObjectOrWarn(api, argv[0], "AnimGov: %s object not found");
+  if (object == nullptr) return 1;
   AnimGovRecord* record = FindRecord(api, object);
   if (record == nullptr) return 1;
   const char* command = argv[1];
@@ -159,15 +153,9 @@ int32_t AnimGovCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTri
 int32_t AnimGovUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 1) {
-    ktWarn(api, "AnimGovUpdate: wrong number of arguments (needs object to animate)");
-    return 1;
-  }
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "AnimGovUpdate: %s object not found", argv[0]);
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  mkSceneObject* object = ktFindObjectOrWarn(api, argv[0], "AnimGovUpdate: %s object not found");
+  if (object == nullptr) return 1;
   AnimGovRecord* record = FindRecord(api, object);
   if (record == nullptr) return 1;
   const bool ramping =

@@ -32,10 +32,7 @@ bool IsPlaying(egSceneApi* api, mkGBehavior* behavior) {
 int32_t IfChildrenCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                            egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "IfChildren: wrong number of arguments (Parent, trueActor, falseActor)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   const char* chosen = argv[2];
   mkSceneObject* parent = api->GetSceneObjectByID(argv[0]);
   if (parent == nullptr) {
@@ -63,10 +60,7 @@ int32_t IfChildrenCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
 int32_t IfEventCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                         egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "IfEvent: wrong number of arguments (Parent, trueActor, falseActor)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   const bool found = api->EventFind(argv[0]) != 0;
   ktLog(api, "IfEvent: Event %s was %s", argv[0], found ? "found" : "not found");
   ktRunActorByName(api, found ? argv[1] : argv[2], detector,
@@ -78,10 +72,7 @@ int32_t RandomActorCmd::Run(int32_t argc, const char** argv, egActorInstance*, e
                             egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
   // Without a name there is nothing to choose from (and no divisor).
-  if (argc < 1) {
-    ktWarn(api, "RandomActor: wrong number of arguments (Actor1, Actor2, ...)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   SeedOnce(&gRandomActorSeeded);
   ktRunActorByName(api, argv[std::rand() % argc], detector,
                    {"RandomActor: nothing to execute", "RandomActor: %s Actor was not found"});
@@ -91,11 +82,7 @@ int32_t RandomActorCmd::Run(int32_t argc, const char** argv, egActorInstance*, e
 int32_t RandomTimerActorCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                  egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 4) {
-    ktWarn(api,
-           "RandomTimerActor: wrong number of arguments (TimerID,Delay,Variance,Actor,Activate)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkRegistryKey* timer = api->GetTimerKeyByID(argv[0]);
   const int32_t delay = ktAtoi(argv[1]);
   const int32_t variance = ktAtoi(argv[2]);
@@ -118,10 +105,7 @@ int32_t RandomTimerActorCmd::Run(int32_t argc, const char** argv, egActorInstanc
 int32_t PickRandomObjectCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                  egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc <= 2) {
-    ktWarn(api, "PickRandomObject: wrong number of arguments (Variable and at least 2 objects)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   SeedOnce(&gPickRandomObjectSeeded);
   mkSceneObject* object = api->GetSceneObjectByID(argv[1 + std::rand() % (argc - 1)]);
   api->VarSetTo(api->GetObjKeyByID(argv[0]), object);
@@ -131,15 +115,9 @@ int32_t PickRandomObjectCmd::Run(int32_t argc, const char** argv, egActorInstanc
 int32_t DetachFromParentCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                  egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 1) {
-    ktWarn(api, "DetachFromParent: wrong number of arguments (Child object)");
-    return 1;
-  }
-  mkSceneObject* child = api->GetSceneObjectByID(argv[0]);
-  if (child == nullptr) {
-    ktWarn(api, "DetachFromParent: %s object not found", argv[0]);
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  mkSceneObject* child = ktFindObjectOrWarn(api, argv[0], "DetachFromParent: %s object not found");
+  if (child == nullptr) return 1;
   mkSceneObject* parent = api->GetParent(child);
   if (parent != nullptr) {
     api->AttachObject(parent, child, 0, 0, 0);  // 0: detach
@@ -155,10 +133,7 @@ int32_t DetachFromParentCmd::Run(int32_t argc, const char** argv, egActorInstanc
 int32_t NextIdleObjectCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 3) {
-    ktWarn(api, "NextIdleObject: wrong number of arguments (Variable and at least 2 objects)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* idle = nullptr;
   for (int32_t i = 1; i < argc && idle == nullptr; ++i) {
     mkSceneObject* object = api->GetSceneObjectByID(argv[i]);
@@ -177,10 +152,7 @@ int32_t NextIdleObjectCmd::Run(int32_t argc, const char** argv, egActorInstance*
 int32_t IfObjPlayingCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                              egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "IfObjPlaying: wrong number of arguments (OBJECT,TRUE,FALSE)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   if (object == nullptr) {
     ktWarn(api, "IfObjPlaying: object not found");

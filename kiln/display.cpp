@@ -4,26 +4,16 @@
 // kMessageLimit bytes (kit/plugin/command.h) and cut there.
 //
 // The commands that read a first argument without checking the count in
-// the engine's scripts warn when there is none.
+// the engine's scripts warn when there is none (their rows take 1 or more).
 #include <cstring>
 
 #include "kiln/commands.h"
 #include "kit/plugin/command.h"
 
-namespace {
-
-bool HasArgument(egSceneApi* api, int32_t argc, const char* usage) {
-  if (argc >= 1) return true;
-  ktWarn(api, "%s", usage);
-  return false;
-}
-
-}  // namespace
-
 int32_t DisplayChildCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                              egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (!HasArgument(api, argc, "DisplayChild: wrong number of arguments (Parent)")) return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* parent = api->GetSceneObjectByID(argv[0]);
   if (parent == nullptr) {
     ktLog(api, "DisplayChild: Parent not found");
@@ -48,7 +38,7 @@ int32_t DisplayChildCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
 int32_t DisplayVariableCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                 egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (!HasArgument(api, argc, "DisplayVariable: wrong number of arguments (Variable)")) return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkRegistryKey* key = api->GetObjKeyByID(argv[0]);
   if (key != nullptr && key->fObject != nullptr) {
     ktLog(api, "DisplayVariable: %s(variable) = %s(object)", argv[0],
@@ -62,7 +52,7 @@ int32_t DisplayVariableCmd::Run(int32_t argc, const char** argv, egActorInstance
 int32_t DisplayNumberFramesCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                     egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (!HasArgument(api, argc, "DisplayNumberFrames: wrong number of arguments (Object)")) return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   const char* name = argv[0];
   mkSceneObject* object = api->GetSceneObjectByID(name);
   if (object == nullptr) {
@@ -88,7 +78,7 @@ int32_t DisplayNumberFramesCmd::Run(int32_t argc, const char** argv, egActorInst
 int32_t DisplayCameraCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (!HasArgument(api, argc, "DisplayCamera: wrong number of arguments (Object)")) return 1;
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   if (object == nullptr) {
     ktLog(api, "DisplayCamera: %s not found.", argv[0]);
@@ -117,10 +107,7 @@ int32_t DisplayCameraCmd::Run(int32_t argc, const char** argv, egActorInstance*,
 int32_t DisplayPosCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                            egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 2) {
-    ktWarn(api, "DisplayPos: wrong number of arguments (OBJECT,UPDATE)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   if (object == nullptr) {
     ktLog(api, "DisplayPos: Couldn't find %s", argv[0]);

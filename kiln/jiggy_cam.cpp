@@ -34,7 +34,7 @@ struct JiggleOscillatorRecord {
 };
 
 JiggleCameraRecord* CameraRecord(egSceneApi* api, egCamera* camera) {
-  return KilnRecord<JiggleCameraRecord>(
+  return ktContextRecord<JiggleCameraRecord>(
       api, camera, kJiggleCameraRecord, kJiggleCameraRecord,
       [](JiggleCameraRecord* r) { new (r) JiggleCameraRecord(); });
 }
@@ -42,11 +42,11 @@ JiggleCameraRecord* CameraRecord(egSceneApi* api, egCamera* camera) {
 // Oscillator record `index`, made with `id` when it does not exist yet.
 JiggleOscillatorRecord* OscillatorRecord(egSceneApi* api, egCamera* camera, int32_t index,
                                          int32_t id) {
-  return KilnRecord<JiggleOscillatorRecord>(api, camera, kJiggleOscillatorRecord, index,
-                                            [id](JiggleOscillatorRecord* r) {
-                                              new (r) JiggleOscillatorRecord();
-                                              r->fId = id;
-                                            });
+  return ktContextRecord<JiggleOscillatorRecord>(api, camera, kJiggleOscillatorRecord, index,
+                                                 [id](JiggleOscillatorRecord* r) {
+                                                   new (r) JiggleOscillatorRecord();
+                                                   r->fId = id;
+                                                 });
 }
 
 // An existing oscillator record, or null.
@@ -73,10 +73,7 @@ double Shape(int32_t argc, const char** argv, int32_t at) {
 int32_t JiggyCamCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                          egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 2) {
-    ktWarn(api, "JiggyCam: wrong number of arguments (Command, Id, ...)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   egCamera* camera = api->GetCamera();
   JiggleCameraRecord* cam = CameraRecord(api, camera);
   if (cam == nullptr) return 1;

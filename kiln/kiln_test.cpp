@@ -1,6 +1,8 @@
 // KilnXcmd loaded into the stage the way the engine loads it, its commands
 // run on small scenes, judged by the message lines and the call trace.
+#include "kiln/commands.h"
 #include "kiln/kiln_fixture.h"
+#include "kit/testing/command_rows.h"
 #include "stage/ops.h"
 
 namespace {
@@ -75,6 +77,32 @@ TEST_F(KilnTest, UnloadingClearsTheHostsKeys) {
   EXPECT_EQ(key->fObject, stage_.model().FindXCmd("SetObjVar"));
   stage_.UnloadPlugins();
   EXPECT_EQ(key->fObject, nullptr);
+}
+
+// The command rows, in list order: the names are the name list, every
+// count outside a row's range is refused with exactly the row's usage line,
+// and every usage line is quoted on the plug-in's page.
+const std::vector<ktCommandRow> kRows = {KILN_XCMDS(MK_XCMD_ROW_)};
+
+TEST_F(KilnTest, RowsAreTheNameListAndTheirUsageLines) {
+  mktest::ExpectRowsAgree(kRows, kCommands, TESSERA_SOURCE_DIR "/docs/kiln.md",
+                          [this](const char* name, int32_t count) {
+                            const int32_t result = Run(name, Lines(size_t(count), "Nobody"));
+                            return mktest::RunSaid{result, Said()};
+                          });
+}
+
+// A host that gives a count but no argument array is told the usage line
+// rather than read through a null pointer.
+TEST_F(KilnTest, ACountWithoutArgumentsIsRefused) {
+  for (const auto& row : kRows) {
+    if (row.minArgs == 0) continue;
+    egXCmd* command = stage_.model().FindXCmd(row.name);
+    ASSERT_NE(command, nullptr) << row.name;
+    first_ = stage_.model().messages().size();
+    EXPECT_EQ(command->Run(row.minArgs, nullptr, nullptr, nullptr, nullptr), 1) << row.name;
+    EXPECT_EQ(Said(), Lines{"warning: " + std::string(row.usage)}) << row.name;
+  }
 }
 
 }  // namespace

@@ -43,15 +43,10 @@ void TransitionDigits(int32_t value, char* text, size_t size) {
 int32_t SetObjFlagCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                            egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 2) {
-    ktWarn(api, "SetObjFlag: wrong number of arguments (Object, What)");
-    return 1;
-  }
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "SetObjFlag: Can't find object to set flag on");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  mkSceneObject* object =
+      ktFindObjectOrWarn(api, argv[0], "SetObjFlag: Can't find object to set flag on");
+  if (object == nullptr) return 1;
   int32_t scratch;
   int32_t* flag = ktIntRecord(api, object, kObjectFlagRecord, &scratch);
   const char* what = argv[1];
@@ -71,10 +66,7 @@ int32_t SetObjFlagCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
 int32_t IfObjFlagCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                           egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "IfObjFlag: wrong number of arguments (Object, What)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   int32_t scratch;
   const int32_t flag = *ktIntRecord(api, object, kObjectFlagRecord, &scratch);
@@ -86,10 +78,7 @@ int32_t IfObjFlagCmd::Run(int32_t argc, const char** argv, egActorInstance*, egT
 int32_t SetObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                           egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "SetObjVar: wrong number of arguments (Object, Operator, Number)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   int32_t scratch;
   int32_t* variable = ktIntRecord(api, object, kObjectVariableRecord, &scratch);
@@ -102,11 +91,7 @@ int32_t SetObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, egT
 int32_t IfObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                          egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 5) {
-    ktWarn(api,
-           "IfObjVar: wrong number of arguments (Object, Number, LessThan, EqualTo, GreaterThan)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   int32_t scratch;
   const int32_t variable = *ktIntRecord(api, object, kObjectVariableRecord, &scratch);
@@ -121,10 +106,7 @@ int32_t CaseObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
                            egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
   // Without an actor there is nothing to choose from.
-  if (argc < 2) {
-    ktWarn(api, "CaseObjVar: wrong number of arguments (Object, Actor0, Actor1, ...)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   int32_t scratch;
   const int32_t variable = *ktIntRecord(api, object, kObjectVariableRecord, &scratch);
@@ -138,10 +120,7 @@ int32_t CaseObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, eg
 int32_t TransObjVarCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 5) {
-    ktWarn(api, "TransObjVar: wrong number of arguments (Object, Operator, Number, Max, Basename)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   int32_t scratch;
   int32_t* variable = ktIntRecord(api, object, kObjectVariableRecord, &scratch);

@@ -81,10 +81,7 @@ struct Number {
 int32_t FindRelatedObjCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "FindRelatedObj: wrong number of arguments (Object, Variable, Text)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   const std::string_view name = BaseName(api, argv[0], "PickRandomRelatedObject", "FindRelatedObj");
   if (name.empty()) return 1;
   const std::string_view room =
@@ -106,10 +103,7 @@ int32_t FindRelatedObjCmd::Run(int32_t argc, const char** argv, egActorInstance*
 int32_t LoopRelatedObjsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                 egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 4) {
-    ktWarn(api, "LoopRelatedObjs: wrong number of arguments (Object, Variable, Text, Actor)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   const std::string_view name =
       BaseName(api, argv[0], "PickRandomRelatedObject", "LoopRelatedObjs");
   if (name.empty()) return 1;
@@ -151,10 +145,7 @@ int32_t LoopRelatedObjsCmd::Run(int32_t argc, const char** argv, egActorInstance
 int32_t PickRandomRelatedObjectCmd::Run(int32_t argc, const char** argv, egActorInstance*,
                                         egTrigActor*, egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "PickRandomRelatedObject: wrong number of arguments (Var, base_obj, max_number)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   if (!gPickRandomRelatedSeeded) {
     std::srand(unsigned(std::time(nullptr)));
     gPickRandomRelatedSeeded = true;
@@ -194,10 +185,7 @@ int32_t PickRandomRelatedObjectCmd::Run(int32_t argc, const char** argv, egActor
 int32_t NextIdleRelatedObjectCmd::Run(int32_t argc, const char** argv, egActorInstance*,
                                       egTrigActor*, egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3 && argc != 4) {
-    ktWarn(api, "NextIdleRelatedObject: wrong number of arguments (Var, base_obj, max_number)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   const std::string_view name =
       BaseName(api, argv[1], "NextIdleRelatedObject", "NextIdleRelatedObject");
   if (name.empty()) return 1;

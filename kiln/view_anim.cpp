@@ -14,7 +14,7 @@
 namespace {
 
 int32_t* FrameRecord(egSceneApi* api, const void* a, intptr_t b, intptr_t c, int32_t initial) {
-  return KilnRecord<int32_t>(api, a, b, c, [initial](int32_t* frame) { *frame = initial; });
+  return ktContextRecord<int32_t>(api, a, b, c, [initial](int32_t* frame) { *frame = initial; });
 }
 
 // Only the material channel, with these constant values.
@@ -61,12 +61,7 @@ float AngleToCamera(egSceneApi* api, mkSceneObject* reference) {
 int32_t ViewIntoAnimateCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                 egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc < 2) {
-    ktWarn(api,
-           "ViewIntoAnimate: wrong number of arguments "
-           "(OBJECT,REFOBJ,[OFFSET,FRAMES,SECS,DIRECTION])");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   mkSceneObject* reference = api->GetSceneObjectByID(argv[1]);
   int32_t* last = FrameRecord(api, object, reinterpret_cast<intptr_t>(reference), 0, -1);
@@ -104,10 +99,7 @@ int32_t ViewIntoAnimateCmd::Run(int32_t argc, const char** argv, egActorInstance
 int32_t TestAviCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                         egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "TestAvi: wrong number of arguments (OBJECT,COMMAND,LENGTH)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
   int32_t* frame = FrameRecord(api, object, kTestAviRecord, kTestAviRecord, 0);
   const int32_t length = ktAtoi(argv[2]);

@@ -16,8 +16,8 @@
 namespace {
 
 ZoomLimitsRecord* Limits(egSceneApi* api, const void* object) {
-  return KilnRecord<ZoomLimitsRecord>(api, object, kZoomLimitsRecord, kZoomLimitsRecord,
-                                      [](ZoomLimitsRecord* r) { new (r) ZoomLimitsRecord(); });
+  return ktContextRecord<ZoomLimitsRecord>(api, object, kZoomLimitsRecord, kZoomLimitsRecord,
+                                           [](ZoomLimitsRecord* r) { new (r) ZoomLimitsRecord(); });
 }
 
 // Byte offset of the flags word in the host's brain data record.
@@ -28,15 +28,9 @@ constexpr int kBrainDataFlagsOffset = 20;
 int32_t ZoomCamSetCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                            egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 3) {
-    ktWarn(api, "ZoomCamSet: wrong number of arguments (object,minFOV,maxFOV)");
-    return 1;
-  }
-  mkSceneObject* object = api->GetSceneObjectByID(argv[0]);
-  if (object == nullptr) {
-    ktWarn(api, "ZoomCamSet: %s object not found", argv[0]);
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
+  mkSceneObject* object = ktFindObjectOrWarn(api, argv[0], "ZoomCamSet: %s object not found");
+  if (object == nullptr) return 1;
   ZoomLimitsRecord* limits = Limits(api, object);
   if (limits == nullptr) return 1;
   float min = float(ktAtof(argv[1]));

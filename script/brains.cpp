@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kit/ascii.h"
 #include "kit/plugin/command.h"
 #include "script/interpreter.h"
 #include "script/modules/swig.h"
@@ -22,17 +23,6 @@ char* CopyText(const char* text, size_t length) {
   std::memcpy(copy, text, length);
   copy[length] = '\0';
   return copy;
-}
-
-// ASCII comparison without regard to case, independent of the locale.
-bool EqualNoCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-    if (x == '\0') return true;
-  }
 }
 
 // Pointer strings of the brain operations' arguments, formatted straight
@@ -436,8 +426,8 @@ egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
   const bool anyObject = std::strcmp(objectName, "*") == 0;
   PythonScriptBrain* brain = FindOrMake(
       [&](const PythonScriptBrain& b) {
-        return EqualNoCase(b.fFileName, fileName) &&
-               (anyObject || EqualNoCase(b.fObjectName, objectName));
+        return ktSameTextNoCase(b.fFileName, fileName) &&
+               (anyObject || ktSameTextNoCase(b.fObjectName, objectName));
       },
       [&]() -> PythonScriptBrain* {
         char path[kPathSize];
@@ -464,7 +454,7 @@ void PythonMgr::SendClassParams(const char* fileName, int32_t argc, const char**
   // when the call began, each asked only while it is still listed.
   std::vector<PythonScriptBrain*> brains;
   ForEachBrain([&](PythonScriptBrain& brain) {
-    if (EqualNoCase(brain.fFileName, fileName)) brains.push_back(&brain);
+    if (ktSameTextNoCase(brain.fFileName, fileName)) brains.push_back(&brain);
   });
   for (PythonScriptBrain* brain : brains)
     if (Lists(brain)) brain->SendParams(argc, argv);

@@ -31,20 +31,13 @@ bool SetArgv(int32_t argc, const char** argv) {
 
 }  // namespace
 
-PythonCmd::~PythonCmd() {
-  ShutdownInterpreter();
-}
-
 int32_t PythonCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor* actor,
                        egTrigDetector* detector) {
   const bool up = EnsureInterpreter(fSceneApi);
   SceneVariables& variables = SceneModuleVariables();
   variables.theDetector = detector;
   variables.theActor = actor;
-  if (argc < 1 || argv == nullptr) {
-    ktWarn(fSceneApi, "Python: wrong number of arguments (FILE[,ARGS...])");
-    return 1;
-  }
+  if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   if (!up) return 1;
   char path[kPathSize];
   if (!BuildScriptPath(argv[0], path) || !CanOpen(path)) {
@@ -68,10 +61,7 @@ int32_t PythonCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrig
 
 int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector*) {
-  if (argc != 2 || argv == nullptr) {
-    ktWarn(fSceneApi, "PythonBrain: wrong number of arguments (Object, PythonModule)");
-    return 1;
-  }
+  if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   mkSceneObject* object = ObjectByName(fSceneApi, argv[0]);
   if (object != nullptr) {
     fSceneApi->BrainSetToPythonBrain(reinterpret_cast<egPhysicalSceneObject*>(object), argv[1]);
@@ -83,10 +73,7 @@ int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, e
 
 int32_t BrainParamsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector*) {
-  if (argc < 1 || argv == nullptr) {
-    ktWarn(fSceneApi, "BrainParameters: wrong number of arguments (Object[,PARAMS...])");
-    return 1;
-  }
+  if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   mkSceneObject* object = ObjectByName(fSceneApi, argv[0]);
   if (object != nullptr) {
     fSceneApi->BrainSendParams(reinterpret_cast<egPhysicalSceneObject*>(object), argc - 1,

@@ -9,9 +9,12 @@
 namespace {
 
 // Constructed before the exported objects, so that the module tables outlive
-// them: the destructors of PythonMgr and Python shut the interpreter down.
+// them. PythonMgr's destructor shuts the interpreter down; this object's runs
+// at once after that of the Python command, the first exported object, and
+// shuts it down in case it is still up.
 struct ModuleTables {
   ModuleTables() { script::ConstructModuleTables(); }
+  ~ModuleTables() { script::ShutdownInterpreter(); }
 } gModuleTables;
 
 // Creates the module in the running interpreter; nothing while it is down
@@ -28,9 +31,10 @@ void FiniModule(const char* name) {
 
 }  // namespace
 
-#define SCRIPT_XCMDS(X)        \
-  X(Python, script::PythonCmd) \
-  X(PythonBrain, script::PythonBrainCmd) X(BrainParams, script::BrainParamsCmd)
+// The command rows are in script/commands.h.
+using script::BrainParamsCmd;
+using script::PythonBrainCmd;
+using script::PythonCmd;
 #define SCRIPT_BRAIN_CLASSES(X) X(PythonMgr, script::PythonMgr)
 
 MK_EXPORT_XCMDS(SCRIPT_XCMDS)

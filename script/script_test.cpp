@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "script/commands.h"
+#include "kit/testing/command_rows.h"
 #include "kit/testing/temp_dir.h"
 #include "stage/stage.h"
 
@@ -733,6 +735,20 @@ TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
     stage.UnloadPlugins();
   }
   fs::current_path(home);
+}
+
+// The command rows against what the commands say: the names are the name
+// list, every count outside a row's range is refused with exactly the row's
+// usage line, and every usage line is quoted on the plug-in's page.
+const std::vector<ktCommandRow> kRows = {SCRIPT_XCMDS(MK_XCMD_ROW_)};
+
+TEST_F(ScriptTest, RowsAreTheNameListAndTheirUsageLines) {
+  mktest::ExpectRowsAgree(kRows, stage_->plugins()[0]->xcmdNames,
+                          TESSERA_SOURCE_DIR "/docs/python.md",
+                          [this](const char* name, int32_t count) {
+                            const int32_t result = Run(name, Lines(size_t(count), "Nobody"));
+                            return mktest::RunSaid{result, Said()};
+                          });
 }
 
 }  // namespace

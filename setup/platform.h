@@ -2,7 +2,7 @@
 // DirectDraw/Direct3D 7 drivers, and two facts about the system (physical
 // memory and the logged-in user's name).
 //
-// The detection stages (device.h) are written once against these narrow
+// The detection stages (device_selector.h) are written once against these narrow
 // interfaces. Two implementations exist: the Windows one, which loads
 // glide3x.dll and takes DDRAW.DLL at run time (OpenSystemPlatform), and a
 // simulated one that answers from a hardware profile file

@@ -1,19 +1,9 @@
-// The swarm commands. The lists below are the plug-in's name list, in order;
-// each entry is also the exported global object of that name. SwarmXcmd
-// offers commands only: it exports no brain lists and no brain versions.
+// The swarm commands: registering the swarms and their step every frame.
 #include "swarm/swarm.h"
 
 #include <cstdio>
 
 #include "kit/plugin/command.h"
-
-#define SWARM_XCMDS(X)                     \
-  X(BugFlockInit, BugFlockInitCmd)         \
-  X(BugFlockAddFlock, BugFlockAddFlockCmd) \
-  X(BugFlockUpdate, BugFlockUpdateCmd)
-
-MK_EXPORT_XCMDS(SWARM_XCMDS)
-MK_EXPORT_XCMD_VERSIONS()
 
 namespace {
 
@@ -26,17 +16,13 @@ void* Value(int32_t value) {
 // the host gives no context or no block.
 SwarmHeader* FindHeader(egSceneApi* api, bool* made) {
   *made = false;
-  egContextMgr::Context* context = api->XCmdFindContext(
-      Value(kSwarmHeaderRecord), Value(kSwarmHeaderRecord), Value(kSwarmHeaderRecord));
-  if (context == nullptr) return nullptr;
-  if (auto* header = static_cast<SwarmHeader*>(context->GetData())) return header;
-  auto* header = static_cast<SwarmHeader*>(context->AllocData(int32_t(sizeof(SwarmHeader))));
-  if (header == nullptr) return nullptr;
-  header->swarmCount = 0;
-  header->firemarbleCount = 0;
-  header->reachSq = 0.0f;
-  *made = true;
-  return header;
+  return ktContextRecord<SwarmHeader>(api, Value(kSwarmHeaderRecord), kSwarmHeaderRecord,
+                                      kSwarmHeaderRecord, [made](SwarmHeader* header) {
+                                        header->swarmCount = 0;
+                                        header->firemarbleCount = 0;
+                                        header->reachSq = 0.0f;
+                                        *made = true;
+                                      });
 }
 
 egContextMgr::Context* SwarmContext(egSceneApi* api, int32_t index) {
@@ -186,10 +172,7 @@ bool FiremarbleName(int32_t number, char* name, size_t size) {
 int32_t BugFlockInitCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                              egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 2) {
-    ktWarn(api, "BugFlockInit: wrong number of arguments (FIREMARBLES)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   bool made = false;
   SwarmHeader* header = FindHeader(api, &made);
   if (header == nullptr) return 1;
@@ -207,10 +190,7 @@ int32_t BugFlockInitCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
 int32_t BugFlockAddFlockCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                  egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  if (argc != 9) {
-    ktWarn(api, "BugFlockAddFlock: wrong number of arguments (there are some)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   bool made = false;
   SwarmHeader* header = FindHeader(api, &made);
   if (header == nullptr) return 1;
@@ -249,10 +229,7 @@ int32_t BugFlockAddFlockCmd::Run(int32_t argc, const char** argv, egActorInstanc
 int32_t BugFlockUpdateCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                                egTrigDetector* detector) {
   egSceneApi* api = fSceneApi;
-  if (argc != 1) {
-    ktWarn(api, "BugFlockUpdate: wrong number of arguments (Event to check)");
-    return 1;
-  }
+  if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   bool made = false;
   SwarmHeader* header = FindHeader(api, &made);
   if (header == nullptr || made) ktWarn(api, "BugFlockUpdate: Header not found");

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kit/plugin/command.h"
 #include "kit/plugin/plugin.h"
 
 // Record kinds of the swarm contexts.
@@ -98,21 +99,19 @@ static_assert(offsetof(SwarmRecord, onHome) == 72, "swarm record layout");
 // and `name` empty, when the name does not fit.
 bool FiremarbleName(int32_t number, char* name, size_t size);
 
-#define SWARM_COMMAND(Class)                                                                    \
-  class Class final : public egXCmd {                                                           \
-   public:                                                                                      \
-    MK_DESTROYING_DESTRUCTOR(Class)                                                             \
-    int32_t Run(int32_t argc, const char** argv, egActorInstance* instance, egTrigActor* actor, \
-                egTrigDetector* detector) override;                                             \
-  };
-
-// BugFlockInit(firemarbleCount, reachSq): 1.
-SWARM_COMMAND(BugFlockInitCmd)
-// BugFlockAddFlock(flock, mealLimit, searchSq, mealTime, homeSq, onTarget,
-// onReach, onMeal, onHome): 1.
-SWARM_COMMAND(BugFlockAddFlockCmd)
-// BugFlockUpdate(event): 0 when the event exists (run again next frame),
-// otherwise 1.
-SWARM_COMMAND(BugFlockUpdateCmd)
+// The command rows (kit/plugin/command.h), in the order of XCmdIdentDLL:
+// name, class, argument counts and usage line.
+//   BugFlockInit(firemarbleCount, reachSq): 1.
+//   BugFlockAddFlock(flock, mealLimit, searchSq, mealTime, homeSq, onTarget,
+//     onReach, onMeal, onHome): 1.
+//   BugFlockUpdate(event): 0 when the event exists (run again next frame),
+//     otherwise 1.
+#define SWARM_XCMDS(X)                                                                            \
+  X(BugFlockInit, BugFlockInitCmd, 2, 2, "BugFlockInit: wrong number of arguments (FIREMARBLES)") \
+  X(BugFlockAddFlock, BugFlockAddFlockCmd, 9, 9,                                                  \
+    "BugFlockAddFlock: wrong number of arguments (there are some)")                               \
+  X(BugFlockUpdate, BugFlockUpdateCmd, 1, 1,                                                      \
+    "BugFlockUpdate: wrong number of arguments (Event to check)")
+MK_DECLARE_XCMDS(SWARM_XCMDS)
 
 #endif  // TESSERA_SWARM_SWARM_H_

@@ -2,6 +2,8 @@
 // life run on small scenes, judged by the message lines, the call trace and
 // the records that the commands keep in the stage's contexts.
 #include "swarm/swarm.h"
+#include "kit/testing/command_rows.h"
+#include "swarm/swarm.h"
 
 #include <gtest/gtest.h>
 
@@ -708,6 +710,20 @@ TEST(SwarmExampleSceneTest, BothSwarmsGetHome) {
   const auto* swarmA = stage.model().FindObject("SwarmA");
   EXPECT_EQ(swarmA->local.m[0][3], 0.0f);
   EXPECT_EQ(swarmA->local.m[1][3], 0.0f);
+}
+
+// The command rows against what the commands say: the names are the name
+// list, every count outside a row's range is refused with exactly the row's
+// usage line, and every usage line is quoted on the plug-in's page.
+const std::vector<ktCommandRow> kRows = {SWARM_XCMDS(MK_XCMD_ROW_)};
+
+TEST_F(SwarmTest, RowsAreTheNameListAndTheirUsageLines) {
+  mktest::ExpectRowsAgree(kRows, stage_.plugins()[0]->xcmdNames,
+                          TESSERA_SOURCE_DIR "/docs/swarm.md",
+                          [this](const char* name, int32_t count) {
+                            const int32_t result = Run(name, Lines(size_t(count), "Nobody"));
+                            return mktest::RunSaid{result, Said()};
+                          });
 }
 
 }  // namespace

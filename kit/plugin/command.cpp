@@ -74,6 +74,19 @@ double ktAtof(const char* text) {
   return negative ? -value : value;
 }
 
+bool ktArgumentsFit(egSceneApi* api, const ktCommandRow& row, int32_t argc, const char** argv) {
+  const bool given = argv != nullptr || row.minArgs == 0;
+  if (given && argc >= row.minArgs && argc <= row.maxArgs) return true;
+  ktWarn(api, "%s", row.usage);
+  return false;
+}
+
+mkSceneObject* ktFindObjectOrWarn(egSceneApi* api, const char* name, const char* notFoundFormat) {
+  mkSceneObject* object = api->GetSceneObjectByID(name);
+  if (object == nullptr) ktWarn(api, notFoundFormat, name);
+  return object;
+}
+
 void ktRunActorByName(egSceneApi* api, const char* name, egTrigDetector* detector,
                       const ktActorTexts& texts) {
   if (texts.nothingToExecute != nullptr && std::strcmp(name, "nothing") == 0) {
@@ -90,14 +103,6 @@ void ktRunActorByName(egSceneApi* api, const char* name, egTrigDetector* detecto
 
 int32_t* ktIntRecord(egSceneApi* api, void* object, int32_t kind, int32_t* fallback) {
   *fallback = 0;
-  egContextMgr::Context* context =
-      api->XCmdFindContext(object, reinterpret_cast<void*>(intptr_t(kind)), nullptr);
-  if (context == nullptr) return fallback;
-  auto* value = static_cast<int32_t*>(context->GetData());
-  if (value == nullptr) {
-    value = static_cast<int32_t*>(context->AllocData(sizeof(int32_t)));
-    if (value == nullptr) return fallback;
-    *value = 0;
-  }
-  return value;
+  int32_t* value = ktContextRecord<int32_t>(api, object, kind, 0, [](int32_t* v) { *v = 0; });
+  return value != nullptr ? value : fallback;
 }

@@ -2,16 +2,17 @@
 // class of a plug-in is built from, the kit's GrowableArray, and the macros
 // that export a plug-in's name lists, version numbers and global objects.
 //
-// A plug-in lists its objects once:
+// A plug-in lists its objects once, and its plugin.cpp exports the lists:
 //
-//   #define KILN_XCMDS(X) X(SetObjFlag, SetObjFlagCmd) X(IfObjFlag, IfObjFlagCmd)
-//   MK_EXPORT_XCMDS(KILN_XCMDS)
+//   #define KILN_BRAINS(X) X(ZoomCam, ZoomCamBrain)
+//   MK_EXPORT_XCMDS(KILN_XCMDS)   // command rows (kit/plugin/command.h)
+//   MK_EXPORT_BRAINS(KILN_BRAINS)
 //   MK_EXPORT_XCMD_VERSIONS()
 //
-// which defines the global objects SetObjFlag and IfObjFlag (exported under
-// those unmangled names, constructed in list order at load and destroyed in
-// reverse order at unload) and XCmdIdentDLL, returning {"SetObjFlag",
-// "IfObjFlag", null}.
+// which defines the global objects of the lists (exported under their
+// unmangled names, constructed in list order at load and destroyed in
+// reverse order at unload) and XCmdIdentDLL and BrainIdentDLL, returning
+// the names in list order and a null terminator.
 //
 // Binary interface: the layers have no C++ virtual destructor; slot 0 is the
 // explicit destroying operation Destroy(flags). Every concrete class declares
@@ -206,21 +207,24 @@ class egBrainClassDll : public mkKeyedObject {
 
 #define MK_EXPORTED_OBJECT_(Name, Class) MK_EXPORT Class Name;
 #define MK_NAME_STRING_(Name, Class) #Name,
+// The same for command rows, which carry their counts and usage line too.
+#define MK_EXPORTED_XCMD_(Name, Class, MinArgs, MaxArgs, Usage) MK_EXPORT Class Name;
+#define MK_XCMD_NAME_STRING_(Name, Class, MinArgs, MaxArgs, Usage) #Name,
 
-#define MK_EXPORT_NAME_LIST_(Entry, Array, List)         \
-  namespace {                                            \
-  const char* Array[] = {List(MK_NAME_STRING_) nullptr}; \
-  }                                                      \
-  extern "C" MK_EXPORT const char** MK_CDECL Entry() {   \
-    return Array;                                        \
+#define MK_EXPORT_NAME_LIST_(Entry, Array, List, NameString) \
+  namespace {                                                \
+  const char* Array[] = {List(NameString) nullptr};          \
+  }                                                          \
+  extern "C" MK_EXPORT const char** MK_CDECL Entry() {       \
+    return Array;                                            \
   }
 
-// Defines the command objects of X-list `List` and XCmdIdentDLL.
+// Defines the command objects of the command rows `List` and XCmdIdentDLL.
 #define MK_EXPORT_XCMDS(List) \
   extern "C" {                \
-  List(MK_EXPORTED_OBJECT_)   \
+  List(MK_EXPORTED_XCMD_)     \
   }                           \
-  MK_EXPORT_NAME_LIST_(XCmdIdentDLL, kXCmdNames_, List)
+  MK_EXPORT_NAME_LIST_(XCmdIdentDLL, kXCmdNames_, List, MK_XCMD_NAME_STRING_)
 
 // XCmdIdentDLL of a plug-in without commands: the terminator alone.
 #define MK_EXPORT_NO_XCMDS()                                  \
@@ -235,13 +239,13 @@ class egBrainClassDll : public mkKeyedObject {
   extern "C" {                 \
   List(MK_EXPORTED_OBJECT_)    \
   }                            \
-  MK_EXPORT_NAME_LIST_(BrainIdentDLL, kBrainNames_, List)
+  MK_EXPORT_NAME_LIST_(BrainIdentDLL, kBrainNames_, List, MK_NAME_STRING_)
 
 #define MK_EXPORT_BRAIN_CLASSES(List) \
   extern "C" {                        \
   List(MK_EXPORTED_OBJECT_)           \
   }                                   \
-  MK_EXPORT_NAME_LIST_(BrainClassIdentDLL, kBrainClassNames_, List)
+  MK_EXPORT_NAME_LIST_(BrainClassIdentDLL, kBrainClassNames_, List, MK_NAME_STRING_)
 
 // An exported object that no name list names.
 #define MK_EXPORT_UNLISTED(Name, Class) \

@@ -8,6 +8,8 @@
 #include <unistd.h>  // ftruncate, fileno
 #endif
 
+#include "kit/ascii.h"
+
 // --- mkStream: base behaviour of the operation table ----------------------
 
 void* mkStream::Destroy(uint32_t flags) {
@@ -203,15 +205,6 @@ bool IsTokenSeparator(uint8_t byte) {
   }
 }
 
-bool EqualsIgnoringCase(const char* text, const char* word) {
-  for (; *word != '\0'; ++text, ++word) {
-    char c = *text;
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    if (c != *word) return false;
-  }
-  return *text == '\0';
-}
-
 // One byte; false at the end of the stream. A stream that does not know its
 // end (AtEnd stays 0) ends where a read comes back empty, so the readers
 // always stop.
@@ -258,12 +251,12 @@ int32_t ReadText(mkStream& stream, char* buffer, int32_t capacity, char comment,
     }
     buffer[stored] = '\0';
 
-    if (EqualsIgnoringCase(buffer, "skip")) {
+    if (ktSameTextNoCase(buffer, "skip")) {
       ++skipDepth;
       continue;
     }
     if (skipDepth > 0) {
-      if (EqualsIgnoringCase(buffer, "piks")) --skipDepth;
+      if (ktSameTextNoCase(buffer, "piks")) --skipDepth;
       continue;
     }
     return 1;

@@ -5,18 +5,15 @@
 #include <cmath>
 #include <cstring>
 
+#include "kit/ascii.h"
 #include "kit/plugin/command.h"
 #include "kit/stream/stream.h"
 
 namespace {
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 std::string LowerKey(const char* key) {
   std::string lower(key);
-  for (char& c : lower) c = LowerAscii(c);
+  for (char& c : lower) c = ktAsciiLower(c);
   return lower;
 }
 
