@@ -406,13 +406,7 @@ std::string Format(const char* name) {
 template <class A>
 bool Fast(PyObject* item, typename Arg<A>::Raw& raw) {
   using Raw = typename Arg<A>::Raw;
-  struct {
-    const char* s;
-    Py_ssize_t n;
-    long l;
-    float f;
-    PyObject* o;
-  } v = {nullptr, 0, 0, 0.0f, nullptr};
+  ParsedItem v;
   if constexpr (std::is_same_v<Raw, PointerText>) {
     if (!ParseExactItem(item, 'p', v)) return false;
     raw = {v.s, v.n};

@@ -454,13 +454,7 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count) {
   if (PyTuple_GET_SIZE(args) != count) return false;
   if (format[count] != ':' && format[count] != '\0') return false;
-  struct {
-    const char* s;
-    Py_ssize_t n;
-    long l;
-    float f;
-    PyObject* o;
-  } value = {nullptr, 0, 0, 0.0f, nullptr};
+  ParsedItem value;
   for (int k = 0; k < count; ++k) {
     const char code = format[k];
     // The binder's codes; "|" (an optional part) leaves the tuple to

@@ -119,7 +119,14 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
 // - "O": any object, into `out.o`.
 // False (nothing set, no error) for anything else, which then goes to
 // PyArg_ParseTuple with its own conversions and messages. `Value` is any
-// record with the members s, n, l, f and o.
+// record with the members s, n, l, f and o, such as ParsedItem.
+struct ParsedItem {
+  const char* s = nullptr;
+  Py_ssize_t n = 0;
+  long l = 0;
+  float f = 0.0f;
+  PyObject* o = nullptr;
+};
 template <class Value>
 inline bool ParseExactItem(PyObject* item, char code, Value& out) {
   switch (code) {
