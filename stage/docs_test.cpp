@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "stage/plugin_loader.h"
 #include "stage/scene_file.h"
+#include "stage/timeline_verbs.h"
 
 namespace {
 
@@ -80,6 +82,48 @@ TEST(DocsTest, EveryStatementAndTimelineVerbIsDescribedWithAnExample) {
   for (const std::string& verb : stage::TimelineVerbNames()) {
     EXPECT_TRUE(AnyLine(format, "^\\| (`[^`]*` / )?`" + verb + "[ `]")) << "verb " << verb;
     EXPECT_TRUE(AnyLine(format, "`at [0-9]+ " + verb + "[ `]")) << "verb " << verb << " example";
+  }
+}
+
+// The words that the timeline's table in docs/scene-format.md gives each verb
+// are the words that its row takes: a word in brackets may be left out, and
+// "WORD ..." is any number of words.
+TEST(DocsTest, EveryTimelineVerbTakesTheWordsThatItsDescriptionGives) {
+  const std::vector<std::string> format = DocLines("scene-format.md");
+  const auto start = std::find(format.begin(), format.end(), "## The timeline");
+  ASSERT_NE(start, format.end());
+  // The verb's forms in the first cells of the table's rows ("key CODE down").
+  std::vector<std::vector<std::string>> forms;
+  const std::regex firstCell(R"(^\| (`[^`]*`( / `[^`]*`)*) \|)"), form("`([^`]*)`");
+  for (auto line = start + 1; line != format.end() && line->rfind("## ", 0) != 0; ++line) {
+    std::smatch cell;
+    if (!std::regex_search(*line, cell, firstCell)) continue;
+    const std::string text = cell[1];
+    for (std::sregex_iterator it(text.begin(), text.end(), form), end; it != end; ++it) {
+      std::istringstream in((*it)[1].str());
+      forms.emplace_back(std::istream_iterator<std::string>(in),
+                         std::istream_iterator<std::string>());
+    }
+  }
+  for (const stage::TimelineVerb& verb : stage::TimelineVerbs()) {
+    bool described = false;
+    for (const auto& words : forms) {
+      if (words.empty() || words[0] != verb.name) continue;
+      described = true;
+      size_t low = 0, high = 0;
+      for (size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "...") {
+          low -= 1;
+          high = stage::kManyWords;
+        } else {
+          low += words[i].front() == '[' && words[i].back() == ']' ? 0 : 1;
+          high += 1;
+        }
+      }
+      EXPECT_EQ(low, verb.low) << words[0] << " as described";
+      EXPECT_EQ(high, verb.high) << words[0] << " as described";
+    }
+    EXPECT_TRUE(described) << "verb " << verb.name;
   }
 }
 

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "stage/scene_numbers.h"
+#include "stage/timeline_verbs.h"
 #include "stage/trace.h"
 
 namespace stage {
@@ -19,15 +21,8 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool ParseInt(const std::string& text, int64_t* value) {
-  const char* end = text.data() + text.size();
-  auto [p, ec] = std::from_chars(text.data(), end, *value);
-  return ec == std::errc() && p == end;
-}
+}  // namespace
 
-enum class Number { kOk, kNotANumber, kOutOfRange };
-
-// Whole numbers: a decimal that does not fit 64 bits is out of range.
 Number ReadInt(const std::string& text, int64_t* value) {
   const char* end = text.data() + text.size();
   auto [p, ec] = std::from_chars(text.data(), end, *value);
@@ -37,8 +32,6 @@ Number ReadInt(const std::string& text, int64_t* value) {
                                                 : Number::kNotANumber;
 }
 
-// Locale-independent decimal float: optional sign, digits, optional fraction,
-// optional exponent. Values beyond a float's range are out of range.
 Number ReadFloat(const std::string& text, float* value) {
   size_t i = 0;
   double sign = 1.0;
@@ -80,72 +73,7 @@ Number ReadFloat(const std::string& text, float* value) {
   return Number::kOk;
 }
 
-bool ParseFloat(const std::string& text, float* value) {
-  return ReadFloat(text, value) == Number::kOk;
-}
-
-// The timeline verbs: the words they take after the verb (at least, at most)
-// and what checks the words and takes their values. Numbers of timeline
-// entries are read quietly: the caller reports the entry.
-struct Verb {
-  std::string_view name;  // a view, so that a word of another length fails without a call
-  size_t low, high;
-  bool (*read)(TimelineEntry* e);
-};
-constexpr size_t kMany = 1 << 20;
-
-bool Numbers(const std::vector<std::string>& w, size_t from, mkPoint3* p) {
-  return ParseFloat(w[from], &p->fX) && ParseFloat(w[from + 1], &p->fY) &&
-         ParseFloat(w[from + 2], &p->fZ);
-}
-bool Key(TimelineEntry* e) {
-  int64_t code = 0;
-  if (e->words[1] != "down" && e->words[1] != "up") return false;
-  if (!ParseInt(e->words[0], &code) || code < INT32_MIN || code > INT32_MAX) return false;
-  e->code = int32_t(code);
-  e->on = e->words[1] == "down";
-  return true;
-}
-bool Move(TimelineEntry* e) {
-  return Numbers(e->words, 0, &e->point);
-}
-bool Place(TimelineEntry* e) {
-  return Numbers(e->words, 1, &e->point);
-}
-bool Glide(TimelineEntry* e) {
-  return Numbers(e->words, 1, &e->point) && ParseFloat(e->words[4], &e->seconds) &&
-         e->seconds > 0.0f;
-}
-// flags' N: a whole number that fits 32 bits.
-bool Flags(TimelineEntry* e) {
-  int64_t flags = 0;
-  if (!ParseInt(e->words[1], &flags) || flags < INT32_MIN || flags > INT32_MAX) return false;
-  e->code = int32_t(flags);
-  return true;
-}
-// cammode's N: a camera mode, 0 to 3.
-bool CamMode(TimelineEntry* e) {
-  int64_t mode = 0;
-  if (!ParseInt(e->words[0], &mode) || mode < 0 || mode > 3) return false;
-  e->code = int32_t(mode);
-  return true;
-}
-bool Switch(TimelineEntry* e) {
-  if (e->words[1] != "0" && e->words[1] != "1") return false;
-  e->on = e->words[1] == "1";
-  return true;
-}
-
-const Verb kVerbs[] = {
-    {"run", 1, kMany, nullptr}, {"actor", 1, 2, nullptr},      {"key", 2, 2, &Key},
-    {"move", 3, 3, &Move},      {"place", 4, 4, &Place},       {"event", 1, 1, nullptr},
-    {"noevent", 1, 1, nullptr}, {"play", 2, 2, nullptr},       {"glide", 5, 5, &Glide},
-    {"face", 4, 4, &Place},     {"params", 1, kMany, nullptr}, {"classparams", 1, kMany, nullptr},
-    {"draw", 2, 2, &Switch},    {"enable", 2, 2, &Switch},     {"camera", 1, 1, nullptr},
-    {"report", 1, 1, nullptr},  {"light", 1, 1, nullptr},      {"unlight", 1, 1, nullptr},
-    {"goal", 2, 2, nullptr},    {"remove", 1, 1, nullptr},     {"oneshot", 2, 2, &Switch},
-    {"flags", 2, 2, &Flags},    {"cammode", 1, 1, &CamMode},
-};
+namespace {
 
 class Parser {
  public:
@@ -224,7 +152,7 @@ class Parser {
     if (Count(w, 2, 3)) scene_->variables.push_back({w[1], w.size() > 2 ? w[2] : "", line_});
   }
   void ActorStep(const Words& w) {
-    if (!Count(w, 2, kMany)) return;
+    if (!Count(w, 2, kManyWords)) return;
     ActorSpec* actor = nullptr;
     for (auto& a : scene_->actors)
       if (a.name == w[1]) actor = &a;
@@ -415,7 +343,7 @@ void Parser::Line(int number, const Words& w) {
 
 void Parser::At(const Words& w) {
   int64_t frame = 0;
-  if (!Count(w, 3, kMany) || !Int(w[1], 0, kMaxFrames, &frame)) return;
+  if (!Count(w, 3, kManyWords) || !Int(w[1], 0, kMaxFrames, &frame)) return;
   TimelineEntry entry;
   entry.frame = int32_t(frame);
   entry.verb = w[2];
@@ -429,17 +357,17 @@ void Parser::At(const Words& w) {
 }  // namespace
 
 bool ReadTimelineWords(TimelineEntry* entry, std::string* message) {
-  const size_t n = entry->words.size();
-  for (const Verb& verb : kVerbs) {
-    if (entry->verb != verb.name) continue;
-    if (n < verb.low || n > verb.high || (verb.read != nullptr && !verb.read(entry))) {
-      *message = "wrong words for 'at ... " + entry->verb + "'";
-      return false;
-    }
-    return true;
+  const TimelineVerb* verb = FindTimelineVerb(entry->verb);
+  if (verb == nullptr) {
+    *message = "unknown timeline verb '" + entry->verb + "'";
+    return false;
   }
-  *message = "unknown timeline verb '" + entry->verb + "'";
-  return false;
+  const size_t n = entry->words.size();
+  if (n < verb->low || n > verb->high || (verb->read != nullptr && !verb->read(entry))) {
+    *message = "wrong words for 'at ... " + entry->verb + "'";
+    return false;
+  }
+  return true;
 }
 
 bool CheckTimelineWords(const std::string& verb, const std::vector<std::string>& words,
@@ -502,7 +430,7 @@ const std::vector<std::string>& StatementNames() {
 const std::vector<std::string>& TimelineVerbNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const auto& verb : kVerbs) list.emplace_back(verb.name);
+    for (const TimelineVerb& verb : TimelineVerbs()) list.emplace_back(verb.name);
     return list;
   }();
   return names;

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "stage/ops.h"
+#include "stage/timeline_verbs.h"
 
 namespace stage {
 
@@ -385,126 +386,8 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   if (onFrameEnd) onFrameEnd(frame);
 }
 
-void Stage::ApplyTimeline(const TimelineEntry& e) {
-  Model& m = *model_;
-  const auto& w = e.words;
-  if (e.verb == "run") {
-    RunCommand(w[0], std::vector<std::string>(w.begin() + 1, w.end()), nullptr, timelineDetector_);
-  } else if (e.verb == "actor") {
-    Actor* actor = m.FindActor(w[0]);
-    Detector* detector = w.size() > 1 ? m.AddDetector(w[1]) : timelineDetector_;
-    if (actor == nullptr) {
-      m.Say(MessageKind::kStage, "no actor named " + w[0] + Where(e.line), true);
-      return;
-    }
-    ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(actor),
-                          Model::ToHandle<egTrigDetector>(detector), 1, -1);
-  } else if (e.verb == "key") {
-    if (e.on) {
-      m.controller().keysDown.insert(e.code);
-    } else {
-      m.controller().keysDown.erase(e.code);
-    }
-  } else if (e.verb == "move") {
-    m.controller().fMovement = {e.point.fX, e.point.fY, e.point.fZ};
-  } else if (e.verb == "place") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    object->local.m[0][3] = e.point.fX;
-    object->local.m[1][3] = e.point.fY;
-    object->local.m[2][3] = e.point.fZ;
-    object->local.flags = 0;
-  } else if (e.verb == "play") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    Behavior* found = nullptr;
-    for (Behavior* b : object->behaviors)
-      if (b->name == w[1]) found = b;
-    if (found == nullptr) {
-      m.Say(MessageKind::kStage, w[0] + " has no behavior " + w[1], true);
-      return;
-    }
-    m.Play(found);
-  } else if (e.verb == "glide") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    const float seconds = e.seconds;
-    const mkVector3 move{e.point.fX - object->local.m[0][3], e.point.fY - object->local.m[1][3],
-                         e.point.fZ - object->local.m[2][3]};
-    object->glide.step = {move.fX / seconds, move.fY / seconds, move.fZ / seconds};
-    object->glide.remaining = seconds;
-    Face(object, move);
-  } else if (e.verb == "face") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    Face(object, {e.point.fX, e.point.fY, e.point.fZ});
-  } else if (e.verb == "params" || e.verb == "classparams") {
-    std::vector<const char*> argv;
-    for (size_t i = 1; i < w.size(); ++i) argv.push_back(w[i].c_str());
-    argv.push_back(nullptr);
-    const std::string call = w[0] + (e.verb == "params" ? ".SendParams" : ".SendClassParams");
-    CallWatch::Scope scope(m.watch(), &call, nullptr);
-    if (e.verb == "params") {
-      SceneObject* object = Find(w[0], e.line);
-      if (object == nullptr) return;
-      if (object->brain == nullptr) {
-        m.Say(MessageKind::kStage, w[0] + " has no brain", true);
-        return;
-      }
-      CallTrace::Line(m.trace(), (">" + w[0] + ".SendParams").c_str()).Finish();
-      BrainOps(m).BrainSendParams(Model::ToHandle<egPhysicalSceneObject>(object),
-                                  int32_t(w.size() - 1), argv.data());
-    } else {
-      if (m.FindBrainClass(std::string_view(w[0]).substr(0, w[0].find(':'))) == nullptr) {
-        m.Say(MessageKind::kStage, "no brain class named " + w[0], true);
-        return;
-      }
-      CallTrace::Line(m.trace(), (">" + w[0] + ".SendClassParams").c_str()).Finish();
-      BrainOps(m).BrainClassSendParams(w[0].c_str(), int32_t(w.size() - 1), argv.data());
-    }
-    RunQueuedActors();
-  } else if (e.verb == "draw" || e.verb == "enable") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    (e.verb == "draw" ? object->draw : object->enable) = e.on ? 1 : 0;
-  } else if (e.verb == "light" || e.verb == "unlight") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    if (!object->fireMarble) return m.Say(MessageKind::kStage, w[0] + " is not a firemarble");
-    object->lit = e.verb == "light" ? 1 : 0;
-  } else if (e.verb == "goal") {
-    SceneObject* flock = Find(w[0], e.line);
-    SceneObject* goal = Find(w[1], e.line);
-    if (flock == nullptr || goal == nullptr) return;
-    if (!flock->flock) return m.Say(MessageKind::kStage, w[0] + " is not a flock");
-    flock->flockGoal = goal->key;
-  } else if (e.verb == "remove") {
-    if (SceneObject* object = Find(w[0], e.line)) m.RemoveObject(object);
-  } else if (e.verb == "oneshot") {
-    if (SceneObject* object = Find(w[0], e.line)) object->oneShot = e.on ? 1 : 0;
-  } else if (e.verb == "flags") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    if (object->brain == nullptr) return m.Say(MessageKind::kStage, w[0] + " has no brain");
-    object->brain->vehicleFlags = e.code;
-  } else if (e.verb == "cammode") {
-    m.SetCameraMode(e.code);
-  } else if (e.verb == "camera") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object == nullptr) return;
-    if (!object->camera) {
-      m.Say(MessageKind::kStage, w[0] + " is not a camera");
-      return;
-    }
-    m.SetCamera(object);
-  } else if (e.verb == "report") {
-    SceneObject* object = Find(w[0], e.line);
-    if (object != nullptr) m.Say(MessageKind::kStage, Report(*object));
-  } else if (e.verb == "event") {
-    m.AddEvent(w[0]);
-  } else if (e.verb == "noevent") {
-    ActorOps(m).EventRemove(w[0].c_str(), 0);
-  }
+void Stage::ApplyTimeline(const TimelineEntry& entry) {
+  if (const TimelineVerb* verb = FindTimelineVerb(entry.verb)) verb->apply(*this, entry);
 }
 
 // A host that binds a brain by its export name, whether or not a name list
@@ -544,25 +427,6 @@ void Stage::BuildVehicle(const VehicleSpec& def,
   brain->fBrain = host->Interface();
 }
 
-std::string Stage::Report(const SceneObject& object) {
-  auto point = [](float x, float y, float z) {
-    return FormatFloat(x) + " " + FormatFloat(y) + " " + FormatFloat(z);
-  };
-  const mkMatrix44 world = model_->WorldMatrix(&object);
-  std::string text = object.name + " at " + point(world.m[0][3], world.m[1][3], world.m[2][3]);
-  if (object.camera) {
-    const mkPoint3 at = model_->LookAt(object);
-    text += ", looking at " + point(at.fX, at.fY, at.fZ) + ", fov " + FormatFloat(object.view.fov);
-  }
-  if (const Behavior* b = object.current) {
-    AnimationOps ops(*model_);
-    text += ", " + b->name + " at frame " +
-            std::to_string(ops.BehGetLastPlayed(Model::ToHandle<mkGBehavior>(b))) +
-            (b->playing ? " playing" : " still");
-  }
-  return text;
-}
-
 SceneObject* Stage::Find(const std::string& name, int line) {
   SceneObject* object = model_->FindObject(name);
   if (object == nullptr)
@@ -590,26 +454,6 @@ std::string Stage::Where(int line) const {
   if (line <= 0) return "";
   return " (" + (scenePath_.empty() ? "line " : ShowText(scenePath_) + ":") + std::to_string(line) +
          ")";
-}
-
-// Turns the object about the vertical axis so that its first axis (local x,
-// or -y for an object with view axes) points along the horizontal part of
-// `direction`; the vertical axis stays up.
-void Stage::Face(SceneObject* object, const mkVector3& direction) {
-  const float length = std::sqrt(direction.fX * direction.fX + direction.fY * direction.fY);
-  if (length <= 0.0f) return;
-  const float x = direction.fX / length, y = direction.fY / length;
-  mkMatrix44& m = object->local;
-  if (object->viewAxes) {
-    // The view axis, local -y, along (x, y).
-    m.m[0][0] = -y, m.m[0][1] = -x, m.m[0][2] = 0;
-    m.m[1][0] = x, m.m[1][1] = -y, m.m[1][2] = 0;
-  } else {
-    m.m[0][0] = x, m.m[0][1] = -y, m.m[0][2] = 0;
-    m.m[1][0] = y, m.m[1][1] = x, m.m[1][2] = 0;
-  }
-  m.m[2][0] = 0, m.m[2][1] = 0, m.m[2][2] = 1;
-  m.flags = 0;
 }
 
 int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string>& args,

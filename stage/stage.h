@@ -84,17 +84,17 @@ class Stage {
   StageSceneApi& api() { return *api_; }
 
  private:
+  // The timeline verbs' actions (stage/timeline_verbs.cpp) play on the stage.
+  friend struct TimelineActions;
+
   void RunQueuedActors();
+  // Does what the entry's verb does (nothing for a verb that is not one).
   void ApplyTimeline(const TimelineEntry& entry);
   // The object of that name, or null with a stage note that names the scene
   // file's line (when there is one).
   SceneObject* Find(const std::string& name, int line = 0);
   // " (FILE:LINE)" of a line of the scene file, or "" for line 0.
   std::string Where(int line) const;
-  // An object's position, and a camera's look-at point and field of view,
-  // and the frame of its current behaviour (the timeline's report).
-  std::string Report(const SceneObject& object);
-  void Face(SceneObject* object, const mkVector3& direction);
   // Says once in a run that an object's position is no longer a finite
   // number (a glide that overflowed, a script's NaN): pictures and replay
   // pages leave such positions out.
