@@ -64,7 +64,9 @@ class Stage {
   // (init/chars/hopkin.ini and the like).
   bool enterSceneDirectory = true;
 
-  // Loads the scene's plug-ins, builds it and plays all its frames.
+  // Loads the scene's plug-ins, builds it and plays all its frames. The
+  // set-up is in stage/scene_build.cpp, the frames in stage/frame_loop.cpp
+  // and the clock in stage/scene_clock.cpp.
   bool Play(const SceneDescription& scene, std::vector<std::string>* errors);
 
   // Plays one frame: the clock, repeated commands, timeline entries of this
@@ -87,6 +89,9 @@ class Stage {
   // The timeline verbs' actions (stage/timeline_verbs.cpp) play on the stage.
   friend struct TimelineActions;
 
+  // Loads the plug-ins that the scene names (by a path relative to the scene
+  // file, or by name) after entering its directory when asked to.
+  bool LoadScenePlugins(const SceneDescription& scene, std::vector<std::string>* errors);
   void RunQueuedActors();
   // Does what the entry's verb does (nothing for a verb that is not one).
   void ApplyTimeline(const TimelineEntry& entry);

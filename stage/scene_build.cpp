@@ -1,19 +1,13 @@
+// The stage sets up a run: it loads plug-ins as the engine does and builds
+// the scene's objects, variables, actors, detectors, events and brains.
 #include "stage/stage.h"
 
-#include <cmath>
 #include <filesystem>
-#include <cstdlib>
-#include <ctime>
 #include <fstream>
-
-#include "stage/ops.h"
-#include "stage/timeline_verbs.h"
 
 namespace stage {
 
 namespace {
-
-int64_t gCalendarTime = 1000000000;
 
 bool HasDirectory(const std::string& path) {
   return path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
@@ -24,26 +18,6 @@ bool Exists(const std::string& path) {
 }
 
 }  // namespace
-
-void SetSceneCalendarTime(int64_t seconds) {
-  gCalendarTime = seconds;
-}
-
-}  // namespace stage
-
-#if !defined(_WIN32)
-// Plug-ins seed the C runtime's random generator with time(); a stage process
-// answers time() from the scene's clock, so that scene runs are reproducible.
-// The symbol is exported from the executable (see stage/CMakeLists.txt) and
-// so takes the place of the C runtime's for every library loaded into it.
-extern "C" time_t time(time_t* out) {
-  const time_t now = time_t(stage::gCalendarTime);
-  if (out != nullptr) *out = now;
-  return now;
-}
-#endif
-
-namespace stage {
 
 Stage::Stage() : model_(std::make_unique<Model>()), api_(std::make_unique<StageSceneApi>(*model_)) {
   timelineDetector_ = model_->AddDetector("timeline");
@@ -124,6 +98,40 @@ bool Stage::LoadPlugin(const std::string& pathOrName, std::string* error) {
     brainClass->SetSceneApi(api_.get());
   }
   plugins_.push_back(std::move(library));
+  return true;
+}
+
+bool Stage::LoadScenePlugins(const SceneDescription& scene, std::vector<std::string>* errors) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  // Plug-ins named by a path are found relative to the scene file, and the
+  // search path holds directories from before the move.
+  std::vector<std::string> plugins;
+  for (const std::string& plugin : scene.plugins) {
+    const bool relative = HasDirectory(plugin) && !fs::path(plugin).is_absolute();
+    plugins.push_back(
+        relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).lexically_normal().string()
+                 : plugin);
+  }
+  for (std::string& dir : pluginPath) dir = fs::absolute(dir, ec).string();
+  if (enterSceneDirectory && !scene.directory.empty()) {
+    fs::current_path(scene.directory, ec);
+    if (ec) {
+      errors->push_back("cannot enter the scene's directory " + scene.directory + ": " +
+                        ec.message());
+      return false;
+    }
+  }
+  for (size_t i = 0; i < plugins.size(); ++i) {
+    std::string error;
+    if (!LoadPlugin(plugins[i], &error)) {
+      const std::string where = scene.path.empty() ? "" : scene.path + ":";
+      errors->push_back(i < scene.pluginLines.size()
+                            ? where + std::to_string(scene.pluginLines[i]) + ": " + error
+                            : where + error);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -268,128 +276,6 @@ bool Stage::Build(const SceneDescription& scene, std::vector<std::string>* error
   return errors->size() == before;
 }
 
-bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  // Plug-ins named by a path are found relative to the scene file, and the
-  // search path holds directories from before the move.
-  std::vector<std::string> plugins;
-  for (const std::string& plugin : scene.plugins) {
-    const bool relative = HasDirectory(plugin) && !fs::path(plugin).is_absolute();
-    plugins.push_back(
-        relative ? fs::absolute(fs::path(scene.directory) / plugin, ec).lexically_normal().string()
-                 : plugin);
-  }
-  for (std::string& dir : pluginPath) dir = fs::absolute(dir, ec).string();
-  if (enterSceneDirectory && !scene.directory.empty()) {
-    fs::current_path(scene.directory, ec);
-    if (ec) {
-      errors->push_back("cannot enter the scene's directory " + scene.directory + ": " +
-                        ec.message());
-      return false;
-    }
-  }
-  for (size_t i = 0; i < plugins.size(); ++i) {
-    std::string error;
-    if (!LoadPlugin(plugins[i], &error)) {
-      const std::string where = scene.path.empty() ? "" : scene.path + ":";
-      errors->push_back(i < scene.pluginLines.size()
-                            ? where + std::to_string(scene.pluginLines[i]) + ": " + error
-                            : where + error);
-      return false;
-    }
-  }
-  // Brain classes are prepared while the scene is built, and seed their
-  // draws with time(): the scene's clock is in force from then on, and the
-  // generator starts from it for plug-ins that draw without seeding.
-  clock_ = scene.clock;
-  SetSceneCalendarTime(clock_);
-  std::srand(unsigned(clock_));
-  if (!Build(scene, errors)) return false;
-  for (const SceneDescription::Warning& warning : scene.warnings) {
-    std::string where = ShowText(scene.path);
-    if (warning.line > 0) where += (where.empty() ? "line " : ":") + std::to_string(warning.line);
-    model_->Say(MessageKind::kStage, where.empty() ? warning.text : where + ": " + warning.text,
-                true);
-  }
-  frameTime_ = scene.frameTime;
-  for (int32_t frame = 0; frame < scene.frames; ++frame) RunFrame(scene, frame);
-  // Where the brains took their objects.
-  for (const auto& host : model_->hostBrains()) {
-    const mkMatrix44 world = model_->WorldMatrix(host->owner);
-    model_->Say(MessageKind::kStage, host->owner->name + " (" + host->pluginName + ") ends at " +
-                                         FormatFloat(world.m[0][3]) + " " +
-                                         FormatFloat(world.m[1][3]) + " " +
-                                         FormatFloat(world.m[2][3]));
-  }
-  return true;
-}
-
-void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
-  Model& m = *model_;
-  const float seconds = float(frame) * scene.frameTime;
-  m.SetClock(frame, seconds, scene.frameTime);
-  SetSceneCalendarTime(scene.clock + int64_t(seconds));
-  std::vector<CommandRun> repeats;
-  repeats.swap(repeats_);
-  for (const CommandRun& run : repeats) RunCommand(run.command, run.args, run.actor, run.detector);
-  for (const TimedActor& due : m.TakeDueActors()) {
-    m.Say(MessageKind::kStage, "timer " + due.timer->name + " runs its actor");
-    ActorOps(m).ExecActor(Model::ToHandle<egTrigActor>(due.actor), nullptr, 1, -1);
-    RunQueuedActors();
-  }
-  for (const TimelineEntry& entry : scene.timeline)
-    if (entry.frame == frame) {
-      ApplyTimeline(entry);
-      RunQueuedActors();
-    }
-  RunQueuedActors();
-  // The frame updates the brains attached when it began: a brain attached
-  // by a brain or a command during the walk (the list may grow and move)
-  // starts with the next frame.
-  const size_t brains = m.hostBrains().size();
-  for (size_t i = 0; i < brains; ++i) {
-    HostBrain* host = m.hostBrains()[i].get();
-    // Vehicle brains are called before the frame's movement too.
-    if (host->vehicle != nullptr) {
-      CallTrace::Line pre(
-          m.trace(), m.trace().enabled()
-                         ? (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str()
-                         : "");
-      pre.Arg(scene.frameTime);
-      CallWatch::Scope scope(m.watch(), host, "PreUpdate");
-      pre.Result(host->plugin->PreUpdate(scene.frameTime));
-    }
-    // The line's name is made only when the trace takes lines: a frame
-    // allocates nothing for a trace that is off.
-    CallTrace::Line line(
-        m.trace(), m.trace().enabled()
-                       ? (">" + host->owner->name + "." + host->pluginName + ".Update").c_str()
-                       : "");
-    line.Arg(scene.frameTime);
-    {
-      CallWatch::Scope scope(m.watch(), host, "Update");
-      line.Result(host->plugin->Update(scene.frameTime));
-    }
-    // A camera brain sets its camera's goals after its update.
-    CallWatch::Scope scope(m.watch(), host, "GetType");
-    if (host->plugin->GetType() == kCameraBrainType) {
-      CallTrace::Line(m.trace(),
-                      (">" + host->owner->name + "." + host->pluginName + ".UpdateGoals").c_str())
-          .Finish();
-      host->plugin->UpdateGoals();
-    }
-  }
-  RunQueuedActors();
-  m.Advance(scene.frameTime);
-  if (!saidNotFinite_) CheckPositionsFinite();
-  if (onFrameEnd) onFrameEnd(frame);
-}
-
-void Stage::ApplyTimeline(const TimelineEntry& entry) {
-  if (const TimelineVerb* verb = FindTimelineVerb(entry.verb)) verb->apply(*this, entry);
-}
-
 // A host that binds a brain by its export name, whether or not a name list
 // names it, and attaches it to a vehicle host brain.
 void Stage::BuildVehicle(const VehicleSpec& def,
@@ -425,103 +311,6 @@ void Stage::BuildVehicle(const VehicleSpec& def,
   host->driver = driver;
   brain->fSceneApi = api_.get();
   brain->fBrain = host->Interface();
-}
-
-SceneObject* Stage::Find(const std::string& name, int line) {
-  SceneObject* object = model_->FindObject(name);
-  if (object == nullptr)
-    model_->Say(MessageKind::kStage, "no object named " + name + Where(line), true);
-  return object;
-}
-
-void Stage::CheckPositionsFinite() {
-  for (const auto& object : model_->objects()) {
-    const mkMatrix44 world = model_->WorldMatrix(object.get());
-    const float x = world.m[0][3], y = world.m[1][3], z = world.m[2][3];
-    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) continue;
-    saidNotFinite_ = true;
-    model_->Say(MessageKind::kStage,
-                object->name + " is at " + FormatFloat(x) + " " + FormatFloat(y) + " " +
-                    FormatFloat(z) +
-                    ", not a finite position; pictures and replay pages leave out positions "
-                    "that are not finite",
-                true);
-    return;
-  }
-}
-
-std::string Stage::Where(int line) const {
-  if (line <= 0) return "";
-  return " (" + (scenePath_.empty() ? "line " : ShowText(scenePath_) + ":") + std::to_string(line) +
-         ")";
-}
-
-int32_t Stage::RunCommand(const std::string& name, const std::vector<std::string>& args,
-                          Actor* actor, Detector* detector) {
-  Model& m = *model_;
-  egXCmd* command = m.FindXCmd(name);
-  if (command == nullptr) {
-    m.Say(MessageKind::kStage, "no loaded plug-in lists the command " + name, true);
-    return 1;
-  }
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  argv.push_back(nullptr);
-  const bool traced = m.trace().enabled();
-  CallTrace::Line line(m.trace(), traced ? (">" + name + ".Run").c_str() : "");
-  line.Arg(int32_t(args.size()));
-  for (const char* arg : argv)
-    if (arg != nullptr) line.Arg(arg);
-  line.Finish();
-  int32_t result;
-  {
-    CallWatch::Scope scope(m.watch(), &name, &args);
-    result = command->Run(int32_t(args.size()), argv.data(), nullptr,
-                          Model::ToHandle<egTrigActor>(actor),
-                          Model::ToHandle<egTrigDetector>(detector));
-  }
-  CallTrace::Line done(m.trace(), traced ? ("<" + name + ".Run").c_str() : "");
-  done.Result(result);
-  if (result == 0) repeats_.push_back(CommandRun{name, args, actor, detector});
-  return result;
-}
-
-void Stage::RunQueuedActors() {
-  Model& m = *model_;
-  int runs = 0;
-  while (!m.actorQueue().empty()) {
-    if (++runs > kMaxRunsPerFrame) {
-      m.Say(MessageKind::kStage,
-            "more than " + std::to_string(kMaxRunsPerFrame) +
-                " command runs in one frame; the rest are dropped",
-            true);
-      m.actorQueue().clear();
-      break;
-    }
-    CommandRun run = std::move(m.actorQueue().front());
-    m.actorQueue().pop_front();
-    if (run.command == "do" && !run.args.empty()) {
-      // A host action: the timeline verb, applied now.
-      CallTrace::Line line(m.trace(), ">do");
-      std::string note = "do";
-      for (const std::string& word : run.args) {
-        line.Arg(word.c_str());
-        note += " " + word;
-      }
-      line.Finish();
-      m.Say(MessageKind::kStage, note);
-      TimelineEntry entry;
-      entry.verb = run.args[0];
-      entry.words.assign(run.args.begin() + 1, run.args.end());
-      std::string message;
-      if (ReadTimelineWords(&entry, &message))
-        ApplyTimeline(entry);
-      else
-        m.Say(MessageKind::kStage, message, true);
-      continue;
-    }
-    RunCommand(run.command, run.args, run.actor, run.detector);
-  }
 }
 
 }  // namespace stage
