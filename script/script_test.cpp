@@ -613,7 +613,8 @@ TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
       Traced(),
       (Lines{"@0 >PythonBrain.Run(2, \"Zovezi\", \"guard.py\")",
              "@0 GetObjKeyByID(\"Zovezi\") -> key:Zovezi", "@0 >PythonMgr.Prepare()",
-             "@0 >PythonMgr.MakeBrain(\"guard.py\", \"Zovezi\") -> " + address,
+             "@0 >PythonMgr.MakeBrain(\"guard.py\", \"Zovezi\")",
+             "@0 <PythonMgr.MakeBrain() -> " + address,
              "@0 BrainSetToPythonBrain(Zovezi, \"guard.py\") -> 1", "@0 <PythonBrain.Run() -> 1"}));
   EXPECT_EQ(Run("BrainParams", {"Nobody", "a"}), 1);
   EXPECT_EQ(Said(), (Lines{"warning: BrainParameters: Nobody not found (or not physical object)"}));

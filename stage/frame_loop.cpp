@@ -10,6 +10,39 @@
 
 namespace stage {
 
+namespace {
+
+// Calls a brain operation that is given the frame time. As with a command,
+// its trace line opens before the call, so that the host calls the brain
+// makes inside it come after it, and a closing line gives its result:
+//
+//   @0 >Lens.ZoomCam.Update(0.25)
+//   @0 Lens.brain.Update()
+//   @0 <Lens.ZoomCam.Update() -> 0
+//
+// The lines' names are made only when the trace takes lines: a frame
+// allocates nothing for a trace that is off.
+template <class Call>
+int32_t CallBrain(Model& m, const HostBrain& host, const char* operation, float seconds,
+                  const Call& call) {
+  const bool traced = m.trace().enabled();
+  const std::string name =
+      traced ? host.owner->name + "." + host.pluginName + "." + operation : std::string();
+  CallTrace::Line open(m.trace(), traced ? (">" + name).c_str() : "");
+  open.Arg(seconds);
+  open.Finish();
+  int32_t result;
+  {
+    CallWatch::Scope scope(m.watch(), &host, operation);
+    result = call();
+  }
+  CallTrace::Line done(m.trace(), traced ? ("<" + name).c_str() : "");
+  done.Result(result);
+  return result;
+}
+
+}  // namespace
+
 bool Stage::Play(const SceneDescription& scene, std::vector<std::string>* errors) {
   if (!LoadScenePlugins(scene, errors)) return false;
   // Brain classes are prepared while the scene is built, and seed their
@@ -61,26 +94,11 @@ void Stage::RunFrame(const SceneDescription& scene, int32_t frame) {
   for (size_t i = 0; i < brains; ++i) {
     HostBrain* host = m.hostBrains()[i].get();
     // Vehicle brains are called before the frame's movement too.
-    if (host->vehicle != nullptr) {
-      CallTrace::Line pre(
-          m.trace(), m.trace().enabled()
-                         ? (">" + host->owner->name + "." + host->pluginName + ".PreUpdate").c_str()
-                         : "");
-      pre.Arg(scene.frameTime);
-      CallWatch::Scope scope(m.watch(), host, "PreUpdate");
-      pre.Result(host->plugin->PreUpdate(scene.frameTime));
-    }
-    // The line's name is made only when the trace takes lines: a frame
-    // allocates nothing for a trace that is off.
-    CallTrace::Line line(
-        m.trace(), m.trace().enabled()
-                       ? (">" + host->owner->name + "." + host->pluginName + ".Update").c_str()
-                       : "");
-    line.Arg(scene.frameTime);
-    {
-      CallWatch::Scope scope(m.watch(), host, "Update");
-      line.Result(host->plugin->Update(scene.frameTime));
-    }
+    if (host->vehicle != nullptr)
+      CallBrain(m, *host, "PreUpdate", scene.frameTime,
+                [&] { return host->plugin->PreUpdate(scene.frameTime); });
+    CallBrain(m, *host, "Update", scene.frameTime,
+              [&] { return host->plugin->Update(scene.frameTime); });
     // A camera brain sets its camera's goals after its update.
     CallWatch::Scope scope(m.watch(), host, "GetType");
     if (host->plugin->GetType() == kCameraBrainType) {

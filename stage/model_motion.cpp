@@ -108,22 +108,26 @@ int32_t Model::AttachBrainClass(SceneObject* object, const std::string& text) {
     CallWatch::Scope scope(watch_, &prepare, nullptr);
     brainClass->Prepare();
   }
-  CallTrace::Line line(trace_, (">" + className + ".MakeBrain").c_str());
-  line.Arg(first.c_str());
-  line.Arg(object->name.c_str());
+  // Its line opens before the call, so that the host calls the class makes
+  // inside it come after it; a closing line gives the brain it made.
   const std::string make = className + ".MakeBrain";
+  CallTrace::Line open(trace_, (">" + make).c_str());
+  open.Arg(first.c_str());
+  open.Arg(object->name.c_str());
+  open.Finish();
   const std::vector<std::string> names = {first, object->name};
   egBrainDll* brain;
   {
     CallWatch::Scope scope(watch_, &make, &names);
     brain = brainClass->MakeBrain(first.c_str(), object->name.c_str());
   }
+  CallTrace::Line done(trace_, ("<" + make).c_str());
   if (brain == nullptr) {
-    line.Finish("-> null");
+    done.Finish("-> null");
     return 0;
   }
   HostBrain* host = AttachBrain(object, brain, className);
-  line.Result(static_cast<const void*>(brain));
+  done.Result(static_cast<const void*>(brain));
   brain->fBrain = host->Interface();
   return 1;
 }

@@ -438,6 +438,64 @@ TEST(StageTest, BuildReportsMissingAndTakenNames) {
                     }));
 }
 
+// A brain that reads the clock in its Update, and a brain class that looks
+// its object up in MakeBrain: the host calls that a plug-in makes inside one
+// of its operations.
+class ClockReadingBrain final : public egBrainDll {
+ public:
+  MK_DESTROYING_DESTRUCTOR(ClockReadingBrain)
+  MK_SELF_BRAIN()
+  int32_t Update(float) override {
+    fSceneApi->GetSecsDelta();
+    return 1;
+  }
+};
+
+class LookingBrainClass final : public egBrainClassDll {
+ public:
+  MK_DESTROYING_DESTRUCTOR(LookingBrainClass)
+  int32_t GetClassKind() override { return 2; }
+  egBrainDll* MakeBrain(const char*, const char* second) override {
+    fSceneApi->GetSceneObjectByID(second);
+    made_.fSceneApi = fSceneApi;
+    return &made_;
+  }
+
+ private:
+  ClockReadingBrain made_;
+};
+
+// A brain operation's line opens before the calls that the brain makes in
+// it, as a command's does, and a closing line gives its result.
+TEST(StageTest, ABrainsLineComesBeforeTheCallsItMakes) {
+  SceneDescription scene;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(stage::ParseScene(
+      "object Walker\nbrain Walker Clock\nobject Runner\nbrainclass Runner cLooking\n", &scene,
+      &errors));
+  stage::Stage stage;
+  // Made after the stage, so that they go before the keys that name them.
+  ClockReadingBrain brain;
+  LookingBrainClass brainClass;
+  stage.model().AddBrainDll("Clock", &brain);
+  stage.model().AddBrainClass("cLooking", &brainClass);
+  brainClass.SetSceneApi(&stage.api());
+  ASSERT_TRUE(stage.Build(scene, &errors)) << errors[0];
+  stage.RunFrame(scene, 0);
+  EXPECT_EQ(stage.model().trace().lines(), (std::vector<std::string>{
+                                               "@0 >cLooking.Prepare()",
+                                               "@0 >cLooking.MakeBrain(\"cLooking\", \"Runner\")",
+                                               "@0 GetSceneObjectByID(\"Runner\") -> Runner",
+                                               "@0 <cLooking.MakeBrain() -> brain:cLooking",
+                                               "@0 >Walker.Clock.Update(0.0333333)",
+                                               "@0 GetSecsDelta() -> 0.0333333",
+                                               "@0 <Walker.Clock.Update() -> 1",
+                                               "@0 >Runner.cLooking.Update(0.0333333)",
+                                               "@0 GetSecsDelta() -> 0.0333333",
+                                               "@0 <Runner.cLooking.Update() -> 1",
+                                           }));
+}
+
 TEST(StageTest, TimeFollowsTheScenesClock) {
   SceneDescription scene;
   std::vector<std::string> errors;
