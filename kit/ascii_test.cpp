@@ -23,10 +23,18 @@ struct SameCase {
 
 TEST(AsciiTest, ComparesNullTerminatedTextsWithoutCase) {
   const SameCase cases[] = {
-      {"LeaveFlock", "leaveflock", true}, {"wait", "WAIT", true},   {"wait", "waitmad", false},
-      {"waitmad", "wait", false},         {"", "", true},           {nullptr, "", true},
-      {"", nullptr, true},                {nullptr, nullptr, true}, {nullptr, "x", false},
-      {"[", "{", false},                  {"\xC4", "\xE4", false},  {"@", "`", false},
+      {"LeaveFlock", "leaveflock", true},
+      {"wait", "WAIT", true},
+      {"wait", "waitmad", false},
+      {"waitmad", "wait", false},
+      {"", "", true},
+      {nullptr, "", true},
+      {"", nullptr, true},
+      {nullptr, nullptr, true},
+      {nullptr, "x", false},
+      {"[", "{", false},
+      {"\xC4", "\xE4", false},
+      {"@", "`", false},
   };
   for (const SameCase& c : cases) {
     SCOPED_TRACE(std::string(c.a ? c.a : "(null)") + " / " + (c.b ? c.b : "(null)"));
