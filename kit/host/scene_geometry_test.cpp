@@ -16,7 +16,9 @@ T Nothing() {
 class SilentScene : public egSceneApi {
  public:
 #define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) \
-  Ret Name Params override { return Nothing<Ret>(); }
+  Ret Name Params override {                                                  \
+    return Nothing<Ret>();                                                    \
+  }
 #include "kit/host/scene_ops.inc"
 };
 
@@ -97,7 +99,8 @@ TEST(SceneGeometryTest, VariableObjectIsTheObjectTheKeyNames) {
   EXPECT_EQ(ktVariableObject(&scene, "global..Dish"), reinterpret_cast<mkSceneObject*>(0x40));
   EXPECT_EQ(ktVariableObject(&scene, "global..Empty"), nullptr);  // names nothing
   EXPECT_EQ(ktVariableObject(&scene, "global..None"), nullptr);   // no such variable
-  EXPECT_EQ(scene.names, (std::vector<std::string>{"global..Dish", "global..Empty", "global..None"}));
+  EXPECT_EQ(scene.names,
+            (std::vector<std::string>{"global..Dish", "global..Empty", "global..None"}));
 }
 
 }  // namespace
