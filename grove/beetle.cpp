@@ -141,8 +141,8 @@ int32_t BeetleBrain::Update(float time) {
   mkGBehavior* behavior = api->GetBehavior(reinterpret_cast<mkSceneObject*>(owner));
   mkRegistryKey* key = behavior != nullptr ? api->BehGetKey(behavior) : nullptr;
 
-  const mkPoint3 here = Position(api, owner, 0);
-  const mkPoint3 there = Position(api, player, 0);
+  const mkPoint3 here = ktWorldPosition(api, owner, 0);
+  const mkPoint3 there = ktWorldPosition(api, player, 0);
   const float d2 = MagnitudeSquared(there - here);
   mkGBehavior* playerBehavior = api->GetBehavior(reinterpret_cast<mkSceneObject*>(player));
   mkRegistryKey* playerKey = playerBehavior != nullptr ? api->BehGetKey(playerBehavior) : nullptr;

@@ -37,8 +37,8 @@ int32_t DistanceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, 
   mkSceneObject *a = nullptr, *b = nullptr;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   if (!TwoObjects(api, argv, "DistanceTest", &a, &b)) return 1;
-  const mkPoint3 pa = Position(api, a, 0);
-  const mkPoint3 pb = Position(api, b, 0);
+  const mkPoint3 pa = ktWorldPosition(api, a, 0);
+  const mkPoint3 pb = ktWorldPosition(api, b, 0);
   const float d2 = MagnitudeSquared(pb - pa);
   const float factor = d2 > 800.0f ? 0.0f : 1.0f - d2 * 0.00125f;
   const char* nameA = NameOf(api, a);
@@ -55,8 +55,8 @@ int32_t FaceTestCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTr
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   if (!TwoObjects(api, argv, "FaceTest", &player, &object)) return 1;
   const mkVector3 a = FirstAxis(api, player);
-  const mkPoint3 o = Position(api, object, 0);
-  const mkPoint3 p = Position(api, player, 0);
+  const mkPoint3 o = ktWorldPosition(api, object, 0);
+  const mkPoint3 p = ktWorldPosition(api, player, 0);
   const mkVector3 b = Direction(o, p);
   const float s = MagnitudeSquared(a + b);
   const float factor = s > kFacingLimit73 ? 0.0f : 1.0f - s * kFacingFactor73;
@@ -73,8 +73,8 @@ int32_t DisplayCurFearCmd::Run(int32_t argc, const char** argv, egActorInstance*
   mkSceneObject *player = nullptr, *object = nullptr;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 1;
   if (!TwoObjects(api, argv, "DisplayCurFear", &player, &object)) return 1;
-  const mkPoint3 p = Position(api, player, 0);
-  const mkPoint3 o = Position(api, object, 0);
+  const mkPoint3 p = ktWorldPosition(api, player, 0);
+  const mkPoint3 o = ktWorldPosition(api, object, 0);
   const float d2 = MagnitudeSquared(p - o);
   const float proximity = d2 > 800.0f ? 0.0f : d2 <= 200.0f ? 1.0f : 1.0f - d2 * 0.00125f;
   const float facing =

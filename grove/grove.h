@@ -26,6 +26,7 @@
 #include <cstdint>
 
 #include "kit/host/host.h"
+#include "kit/host/scene_geometry.h"
 #include "kit/math/math.h"
 #include "kit/plugin/brain_class.h"
 #include "kit/plugin/command.h"
@@ -53,15 +54,15 @@ bool KeyIs(egSceneApi* api, mkRegistryKey* key, const char* name);
 
 // The unit vector from `from` to `to`; the zero vector when they coincide.
 mkVector3 Direction(const mkPoint3& from, const mkPoint3& to);
-// The object's position (GetWorldPos with `mode` as its last value); the
-// origin when the host gives none.
-mkPoint3 Position(egSceneApi* api, const void* object, int32_t mode);
-// The object's first world axis (GetWorldAxes) scaled to unit length; the
-// zero vector when the host gives none.
-mkVector3 FirstAxis(egSceneApi* api, const void* object);
-// The object that the global scene variable `name` names, or null when the
-// variable or its object is missing.
-mkSceneObject* VariableObject(egSceneApi* api, const char* name);
+// The object's first world axis (kit/host/scene_geometry.h) scaled to unit
+// length; the zero vector when the host gives none. Positions and the objects
+// of scene variables come from the kit's readers (ktWorldPosition,
+// ktVariableObject).
+mkVector3 FirstAxis(egSceneApi* api, mkSceneObject* object);
+template <class Handle>
+mkVector3 FirstAxis(egSceneApi* api, Handle* object) {
+  return FirstAxis(api, ktAsSceneObject(object));
+}
 
 // Plays the animation `name` on `object`: nothing when the object's current
 // behaviour is that animation and plays; otherwise finds it (FindBehavior

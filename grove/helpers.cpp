@@ -34,23 +34,10 @@ mkVector3 Direction(const mkPoint3& from, const mkPoint3& to) {
   return d;
 }
 
-mkPoint3 Position(egSceneApi* api, const void* object, int32_t mode) {
-  mkPoint3 p{0.0f, 0.0f, 0.0f};
-  api->GetWorldPos(static_cast<mkSceneObject*>(const_cast<void*>(object)), &p, mode);
-  return p;
-}
-
-mkVector3 FirstAxis(egSceneApi* api, const void* object) {
-  mkVector3 axes[3] = {};
-  api->GetWorldAxes(static_cast<mkSceneObject*>(const_cast<void*>(object)), &axes[0], &axes[1],
-                    &axes[2]);
-  Normalize(axes[0]);
-  return axes[0];
-}
-
-mkSceneObject* VariableObject(egSceneApi* api, const char* name) {
-  mkRegistryKey* key = api->GetObjKeyByID(name);
-  return key != nullptr ? static_cast<mkSceneObject*>(key->fObject) : nullptr;
+mkVector3 FirstAxis(egSceneApi* api, mkSceneObject* object) {
+  mkVector3 view = ktWorldAxesOf(api, object).view;
+  Normalize(view);
+  return view;
 }
 
 bool PlayAnimation(egSceneApi* api, egCharacter* character, const char* name) {

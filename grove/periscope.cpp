@@ -32,7 +32,7 @@ int32_t PeriscopeBrain::Update(float time) {
   PassOn()->Update(time);
   fApi = fSceneApi;
   egGameController* controller = fBrain->GetController();
-  mkSceneObject* master = VariableObject(fApi, "global..PeriscopeMaster");
+  mkSceneObject* master = ktVariableObject(fApi, "global..PeriscopeMaster");
   mkSceneObject* owner = fBrain->GetOwnerObj();
   if (owner != nullptr && controller != nullptr) Lift(owner, controller);
 
@@ -54,12 +54,12 @@ void PeriscopeBrain::Lift(mkSceneObject* owner, egGameController* controller) {
   const float dy = input * fApi->GetSecsDelta() * fLiftSpeed;
   mkVector3 axes[3] = {};
   fApi->GetWorldAxes(owner, &axes[0], &axes[1], &axes[2]);
-  const mkPoint3 here = Position(fApi, owner, 0);
-  mkSceneObject* ceiling = VariableObject(fApi, "global..PeriscopeCeiling");
-  mkSceneObject* floor = VariableObject(fApi, "global..PeriscopeFloor");
+  const mkPoint3 here = ktWorldPosition(fApi, owner, 0);
+  mkSceneObject* ceiling = ktVariableObject(fApi, "global..PeriscopeCeiling");
+  mkSceneObject* floor = ktVariableObject(fApi, "global..PeriscopeFloor");
   bool move = false;
-  if (input > 0.0f) move = ceiling == nullptr || here.fZ < Position(fApi, ceiling, 0).fZ;
-  if (input < 0.0f) move = floor == nullptr || here.fZ > Position(fApi, floor, 0).fZ;
+  if (input > 0.0f) move = ceiling == nullptr || here.fZ < ktWorldPosition(fApi, ceiling, 0).fZ;
+  if (input < 0.0f) move = floor == nullptr || here.fZ > ktWorldPosition(fApi, floor, 0).fZ;
   if (move) MoveLocal(fApi, owner, Translation(axes[1] * dy));
 }
 
@@ -80,17 +80,17 @@ void PeriscopeBrain::StepRate(mkSceneObject* master) {
 }
 
 void PeriscopeBrain::Filter() {
-  mkSceneObject* sun = VariableObject(fApi, "global..TheSun");
+  mkSceneObject* sun = ktVariableObject(fApi, "global..TheSun");
   egCamera* camera = fApi->GetCamera();
   if (sun == nullptr || camera == nullptr) return;
-  const mkPoint3 sunAt = Position(fApi, sun, 1);
+  const mkPoint3 sunAt = ktWorldPosition(fApi, sun, 1);
   mkPoint3 from{0.0f, 0.0f, 0.0f};
   fApi->CamGetGoals(camera, &from, nullptr, nullptr, nullptr);
   const mkVector3 toward = Direction(sunAt, from);
   const mkVector3 view = FirstAxis(fApi, camera);
   const float s = MagnitudeSquared(view + toward);
   const float f = s > kFacingLimit30 ? 0.0f : 1.0f - s / kFacingLimit30;
-  mkSceneObject* filter = VariableObject(fApi, "global..PeriscopeFilter");
+  mkSceneObject* filter = ktVariableObject(fApi, "global..PeriscopeFilter");
   if (filter == nullptr) return;
   const int32_t frame = int32_t(f * 100.0f + 0.5f);
   if (frame == fFilterFrame) return;
@@ -104,10 +104,10 @@ void PeriscopeBrain::Filter() {
 // and rises to the periscope. With the periscope exactly at the dish there
 // is no such direction, and the dish is left as it is.
 void PeriscopeBrain::Dish(mkSceneObject* owner) {
-  mkSceneObject* dish = VariableObject(fApi, "global..PeriscopeDish");
+  mkSceneObject* dish = ktVariableObject(fApi, "global..PeriscopeDish");
   if (dish == nullptr) return;
-  const mkPoint3 d = Position(fApi, dish, 0);
-  const mkPoint3 o = Position(fApi, owner, 0);
+  const mkPoint3 d = ktWorldPosition(fApi, dish, 0);
+  const mkPoint3 o = ktWorldPosition(fApi, owner, 0);
   const float dist = Magnitude(o - d);
   const mkVector3 a = FirstAxis(fApi, dish);
   mkVector3 q{a.fX * dist, a.fY * dist, o.fZ - d.fZ};

@@ -26,8 +26,8 @@ float CamFacing(egSceneApi* api, const mkPoint3& sun, const mkPoint3& from, cons
 int32_t CheckSunPowerCmd::Run(int32_t, const char**, egActorInstance*, egTrigActor*,
                               egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  mkSceneObject* dish = VariableObject(api, "global..PeriscopeDish");
-  mkSceneObject* sun = VariableObject(api, "global..TheSun");
+  mkSceneObject* dish = ktVariableObject(api, "global..PeriscopeDish");
+  mkSceneObject* sun = ktVariableObject(api, "global..TheSun");
   if (dish == nullptr || sun == nullptr) {
     ktWarn(api, "%s",
            dish != nullptr  ? "CheckSunPower: The Sun is not found"
@@ -37,8 +37,8 @@ int32_t CheckSunPowerCmd::Run(int32_t, const char**, egActorInstance*, egTrigAct
   }
   int32_t fallback = 0;
   int32_t* power = ktIntRecord(api, dish, kObjectFlagRecord, &fallback);
-  const mkPoint3 d = Position(api, dish, 0);
-  const mkPoint3 s = Position(api, sun, 0);
+  const mkPoint3 d = ktWorldPosition(api, dish, 0);
+  const mkPoint3 s = ktWorldPosition(api, sun, 0);
   const float f =
       FacingFactor(FirstAxis(api, dish), Direction(s, d), kFacingLimit45, kFacingFactor45);
   ktWarn(api, "CheckSunPower: %f of facing sun, threshold=%f", double(f),
@@ -58,13 +58,13 @@ int32_t CheckSunPowerCmd::Run(int32_t, const char**, egActorInstance*, egTrigAct
 int32_t TestOpacityFilterCmd::Run(int32_t, const char**, egActorInstance*, egTrigActor*,
                                   egTrigDetector*) {
   egSceneApi* api = fSceneApi;
-  mkSceneObject* sun = VariableObject(api, "global..TheSun");
+  mkSceneObject* sun = ktVariableObject(api, "global..TheSun");
   egCamera* camera = api->GetCamera();
   if (sun == nullptr) {
     ktWarn(api, "TestOpacityFilter: The Sun could not be found");
     return 0;
   }
-  const mkPoint3 s = Position(api, sun, 1);
+  const mkPoint3 s = ktWorldPosition(api, sun, 1);
   // Without a camera the goals stay at the origin: no view, frame 0.
   mkPoint3 from{0.0f, 0.0f, 0.0f}, at{0.0f, 0.0f, 0.0f};
   if (camera != nullptr) api->CamGetGoals(camera, &from, &at, nullptr, nullptr);
@@ -72,7 +72,7 @@ int32_t TestOpacityFilterCmd::Run(int32_t, const char**, egActorInstance*, egTri
   ktWarn(api, "Facing: camFrom %f,%f,%f", double(from.fX), double(from.fY), double(from.fZ));
   ktWarn(api, "Facing: camAt %f,%f,%f", double(at.fX), double(at.fY), double(at.fZ));
   const float f = CamFacing(api, s, from, at);
-  mkSceneObject* filter = VariableObject(api, "global..PeriscopeFilter");
+  mkSceneObject* filter = ktVariableObject(api, "global..PeriscopeFilter");
   if (filter == nullptr) {
     ktWarn(api, "TestOpacityFilter: The filter is not found");
     return 0;
@@ -112,13 +112,13 @@ int32_t TestRotateDishCmd::Run(int32_t argc, const char** argv, egActorInstance*
   egSceneApi* api = fSceneApi;
   if (!ktArgumentsFit(api, kRow, argc, argv)) return 0;
   mkSceneObject* target = api->GetSceneObjectByID(argv[0]);
-  mkSceneObject* dish = VariableObject(api, "global..PeriscopeDish");
+  mkSceneObject* dish = ktVariableObject(api, "global..PeriscopeDish");
   if (dish == nullptr) {
     ktWarn(api, "TestRotateDish: The Dish could not be found");
     return 0;
   }
-  const mkPoint3 d = Position(api, dish, 0);
-  const mkPoint3 t = Position(api, target, 1);
+  const mkPoint3 d = ktWorldPosition(api, dish, 0);
+  const mkPoint3 t = ktWorldPosition(api, target, 1);
   const mkVector3 towards = Direction(d, t);
   mkVector3 axes[3] = {};
   api->GetWorldAxes(dish, &axes[0], &axes[1], &axes[2]);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hopkin/hopkin.h"
+#include "kit/ascii.h"
 
 namespace {
 
@@ -22,9 +23,9 @@ void HopkinBrain::PlayAnimation(const char* name) {
   auto* character = reinterpret_cast<egCharacter*>(object);
   mkGBehavior* behavior = api->GetBehavior(object);
   const bool playing = api->BehGetPlaying(behavior, -1.0f, 1) != 0;
-  const bool idling = HopkinSameName(fCurrentAnimation, "wait");
+  const bool idling = ktSameTextNoCase(fCurrentAnimation, "wait");
 
-  if (HopkinSameName(name, "wait")) {
+  if (ktSameTextNoCase(name, "wait")) {
     if (!idling && playing) {
       if (fMovePlaying) {
         api->AnimStop(object, 0, 1, 0, 0, -1.0f, 0, 1.0f);
@@ -55,7 +56,7 @@ void HopkinBrain::PlayAnimation(const char* name) {
     return;
   }
 
-  if (HopkinSameName(fCurrentAnimation, name) && playing) {
+  if (ktSameTextNoCase(fCurrentAnimation, name) && playing) {
     if (fVoiceTimer > fVoiceInterval) {
       if (std::rand() % 2 == 1) Speak(name);
       fVoiceTimer = 0.0f;
@@ -86,11 +87,11 @@ void HopkinBrain::Speak(const char* name) {
   egSoundSource* emitter = api->GetSoundSourceByID(fVoiceEmitter.c_str());
   if (emitter == nullptr) return;
   char sound[16];
-  if (HopkinSameName(name, "short_jump")) {
+  if (ktSameTextNoCase(name, "short_jump")) {
     std::snprintf(sound, sizeof sound, "hhop0%d", std::rand() % 6 + 1);
-  } else if (HopkinSameName(name, "run")) {
+  } else if (ktSameTextNoCase(name, "run")) {
     std::snprintf(sound, sizeof sound, "hexcite0%d", std::rand() % 6 + 1);
-  } else if (HopkinSameName(name, "waitmad")) {
+  } else if (ktSameTextNoCase(name, "waitmad")) {
     std::snprintf(sound, sizeof sound, "hmad01");
   } else {
     std::snprintf(sound, sizeof sound, "hnorm0%d", std::rand() % 6 + 1);

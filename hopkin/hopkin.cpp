@@ -8,6 +8,8 @@
 #include <ctime>
 #include <new>
 
+#include "kit/ascii.h"
+
 namespace {
 
 int32_t ClampLevel(int32_t level) {
@@ -288,21 +290,21 @@ void HopkinBrain::TravelTo(int32_t count, const char* const* names) {
 int32_t HopkinBrain::SendParams(int32_t argc, const char** argv) {
   if (argc < 1 || argv == nullptr || argv[0] == nullptr) return 1;
   const char* command = argv[0];
-  if (HopkinSameName(command, "leaveflock")) {
+  if (ktSameTextNoCase(command, "leaveflock")) {
     if (fLocallyOwned) LeaveFlock();
-  } else if (HopkinSameName(command, "enterflock")) {
+  } else if (ktSameTextNoCase(command, "enterflock")) {
     // Also when leaveflock came before the boid: that leave is undone.
     if (fLocallyOwned && (fBoid != nullptr || fLeavePending)) EnterFlock();
     fActive = 1;
-  } else if (HopkinSameName(command, "freedom")) {
+  } else if (ktSameTextNoCase(command, "freedom")) {
     Freedom();
-  } else if (HopkinSameName(command, "death")) {
+  } else if (ktSameTextNoCase(command, "death")) {
     Death();
-  } else if (HopkinSameName(command, "deactivate")) {
+  } else if (ktSameTextNoCase(command, "deactivate")) {
     fActive = 0;
-  } else if (HopkinSameName(command, "activate")) {
+  } else if (ktSameTextNoCase(command, "activate")) {
     fActive = 1;
-  } else if (HopkinSameName(command, "travelto")) {
+  } else if (ktSameTextNoCase(command, "travelto")) {
     if (fLocallyOwned && fBoid != nullptr && argc >= 2) TravelTo(argc - 1, argv + 1);
   }
   return 1;
@@ -372,8 +374,8 @@ egBrainDll* cHopkin::MakeBrain(const char* first, const char* second) {
   if (second == nullptr) second = "";
   return FindOrMake(
       [first, second](const HopkinBrain& brain) {
-        return HopkinSameName(brain.fFirstName.c_str(), first) &&
-               HopkinSameName(brain.fSecondName.c_str(), second);
+        return ktSameTextNoCase(brain.fFirstName.c_str(), first) &&
+               ktSameTextNoCase(brain.fSecondName.c_str(), second);
       },
       [this, first, second] {
         auto* brain = new HopkinBrain(&fTunables, fFlock, &fFlockListsFilled);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "kit/ascii.h"
+
 namespace {
 
 struct ActivityRow {
@@ -43,15 +45,6 @@ int32_t Clamp03(int32_t band) {
 
 }  // namespace
 
-bool HopkinSameName(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
-    const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
-    if (x != y) return false;
-    if (x == '\0') return true;
-  }
-}
-
 void HopkinCopyName(char* buffer, int32_t size, const char* name) {
   int32_t n = 0;
   for (; n + 1 < size && name[n] != '\0'; ++n) buffer[n] = name[n];
@@ -61,7 +54,7 @@ void HopkinCopyName(char* buffer, int32_t size, const char* name) {
 HopkinActivityFactors HopkinActivity(const char* activity) {
   if (activity != nullptr)
     for (const ActivityRow& row : kActivities)
-      if (HopkinSameName(row.name, activity)) return row.factors;
+      if (ktSameTextNoCase(row.name, activity)) return row.factors;
   return {0.5f, 0.5f};
 }
 

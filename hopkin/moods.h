@@ -15,10 +15,6 @@
 // The mood levels: one column of every per-level tunable each.
 constexpr int32_t kHopkinMoodLevels = 4;
 
-// Whether two names are the same without regard to the case of ASCII
-// letters: behaviour names, commands and animation names of the creatures.
-bool HopkinSameName(const char* a, const char* b);
-
 // Copies `name` into `buffer` of `size` bytes (at least 1), cut to size - 1
 // characters and always terminated: what snprintf(buffer, size, "%s", name)
 // writes, without the formatting machinery, for names copied every frame.

@@ -6,18 +6,13 @@
 #include <cstring>
 
 #include "hopkin/hopkin.h"
+#include "kit/host/scene_geometry.h"
 
 namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831854f;
 constexpr float kHalfPi = 1.57079635f;
-
-mkPoint3 WorldPos(egSceneApi* api, void* object) {
-  mkPoint3 position = {0.0f, 0.0f, 0.0f};
-  api->GetWorldPos(static_cast<mkSceneObject*>(object), &position, 0);
-  return position;
-}
 
 // The heading of a direction: its angle from the y axis toward the x axis,
 // from -pi/2 to 3pi/2.
@@ -53,9 +48,7 @@ void HopkinBrain::Step() {
 
   // The current velocity points against the creature's first axis: the
   // flocking vectors point from the goal to the boid.
-  mkVector3 axes[3] = {};
-  api->GetWorldAxes(object, &axes[0], &axes[1], &axes[2]);
-  fVelocity.SetVector(axes[0] * -1.0f);
+  fVelocity.SetVector(ktWorldAxesOf(api, object).view * -1.0f);
 
   fBoid->FlockIt(&fVelocity, &fFlockResult);
   fFlockResult.SetInfluence(fInfluences.flock);
@@ -65,11 +58,11 @@ void HopkinBrain::Step() {
   fAvoidResult.SetInfluence(hit > 0.0f ? fInfluences.avoid : 0.0f);
 
   // The nearest player: the local one, or another machine's that is nearer.
-  const mkPoint3 here = WorldPos(api, object);
+  const mkPoint3 here = ktWorldPosition(api, object);
   mkPoint3 there = {0.0f, 0.0f, 0.0f};
   fNearestPlayer = api->GetPlayer();
   if (fNearestPlayer != nullptr) {
-    there = WorldPos(api, fNearestPlayer);
+    there = ktWorldPosition(api, fNearestPlayer);
     fFromPlayer = here - there;
     fPlayerDistance = Magnitude(fFromPlayer);
   } else {
@@ -80,7 +73,7 @@ void HopkinBrain::Step() {
   for (int32_t i = 0; i < api->NetGetNumRemoteChars(); ++i) {
     egCharacter* other = api->NetGetRemoteChar(i);
     if (other == nullptr) continue;
-    const mkPoint3 position = WorldPos(api, other);
+    const mkPoint3 position = ktWorldPosition(api, other);
     const mkVector3 d = here - position;
     const float distance = Magnitude(d);
     if (distance < fPlayerDistance) {
@@ -153,10 +146,8 @@ void HopkinBrain::UpdateMoods(const mkPoint3& creature, const mkPoint3& player) 
                          activity.curiosity, fLevels.curiosityRate[level]);
   float rawFear = 0.0f;
   if (d <= fLevels.maxFearDist[level]) {
-    mkVector3 axes[3] = {};
-    api->GetWorldAxes(reinterpret_cast<mkSceneObject*>(fNearestPlayer), &axes[0], &axes[1],
-                      &axes[2]);
-    const float facing = HopkinFacing(player, creature, axes[0], fLevels.facingFearFactor[level]);
+    const mkVector3 view = ktWorldAxesOf(api, fNearestPlayer).view;
+    const float facing = HopkinFacing(player, creature, view, fLevels.facingFearFactor[level]);
     rawFear = HopkinRawFear(d, fLevels.maxFearDist[level], fLevels.peakFearDist[level], facing,
                             activity.fear, fLevels.fearRate[level]);
   }

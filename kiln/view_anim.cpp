@@ -9,6 +9,7 @@
 #include <new>
 
 #include "kiln/commands.h"
+#include "kit/host/scene_geometry.h"
 #include "kit/plugin/command.h"
 
 namespace {
@@ -36,11 +37,9 @@ mkVector3 Flat(const mkVector3& v) {
 // The angle, 0 to 2 pi, from the reference's view axis to the direction of
 // the camera, about the vertical axis.
 float AngleToCamera(egSceneApi* api, mkSceneObject* reference) {
-  mkVector3 view{0, 0, 0}, second{0, 0, 0}, third{0, 0, 0};
-  api->GetWorldAxes(reference, &view, &second, &third);
-  mkPoint3 p{0, 0, 0}, c{0, 0, 0};
-  api->GetWorldPos(reference, &p, 1);
-  api->GetWorldPos(api->GetSceneObjectByID("the_camera"), &c, 0);
+  const mkVector3 view = ktWorldAxesOf(api, reference).view;
+  const mkPoint3 p = ktWorldPosition(api, reference, 1);
+  const mkPoint3 c = ktWorldPosition(api, api->GetSceneObjectByID("the_camera"), 0);
   const mkVector3 toCam{c.fX - p.fX, c.fY - p.fY, c.fZ - p.fZ};
   ktWarn(api, "ObjRotatedFromCam: %s view = %f,%f,%f", api->GetID(reference), double(view.fX),
          double(view.fY), double(view.fZ));

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "kit/host/scene_geometry.h"
 #include "kit/plugin/command.h"
 #include "script/interpreter.h"
 #include "script/modules/modules.h"
@@ -11,12 +12,6 @@
 namespace script {
 
 namespace {
-
-// The scene object that the registry key of `name` names, or null.
-mkSceneObject* ObjectByName(egSceneApi* api, const char* name) {
-  mkRegistryKey* key = api->GetObjKeyByID(name);
-  return key != nullptr ? static_cast<mkSceneObject*>(key->fObject) : nullptr;
-}
 
 bool SetArgv(int32_t argc, const char** argv) {
   PyRef list(PyList_New(argc));
@@ -62,7 +57,7 @@ int32_t PythonCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrig
 int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector*) {
   if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
-  mkSceneObject* object = ObjectByName(fSceneApi, argv[0]);
+  mkSceneObject* object = ktVariableObject(fSceneApi, argv[0]);
   if (object != nullptr) {
     fSceneApi->BrainSetToPythonBrain(reinterpret_cast<egPhysicalSceneObject*>(object), argv[1]);
   } else {
@@ -74,7 +69,7 @@ int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, e
 int32_t BrainParamsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector*) {
   if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
-  mkSceneObject* object = ObjectByName(fSceneApi, argv[0]);
+  mkSceneObject* object = ktVariableObject(fSceneApi, argv[0]);
   if (object != nullptr) {
     fSceneApi->BrainSendParams(reinterpret_cast<egPhysicalSceneObject*>(object), argc - 1,
                                argv + 1);

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "setup/ascii.h"
+#include "kit/ascii.h"
 
 namespace {
-
-using setup::AsciiLowerCopy;
-using setup::EqualsIgnoringCase;
 
 constexpr uint32_t k16MB = 16u * 1024u * 1024u;
 
@@ -168,7 +165,7 @@ struct ChipsetFacts {
 bool Holds(const ChipsetTest& test, const ChipsetFacts& facts) {
   if (test.fVendor >= 0 && facts.fVendor != static_cast<uint32_t>(test.fVendor)) return false;
   if (test.fDevice >= 0 && facts.fDevice != static_cast<uint32_t>(test.fDevice)) return false;
-  if (test.fNameIs != nullptr && !EqualsIgnoringCase(facts.fName, test.fNameIs)) return false;
+  if (test.fNameIs != nullptr && !ktSameTextNoCase(facts.fName, test.fNameIs)) return false;
   if (test.fNameBeginsWith != nullptr &&
       facts.fName.compare(0, std::char_traits<char>::length(test.fNameBeginsWith),
                           test.fNameBeginsWith) != 0) {
@@ -259,7 +256,7 @@ int ApplyFudgeFactors(DeviceRecord& record, const DeviceIdentifier& identifier, 
   log.LogNumber("   Memory size (in MB)", static_cast<int32_t>(record.fMemory >> 20));
   log.LogNumber("   Memory size (in bytes)", static_cast<int32_t>(record.fMemory));
 
-  ChipsetFacts facts{AsciiLowerCopy(identifier.fDescription), identifier.fDriver,
+  ChipsetFacts facts{ktAsciiLowerCopy(identifier.fDescription), identifier.fDriver,
                      identifier.fVendorId, identifier.fDeviceId, record.fMemory};
   for (int n = 0; n < 17; ++n) {
     const ChipsetCase& chipset = kChipsetCases[n];

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "setup/ascii.h"
+#include "kit/ascii.h"
 #include "setup/file_replace.h"
 #include "setup/format.h"
 
@@ -354,7 +354,7 @@ std::string SetupDialogState::TextProblem(SetupControl control, std::string_view
     }
   }
   if (!text.empty() && text[0] == '#') return name + " cannot begin with '#'" + kUnreadable;
-  if (setup::EqualsIgnoringCase(text, "skip")) return name + " cannot be \"skip\"" + kUnreadable;
+  if (ktSameTextNoCase(text, "skip")) return name + " cannot be \"skip\"" + kUnreadable;
   return std::string();
 }
 

@@ -3,12 +3,11 @@
 #include <cstdio>
 #include <utility>
 
-#include "setup/ascii.h"
+#include "kit/ascii.h"
 #include "setup/format.h"
 
 namespace {
 
-using setup::AsciiLower;
 using setup::Format;
 
 bool IsBlank(char c) {
@@ -16,7 +15,7 @@ bool IsBlank(char c) {
 }
 
 std::string Lower(const std::string& text) {
-  return setup::AsciiLowerCopy(text);
+  return ktAsciiLowerCopy(text);
 }
 
 std::string Trim(const std::string& text) {
@@ -53,8 +52,8 @@ bool ParseNumber(const std::string& text, uint64_t max, uint64_t* value) {
     uint64_t digit;
     if (c >= '0' && c <= '9') {
       digit = static_cast<uint64_t>(c - '0');
-    } else if (base == 16 && AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f') {
-      digit = static_cast<uint64_t>(AsciiLower(c) - 'a' + 10);
+    } else if (base == 16 && ktAsciiLower(c) >= 'a' && ktAsciiLower(c) <= 'f') {
+      digit = static_cast<uint64_t>(ktAsciiLower(c) - 'a' + 10);
     } else {
       return false;
     }

@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "kit/stream/stream.h"
-#include "setup/ascii.h"
+#include "kit/ascii.h"
 #include "setup/file_replace.h"
 
 namespace {
@@ -23,11 +23,11 @@ const char kLineEnd[] = "\r\n";
 
 // Keywords compare without regard to case, in ASCII whatever the locale.
 bool SameWord(const char* text, const char* word) {
-  return setup::EqualsIgnoringCase(text, word);
+  return ktSameTextNoCase(text, word);
 }
 
 bool StartsWithWord(const char* text, const char* prefix) {
-  return setup::StartsWithIgnoringCase(text, prefix);
+  return ktStartsWithNoCase(text, prefix);
 }
 
 // The leading decimal digits of `token`, after an optional sign, as the
@@ -167,7 +167,7 @@ bool SetupSettings::ReadsBack(std::string_view text, bool blanksAllowed) {
     if ((space && !(blanksAllowed && c == ' ')) || c == ',' || c == '=') return false;
   }
   if (!text.empty() && text[0] == '#') return false;
-  return !setup::EqualsIgnoringCase(text, "skip");
+  return !ktSameTextNoCase(text, "skip");
 }
 
 void SetupSettings::ResetInputDefaults() {
@@ -316,9 +316,9 @@ size_t KeptLength(const std::string& bytes, bool* marker, bool* breakLine, size_
     size_t end = start;
     while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
     const std::string_view line = text.substr(start, end - start);
-    if (setup::EqualsIgnoringCase(line, "skip")) {
+    if (ktSameTextNoCase(line, "skip")) {
       ++skipDepth;
-    } else if (skipDepth > 0 && setup::EqualsIgnoringCase(line, "piks")) {
+    } else if (skipDepth > 0 && ktSameTextNoCase(line, "piks")) {
       --skipDepth;
     } else if (skipDepth == 0 && line == markerText) {
       *marker = true;

@@ -8,7 +8,7 @@
 #include <limits>
 #include <system_error>
 
-#include "setup/ascii.h"
+#include "kit/ascii.h"
 #include "setup/debug_log.h"
 #include "setup/dialog_state.h"
 #include "setup/graphics_options.h"
@@ -17,9 +17,6 @@
 #include "setup/settings.h"
 
 namespace {
-
-using setup::EqualsIgnoringCase;
-using setup::StartsWithIgnoringCase;
 
 const char kUsageHead[] =
     "Usage: setup --game DIR --profile FILE [CHANGE...] [--accept] [--quiet]\n"
@@ -112,8 +109,8 @@ int32_t ParsePosition(const std::string& value) {
 
 // "player_*.dat" as the open-file dialog matches it: without regard to case.
 bool IsPlayerFileName(const std::string& name) {
-  return name.size() >= 11 && StartsWithIgnoringCase(name, "player_") &&
-         EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".dat");
+  return name.size() >= 11 && ktStartsWithNoCase(name, "player_") &&
+         ktSameTextNoCase(std::string_view(name).substr(name.size() - 4), ".dat");
 }
 
 // The user name of the settings' defaults comes from the profile.
@@ -233,7 +230,7 @@ bool SetupSession::FindPlayerFile(const std::string& value, std::string* problem
   for (std::filesystem::directory_iterator it(init, error), end; !error && it != end;
        it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (IsPlayerFileName(name) && EqualsIgnoringCase(name, value) && it->is_regular_file(error)) {
+    if (IsPlayerFileName(name) && ktSameTextNoCase(name, value) && it->is_regular_file(error)) {
       return fDialog.ChoosePlayerFile(name, problem);
     }
   }

@@ -1,24 +1,12 @@
 // Behaviours: finding them, reading their state, and playing them on their
 // objects (the model moves them on; see model_motion.cpp).
-#include <cstring>
+#include <string_view>
 #include <string>
 
+#include "kit/ascii.h"
 #include "stage/ops.h"
 
 namespace stage {
-
-namespace {
-
-bool SameName(const std::string& a, const char* b) {
-  if (b == nullptr || a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 mkGBehavior* AnimationOps::GetBehavior(mkSceneObject* a1) {
   SceneObject* o = model_.Object(a1);
@@ -36,8 +24,10 @@ mkGBehavior* AnimationOps::GetBehaviorFromName(mkSceneObject* a1, const char* a2
                                          : o->behaviors.front();
     return Model::ToHandle<mkGBehavior>(b);
   }
+  // Every character of the name counts (a null character inside one too).
   for (Behavior* b : o->behaviors)
-    if (SameName(b->name, a2)) return Model::ToHandle<mkGBehavior>(b);
+    if (ktSameTextNoCase(std::string_view(b->name), std::string_view(a2)))
+      return Model::ToHandle<mkGBehavior>(b);
   return nullptr;
 }
 

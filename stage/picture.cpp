@@ -1,4 +1,5 @@
 #include "stage/picture.h"
+#include "stage/markup.h"
 #include "stage/replay.h"
 
 #include <algorithm>
@@ -17,34 +18,17 @@ const char kPlayerColour[] = "#d62728";
 constexpr uintptr_t kFlagRecord = 1001;
 constexpr uintptr_t kVariableRecord = 1002;
 
+// Coordinates with two decimals; labels in short decimals: 2, 0.5, 1e+03.
 std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
+  return FixedNumber(value);
 }
 
-// A short decimal for labels: 2, 0.5, 1e+03.
 std::string Short(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+  return ShortNumber(value);
 }
 
 std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : ShowText(text)) {
-    if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else if (c == '&')
-      out += "&amp;";
-    else if (c == '"')
-      out += "&quot;";
-    else
-      out += c;
-  }
-  return out;
+  return MarkupText(text, MarkupEscapes::kAttributeText);
 }
 
 // A round step (1, 2 or 5 times a power of ten) that cuts `span` into at most

@@ -1,4 +1,5 @@
 #include "stage/replay.h"
+#include "stage/markup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -313,23 +314,8 @@ std::string Json(const std::string& text) {
   return out + "\"";
 }
 
-std::string HtmlText(const std::string& text) {
-  std::string out;
-  for (char c : ShowText(text)) {
-    if (c == '<')
-      out += "&lt;";
-    else if (c == '&')
-      out += "&amp;";
-    else
-      out += c;
-  }
-  return out;
-}
-
 std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
-  return text;
+  return ShortNumber(value);
 }
 
 }  // namespace
@@ -401,7 +387,7 @@ std::string RunReplay::Html(const std::string& title) const {
   }
   data += "}";
   std::string page = kPageHead;
-  page += "<title>" + HtmlText(title) + " - replay</title>\n";
+  page += "<title>" + MarkupText(title, MarkupEscapes::kElementText) + " - replay</title>\n";
   page += kPageStyleAndBody;
   page += "<script type=\"application/json\" id=\"run\">" + data + "</script>\n";
   page += "<script>\n";

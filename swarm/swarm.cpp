@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "kit/host/scene_geometry.h"
 #include "kit/plugin/command.h"
 
 namespace {
@@ -38,12 +39,6 @@ mkPoint3 Centroid(egSceneApi* api, egFlockManager* flock) {
   mkPoint3 c{0, 0, 0};
   api->FlockGetCentroid(flock, &c);
   return c;
-}
-
-mkPoint3 Position(egSceneApi* api, mkSceneObject* object) {
-  mkPoint3 p{0, 0, 0};
-  api->GetWorldPos(object, &p, 0);
-  return p;
 }
 
 // Whether `target` is still an object that a firemarble name gives. The
@@ -97,7 +92,7 @@ void Search(egSceneApi* api, const SwarmHeader& header, SwarmRecord& swarm,
     } else if (api->FMIsLit(reinterpret_cast<egFireMarble*>(object)) == 0) {
       ktLog(api, "BugFlockUpdate: %s firemarble is not Lit", name);
     } else {
-      const float d = DistanceSq(c, Position(api, object));
+      const float d = DistanceSq(c, ktWorldPosition(api, object));
       ktLog(api, "BugFlockUpdate: distance to %s is %f", name, double(d));
       // Strictly nearer: of two at the same distance the lower number stays.
       if (d < swarm.searchSq && d < bestSq) {
@@ -140,7 +135,8 @@ void Consume(egSceneApi* api, const SwarmHeader& header, SwarmRecord& swarm,
     swarm.meals += 1;
     swarm.state = swarm.meals >= swarm.mealLimit ? kSwarmReturning : kSwarmSearching;
     RunSwarmActor(api, swarm.onMeal, swarm.flock, swarm.target, detector);
-  } else if (DistanceSq(Centroid(api, swarm.flock), Position(api, swarm.target)) > header.reachSq) {
+  } else if (DistanceSq(Centroid(api, swarm.flock), ktWorldPosition(api, swarm.target)) >
+             header.reachSq) {
     swarm.state = kSwarmSearching;
   }
 }
@@ -151,7 +147,7 @@ void Return(egSceneApi* api, const SwarmHeader& header, SwarmRecord& swarm,
             egTrigDetector* detector) {
   mkSceneObject* goal = api->FlockGetGoal(swarm.flock);
   if (goal == nullptr) return;
-  if (DistanceSq(Centroid(api, swarm.flock), Position(api, goal)) <= swarm.homeSq) {
+  if (DistanceSq(Centroid(api, swarm.flock), ktWorldPosition(api, goal)) <= swarm.homeSq) {
     swarm.state = kSwarmHome;
     mkSceneObject* target = TargetInScene(api, header, swarm.target) ? swarm.target : nullptr;
     RunSwarmActor(api, swarm.onHome, swarm.flock, target, detector);

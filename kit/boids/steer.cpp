@@ -4,6 +4,7 @@
 
 #include "kit/boids/flock.h"
 #include "kit/boids/neighbours.h"
+#include "kit/host/scene_geometry.h"
 
 // FlockIt takes its parts (the tendencies, the blend) inline, though each
 // also stays an operation of its own: the parts are short chains of square
@@ -38,12 +39,6 @@ void SetVectorOfLength(ktInfluenceVector& out, const mkVector3& vector, float le
   out.fDirection = direction;
 }
 
-mkPoint3 WorldPosition(egSceneApi* api, mkSceneObject* object) {
-  mkPoint3 position = {0.0f, 0.0f, 0.0f};
-  api->GetWorldPos(object, &position, 0);
-  return position;
-}
-
 }  // namespace
 
 mkSceneObject* ktBoid::SteeredObject() const {
@@ -61,7 +56,7 @@ KT_STEP_INLINE void ktBoid::FlockIt(ktVelocityVector* current, ktInfluenceVector
   ktBoid* first = fFlock->GetFirstMember();
   fVelocity.SetVector(current->GetVector());
   fVelocity.SetSpeed(current->GetSpeed());
-  fPosition = WorldPosition(fApi, object);
+  fPosition = ktWorldPosition(fApi, object);
   fPositionValid = 1;
   if (fIndexedBy != nullptr) fIndexedBy->NoteMoved(*this);
 
@@ -87,7 +82,7 @@ float ktBoid::AvoidBlockers(float farDistance, float nearDistance, float probeSi
     out->Set(kZero, 0.0f, 0.0f);
     return 0.0f;
   }
-  mkPoint3 position = WorldPosition(fApi, object);
+  mkPoint3 position = ktWorldPosition(fApi, object);
   mkVector3 ahead = kZero, side = kZero, up = kZero;
   fApi->GetWorldAxes(object, &ahead, &side, &up);
   Normalize(ahead);
@@ -265,7 +260,7 @@ float ktBoid::NearestPlace(mkRegistryKey** places, mkVector3& vector, int32_t& w
     for (int32_t i = 0; i < capacity && places[i] != nullptr; ++i) {
       mkSceneObject* place = EnabledObject(fApi, places[i]);
       if (place == nullptr) continue;
-      const mkVector3 toward = fPosition - WorldPosition(fApi, place);
+      const mkVector3 toward = fPosition - ktWorldPosition(fApi, place);
       const float distance = Magnitude(toward);
       if (distance < best) {
         best = distance;
@@ -277,6 +272,6 @@ float ktBoid::NearestPlace(mkRegistryKey** places, mkVector3& vector, int32_t& w
   if (waypoint >= MaxGatheringPlaces || places[waypoint] == nullptr) return ktINFINITY;
   mkSceneObject* place = EnabledObject(fApi, places[waypoint]);
   if (place == nullptr) return ktINFINITY;
-  vector = fPosition - WorldPosition(fApi, place);
+  vector = fPosition - ktWorldPosition(fApi, place);
   return Magnitude(vector);
 }

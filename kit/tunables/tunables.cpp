@@ -12,9 +12,7 @@
 namespace {
 
 std::string LowerKey(const char* key) {
-  std::string lower(key);
-  for (char& c : lower) c = ktAsciiLower(c);
-  return lower;
+  return ktAsciiLowerCopy(key);
 }
 
 // The separators of the file: the C locale's white space, ',' and '='.

@@ -14,6 +14,7 @@
 // the process ends.
 #include <cstring>
 
+#include "kit/host/scene_geometry.h"
 #include "kit/osc/osc.h"
 #include "script/modules/functions.h"
 #include "script/modules/math_ops.h"
@@ -42,18 +43,6 @@ egSceneApi* Api() {
 
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kInverseTwoPi = 0.15915494f;
-
-mkPoint3 Position(egSceneApi* api, mkSceneObject* object, int32_t flag) {
-  mkPoint3 p{0.0f, 0.0f, 0.0f};
-  api->GetWorldPos(object, &p, flag);
-  return p;
-}
-
-mkVector3 ViewAxis(egSceneApi* api, mkSceneObject* object) {
-  mkVector3 a{0.0f, 0.0f, 0.0f}, b{0.0f, 0.0f, 0.0f}, c{0.0f, 0.0f, 0.0f};
-  api->GetWorldAxes(object, &a, &b, &c);
-  return a;
-}
 
 mkMatrix44 LocalMatrix(egSceneApi* api, mkSceneObject* object) {
   mkMatrix44 l = math::Identity();
@@ -112,14 +101,15 @@ PyObject* Move(Object object, mkVector3* v, float factor) {
 PyObject* Distance(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  return PyFloat_FromDouble(double(MagnitudeSquared(Position(api, b, 0) - Position(api, a, 0))));
+  return PyFloat_FromDouble(
+      double(MagnitudeSquared(ktWorldPosition(api, b, 0) - ktWorldPosition(api, a, 0))));
 }
 PyObject* FaceViewTowardsVert(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  const mkPoint3 pa = Position(api, a, 0), pb = Position(api, b, 0);
+  const mkPoint3 pa = ktWorldPosition(api, a, 0), pb = ktWorldPosition(api, b, 0);
   const float d = Magnitude(pb - pa);
-  const mkVector3 v = math::Normalised(ViewAxis(api, a));
+  const mkVector3 v = math::Normalised(ktWorldAxesOf(api, a).view);
   const mkVector3 t = math::Normalised({d * v.fX, d * v.fY, pb.fZ - pa.fZ});
   const float theta = math::ClampedAcos(InnerProduct(t, v));
   RotateObject(api, a, {1.0f, 0.0f, 0.0f}, t.fZ < v.fZ ? theta : -theta);
@@ -128,8 +118,8 @@ PyObject* FaceViewTowardsVert(Object a, Object b) {
 PyObject* FaceViewTowardsHorz(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  const mkPoint3 pa = Position(api, a, 0), pb = Position(api, b, 0);
-  const mkVector3 v = math::Normalised(ViewAxis(api, a));
+  const mkPoint3 pa = ktWorldPosition(api, a, 0), pb = ktWorldPosition(api, b, 0);
+  const mkVector3 v = math::Normalised(ktWorldAxesOf(api, a).view);
   const mkVector3 d = math::Normalised({pb.fX - pa.fX, pb.fY - pa.fY, 0.0f});
   const float theta = math::ClampedAcos(InnerProduct(d, v));
   const mkVector3 c = math::Cross(v, d);
@@ -139,17 +129,17 @@ PyObject* FaceViewTowardsHorz(Object a, Object b) {
 PyObject* HowMuchRotatedHorz(Object a, Object b) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  const mkVector3 va = Flat(ViewAxis(api, a)), vb = Flat(ViewAxis(api, b));
+  const mkVector3 va = Flat(ktWorldAxesOf(api, a).view), vb = Flat(ktWorldAxesOf(api, b).view);
   const float theta = math::ClampedAcos(InnerProduct(va, vb));
   return PyFloat_FromDouble(double(TurnFraction(theta, math::Cross(va, vb).fZ)));
 }
 PyObject* ObjRotatedFromCam(Object object) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  const mkVector3 v = Flat(ViewAxis(api, object));
-  const mkPoint3 p = Position(api, object, 1);
+  const mkVector3 v = Flat(ktWorldAxesOf(api, object).view);
+  const mkPoint3 p = ktWorldPosition(api, object, 1);
   mkSceneObject* camera = api->GetSceneObjectByID("the_camera");
-  const mkPoint3 c = Position(api, camera, 0);
+  const mkPoint3 c = ktWorldPosition(api, camera, 0);
   const mkVector3 d = math::Normalised({c.fX - p.fX, c.fY - p.fY, 0.0f});
   const float theta = math::ClampedAcos(InnerProduct(v, d));
   return PyFloat_FromDouble(double(TurnFraction(theta, math::Cross(v, d).fZ)));
@@ -160,19 +150,19 @@ float VectorsFacingWithin(mkVector3* u, mkVector3* w, float limit) {
 PyObject* CamFacingWithin(egCamera* camera, Object object, float limit) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  const mkPoint3 p = Position(api, object, 1);
+  const mkPoint3 p = ktWorldPosition(api, object, 1);
   mkPoint3 goal{0.0f, 0.0f, 0.0f};
   api->CamGetGoals(camera, &goal, nullptr, nullptr, nullptr);
   const mkVector3 d = math::Normalised(goal - p);
   // The camera is a scene object at the same address.
-  const mkVector3 v = math::Normalised(ViewAxis(api, reinterpret_cast<mkSceneObject*>(camera)));
+  const mkVector3 v = math::Normalised(ktWorldAxesOf(api, camera).view);
   return PyFloat_FromDouble(double(FacingWithin(v, d, limit)));
 }
 PyObject* ObjFacingWithin(Object a, Object b, float limit) {
   egSceneApi* api = Api();
   if (api == nullptr) return nullptr;
-  const mkVector3 d = math::Normalised(Position(api, a, 0) - Position(api, b, 0));
-  const mkVector3 v = math::Normalised(ViewAxis(api, a));
+  const mkVector3 d = math::Normalised(ktWorldPosition(api, a, 0) - ktWorldPosition(api, b, 0));
+  const mkVector3 v = math::Normalised(ktWorldAxesOf(api, a).view);
   return PyFloat_FromDouble(double(FacingWithin(v, d, limit)));
 }
 
