@@ -27,9 +27,10 @@
 // - Nothing depends on the order of calls: the registers are asked on every
 //   call, and a type's number is only a name for it.
 //
-// mkTypesc keeps hand-written functions that parse with ParseArgs and
-// decode with Arguments under the same checks; the other modules are rows
-// (below).
+// - mkTypesc's floats are AnyFloat: its arithmetic keeps non-finite
+//   components (only its divisions by 0 are refused, by the functions).
+//
+// The functions of the six modules besides SceneAPIc are rows (below).
 #ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 #define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 
@@ -67,6 +68,9 @@ SCRIPT_TYPE(egSceneApi, "egSceneApi")
 SCRIPT_TYPE(mkRegistryKey, "mkRegistryKey")
 SCRIPT_TYPE(mkSceneObject, "mkSceneObject")
 SCRIPT_TYPE(egCamera, "egCamera")
+SCRIPT_TYPE(egPhysicalSceneObject, "egPhysicalSceneObject")
+SCRIPT_TYPE(egCharacter, "egCharacter")
+SCRIPT_TYPE(egMovingSceneObject, "egMovingSceneObject")
 
 // Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
 // optional part, the tuple has one item per code and each item is exactly a
