@@ -141,6 +141,24 @@ class Arguments {
       out = static_cast<T*>(address);
       return true;
     }
+    // An object of a type that the expected one accepts (an influence
+    // vector where a velocity vector is expected), named by its own type:
+    // the live register's entry and the table's answer for that type, with
+    // the same checks as Decode and CheckPointerArgument below.
+    const char* rest = nullptr;
+    if (size >= 0 && DecodeDigits(text, size, &address, &rest)) {
+      const live::Slot* slot = live::Find(address);
+      TypeConversion convert = nullptr;
+      if (slot != nullptr && size_t(text + size - rest) == slot->length &&
+          SameBytes(rest, slot->type, slot->length) &&
+          types_.AcceptsNamed(type, slot->type, &convert)) {
+        void* converted = convert != nullptr ? convert(address) : address;
+        if (converted != nullptr && live::Contains(converted, slot->type)) {
+          out = static_cast<T*>(converted);
+          return true;
+        }
+      }
+    }
     if (HasNul(text, size)) return false;
     const TypeTable::Decoded decoded = types_.Decode(text, type);
     if (!CheckPointerArgument(decoded, type, host::IsOwnedId(hostId), position, function_))
@@ -173,7 +191,10 @@ template <class T, class... A>
 PyObject* MakeObject(A... args) {
   T* object = new (std::nothrow) T{args...};
   if (object == nullptr) return PyErr_NoMemory();
-  live::Add(object, ScriptType<T>::kName);
+  if (!live::Add(object, ScriptType<T>::kName)) {
+    DestroyObject(object);
+    return PyErr_NoMemory();
+  }
   PyObject* result = PointerResult(object, ScriptType<T>::kName);
   if (result == nullptr) {
     live::Remove(object);
@@ -270,7 +291,8 @@ struct Arg<T*> {
   static constexpr bool kOptional = false;
   using Raw = PointerText;
   static Raw Initial() { return {nullptr, -1}; }
-  static bool Convert(Arguments& a, int position, Raw raw, T*& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, T*& out, List&) {
     return a.Get(position, raw.s, out, raw.n);
   }
 };
@@ -280,7 +302,8 @@ struct Arg<OrNull<T>> {
   static constexpr bool kOptional = false;
   using Raw = PointerText;
   static Raw Initial() { return {nullptr, -1}; }
-  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, List&) {
     return a.GetOrNull(position, raw.s, out.p, raw.n);
   }
 };
@@ -290,7 +313,8 @@ struct Arg<const char*> {
   static constexpr bool kOptional = false;
   using Raw = const char*;
   static Raw Initial() { return nullptr; }
-  static bool Convert(Arguments&, int, Raw raw, const char*& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, const char*& out, List&) {
     out = raw;
     return true;
   }
@@ -301,7 +325,8 @@ struct Arg<float> {
   static constexpr bool kOptional = false;
   using Raw = float;
   static Raw Initial() { return 0.0f; }
-  static bool Convert(Arguments& a, int position, Raw raw, float& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, float& out, List&) {
     out = raw;
     return a.Finite(position, raw);
   }
@@ -312,7 +337,8 @@ struct Arg<AnyFloat> {
   static constexpr bool kOptional = false;
   using Raw = float;
   static Raw Initial() { return 0.0f; }
-  static bool Convert(Arguments&, int, Raw raw, AnyFloat& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, AnyFloat& out, List&) {
     out.value = raw;
     return true;
   }
@@ -323,7 +349,8 @@ struct Arg<int32_t> {
   static constexpr bool kOptional = false;
   using Raw = long;  // ParseArgs has checked that it fits
   static Raw Initial() { return 0; }
-  static bool Convert(Arguments&, int, Raw raw, int32_t& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, int32_t& out, List&) {
     out = int32_t(raw);
     return true;
   }
@@ -335,8 +362,9 @@ struct Arg<OptionalFloat<Default>> {
   static constexpr bool kOptional = true;
   using Raw = float;
   static Raw Initial() { return float(Default); }
+  template <class List>
   static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out,
-                      StringList&) {
+                      List&) {
     out.value = raw;
     return a.Finite(position, raw);
   }
@@ -347,7 +375,8 @@ struct Arg<OptionalInt<Default>> {
   static constexpr bool kOptional = true;
   using Raw = long;
   static Raw Initial() { return Default; }
-  static bool Convert(Arguments&, int, Raw raw, OptionalInt<Default>& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, OptionalInt<Default>& out, List&) {
     out.value = int32_t(raw);
     return true;
   }
@@ -358,12 +387,16 @@ struct Arg<const char**> {
   static constexpr bool kOptional = false;
   using Raw = PyObject*;
   static Raw Initial() { return nullptr; }
-  static bool Convert(Arguments&, int, Raw raw, const char**& out, StringList& list) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, const char**& out, List& list) {
     if (!list.Convert(raw)) return false;
     out = list.texts();
     return true;
   }
 };
+
+// What a row without a list argument holds in place of a StringList.
+struct NoList {};
 
 // A native function with logic of its own makes its result itself (null
 // with an error set).
@@ -459,7 +492,9 @@ PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
   }
   std::tuple<A...> values{};
   Arguments a(Types(), Name);
-  StringList list;
+  // Only a row that takes a list holds one.
+  std::conditional_t<(std::is_same_v<A, const char**> || ...), StringList, NoList> list;
+  (void)list;
   // In argument order; the first refusal ends the call.
   if (!(Arg<A>::Convert(a, int(I) + 1, std::get<I>(raw), std::get<I>(values), list) && ...))
     return nullptr;
