@@ -136,28 +136,42 @@ class Arguments {
     static const int hostId = host::TypeId(type);
     static const char* const liveName = live::Name(type);
     void* address = nullptr;
-    if (DecodeExact(text, type, kLength, size, &address) && address != nullptr &&
-        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, liveName))) {
-      out = static_cast<T*>(address);
-      return true;
-    }
-    // An object of a type that the expected one accepts (an influence
-    // vector where a velocity vector is expected), named by its own type:
-    // the live register's entry and the table's answer for that type, with
-    // the same checks as Decode and CheckPointerArgument below.
     const char* rest = nullptr;
-    if (size >= 0 && DecodeDigits(text, size, &address, &rest)) {
-      const live::Slot* slot = live::Find(address);
-      TypeConversion convert = nullptr;
-      if (slot != nullptr && size_t(text + size - rest) == slot->length &&
-          SameBytes(rest, slot->type, slot->length) &&
-          types_.AcceptsNamed(type, slot->type, &convert)) {
-        void* converted = convert != nullptr ? convert(address) : address;
-        if (converted != nullptr && live::Contains(converted, slot->type)) {
-          out = static_cast<T*>(converted);
-          return true;
+    if (size >= 0) {
+      // Read by the fast parser: the digits once, then the received type
+      // string by its length (a match also proves that there is no NUL).
+      if (DecodeDigits(text, size, &address, &rest)) {
+        const size_t restLength = size_t(text + size - rest);
+        if (restLength == kLength && SameBytes(rest, type, kLength)) {
+          if (address != nullptr && (hostId >= 0 ? host::Contains(address, hostId)
+                                                 : live::Contains(address, liveName))) {
+            out = static_cast<T*>(address);
+            return true;
+          }
+        } else if (const live::Slot* slot = live::Find(address);
+                   slot != nullptr && restLength == slot->length &&
+                   SameBytes(rest, slot->type, slot->length)) {
+          // An object of a type that the expected one accepts (an
+          // influence vector where a velocity vector is expected), named
+          // by its own type: the table's answer for that type and the
+          // register's entry, the checks of Decode and CheckPointerArgument
+          // below.
+          TypeConversion convert = nullptr;
+          if (types_.AcceptsNamed(type, slot->type, &convert)) {
+            void* converted = convert != nullptr ? convert(address) : address;
+            if (converted != nullptr &&
+                (converted == address || live::Contains(converted, slot->type))) {
+              out = static_cast<T*>(converted);
+              return true;
+            }
+          }
         }
       }
+    } else if (DecodeExact(text, type, kLength, size, &address) && address != nullptr &&
+               (hostId >= 0 ? host::Contains(address, hostId)
+                            : live::Contains(address, liveName))) {
+      out = static_cast<T*>(address);
+      return true;
     }
     if (HasNul(text, size)) return false;
     const TypeTable::Decoded decoded = types_.Decode(text, type);

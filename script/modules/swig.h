@@ -65,6 +65,28 @@ struct HexDigits {
 };
 inline constexpr HexDigits kHexValues{};
 
+// Reads the hexadecimal digits (0-9, a-f) from `p` into `*value`, two at a
+// time (the lower bits of a longer number than a value holds are kept);
+// returns where the digits end. The text ends with a NUL, so the byte after
+// a digit can always be read.
+inline const char* ReadHexDigits(const char* p, uintptr_t* value) {
+  uintptr_t v = 0;
+  for (;;) {
+    const uintptr_t high = kHexValues.value[uint8_t(p[0])];
+    if (high == 0xff) break;
+    const uintptr_t low = kHexValues.value[uint8_t(p[1])];
+    if (low == 0xff) {
+      v = (v << 4) | high;
+      ++p;
+      break;
+    }
+    v = (v << 8) | (high << 4) | low;
+    p += 2;
+  }
+  *value = v;
+  return p;
+}
+
 // Whether the `n` bytes at `a` and `b` are the same, eight at a time.
 inline bool SameBytes(const char* a, const char* b, size_t n) {
   for (; n >= 8; n -= 8, a += 8, b += 8) {
@@ -88,9 +110,7 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
                         void** address) {
   if (text[0] != '_') return false;
   uintptr_t value = 0;
-  const char* p = text + 1;
-  for (uint8_t digit; (digit = kHexValues.value[uint8_t(*p)]) != 0xff; ++p)
-    value = (value << 4) | digit;
+  const char* p = ReadHexDigits(text + 1, &value);
   if (p - text - 1 > ptrdiff_t(2 * sizeof(void*))) return false;
   if (size >= 0) {
     if (p - text + ptrdiff_t(length) != size || !SameBytes(p, expected, length)) return false;
@@ -107,9 +127,7 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
 inline bool DecodeDigits(const char* text, ptrdiff_t size, void** address, const char** rest) {
   if (size < 1 || text[0] != '_') return false;
   uintptr_t value = 0;
-  const char* p = text + 1;
-  for (uint8_t digit; (digit = kHexValues.value[uint8_t(*p)]) != 0xff; ++p)
-    value = (value << 4) | digit;
+  const char* p = ReadHexDigits(text + 1, &value);
   if (p - text - 1 > ptrdiff_t(2 * sizeof(void*)) || p - text > size) return false;
   *address = reinterpret_cast<void*>(value);
   *rest = p;
