@@ -505,7 +505,8 @@ PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
       return nullptr;
   }
   std::tuple<A...> values{};
-  Arguments a(Types(), Name);
+  static TypeTable& types = Types();
+  Arguments a(types, Name);
   // Only a row that takes a list holds one.
   std::conditional_t<(std::is_same_v<A, const char**> || ...), StringList, NoList> list;
   (void)list;
