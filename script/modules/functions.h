@@ -143,8 +143,8 @@ class Arguments {
       if (DecodeDigits(text, size, &address, &rest)) {
         const size_t restLength = size_t(text + size - rest);
         if (restLength == kLength && SameBytes(rest, type, kLength)) {
-          if (address != nullptr && (hostId >= 0 ? host::Contains(address, hostId)
-                                                 : live::Contains(address, liveName))) {
+          if (address != nullptr &&
+              (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, liveName))) {
             out = static_cast<T*>(address);
             return true;
           }
@@ -377,8 +377,7 @@ struct Arg<OptionalFloat<Default>> {
   using Raw = float;
   static Raw Initial() { return float(Default); }
   template <class List>
-  static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out,
-                      List&) {
+  static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out, List&) {
     out.value = raw;
     return a.Finite(position, raw);
   }

@@ -64,8 +64,7 @@ void TypeTable::ForgetNamed() {
   nextNamed_ = 0;
 }
 
-bool TypeTable::AcceptsNamed(const char* expected, const char* received,
-                             TypeConversion* convert) {
+bool TypeTable::AcceptsNamed(const char* expected, const char* received, TypeConversion* convert) {
   for (const NamedSlot& slot : named_) {
     if (slot.expected != expected || slot.received != received) continue;
     *convert = slot.convert;

@@ -97,8 +97,8 @@ PyObject* new_Int32() {
   return MakeObject<Int32Box>(0);
 }
 
-#define TYPES_FREE_FN(T, Name)             \
-  PyObject* delete_##Name(T* object) {     \
+#define TYPES_FREE_FN(T, Name)            \
+  PyObject* delete_##Name(T* object) {    \
     return Free(object, "delete_" #Name); \
   }
 TYPES_FREE_FN(mkPoint3, mkPoint3)
@@ -112,12 +112,12 @@ TYPES_FREE_FN(Bool32Box, mkBool32)
 TYPES_FREE_FN(Int32Box, Int32)
 #undef TYPES_FREE_FN
 
-#define TYPES_FIELD_FNS(T, F)                 \
-  float T##_##F##_get(T* self) {              \
-    return self->F;                           \
-  }                                           \
+#define TYPES_FIELD_FNS(T, F)                   \
+  float T##_##F##_get(T* self) {                \
+    return self->F;                             \
+  }                                             \
   void T##_##F##_set(T* self, AnyFloat value) { \
-    self->F = value;                          \
+    self->F = value;                            \
   }
 TYPES_FIELD_FNS(mkPoint3, fX)
 TYPES_FIELD_FNS(mkPoint3, fY)
@@ -164,32 +164,32 @@ void Int32_set(Int32Box* self, int32_t value) {
 
 // Component-wise operations of the three-float types (T is mkPoint3 or
 // mkVector3).
-#define TYPES_TRIPLE_FNS(T)                                                                 \
-  void T##_add(T* self, T* a, T* b) {                                                       \
-    *self = T{a->fX + b->fX, a->fY + b->fY, a->fZ + b->fZ};                                 \
-  }                                                                                         \
-  void T##_sub(T* self, T* a, T* b) {                                                       \
-    *self = T{a->fX - b->fX, a->fY - b->fY, a->fZ - b->fZ};                                 \
-  }                                                                                         \
-  void T##_mul(T* self, T* a, AnyFloat f) {                                                 \
-    *self = T{a->fX * f, a->fY * f, a->fZ * f};                                             \
-  }                                                                                         \
-  PyObject* T##_div(T* self, T* a, AnyFloat f) {                                            \
-    if (f == 0.0f) return DivisionByZero(#T "_div");                                        \
-    *self = T{a->fX / f, a->fY / f, a->fZ / f};                                             \
-    Py_RETURN_NONE;                                                                         \
-  }                                                                                         \
-  int32_t T##_cmp(T* self, T* other) {                                                      \
-    return self->fX != other->fX || self->fY != other->fY || self->fZ != other->fZ;         \
-  }                                                                                         \
-  float T##_InnerProduct(T* self, T* other) {                                               \
-    return self->fX * other->fX + self->fY * other->fY + self->fZ * other->fZ;              \
-  }                                                                                         \
-  float T##_Magnitude(T* self) {                                                            \
-    return Magnitude(mkVector3{self->fX, self->fY, self->fZ});                              \
-  }                                                                                         \
-  float T##_MagnitudeSquared(T* self) {                                                     \
-    return MagnitudeSquared(mkVector3{self->fX, self->fY, self->fZ});                       \
+#define TYPES_TRIPLE_FNS(T)                                                         \
+  void T##_add(T* self, T* a, T* b) {                                               \
+    *self = T{a->fX + b->fX, a->fY + b->fY, a->fZ + b->fZ};                         \
+  }                                                                                 \
+  void T##_sub(T* self, T* a, T* b) {                                               \
+    *self = T{a->fX - b->fX, a->fY - b->fY, a->fZ - b->fZ};                         \
+  }                                                                                 \
+  void T##_mul(T* self, T* a, AnyFloat f) {                                         \
+    *self = T{a->fX * f, a->fY * f, a->fZ * f};                                     \
+  }                                                                                 \
+  PyObject* T##_div(T* self, T* a, AnyFloat f) {                                    \
+    if (f == 0.0f) return DivisionByZero(#T "_div");                                \
+    *self = T{a->fX / f, a->fY / f, a->fZ / f};                                     \
+    Py_RETURN_NONE;                                                                 \
+  }                                                                                 \
+  int32_t T##_cmp(T* self, T* other) {                                              \
+    return self->fX != other->fX || self->fY != other->fY || self->fZ != other->fZ; \
+  }                                                                                 \
+  float T##_InnerProduct(T* self, T* other) {                                       \
+    return self->fX * other->fX + self->fY * other->fY + self->fZ * other->fZ;      \
+  }                                                                                 \
+  float T##_Magnitude(T* self) {                                                    \
+    return Magnitude(mkVector3{self->fX, self->fY, self->fZ});                      \
+  }                                                                                 \
+  float T##_MagnitudeSquared(T* self) {                                             \
+    return MagnitudeSquared(mkVector3{self->fX, self->fY, self->fZ});               \
   }
 TYPES_TRIPLE_FNS(mkPoint3)
 TYPES_TRIPLE_FNS(mkVector3)
@@ -222,19 +222,19 @@ void mkPlane3_setUsingScalar(mkPlane3* self, mkVector3* n, AnyFloat d) {
 
 // --- Colours and quaternions ----------------------------------------------------
 
-#define TYPES_QUAD_FNS(T, A, B, C, D)                                                      \
-  void T##_add(T* self, T* a, T* b) {                                                      \
-    *self = T{a->A + b->A, a->B + b->B, a->C + b->C, a->D + b->D};                         \
-  }                                                                                        \
-  void T##_sub(T* self, T* a, T* b) {                                                      \
-    *self = T{a->A - b->A, a->B - b->B, a->C - b->C, a->D - b->D};                         \
-  }                                                                                        \
-  void T##_mul(T* self, T* a, AnyFloat f) {                                                \
-    *self = T{a->A * f, a->B * f, a->C * f, a->D * f};                                     \
-  }                                                                                        \
-  int32_t T##_cmp(T* self, T* other) {                                                     \
-    return self->A != other->A || self->B != other->B || self->C != other->C ||            \
-           self->D != other->D;                                                            \
+#define TYPES_QUAD_FNS(T, A, B, C, D)                                           \
+  void T##_add(T* self, T* a, T* b) {                                           \
+    *self = T{a->A + b->A, a->B + b->B, a->C + b->C, a->D + b->D};              \
+  }                                                                             \
+  void T##_sub(T* self, T* a, T* b) {                                           \
+    *self = T{a->A - b->A, a->B - b->B, a->C - b->C, a->D - b->D};              \
+  }                                                                             \
+  void T##_mul(T* self, T* a, AnyFloat f) {                                     \
+    *self = T{a->A * f, a->B * f, a->C * f, a->D * f};                          \
+  }                                                                             \
+  int32_t T##_cmp(T* self, T* other) {                                          \
+    return self->A != other->A || self->B != other->B || self->C != other->C || \
+           self->D != other->D;                                                 \
   }
 TYPES_QUAD_FNS(mkColorRGBA, red, green, blue, alpha)
 TYPES_QUAD_FNS(mkQuat, fX, fY, fZ, fW)
