@@ -27,9 +27,10 @@
 // - Nothing depends on the order of calls: the registers are asked on every
 //   call, and a type's number is only a name for it.
 //
-// mkTypesc keeps hand-written functions that parse with ParseArgs and
-// decode with Arguments under the same checks; the other modules are rows
-// (below).
+// - mkTypesc's floats are AnyFloat: its arithmetic keeps non-finite
+//   components (only its divisions by 0 are refused, by the functions).
+//
+// The functions of the six modules besides SceneAPIc are rows (below).
 #ifndef TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 #define TESSERA_SCRIPT_MODULES_FUNCTIONS_H_
 
@@ -67,6 +68,9 @@ SCRIPT_TYPE(egSceneApi, "egSceneApi")
 SCRIPT_TYPE(mkRegistryKey, "mkRegistryKey")
 SCRIPT_TYPE(mkSceneObject, "mkSceneObject")
 SCRIPT_TYPE(egCamera, "egCamera")
+SCRIPT_TYPE(egPhysicalSceneObject, "egPhysicalSceneObject")
+SCRIPT_TYPE(egCharacter, "egCharacter")
+SCRIPT_TYPE(egMovingSceneObject, "egMovingSceneObject")
 
 // Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
 // optional part, the tuple has one item per code and each item is exactly a
@@ -132,8 +136,40 @@ class Arguments {
     static const int hostId = host::TypeId(type);
     static const char* const liveName = live::Name(type);
     void* address = nullptr;
-    if (DecodeExact(text, type, kLength, size, &address) && address != nullptr &&
-        (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, liveName))) {
+    const char* rest = nullptr;
+    if (size >= 0) {
+      // Read by the fast parser: the digits once, then the received type
+      // string by its length (a match also proves that there is no NUL).
+      if (DecodeDigits(text, size, &address, &rest)) {
+        const size_t restLength = size_t(text + size - rest);
+        if (restLength == kLength && SameBytes(rest, type, kLength)) {
+          if (address != nullptr &&
+              (hostId >= 0 ? host::Contains(address, hostId) : live::Contains(address, liveName))) {
+            out = static_cast<T*>(address);
+            return true;
+          }
+        } else if (const live::Slot* slot = live::Find(address);
+                   slot != nullptr && restLength == slot->length &&
+                   SameBytes(rest, slot->type, slot->length)) {
+          // An object of a type that the expected one accepts (an
+          // influence vector where a velocity vector is expected), named
+          // by its own type: the table's answer for that type and the
+          // register's entry, the checks of Decode and CheckPointerArgument
+          // below.
+          TypeConversion convert = nullptr;
+          if (types_.AcceptsNamed(type, slot->type, &convert)) {
+            void* converted = convert != nullptr ? convert(address) : address;
+            if (converted != nullptr &&
+                (converted == address || live::Contains(converted, slot->type))) {
+              out = static_cast<T*>(converted);
+              return true;
+            }
+          }
+        }
+      }
+    } else if (DecodeExact(text, type, kLength, size, &address) && address != nullptr &&
+               (hostId >= 0 ? host::Contains(address, hostId)
+                            : live::Contains(address, liveName))) {
       out = static_cast<T*>(address);
       return true;
     }
@@ -169,7 +205,10 @@ template <class T, class... A>
 PyObject* MakeObject(A... args) {
   T* object = new (std::nothrow) T{args...};
   if (object == nullptr) return PyErr_NoMemory();
-  live::Add(object, ScriptType<T>::kName);
+  if (!live::Add(object, ScriptType<T>::kName)) {
+    DestroyObject(object);
+    return PyErr_NoMemory();
+  }
   PyObject* result = PointerResult(object, ScriptType<T>::kName);
   if (result == nullptr) {
     live::Remove(object);
@@ -266,7 +305,8 @@ struct Arg<T*> {
   static constexpr bool kOptional = false;
   using Raw = PointerText;
   static Raw Initial() { return {nullptr, -1}; }
-  static bool Convert(Arguments& a, int position, Raw raw, T*& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, T*& out, List&) {
     return a.Get(position, raw.s, out, raw.n);
   }
 };
@@ -276,7 +316,8 @@ struct Arg<OrNull<T>> {
   static constexpr bool kOptional = false;
   using Raw = PointerText;
   static Raw Initial() { return {nullptr, -1}; }
-  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, OrNull<T>& out, List&) {
     return a.GetOrNull(position, raw.s, out.p, raw.n);
   }
 };
@@ -286,7 +327,8 @@ struct Arg<const char*> {
   static constexpr bool kOptional = false;
   using Raw = const char*;
   static Raw Initial() { return nullptr; }
-  static bool Convert(Arguments&, int, Raw raw, const char*& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, const char*& out, List&) {
     out = raw;
     return true;
   }
@@ -297,7 +339,8 @@ struct Arg<float> {
   static constexpr bool kOptional = false;
   using Raw = float;
   static Raw Initial() { return 0.0f; }
-  static bool Convert(Arguments& a, int position, Raw raw, float& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, float& out, List&) {
     out = raw;
     return a.Finite(position, raw);
   }
@@ -308,7 +351,8 @@ struct Arg<AnyFloat> {
   static constexpr bool kOptional = false;
   using Raw = float;
   static Raw Initial() { return 0.0f; }
-  static bool Convert(Arguments&, int, Raw raw, AnyFloat& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, AnyFloat& out, List&) {
     out.value = raw;
     return true;
   }
@@ -319,7 +363,8 @@ struct Arg<int32_t> {
   static constexpr bool kOptional = false;
   using Raw = long;  // ParseArgs has checked that it fits
   static Raw Initial() { return 0; }
-  static bool Convert(Arguments&, int, Raw raw, int32_t& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, int32_t& out, List&) {
     out = int32_t(raw);
     return true;
   }
@@ -331,8 +376,8 @@ struct Arg<OptionalFloat<Default>> {
   static constexpr bool kOptional = true;
   using Raw = float;
   static Raw Initial() { return float(Default); }
-  static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out,
-                      StringList&) {
+  template <class List>
+  static bool Convert(Arguments& a, int position, Raw raw, OptionalFloat<Default>& out, List&) {
     out.value = raw;
     return a.Finite(position, raw);
   }
@@ -343,7 +388,8 @@ struct Arg<OptionalInt<Default>> {
   static constexpr bool kOptional = true;
   using Raw = long;
   static Raw Initial() { return Default; }
-  static bool Convert(Arguments&, int, Raw raw, OptionalInt<Default>& out, StringList&) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, OptionalInt<Default>& out, List&) {
     out.value = int32_t(raw);
     return true;
   }
@@ -354,12 +400,16 @@ struct Arg<const char**> {
   static constexpr bool kOptional = false;
   using Raw = PyObject*;
   static Raw Initial() { return nullptr; }
-  static bool Convert(Arguments&, int, Raw raw, const char**& out, StringList& list) {
+  template <class List>
+  static bool Convert(Arguments&, int, Raw raw, const char**& out, List& list) {
     if (!list.Convert(raw)) return false;
     out = list.texts();
     return true;
   }
 };
+
+// What a row without a list argument holds in place of a StringList.
+struct NoList {};
 
 // A native function with logic of its own makes its result itself (null
 // with an error set).
@@ -454,8 +504,11 @@ PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
       return nullptr;
   }
   std::tuple<A...> values{};
-  Arguments a(Types(), Name);
-  StringList list;
+  static TypeTable& types = Types();
+  Arguments a(types, Name);
+  // Only a row that takes a list holds one.
+  std::conditional_t<(std::is_same_v<A, const char**> || ...), StringList, NoList> list;
+  (void)list;
   // In argument order; the first refusal ends the call.
   if (!(Arg<A>::Convert(a, int(I) + 1, std::get<I>(raw), std::get<I>(values), list) && ...))
     return nullptr;

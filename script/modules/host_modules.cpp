@@ -23,9 +23,6 @@ SCRIPT_TYPE(egGameController, "egGameController")
 SCRIPT_TYPE(egCharacterBrain, "egCharacterBrain")
 SCRIPT_TYPE(egCameraBrain, "egCameraBrain")
 SCRIPT_TYPE(egPlayerVehicleBrain, "egPlayerVehicleBrain")
-SCRIPT_TYPE(egPhysicalSceneObject, "egPhysicalSceneObject")
-SCRIPT_TYPE(egCharacter, "egCharacter")
-SCRIPT_TYPE(egMovingSceneObject, "egMovingSceneObject")
 
 namespace {
 

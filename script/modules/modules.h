@@ -2,8 +2,8 @@
 // interpreter's start-up creates them and its shutdown releases them:
 // SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, mkRegistryc,
 // ktFlocksc. SceneAPIc is the scene interface (scene_module.cpp); the
-// others are written by hand in their own files, with the conventions of
-// functions.h.
+// others are rows of native functions in their own files, bound by the
+// binder of functions.h.
 #ifndef TESSERA_SCRIPT_MODULES_MODULES_H_
 #define TESSERA_SCRIPT_MODULES_MODULES_H_
 

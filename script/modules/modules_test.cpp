@@ -753,6 +753,31 @@ const PolicyCase kPolicyCases[] = {
     {"SceneAPIc.ApiMessage('a\\x00b')", "ValueError: embedded null character"},
     {"ktFlock_RemoveFrom(f, 'NULL')", "no error"},
     {"ktFlock_SetWaypoint(f, 2**31 - 1)", "no error"},
+    // An object of a type that the expected one accepts: only a live one,
+    // named by the type it was made as, at its own address.
+    {"ktVelocityVector_GetSpeed(iv)", "no error"},
+    {"ktAccumInfluenceVectors_TallyVectors(acc, iv)", "no error"},
+    {"ktVelocityVector_GetSpeed(gone)",
+     "TypeError: Type error in argument 1 of ktVelocityVector_GetSpeed. Expected "
+     "_ktVelocityVector_p."},
+    {"ktVelocityVector_GetSpeed(vv.replace('ktVelocityVector', 'ktInfluenceVector'))",
+     "TypeError: Type error in argument 1 of ktVelocityVector_GetSpeed. Expected "
+     "_ktVelocityVector_p."},
+    {"ktInfluenceVector_GetInfluence(iv.replace('ktInfluenceVector', 'ktVelocityVector'))",
+     "TypeError: Type error in argument 1 of ktInfluenceVector_GetInfluence. Expected "
+     "_ktInfluenceVector_p."},
+    {"ktVelocityVector_GetSpeed('_%x_ktInfluenceVector_p' % (int(iv[1:iv.index('_k')], 16) + 8))",
+     "TypeError: Type error in argument 1 of ktVelocityVector_GetSpeed. Expected "
+     "_ktVelocityVector_p."},
+    {"ktVelocityVector_GetSpeed(a)",
+     "TypeError: Type error in argument 1 of ktVelocityVector_GetSpeed. Expected "
+     "_ktVelocityVector_p."},
+    {"ktAccumInfluenceVectors_TallyVectors(acc, iv + 'x')",
+     "TypeError: Type error in argument 2 of ktAccumInfluenceVectors_TallyVectors. Expected "
+     "_ktVelocityVector_p."},
+    {"mkScalar_get(k.replace('mkScalar', 'float'))",
+     "TypeError: Type error in argument 1 of mkScalar_get. Expected _mkScalar_p."},
+    {"SceneAPIc.CamGetFOV(SceneAPIc.GetCamera(), k)", "no error"},
 };
 
 TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
@@ -760,7 +785,10 @@ TEST_F(ModulesTest, ForgedPointersRingsCountsAndWideNumbersAreRefused) {
       "iv = new_ktInfluenceVector(); o = mkUtilc.new_ktOscillator()\n"
       "f = new_ktFlock('NULL'); a = new_ktBoid('NULL', f, 'NULL'); b = new_ktBoid('NULL', f, "
       "'NULL')\n"
-      "ktFlock_AddTo(f, a); ktFlock_AddTo(f, b)\n";
+      "ktFlock_AddTo(f, a); ktFlock_AddTo(f, b)\n"
+      "vv = new_ktVelocityVector(); acc = new_ktAccumInfluenceVectors(0.1, 0.9); k = "
+      "new_mkScalar()\n"
+      "gone = new_ktInfluenceVector(); delete_ktInfluenceVector(gone)\n";
   Lines expected;
   for (const PolicyCase& c : kPolicyCases) {
     script += std::string("err(lambda: ") + c.call + ")\n";

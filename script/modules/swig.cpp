@@ -4,7 +4,6 @@
 #include <cstring>
 #include <deque>
 #include <new>
-#include <unordered_map>
 
 #include "script/text.h"
 
@@ -57,6 +56,33 @@ void TypeTable::Register(const char* expected, const char* accepted, TypeConvers
   }
   entry->chain.push_back(Accepted{accepted, convert});
   sorted_ = false;
+  ForgetNamed();
+}
+
+void TypeTable::ForgetNamed() {
+  for (NamedSlot& slot : named_) slot = NamedSlot{};
+  nextNamed_ = 0;
+}
+
+bool TypeTable::AcceptsNamed(const char* expected, const char* received, TypeConversion* convert) {
+  for (const NamedSlot& slot : named_) {
+    if (slot.expected != expected || slot.received != received) continue;
+    *convert = slot.convert;
+    return slot.accepted;
+  }
+  NamedSlot slot;
+  slot.expected = expected;
+  slot.received = received;
+  if (std::strcmp(received, expected) == 0) {
+    slot.accepted = true;
+  } else {
+    if (!sorted_) Sort();
+    slot.accepted = Search(expected, received, &slot.convert);
+  }
+  named_[nextNamed_] = slot;
+  nextNamed_ = (nextNamed_ + 1) % kNamedSlots;
+  *convert = slot.convert;
+  return slot.accepted;
 }
 
 void TypeTable::Sort() {
@@ -79,7 +105,7 @@ bool StartsWith(const char* text, const std::string& prefix) {
 
 }  // namespace
 
-bool TypeTable::Search(const char* expected, const char* received, void** address) {
+bool TypeTable::Search(const char* expected, const char* received, TypeConversion* convert) {
   if (expected[0] == '\0') return false;
   int start = index_[static_cast<unsigned char>(expected[1])];
   if (start < 0) return false;
@@ -109,7 +135,7 @@ bool TypeTable::Search(const char* expected, const char* received, void** addres
         lastSlot_ = nextSlot_;
         nextSlot_ = (nextSlot_ + 1) % kCacheSize;
       }
-      if (accepted.convert != nullptr) *address = accepted.convert(*address);
+      *convert = accepted.convert;
       return true;
     }
   }
@@ -162,7 +188,9 @@ TypeTable::Decoded TypeTable::Decode(const char* text, const char* expected) {
     result.accepted = true;
     return result;
   }
-  result.accepted = Search(expected, p, &result.address);
+  TypeConversion convert = nullptr;
+  result.accepted = Search(expected, p, &convert);
+  if (result.accepted && convert != nullptr) result.address = convert(result.address);
   return result;
 }
 
@@ -173,6 +201,7 @@ void TypeTable::Release() {
   sorted_ = false;
   std::fill(std::begin(index_), std::end(index_), -1);
   for (CacheSlot& slot : cache_) slot = CacheSlot{};
+  ForgetNamed();
 }
 
 // --- Live objects ----------------------------------------------------------
@@ -184,11 +213,6 @@ void MarkOwned(const char* type);
 
 namespace live {
 namespace {
-
-struct Registered {
-  const char* type;  // one of Names()
-  bool lent;
-};
 
 // Every type string that objects were registered with, each kept once where
 // it is (the types of the modules' own objects: a few dozen), so that a
@@ -204,20 +228,11 @@ std::deque<std::string>& OwnedTypes() {
   return types;
 }
 
-std::unordered_map<const void*, Registered>& Objects() {
-  static std::unordered_map<const void*, Registered> objects;
-  return objects;
-}
-
 // The declared type string equal to `type`, or null.
 const char* Owned(const char* type) {
   for (const std::string& owned : OwnedTypes())
     if (owned == type) return owned.c_str();
   return nullptr;
-}
-
-bool SameType(const char* a, const char* b) {
-  return a == b || std::strcmp(a, b) == 0;
 }
 
 }  // namespace
@@ -371,36 +386,88 @@ bool IsOwnedType(const char* type) {
   return Owned(type) != nullptr;
 }
 
-void Add(const void* address, const char* type, bool lent) {
-  const Registered entry{Name(type), lent};
-  // Not operator[]: that would make the plug-in's image impossible to unload
-  // in unoptimised builds (std::piecewise_construct becomes a unique symbol).
-  auto added = Objects().emplace(address, entry);
-  if (!added.second) added.first->second = entry;
+namespace {
+
+bool SameType(const char* a, const char* b) {
+  return a == b || std::strcmp(a, b) == 0;
+}
+
+// The slot of `key` (not 0, not kGone), or -1.
+ptrdiff_t SlotOf(uintptr_t key) {
+  const Slot* found = Find(reinterpret_cast<const void*>(key));
+  return found != nullptr ? found - gTable.slots : -1;
+}
+
+bool Rebuild(size_t capacity) {
+  live::Slot* old = gTable.slots;
+  const size_t oldCount = old != nullptr ? gTable.mask + 1 : 0;
+  live::Slot* slots = new (std::nothrow) live::Slot[capacity]();
+  if (slots == nullptr) return false;  // the table stays as it is
+  gTable.slots = slots;
+  gTable.mask = capacity - 1;
+  gTable.filled = gTable.used;
+  for (size_t k = 0; k < oldCount; ++k) {
+    const live::Slot& slot = old[k];
+    if (slot.key == 0 || slot.key == kGone) continue;
+    size_t i = Hash(slot.key) & gTable.mask;
+    while (slots[i].key != 0) i = (i + 1) & gTable.mask;
+    slots[i] = slot;
+  }
+  delete[] old;
+  return true;
+}
+
+}  // namespace
+
+Table gTable = {nullptr, 0, 0, 0};
+
+bool Add(const void* address, const char* type, bool lent) {
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (key == 0 || key == kGone || type == nullptr) return false;
+  const char* name = Name(type);
+  const live::Slot entry{key, name, std::strlen(name), lent};
+  const ptrdiff_t found = SlotOf(key);
+  if (found >= 0) {
+    gTable.slots[size_t(found)] = entry;
+    return true;
+  }
+  // At most half of the slots filled: grow when the objects need it,
+  // rebuild at the same size when departed objects fill the rest.
+  const size_t count = gTable.slots != nullptr ? gTable.mask + 1 : 0;
+  if ((gTable.filled + 1) * 2 > count) {
+    size_t capacity = count == 0 ? 64 : count;
+    while ((gTable.used + 1) * 4 > capacity) capacity *= 2;
+    if (!Rebuild(capacity)) return false;
+  }
+  size_t i = Hash(key) & gTable.mask;
+  while (gTable.slots[i].key != 0 && gTable.slots[i].key != kGone) i = (i + 1) & gTable.mask;
+  if (gTable.slots[i].key == 0) ++gTable.filled;
+  gTable.slots[i] = entry;
+  ++gTable.used;
+  return true;
 }
 
 void Remove(const void* address) {
-  Objects().erase(address);
-}
-
-bool Contains(const void* address, const char* type) {
-  auto found = Objects().find(address);
-  return found != Objects().end() && SameType(found->second.type, type);
-}
-
-const char* TypeOf(const void* address) {
-  auto found = Objects().find(address);
-  return found != Objects().end() ? found->second.type : nullptr;
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (key == 0 || key == kGone) return;
+  const ptrdiff_t found = SlotOf(key);
+  if (found < 0) return;
+  gTable.slots[size_t(found)] = live::Slot{kGone, nullptr, 0, false};
+  --gTable.used;
 }
 
 bool Made(const void* address, const char* type) {
-  auto found = Objects().find(address);
-  return found != Objects().end() && SameType(found->second.type, type) && !found->second.lent;
+  const live::Slot* slot = Find(address);
+  return slot != nullptr && SameType(slot->type, type) && !slot->lent;
 }
 
 void ForEach(const char* type, void (*visit)(void* object, void* context), void* context) {
-  for (const auto& entry : Objects())
-    if (SameType(entry.second.type, type)) visit(const_cast<void*>(entry.first), context);
+  if (gTable.slots == nullptr) return;
+  for (size_t i = 0; i <= gTable.mask; ++i) {
+    const live::Slot& slot = gTable.slots[i];
+    if (slot.key == 0 || slot.key == kGone || !SameType(slot.type, type)) continue;
+    visit(reinterpret_cast<void*>(slot.key), context);
+  }
 }
 
 }  // namespace live

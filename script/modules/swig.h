@@ -65,6 +65,28 @@ struct HexDigits {
 };
 inline constexpr HexDigits kHexValues{};
 
+// Reads the hexadecimal digits (0-9, a-f) from `p` into `*value`, two at a
+// time (the lower bits of a longer number than a value holds are kept);
+// returns where the digits end. The text ends with a NUL, so the byte after
+// a digit can always be read.
+inline const char* ReadHexDigits(const char* p, uintptr_t* value) {
+  uintptr_t v = 0;
+  for (;;) {
+    const uintptr_t high = kHexValues.value[uint8_t(p[0])];
+    if (high == 0xff) break;
+    const uintptr_t low = kHexValues.value[uint8_t(p[1])];
+    if (low == 0xff) {
+      v = (v << 4) | high;
+      ++p;
+      break;
+    }
+    v = (v << 8) | (high << 4) | low;
+    p += 2;
+  }
+  *value = v;
+  return p;
+}
+
 // Whether the `n` bytes at `a` and `b` are the same, eight at a time.
 inline bool SameBytes(const char* a, const char* b, size_t n) {
   for (; n >= 8; n -= 8, a += 8, b += 8) {
@@ -88,9 +110,7 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
                         void** address) {
   if (text[0] != '_') return false;
   uintptr_t value = 0;
-  const char* p = text + 1;
-  for (uint8_t digit; (digit = kHexValues.value[uint8_t(*p)]) != 0xff; ++p)
-    value = (value << 4) | digit;
+  const char* p = ReadHexDigits(text + 1, &value);
   if (p - text - 1 > ptrdiff_t(2 * sizeof(void*))) return false;
   if (size >= 0) {
     if (p - text + ptrdiff_t(length) != size || !SameBytes(p, expected, length)) return false;
@@ -98,6 +118,19 @@ inline bool DecodeExact(const char* text, const char* expected, size_t length, p
     return false;
   }
   *address = reinterpret_cast<void*>(value);
+  return true;
+}
+
+// The address part of a pointer string whose length `size` its owner knows:
+// "_" and at most as many hexadecimal digits as an address holds. The rest
+// (the received type string) starts at `*rest`. False for anything else.
+inline bool DecodeDigits(const char* text, ptrdiff_t size, void** address, const char** rest) {
+  if (size < 1 || text[0] != '_') return false;
+  uintptr_t value = 0;
+  const char* p = ReadHexDigits(text + 1, &value);
+  if (p - text - 1 > ptrdiff_t(2 * sizeof(void*)) || p - text > size) return false;
+  *address = reinterpret_cast<void*>(value);
+  *rest = p;
   return true;
 }
 
@@ -208,6 +241,13 @@ class TypeTable {
   //   is rejected.
   Decoded Decode(const char* text, const char* expected);
 
+  // Whether `expected` accepts the received type string `received`, with
+  // the conversion of the accepted name in `convert` (null for none): the
+  // answer of Decode for any pointer string of type `received`, kept by the
+  // two pointers (the callers pass strings that live for the process: a
+  // function's expected type and the live register's copy of a type).
+  bool AcceptsNamed(const char* expected, const char* received, TypeConversion* convert);
+
   // Frees every entry (the module's release); the table may be filled again.
   void Release();
 
@@ -232,8 +272,17 @@ class TypeTable {
     int64_t uses = 0;
   };
 
+  struct NamedSlot {
+    const char* expected = nullptr;
+    const char* received = nullptr;
+    bool accepted = false;
+    TypeConversion convert = nullptr;
+  };
+  static constexpr int kNamedSlots = 4;
+
   void Sort();
-  bool Search(const char* expected, const char* received, void** address);
+  bool Search(const char* expected, const char* received, TypeConversion* convert);
+  void ForgetNamed();
 
   std::vector<Entry> entries_;
   bool sorted_ = false;
@@ -242,6 +291,8 @@ class TypeTable {
   int lastSlot_ = 0;
   int nextSlot_ = 0;
   int64_t cacheHits_ = 0;
+  NamedSlot named_[kNamedSlots];
+  int nextNamed_ = 0;
 };
 
 // The register of objects that the plug-in made and handed to scripts,
@@ -257,21 +308,73 @@ class TypeTable {
 namespace live {
 void DeclareOwnedType(const char* type);
 bool IsOwnedType(const char* type);
-void Add(const void* address, const char* type, bool lent = false);
+// Registers `address` (not null) with `type`; false when the register
+// cannot hold it (no memory to grow), then the object is not usable.
+bool Add(const void* address, const char* type, bool lent = false);
 // The register's own copy of `type` (made at the first request, kept for
 // the process): Contains answers it by comparing pointers.
 const char* Name(const char* type);
 void Remove(const void* address);
 // Whether `address` was registered with `type` and not removed since.
-bool Contains(const void* address, const char* type);
-// The type that `address` is registered with, or null.
-const char* TypeOf(const void* address);
+inline bool Contains(const void* address, const char* type);
+// The type that `address` is registered with (the register's copy), or null.
+inline const char* TypeOf(const void* address);
 // Whether `address` is registered with `type` and was made by the plug-in
 // for a script (not lent by the host).
 bool Made(const void* address, const char* type);
 // Calls `visit` for every registered object of `type` (in no fixed order);
 // `visit` must not add or remove objects.
 void ForEach(const char* type, void (*visit)(void* object, void* context), void* context);
+
+// The register, read inline on every call's path: an open-addressing table
+// from address to the register's copy of its type string (key 0 an empty
+// slot, kGone one whose object left), at most half filled. It grows by
+// doubling and is rebuilt at its size when departed objects fill it, so a
+// steady number of objects needs no allocation between rebuilds. Plain
+// data, so that it outlives every object that is destroyed at unload.
+constexpr uintptr_t kGone = ~uintptr_t(0);
+struct Slot {
+  uintptr_t key;
+  const char* type;  // one of Name()'s copies
+  size_t length;     // of `type`
+  bool lent;
+};
+struct Table {
+  Slot* slots;
+  size_t mask;    // the slot count minus 1; 0 when there are no slots
+  size_t used;    // slots holding an object
+  size_t filled;  // slots holding an object or kGone
+};
+extern Table gTable;
+
+inline size_t Hash(uintptr_t key) {
+  uint64_t h = uint64_t(key) >> 3;
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 32;
+  return size_t(h);
+}
+
+// The slot of `address`, or null.
+inline const Slot* Find(const void* address) {
+  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+  if (gTable.slots == nullptr || key == 0 || key == kGone) return nullptr;
+  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
+    const Slot& slot = gTable.slots[i];
+    if (slot.key == key) return &slot;
+    if (slot.key == 0) return nullptr;
+  }
+}
+
+inline bool Contains(const void* address, const char* type) {
+  const Slot* slot = Find(address);
+  return slot != nullptr && (slot->type == type || std::strcmp(slot->type, type) == 0);
+}
+
+inline const char* TypeOf(const void* address) {
+  const Slot* slot = Find(address);
+  return slot != nullptr ? slot->type : nullptr;
+}
 }  // namespace live
 
 // The register of host objects that crossed into Python: the scene objects,

@@ -173,7 +173,10 @@ PyObject* NewOscillator() {
   T* object = new (std::nothrow) T();
   if (object == nullptr) return PyErr_NoMemory();
   object->SetDefault();
-  live::Add(object, ScriptType<T>::kName);
+  if (!live::Add(object, ScriptType<T>::kName)) {
+    DestroyObject(object);
+    return PyErr_NoMemory();
+  }
   PyObject* result = PointerResult(object, ScriptType<T>::kName);
   if (result == nullptr) {
     live::Remove(object);
