@@ -164,7 +164,7 @@ static void* gSceneTable[kSceneOpCount];
 static struct { void** table; } gScene = {gSceneTable};
 static int gSceneCalls;
 static char gLastWarning[300];
-static int gWarnings; /* ApiMessageWarn calls */
+static int gWarnings;      /* ApiMessageWarn calls */
 static char gWarning[600]; /* the last ApiMessageWarn line */
 
 uint32_t __cdecl SceneNote(int32_t slot, const uint32_t* args) __asm__("tessera_scene_note");
@@ -620,11 +620,12 @@ static void CheckBrainClass(const char* name, PluginObject* o) {
 static const char kNoRuntime[] = "Python: no Python 3 runtime found (searched ";
 static const char kScriptsOff[] = "); scripts are off";
 
-static void CheckNoRuntimeCall(const char* name, const char* call, uint32_t result,
-                               long expected, int once) {
+static void CheckNoRuntimeCall(const char* name, const char* call, uint32_t result, long expected,
+                               int once) {
   char what[160];
   const size_t length = strlen(gWarning);
-  const int said = (once ? gWarnings == 1 : gWarnings >= 1) && strncmp(gWarning, kNoRuntime, sizeof kNoRuntime - 1) == 0 &&
+  const int said = (once ? gWarnings == 1 : gWarnings >= 1) &&
+                   strncmp(gWarning, kNoRuntime, sizeof kNoRuntime - 1) == 0 &&
                    length > sizeof kNoRuntime - 1 + sizeof kScriptsOff - 1 &&
                    strcmp(gWarning + length - (sizeof kScriptsOff - 1), kScriptsOff) == 0;
   printf("     %s: %s returned %u, %d warning(s), last \"%s\"\n", name, call, result, gWarnings,

@@ -77,8 +77,9 @@ int main() {
   SetEnvironmentVariableW(L"PATH", L"C:\\windows\\system32;;relative;\"C:\\windows\"");
   script::PythonSearch search = script::FindPythonRuntime();
   const std::string exeFolder = ExeFolder();
-  Check(Libraries(search) == exeFolder + "\\python3.dll | C:\\windows\\system32\\python3.dll | "
-                                         "C:\\windows\\python3.dll",
+  Check(Libraries(search) == exeFolder +
+                                 "\\python3.dll | C:\\windows\\system32\\python3.dll | "
+                                 "C:\\windows\\python3.dll",
         "nothing installed: the engine's folder, then PATH", Libraries(search));
   Check(search.searched == exeFolder + "; registry: no 32-bit Python 3.10+; PATH: 2 folders",
         "nothing installed: what was searched", search.searched);
@@ -96,8 +97,8 @@ int main() {
   const std::wstring broken = std::wstring(temp) + L"tessera-broken-python";
   CreateDirectoryW(broken.c_str(), nullptr);
   for (const wchar_t* name : {L"\\python3.dll", L"\\python311.dll"}) {
-    HANDLE f = CreateFileW((broken + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                           nullptr);
+    HANDLE f =
+        CreateFileW((broken + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written;
     WriteFile(f, "not a DLL", 9, &written, nullptr);
     CloseHandle(f);
@@ -127,10 +128,11 @@ int main() {
     SetText(HKEY_LOCAL_MACHINE, L"3.12-32", L"C:\\Program Files\\Python312-32\\");
     SetEnvironmentVariableW(L"PATH", L"C:\\Py312");
     search = script::FindPythonRuntime();
-    Check(Libraries(search) == exeFolder + "\\python3.dll | C:\\Py313\\python3.dll | "
-                                           "C:\\Py312\\python3.dll | C:\\Program "
-                                           "Files\\Python312-32\\python3.dll | "
-                                           "C:\\Py311\\python3.dll",
+    Check(Libraries(search) == exeFolder +
+                                   "\\python3.dll | C:\\Py313\\python3.dll | "
+                                   "C:\\Py312\\python3.dll | C:\\Program "
+                                   "Files\\Python312-32\\python3.dll | "
+                                   "C:\\Py311\\python3.dll",
           "the registry's versions at or above 3.10, newest first, user before machine",
           Libraries(search));
     Check(search.searched == exeFolder +

@@ -37,14 +37,16 @@ bool ReadGrowing(Read read, std::wstring* out) {
       return true;
     }
     if (buffer.size() > kMaxSystemText) return false;
-    buffer.assign(std::min<size_t>(std::max<size_t>(n + 1, 2 * buffer.size()), kMaxSystemText + 1), 0);
+    buffer.assign(std::min<size_t>(std::max<size_t>(n + 1, 2 * buffer.size()), kMaxSystemText + 1),
+                  0);
   }
   return false;
 }
 
 bool EnvironmentValue(const wchar_t* name, std::wstring* out) {
   return ReadGrowing(
-             [name](wchar_t* b, DWORD size) { return GetEnvironmentVariableW(name, b, size); }, out) &&
+             [name](wchar_t* b, DWORD size) { return GetEnvironmentVariableW(name, b, size); },
+             out) &&
          !out->empty();
 }
 
@@ -76,9 +78,9 @@ std::string EngineFolder() {
 
 std::string AbsoluteDirectory(const std::wstring& dir) {
   std::wstring full;
-  if (!ReadGrowing(
-          [&dir](wchar_t* b, DWORD size) { return GetFullPathNameW(dir.c_str(), size, b, nullptr); },
-          &full))
+  if (!ReadGrowing([&dir](wchar_t* b,
+                          DWORD size) { return GetFullPathNameW(dir.c_str(), size, b, nullptr); },
+                   &full))
     return Utf8FromWide(dir);
   return Utf8FromWide(full);
 }
@@ -122,7 +124,8 @@ std::vector<RegistryInstall> RegistryInstalls(HKEY root) {
   for (DWORD index = 0; index < 1024; ++index) {
     wchar_t name[256];
     DWORD length = 256;
-    const LONG status = RegEnumKeyExW(core, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG status =
+        RegEnumKeyExW(core, index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS) continue;
     const std::string keyName = Utf8FromWide(std::wstring(name, length));
@@ -189,8 +192,8 @@ std::wstring WideFromUtf8(const std::string& text) {
 
 std::string Utf8FromWide(const std::wstring& text) {
   if (text.empty() || text.size() > size_t(INT32_MAX) / 4) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return std::string();
   try {
     std::string utf8(size_t(n), '\0');
@@ -261,8 +264,8 @@ PythonSearch FindPythonRuntime() {
     // The searched text goes to the host, whose text is in the ANSI code
     // page; a character that it lacks is shown as "?".
     const std::wstring wide = windows::WideFromUtf8(search.searched);
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(size_t(n > 0 ? n : 0), '\0');
     if (n > 0)
       WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &ansi[0], n, nullptr, nullptr);

@@ -95,7 +95,8 @@ int RegistryVersionMinor(const std::string& keyName) {
   if (keyName.size() < 6 || keyName.compare(0, 2, "3.") != 0) return -1;
   size_t i = 2;
   int minor = 0;
-  while (i < keyName.size() && IsDigit(keyName[i]) && i < 5) minor = minor * 10 + (keyName[i++] - '0');
+  while (i < keyName.size() && IsDigit(keyName[i]) && i < 5)
+    minor = minor * 10 + (keyName[i++] - '0');
   const size_t digits = i - 2;
   if (digits == 0 || (digits > 1 && keyName[2] == '0')) return -1;
   if (keyName.compare(i, std::string::npos, "-32") != 0) return -1;
@@ -103,7 +104,8 @@ int RegistryVersionMinor(const std::string& keyName) {
 }
 
 bool IsAbsolute(const std::string& path) {
-  if (path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+  if (path.size() >= 3 &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
       path[1] == ':' && IsSeparator(path[2]))
     return true;
   return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);

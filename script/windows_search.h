@@ -49,12 +49,12 @@ struct RegistryInstall {
 
 // What the Windows side found.
 struct WindowsPlaces {
-  bool variableSet = false;      // SCRIPTXCMD_PYTHON is set and not empty
-  std::string variable;          // its directory, made absolute
-  std::string engineFolder;      // the directory of the host's executable; empty: unknown
+  bool variableSet = false;  // SCRIPTXCMD_PYTHON is set and not empty
+  std::string variable;      // its directory, made absolute
+  std::string engineFolder;  // the directory of the host's executable; empty: unknown
   std::vector<RegistryInstall> currentUser;   // HKEY_CURRENT_USER's, in key order
   std::vector<RegistryInstall> localMachine;  // HKEY_LOCAL_MACHINE's, in key order
-  std::string path;              // the value of PATH
+  std::string path;                           // the value of PATH
 };
 
 // True for a path that does not depend on the current drive or directory:

@@ -26,15 +26,13 @@ TEST(WindowsSearchTest, RegistryKeyNames) {
     const char* name;
     int minor;
   } rows[] = {
-      {"3.10-32", 10}, {"3.11-32", 11}, {"3.12-32", 12}, {"3.100-32", 100},
-      {"3.9-32", -1},                                   // below the floor
-      {"3.8-32", -1},   {"2.7-32", -1},  {"4.0-32", -1},
-      {"3.12", -1},                                     // 64-bit (no suffix)
-      {"3.12-64", -1},  {"3.12-arm64", -1},
-      {"3.13t-32", -1},                                 // free-threaded: no stable ABI
-      {"3.12-32x", -1}, {"3.12-3", -1},  {"3.-32", -1},  {"3.x-32", -1},
-      {"3.012-32", -1}, {"3.1000-32", -1}, {"3.12 -32", -1}, {"", -1},
-      {"3", -1},        {" 3.12-32", -1}, {"3.12-32\n", -1},
+      {"3.10-32", 10},  {"3.11-32", 11},    {"3.12-32", 12},   {"3.100-32", 100},
+      {"3.9-32", -1},                                                         // below the floor
+      {"3.8-32", -1},   {"2.7-32", -1},     {"4.0-32", -1},    {"3.12", -1},  // 64-bit (no suffix)
+      {"3.12-64", -1},  {"3.12-arm64", -1}, {"3.13t-32", -1},  // free-threaded: no stable ABI
+      {"3.12-32x", -1}, {"3.12-3", -1},     {"3.-32", -1},     {"3.x-32", -1},
+      {"3.012-32", -1}, {"3.1000-32", -1},  {"3.12 -32", -1},  {"", -1},
+      {"3", -1},        {" 3.12-32", -1},   {"3.12-32\n", -1},
   };
   for (const auto& row : rows) EXPECT_EQ(RegistryVersionMinor(row.name), row.minor) << row.name;
 }
@@ -44,12 +42,22 @@ TEST(WindowsSearchTest, AbsolutePaths) {
     const char* path;
     bool absolute;
   } rows[] = {
-      {"C:\\Python312", true},  {"c:/python", true},     {"Z:\\", true},
-      {"\\\\server\\share", true}, {"\\\\?\\C:\\long", true},
-      {"C:Python", false},        {"\\Python", false},   {"Python", false},
-      {".\\Python", false},       {"..\\x", false},      {"", false},
-      {"C:", false},              {"\\\\", false},       {"\\\\\\x", false},
-      {"%SystemRoot%\\x", false}, {"1:\\x", false},
+      {"C:\\Python312", true},
+      {"c:/python", true},
+      {"Z:\\", true},
+      {"\\\\server\\share", true},
+      {"\\\\?\\C:\\long", true},
+      {"C:Python", false},
+      {"\\Python", false},
+      {"Python", false},
+      {".\\Python", false},
+      {"..\\x", false},
+      {"", false},
+      {"C:", false},
+      {"\\\\", false},
+      {"\\\\\\x", false},
+      {"%SystemRoot%\\x", false},
+      {"1:\\x", false},
   };
   for (const auto& row : rows) EXPECT_EQ(IsAbsolute(row.path), row.absolute) << row.path;
 }
@@ -83,8 +91,8 @@ TEST(WindowsSearchTest, EngineFolderRegistryNewestFirstThenPath) {
               ElementsAre("C:\\Game\\python3.dll", "C:\\Users\\p\\Py312\\python3.dll",
                           "C:\\Program Files (x86)\\Python312-32\\python3.dll",
                           "C:\\Program Files (x86)\\Python311-32\\python3.dll",
-                          "C:\\Users\\p\\Py310\\python3.dll",
-                          "C:\\Windows\\system32\\python3.dll", "C:\\Windows\\python3.dll"));
+                          "C:\\Users\\p\\Py310\\python3.dll", "C:\\Windows\\system32\\python3.dll",
+                          "C:\\Windows\\python3.dll"));
   EXPECT_EQ(search.candidates[1].home, "C:\\Users\\p\\Py312");
   EXPECT_EQ(search.searched,
             "C:\\Game; registry: 3.12-32 C:\\Users\\p\\Py312\\, 3.12-32 C:\\Program Files "
@@ -121,10 +129,9 @@ TEST(WindowsSearchTest, PathEntries) {
       ";;C:\\A; \"C:\\B;C\" ;bin;.\\x;%SystemRoot%\\system32;c:\\game\\;C:/Py311;C:\\A\\\\;"
       "\\\\srv\\share\\py;C:\\;c:\\;D:";
   const PythonSearch search = OrderWindowsSearch(places);
-  EXPECT_THAT(Libraries(search),
-              ElementsAre("C:\\Game\\python3.dll", "C:\\Py311\\python3.dll", "C:\\A\\python3.dll",
-                          "C:\\B;C\\python3.dll", "\\\\srv\\share\\py\\python3.dll",
-                          "C:\\python3.dll"));
+  EXPECT_THAT(Libraries(search), ElementsAre("C:\\Game\\python3.dll", "C:\\Py311\\python3.dll",
+                                             "C:\\A\\python3.dll", "C:\\B;C\\python3.dll",
+                                             "\\\\srv\\share\\py\\python3.dll", "C:\\python3.dll"));
   EXPECT_EQ(search.candidates.back().home, "C:\\");
   EXPECT_EQ(search.searched, "C:\\Game; registry: 3.11-32 C:\\Py311; PATH: 4 folders");
 }
@@ -170,7 +177,8 @@ TEST(WindowsSearchTest, LongPaths) {
 
   places.variableSet = true;
   places.variable = longDir;
-  EXPECT_EQ(OrderWindowsSearch(places).searched.size(), sizeof "SCRIPTXCMD_PYTHON=" - 1 + kMaxShownPath);
+  EXPECT_EQ(OrderWindowsSearch(places).searched.size(),
+            sizeof "SCRIPTXCMD_PYTHON=" - 1 + kMaxShownPath);
 }
 
 }  // namespace
