@@ -162,6 +162,17 @@ int main() {
         search.searched);
   SetEnvironmentVariableW(L"SCRIPTXCMD_PYTHON", nullptr);
 
+  // Longer than MAX_PATH (the first buffer that the search tries).
+  const std::wstring longVariable = L"C:\\" + std::wstring(2000, L'v');
+  SetEnvironmentVariableW(L"SCRIPTXCMD_PYTHON", longVariable.c_str());
+  search = script::FindPythonRuntime();
+  Check(search.candidates.size() == 1 &&
+            search.candidates[0].home == script::windows::Utf8FromWide(longVariable),
+        "a SCRIPTXCMD_PYTHON of 2003 characters is taken whole");
+  Check(search.searched.size() == sizeof "SCRIPTXCMD_PYTHON=" - 1 + script::windows::kMaxShownPath,
+        "and shown shortened", search.searched);
+  SetEnvironmentVariableW(L"SCRIPTXCMD_PYTHON", nullptr);
+
   std::printf("python search: %d checks, %d failed\n", gChecks, gFailures);
   return gFailures > 125 ? 125 : gFailures;
 }
