@@ -164,6 +164,8 @@ static void* gSceneTable[kSceneOpCount];
 static struct { void** table; } gScene = {gSceneTable};
 static int gSceneCalls;
 static char gLastWarning[300];
+static int gWarnings;      /* ApiMessageWarn calls */
+static char gWarning[600]; /* the last ApiMessageWarn line */
 
 uint32_t __cdecl SceneNote(int32_t slot, const uint32_t* args) __asm__("tessera_scene_note");
 uint32_t __cdecl SceneNote(int32_t slot, const uint32_t* args) {
@@ -171,6 +173,10 @@ uint32_t __cdecl SceneNote(int32_t slot, const uint32_t* args) {
   if (strcmp(kSceneOps[slot].name, "ApiMessageWarn") == 0 ||
       strcmp(kSceneOps[slot].name, "ApiMessage") == 0) {
     snprintf(gLastWarning, sizeof gLastWarning, "%s", (const char*)args[0]);
+  }
+  if (strcmp(kSceneOps[slot].name, "ApiMessageWarn") == 0) {
+    ++gWarnings;
+    snprintf(gWarning, sizeof gWarning, "%s", (const char*)args[0]);
   }
   return 0;
 }
@@ -608,6 +614,68 @@ static void CheckBrainClass(const char* name, PluginObject* o) {
   CheckBrain(brainName, brain, 1);
 }
 
+/* ScriptXcmd without a Python runtime (none in the Wine prefix): every
+ * command and the brain class say exactly one warning that names what was
+ * searched, and no brain is made. The calls and their lines are printed. */
+static const char kNoRuntime[] = "Python: no Python 3 runtime found (searched ";
+static const char kScriptsOff[] = "); scripts are off";
+
+static void CheckNoRuntimeCall(const char* name, const char* call, uint32_t result, long expected,
+                               int once) {
+  char what[160];
+  const size_t length = strlen(gWarning);
+  const int said = (once ? gWarnings == 1 : gWarnings >= 1) &&
+                   strncmp(gWarning, kNoRuntime, sizeof kNoRuntime - 1) == 0 &&
+                   length > sizeof kNoRuntime - 1 + sizeof kScriptsOff - 1 &&
+                   strcmp(gWarning + length - (sizeof kScriptsOff - 1), kScriptsOff) == 0;
+  printf("     %s: %s returned %u, %d warning(s), last \"%s\"\n", name, call, result, gWarnings,
+         gWarning);
+  snprintf(what, sizeof what, "%s without Python warns %sthat scripts are off", call,
+           once ? "once " : "");
+  Check(said, what, name, "");
+  if (expected >= 0) {
+    snprintf(what, sizeof what, "%s returns %ld", call, expected);
+    CheckInt(name, what, (long)result, expected);
+  }
+}
+
+static void CheckScriptWithoutPython(HMODULE dll) {
+  static const struct {
+    const char* name;
+    const char* call;
+    int32_t count;
+    const char* args[3];
+  } commands[] = {
+      {"Python", "Run(hello.py, fast)", 2, {"hello.py", "fast", NULL}},
+      {"Python", "Run(hello.py) again", 1, {"hello.py", NULL}},
+      {"PythonBrain", "Run(Zovezi.1, guard.py)", 2, {"Zovezi.1", "guard.py", NULL}},
+      {"BrainParams", "Run(Zovezi.1, loud)", 2, {"Zovezi.1", "loud", NULL}},
+  };
+  for (size_t i = 0; i < sizeof commands / sizeof commands[0]; ++i) {
+    PluginObject* o = (PluginObject*)(void*)GetProcAddress(dll, commands[i].name);
+    if (o == NULL) continue;
+    CALL(commands[i].name, o, 12, (uint32_t)(uintptr_t)&gScene);
+    gWarnings = 0;
+    gWarning[0] = 0;
+    const uint32_t result = CALL(commands[i].name, o, 17, (uint32_t)commands[i].count,
+                                 (uint32_t)(uintptr_t)commands[i].args, 0, 0, 0);
+    CheckNoRuntimeCall(commands[i].name, commands[i].call, result, 1, 1);
+  }
+  PluginObject* mgr = (PluginObject*)(void*)GetProcAddress(dll, "PythonMgr");
+  if (mgr == NULL) return;
+  CALL("PythonMgr", mgr, 12, (uint32_t)(uintptr_t)&gScene);
+  gWarnings = 0;
+  gWarning[0] = 0;
+  CALL("PythonMgr", mgr, 14); /* Prepare */
+  const uint32_t brain = CALL("PythonMgr", mgr, 15, (uint32_t)(uintptr_t) "guard.py",
+                              (uint32_t)(uintptr_t) "Zovezi.1"); /* MakeBrain */
+  CheckNoRuntimeCall("PythonMgr", "Prepare and MakeBrain(guard.py, Zovezi.1)", brain, 0, 0);
+  static const char* params[] = {"loud", NULL};
+  gWarnings = 0;
+  CALL("PythonMgr", mgr, 16, (uint32_t)(uintptr_t) "guard.py", 1, (uint32_t)(uintptr_t)params);
+  CheckInt("PythonMgr", "SendClassParams without brains says nothing", gWarnings, 0);
+}
+
 typedef const char** (*IdentFunction)(void);
 typedef int32_t (*VersionFunction)(void);
 
@@ -657,6 +725,7 @@ int main(int argc, char** argv) {
   CheckList(dll, plugin, "XCmdIdentDLL", kCommand);
   CheckList(dll, plugin, "BrainIdentDLL", kBrain);
   CheckList(dll, plugin, "BrainClassIdentDLL", kBrainClass);
+  if (GetProcAddress(dll, "PythonMgr") != NULL) CheckScriptWithoutPython(dll);
   FreeLibrary(dll);
   printf("%s: %d checks, %d failed\n", plugin, gChecks, gFailures);
   return gFailures > 125 ? 125 : gFailures;

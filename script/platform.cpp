@@ -11,6 +11,8 @@
 
 namespace script {
 
+const char kPythonVariable[] = "SCRIPTXCMD_PYTHON";
+
 #if defined(_WIN32)
 
 const char kScriptDirectory[] = ".\\python\\";
