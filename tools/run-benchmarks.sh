@@ -18,7 +18,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target kit_boids_benchmark hopkin_benchmark stage_benchmark stage >/dev/null
 out=build/default/benchmarks
 mkdir -p "$out"
-for program in kit/boids/kit_boids_benchmark hopkin/hopkin_benchmark stage/stage_benchmark; do
+for program in stage/boids/kit_boids_benchmark hopkin/hopkin_benchmark stage/stage_benchmark; do
   build/default/$program --benchmark_repetitions="$repetitions" \
     --benchmark_report_aggregates_only=true --benchmark_format=json \
     --benchmark_out="$out/$(basename $program).json" --benchmark_out_format=json >/dev/null

@@ -6,8 +6,8 @@
 // operation returns 0 or null. With it the benchmarks measure the boid
 // library's own time, apart from the host's. Handles must be top-level
 // objects of a stage::Model.
-#ifndef TESSERA_KIT_BOIDS_DIRECT_API_H_
-#define TESSERA_KIT_BOIDS_DIRECT_API_H_
+#ifndef TESSERA_STAGE_BOIDS_DIRECT_API_H_
+#define TESSERA_STAGE_BOIDS_DIRECT_API_H_
 
 #include <cmath>
 #include <cstdint>
@@ -153,4 +153,4 @@ class DirectSceneApi final : public egSceneApi {
 
 }  // namespace boidtest
 
-#endif  // TESSERA_KIT_BOIDS_DIRECT_API_H_
+#endif  // TESSERA_STAGE_BOIDS_DIRECT_API_H_

@@ -2,7 +2,7 @@
 // global allocation functions with counting ones.
 #include <gtest/gtest.h>
 
-#include "kit/boids/frame_fixture.h"
+#include "stage/boids/frame_fixture.h"
 #include "kit/testing/count_allocations.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "kit/boids/frame_fixture.h"
+#include "stage/boids/frame_fixture.h"
 #include "kit/testing/count_allocations.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "kit/boids/direct_api.h"
+#include "stage/boids/direct_api.h"
 #include "kit/boids/flock.h"
 #include "kit/boids/neighbours.h"
 #include "stage/model.h"

@@ -10,10 +10,10 @@
 //
 // The scene interface is the stage's untraced one, so that the host's
 // bookkeeping neither dominates the cost nor allocates, or with `direct` one
-// that reads the objects without any checks (kit/boids/direct_api.h), which
+// that reads the objects without any checks (stage/boids/direct_api.h), which
 // leaves the boid library's own time.
-#ifndef TESSERA_KIT_BOIDS_FRAME_FIXTURE_H_
-#define TESSERA_KIT_BOIDS_FRAME_FIXTURE_H_
+#ifndef TESSERA_STAGE_BOIDS_FRAME_FIXTURE_H_
+#define TESSERA_STAGE_BOIDS_FRAME_FIXTURE_H_
 
 #include <cmath>
 #include <cstdint>
@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "kit/boids/direct_api.h"
+#include "stage/boids/direct_api.h"
 #include "kit/boids/flock.h"
 #include "stage/model.h"
 #include "stage/quiet_api.h"
@@ -124,4 +124,4 @@ class FlockFrame {
 
 }  // namespace boidtest
 
-#endif  // TESSERA_KIT_BOIDS_FRAME_FIXTURE_H_
+#endif  // TESSERA_STAGE_BOIDS_FRAME_FIXTURE_H_

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "kit/boids/frame_fixture.h"
+#include "stage/boids/frame_fixture.h"
 
 namespace {
 
