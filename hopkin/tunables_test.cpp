@@ -9,32 +9,11 @@
 #include <string>
 
 #include "kit/testing/temp_dir.h"
+#include "kit/testing/tunables_text.h"
 
 namespace {
 
-// "5" for an integer, "5f" for a float, "'text'" for a string, separated by
-// blanks.
-std::string Describe(const ktTunableList& list) {
-  std::string text;
-  for (const ktTunableValue& value : list) {
-    if (!text.empty()) text += ' ';
-    switch (value.kind()) {
-      case ktTunableValue::kInteger:
-        text += std::to_string(value.AsInt());
-        break;
-      case ktTunableValue::kFloat: {
-        char buffer[32];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.AsFloat()).ptr;
-        text += std::string(buffer, end) + "f";
-        break;
-      }
-      case ktTunableValue::kString:
-        text += std::string("'") + value.AsString() + "'";
-        break;
-    }
-  }
-  return text;
-}
+using mktest::Describe;
 
 // A hopkin.ini of the test's own, removed afterwards.
 class IniFile {

@@ -11,32 +11,11 @@
 
 #include "kit/stream/stream.h"
 #include "kit/testing/temp_dir.h"
+#include "kit/testing/tunables_text.h"
 
 namespace {
 
-// "5" for an integer, "5f" for a float, "'text'" for a string, separated by
-// blanks.
-std::string Describe(const ktTunableList& list) {
-  std::string text;
-  for (const ktTunableValue& value : list) {
-    if (!text.empty()) text += ' ';
-    switch (value.kind()) {
-      case ktTunableValue::kInteger:
-        text += std::to_string(value.AsInt());
-        break;
-      case ktTunableValue::kFloat: {
-        char buffer[32];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.AsFloat()).ptr;
-        text += std::string(buffer, end) + "f";
-        break;
-      }
-      case ktTunableValue::kString:
-        text += std::string("'") + value.AsString() + "'";
-        break;
-    }
-  }
-  return text;
-}
+using mktest::Describe;
 
 // The store after reading `text` as a file over an empty store.
 ktTunables Loaded(const std::string& text) {
