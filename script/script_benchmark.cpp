@@ -7,7 +7,7 @@
 // - one flock frame of 30 boids (FlockIt and AvoidBlockers per boid, the
 //   result becoming the next velocity) steered by a script through
 //   ktFlocksc, beside the same frame done natively by the boid library
-//   (kit/boids/frame_fixture.h: the same objects on the stage's model).
+//   (stage/boids/frame_fixture.h: the same objects on the stage's model).
 #include <benchmark/benchmark.h>
 
 #define PY_SSIZE_T_CLEAN
@@ -18,7 +18,7 @@
 #include <fstream>
 #include <memory>
 
-#include "kit/boids/frame_fixture.h"
+#include "stage/boids/frame_fixture.h"
 #include "stage/quiet_api.h"
 #include "stage/stage.h"
 
