@@ -65,8 +65,9 @@ bool IsModuleName(const char* name) {
     PyErr_Clear();
     return false;
   }
-  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(pieces.get()); ++i)
-    if (!PyUnicode_IsIdentifier(PyList_GET_ITEM(pieces.get(), i))) return false;
+  const Py_ssize_t count = PyList_Size(pieces.get());
+  for (Py_ssize_t i = 0; i < count; ++i)
+    if (!PyUnicode_IsIdentifier(PyList_GetItem(pieces.get(), i))) return false;
   return true;
 }
 
@@ -118,7 +119,7 @@ bool PythonScriptBrain::SetUp(egSceneApi* api) {
   // The runtime's report (the traceback), then one warning.
   const char* const kRaised = "could not be set up";
   auto failed = [&](const char* how) {
-    if (PyErr_Occurred()) PyErr_Print();
+    PrintPythonError();
     ktWarn(api, "PythonBrain: %s (%s) %s; no brain is made", fObjectName, fFileName, how);
     return false;
   };
@@ -142,7 +143,7 @@ bool PythonScriptBrain::SetUp(egSceneApi* api) {
   PyRef make(PyObject_GetAttrString(module.get(), "brain"));
   if (!make) return failed(kRaised);
   PyRef self(PointerResult(this, kBrainType));
-  PyRef object(self ? PyObject_CallOneArg(make.get(), self.get()) : nullptr);
+  PyRef object(self ? PyObject_CallFunctionObjArgs(make.get(), self.get(), nullptr) : nullptr);
   if (object && object.get() == Py_None) return failed("brain() returned None");
   if (!object || PyDict_SetItem(MainDict(), fKey, object.get()) < 0) return failed(kRaised);
   fReady = 1;
@@ -158,7 +159,6 @@ bool PythonScriptBrain::Live() const {
 }
 
 PyObject* PythonScriptBrain::Call(int method, PyObject** args, int count) {
-  PyObject* stack[4] = {};
   PyObject* result = nullptr;
   bool argsMade = true;
   for (int i = 0; i < count; ++i) argsMade = argsMade && args[i] != nullptr;
@@ -173,10 +173,18 @@ PyObject* PythonScriptBrain::Call(int method, PyObject** args, int count) {
       PyErr_Format(PyExc_NameError, "name '%U' is not defined", fKey);
   } else {
     Py_INCREF(object);
-    stack[1] = object;
-    for (int i = 0; i < count; ++i) stack[2 + i] = args[i];
-    result = PyObject_VectorcallMethod(BrainMethodName(BrainMethod(method)), stack + 1,
-                                       size_t(1 + count) | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+    PyObject* name = BrainMethodName(BrainMethod(method));
+    switch (count) {
+      case 0:
+        result = PyObject_CallMethodObjArgs(object, name, nullptr);
+        break;
+      case 1:
+        result = PyObject_CallMethodObjArgs(object, name, args[0], nullptr);
+        break;
+      default:
+        result = PyObject_CallMethodObjArgs(object, name, args[0], args[1], nullptr);
+        break;
+    }
     Py_DECREF(object);
   }
   for (int i = 0; i < count; ++i) Py_XDECREF(args[i]);
@@ -188,17 +196,15 @@ void PythonScriptBrain::ReportFailure(int method, bool off) {
   PyObject *type, *value, *traceback;
   PyErr_Fetch(&type, &value, &traceback);
   PyErr_NormalizeException(&type, &value, &traceback);
-  const char* typeName = type != nullptr && PyType_Check(type)
-                             ? reinterpret_cast<PyTypeObject*>(type)->tp_name
-                             : "an exception";
-  if (const char* dot = std::strrchr(typeName, '.')) typeName = dot + 1;
   // Kept apart: the type may go with the exception once it is printed.
-  const std::string typeText = typeName;
+  const std::string typeText =
+      type != nullptr && PyType_Check(type) ? ClassName(type) : "an exception";
   std::string what = typeText;
   if (value != nullptr) {
     PyRef text(PyObject_Str(value));
     PyRef bytes(text ? PythonToHostText(text.get()) : nullptr);
-    if (bytes) what += std::string(": ") + PyBytes_AS_STRING(bytes.get());
+    const char* data = bytes ? PyBytes_AsString(bytes.get()) : nullptr;
+    if (data != nullptr) what += std::string(": ") + data;
     PyErr_Clear();
   }
   if (fFailures == nullptr) fFailures = new (std::nothrow) Failure[kBrainMethodCount];
@@ -215,7 +221,7 @@ void PythonScriptBrain::ReportFailure(int method, bool off) {
   failure.what = std::move(what);
   failure.repeats = 0;
   PyErr_Restore(type, value, traceback);
-  PyErr_Print();
+  PrintPythonError();
   const char* name = BrainMethodText(BrainMethod(method));
   if (off)
     ktWarn(fSceneApi, "PythonBrain: %s (%s) %s raised %s; %s is off from now on", fObjectName,
@@ -296,7 +302,7 @@ int32_t PythonScriptBrain::SendParams(int32_t argc, const char** argv) {
     if (text == nullptr)
       Py_CLEAR(list);
     else
-      PyList_SET_ITEM(list, i, text);
+      PyList_SetItem(list, i, text);
   }
   PyObject* args[] = {list};
   PyObject* result = Call(kMethodSendParams, args, 1);
@@ -352,7 +358,8 @@ const char* PythonScriptBrain::GetName() {
   if (PyUnicode_Check(result))
     text = PythonToHostText(result);
   else
-    PyErr_Format(PyExc_TypeError, "GetName must return str, not %.100s", Py_TYPE(result)->tp_name);
+    PyErr_Format(PyExc_TypeError, "GetName must return str, not %.100s",
+                 TypeNameOf(result).c_str());
   BindResult(result);
   Py_DECREF(result);
   if (text == nullptr) {
@@ -360,8 +367,10 @@ const char* PythonScriptBrain::GetName() {
     return "";
   }
   // The text stays valid until the brain's next GetName or its end.
-  Py_XSETREF(fLastName, text);
-  return PyBytes_AS_STRING(text);
+  Py_XDECREF(fLastName);
+  fLastName = text;
+  const char* name = PyBytes_AsString(text);
+  return name != nullptr ? name : "";
 }
 
 int32_t PythonScriptBrain::StartBehavior(float time, mkGBehavior* behavior) {
@@ -423,6 +432,7 @@ void PythonMgr::Prepare() {
 
 egBrainDll* PythonMgr::MakeBrain(const char* fileName, const char* objectName) {
   if (fileName == nullptr || objectName == nullptr) return nullptr;
+  if (!PythonRuntimeFound(fSceneApi)) return nullptr;
   const bool anyObject = std::strcmp(objectName, "*") == 0;
   PythonScriptBrain* brain = FindOrMake(
       [&](const PythonScriptBrain& b) {

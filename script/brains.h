@@ -18,8 +18,7 @@
 #ifndef TESSERA_SCRIPT_BRAINS_H_
 #define TESSERA_SCRIPT_BRAINS_H_
 
-#define PY_SSIZE_T_CLEAN
-#include <Python.h>
+#include "script/python.h"
 
 #include <cstdint>
 #include <string>

@@ -19,7 +19,7 @@ bool SetArgv(int32_t argc, const char** argv) {
   for (int32_t i = 0; i < argc; ++i) {
     PyObject* text = HostTextToPython(argv[i]);
     if (text == nullptr) return false;
-    PyList_SET_ITEM(list.get(), i, text);
+    PyList_SetItem(list.get(), i, text);
   }
   return PySys_SetObject("argv", list.get()) == 0;
 }
@@ -40,22 +40,23 @@ int32_t PythonCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrig
     return 1;
   }
   if (!SetArgv(argc, argv)) {
-    PyErr_Print();
+    PrintPythonError();
     return 1;
   }
   variables.justOneFrame = 1;
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) {
     ktWarn(fSceneApi, "Python: can't open file '%s'", path);
     return 1;
   }
-  const int result = PyRun_SimpleFileExFlags(file, path, 1, nullptr);
+  const int result = RunMainFile(file, path);
   if (result != 0) ktWarn(fSceneApi, "Python: error returned %d", result);
   return variables.justOneFrame;
 }
 
 int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector*) {
+  if (!PythonRuntimeFound(fSceneApi)) return 1;
   if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   mkSceneObject* object = ktVariableObject(fSceneApi, argv[0]);
   if (object != nullptr) {
@@ -68,6 +69,7 @@ int32_t PythonBrainCmd::Run(int32_t argc, const char** argv, egActorInstance*, e
 
 int32_t BrainParamsCmd::Run(int32_t argc, const char** argv, egActorInstance*, egTrigActor*,
                             egTrigDetector*) {
+  if (!PythonRuntimeFound(fSceneApi)) return 1;
   if (!ktArgumentsFit(fSceneApi, kRow, argc, argv)) return 1;
   mkSceneObject* object = ktVariableObject(fSceneApi, argv[0]);
   if (object != nullptr) {

@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <sys/stat.h>
 
 #include "kit/plugin/command.h"
 #include "script/modules/modules.h"
 #include "script/platform.h"
+#include "script/python_runtime.h"
 #include "script/text.h"
 
 namespace script {
@@ -53,13 +55,15 @@ void SendLine() {
 PyObject* OutputWrite(PyObject*, PyObject* text) {
   if (!PyUnicode_Check(text)) {
     PyErr_Format(PyExc_TypeError, "write() argument must be str, not %.100s",
-                 Py_TYPE(text)->tp_name);
+                 TypeNameOf(text).c_str());
     return nullptr;
   }
   PyRef bytes(PythonToHostText(text));
-  if (!bytes) return nullptr;
-  ScriptDisplayHook(PyBytes_AS_STRING(bytes.get()), size_t(PyBytes_GET_SIZE(bytes.get())));
-  return PyLong_FromSsize_t(PyUnicode_GET_LENGTH(text));
+  char* data = nullptr;
+  Py_ssize_t size = 0;
+  if (!bytes || PyBytes_AsStringAndSize(bytes.get(), &data, &size) < 0) return nullptr;
+  ScriptDisplayHook(data, size_t(size));
+  return PyLong_FromSsize_t(PyUnicode_GetLength(text));
 }
 
 PyObject* OutputFlush(PyObject*, PyObject*) {
@@ -108,8 +112,10 @@ bool HookStreams() {
   if (!type) return false;
   PyRef out(PyObject_New(PyObject, reinterpret_cast<PyTypeObject*>(type.get())));
   if (!out) return false;
+  // Scripts write no compiled files beside themselves.
   return PySys_SetObject("stdout", out.get()) == 0 && PySys_SetObject("stderr", out.get()) == 0 &&
-         PySys_SetObject("stdin", Py_None) == 0;
+         PySys_SetObject("stdin", Py_None) == 0 &&
+         PySys_SetObject("dont_write_bytecode", Py_True) == 0;
 }
 
 bool StartSession() {
@@ -144,18 +150,18 @@ bool PrependScriptDirectory() {
 // Steps after the runtime is initialised; false with the failure reported.
 bool Prepare(egSceneApi* api) {
   if (!HookStreams()) {
-    PyErr_Print();
+    PrintPythonError();
     ktWarn(api, "Python: interpreter output could not be routed");
     return false;
   }
   if (!StartSession() || !PrependScriptDirectory()) {
-    PyErr_Print();
+    PrintPythonError();
     ktWarn(api, "Python: interpreter could not be prepared");
     return false;
   }
   for (int i = 0; i < kModuleCount; ++i) {
     if (!Modules()[i]->Create()) {
-      PyErr_Print();
+      PrintPythonError();
       ktWarn(api, "Python: script module %s could not be created", Modules()[i]->name());
       return false;
     }
@@ -189,52 +195,65 @@ Py_ssize_t LetScriptThreadsGo() {
   return count > 0 ? count : 0;
 }
 
+// The minor version of the loaded runtime (11 for "3.11.2 (main, ...)");
+// 0 when it cannot be read.
+int RuntimeMinorVersion() {
+  const char* version = Py_GetVersion();
+  if (version == nullptr || version[0] != '3' || version[1] != '.') return 0;
+  int minor = 0;
+  for (const char* c = version + 2; *c >= '0' && *c <= '9' && minor < 1000; ++c)
+    minor = minor * 10 + (*c - '0');
+  return minor;
+}
+
 void ReleaseModules() {
   for (int i = 0; i < kModuleCount; ++i) Modules()[i]->Release();
 }
 
 }  // namespace
 
+bool PythonRuntimeFound(egSceneApi* api) {
+  const PythonRuntime& runtime = LoadPythonRuntime();
+  if (runtime.loaded) return true;
+  ktWarn(api, "Python: no Python 3 runtime found (searched %s); scripts are off",
+         runtime.searched.c_str());
+  return false;
+}
+
 bool EnsureInterpreter(egSceneApi* api) {
   if (gState == State::kUp) return true;
+  if (!PythonRuntimeFound(api)) return false;
   if (gState == State::kBroken) {
     ktWarn(api, "Python: interpreter not available");
     return false;
   }
-  PinPythonRuntime();
-
+  // The runtime ends the process when its start-up fails, as it does
+  // without its standard library: that is looked for first.
+  const PythonRuntime& runtime = LoadPythonRuntime();
+  const int minor = RuntimeMinorVersion();
+  if (!runtime.home.empty() && !HasStandardLibrary(runtime.home, minor)) {
+    gState = State::kBroken;
+    ktWarn(api,
+           "Python: interpreter could not be started (no standard library of Python 3.%d in %s)",
+           minor, runtime.home.c_str());
+    return false;
+  }
+  // The runtime keeps the home's address for as long as it runs.
+  static std::wstring home;
+  if (!runtime.home.empty()) {
+    home = RuntimePath(runtime.home);
+    Py_SetPythonHome(home.c_str());
+  }
 #if !defined(_WIN32)
   // UTF-8 mode: the file system and the standard streams speak UTF-8, the
   // host's text encoding, whatever the process's locale says.
-  PyPreConfig preconfig;
-  PyPreConfig_InitIsolatedConfig(&preconfig);
-  preconfig.utf8_mode = 1;
-  PyStatus preStatus = Py_PreInitialize(&preconfig);
-  if (PyStatus_Exception(preStatus)) {
-    gState = State::kBroken;
-    ktWarn(api, "Python: interpreter could not be started (%s)",
-           preStatus.err_msg != nullptr ? preStatus.err_msg : "unknown error");
-    return false;
-  }
+  Py_UTF8Mode = 1;
 #endif
-  PyConfig config;
-  PyConfig_InitIsolatedConfig(&config);
-  PyStatus status = PyConfig_SetString(&config, &config.program_name, L"basalt");
-#if defined(SCRIPT_PYTHON_HOME)
-  if (!PyStatus_Exception(status))
-    status = PyConfig_SetString(&config, &config.home, SCRIPT_PYTHON_HOME);
-#endif
-  // The host keeps its signals; an uncaught SystemExit is printed instead of
-  // ending the process (the runtime exits only when not inspecting).
-  config.install_signal_handlers = 0;
-  config.inspect = 1;
-  config.write_bytecode = 0;
-  if (!PyStatus_Exception(status)) status = Py_InitializeFromConfig(&config);
-  PyConfig_Clear(&config);
-  if (PyStatus_Exception(status)) {
+  // The host keeps its signals.
+  Py_InitializeEx(0);
+  if (!Py_IsInitialized()) {
     gState = State::kBroken;
-    ktWarn(api, "Python: interpreter could not be started (%s)",
-           status.err_msg != nullptr ? status.err_msg : "unknown error");
+    ktWarn(api, "Python: interpreter could not be started (%s)", runtime.library.c_str());
     return false;
   }
 
@@ -264,6 +283,60 @@ void ShutdownInterpreter() {
   SetSceneModuleApi(nullptr);
   gDisplayApi = nullptr;
   gState = State::kDown;
+}
+
+void PrintPythonError() {
+  if (PyErr_Occurred() == nullptr) return;
+  if (!PyErr_ExceptionMatches(PyExc_SystemExit)) {
+    PyErr_Print();
+    return;
+  }
+  // The runtime's own printing would end the process for a SystemExit.
+  PyObject *type, *value, *traceback;
+  PyErr_Fetch(&type, &value, &traceback);
+  PyErr_NormalizeException(&type, &value, &traceback);
+  if (type != nullptr) PyErr_Display(type, value, traceback);
+  Py_XDECREF(type);
+  Py_XDECREF(value);
+  Py_XDECREF(traceback);
+  PyErr_Clear();
+}
+
+int RunMainFile(std::FILE* file, const char* path) {
+  std::string source;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) source.append(buffer, n);
+  const bool read = std::ferror(file) == 0;
+  std::fclose(file);
+  if (!read) {
+    PyErr_Format(PyExc_OSError, "can't read file '%s'", path);
+    PrintPythonError();
+    return -1;
+  }
+  PyObject* main = MainDict();
+  // As for a script run by python itself: __file__ names the file while it
+  // runs.
+  const bool named = PyDict_GetItemString(main, "__file__") != nullptr;
+  PyRef name(named ? nullptr : HostTextToPython(path));
+  if (!named && (!name || PyDict_SetItemString(main, "__file__", name.get()) < 0 ||
+                 PyDict_SetItemString(main, "__cached__", Py_None) < 0)) {
+    PrintPythonError();
+    return -1;
+  }
+  PyObject* result = nullptr;
+  if (source.find('\0') != std::string::npos) {
+    PyErr_SetString(PyExc_SyntaxError, "source code cannot contain null bytes");
+  } else {
+    PyRef code(Py_CompileString(source.c_str(), path, Py_file_input));
+    if (code) result = PyEval_EvalCode(code.get(), main, main);
+  }
+  if (result == nullptr) PrintPythonError();
+  Py_XDECREF(result);
+  if (!named &&
+      (PyDict_DelItemString(main, "__file__") < 0 || PyDict_DelItemString(main, "__cached__") < 0))
+    PyErr_Clear();
+  return result != nullptr ? 0 : -1;
 }
 
 bool InterpreterUp() {

@@ -14,10 +14,10 @@
 #ifndef TESSERA_SCRIPT_INTERPRETER_H_
 #define TESSERA_SCRIPT_INTERPRETER_H_
 
-#define PY_SSIZE_T_CLEAN
-#include <Python.h>
+#include "script/python.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 
 #include "kit/host/host.h"
@@ -38,6 +38,22 @@ constexpr size_t kPathSize = 96;
 // plug-in then stays inert and later calls report that the interpreter is
 // not available.
 bool EnsureInterpreter(egSceneApi* api);
+
+// Loads the Python runtime unless that was tried already (python_runtime.h);
+// false, with the warning "Python: no Python 3 runtime found (searched ...);
+// scripts are off" through `api`, each time it is asked when there is none.
+bool PythonRuntimeFound(egSceneApi* api);
+
+// Prints the pending Python exception, if any, through sys.stderr (its
+// traceback, then its type and text) and clears it. A SystemExit is printed
+// like any other exception: no script ends the host.
+void PrintPythonError();
+
+// Runs the script in `file` (open for reading; closed here), named `path`,
+// in __main__ (its names stay there for later runs), with __file__ naming
+// it while it runs; a failure is printed. 0, or -1 when the script raised
+// or could not be read or compiled.
+int RunMainFile(std::FILE* file, const char* path);
 
 // Shuts the interpreter down if it is up: does not wait for threads that
 // scripts started (warns once with their number), sends a pending partial

@@ -1,6 +1,6 @@
 // What differs between the platforms that ScriptXcmd runs on: the script
 // directory as written in paths and messages, where the Python runtime is
-// looked for, and keeping it loaded across unloads of the plug-in.
+// looked for, and loading it (python_runtime.h uses these).
 #ifndef TESSERA_SCRIPT_PLATFORM_H_
 #define TESSERA_SCRIPT_PLATFORM_H_
 
@@ -13,12 +13,6 @@ namespace script {
 // directory): ".\python\" on Windows, "./python/" elsewhere. Script files and
 // brain modules are found there and nowhere else.
 extern const char kScriptDirectory[];
-
-// Keeps the Python runtime library loaded until the process ends and makes
-// its symbols visible to the runtime's own extension modules (which are not
-// linked against it). Extension modules, once imported, hold pointers into
-// the runtime, so it must never be unloaded with the plug-in.
-void PinPythonRuntime();
 
 // The environment variable that names the one directory to look for the
 // Python runtime in; when it is set, no other place is searched.
@@ -41,8 +35,29 @@ struct PythonSearch {
 // When kPythonVariable is set, its directory alone. Otherwise, on Windows: the
 // directory of the host's executable, then the installed 32-bit CPython 3 of
 // the registry (current user, then machine), then PATH; elsewhere: the
-// executable's directory, then the system's runtime. Never throws.
+// executable's directory, then the system's runtime that the plug-in was
+// built beside. Never throws.
 PythonSearch FindPythonRuntime();
+
+// Loads the runtime library of a candidate, never to be unloaded, with its
+// symbols visible to the runtime's own extension modules (which are not
+// linked against it), and without any system error box. Null when it does
+// not load. Never throws.
+void* LoadPythonLibrary(const PythonCandidate& candidate);
+
+// An exported function or object of a loaded runtime, or null.
+void* PythonLibrarySymbol(void* library, const char* name);
+
+// Whether the Python installation `home` holds the standard library of
+// Python 3.`minor` (its encodings package, or the zip file of an embedded
+// installation): the runtime cannot start without it.
+bool HasStandardLibrary(const std::string& home, int minor);
+
+// A path as the runtime takes it (wchar_t): from UTF-8 on Windows; on other
+// systems from the file system's bytes, where a byte that is not UTF-8
+// becomes U+DC80 + byte, as the runtime's own decoding does. Never throws
+// (empty when memory runs out).
+std::wstring RuntimePath(const std::string& path);
 
 }  // namespace script
 

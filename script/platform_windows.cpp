@@ -13,11 +13,6 @@ namespace script {
 const char kScriptDirectory[] = ".\\python\\";
 const char kPythonVariable[] = "SCRIPTXCMD_PYTHON";
 
-void PinPythonRuntime() {
-  // LoadPythonLibrary never frees what it loaded, and python3.dll holds the
-  // versioned runtime: both stay until the process ends.
-}
-
 namespace windows {
 namespace {
 
@@ -257,6 +252,28 @@ void* PythonLibrarySymbol(void* library, const char* name) {
 }
 
 }  // namespace windows
+
+// windows::LoadPythonLibrary never frees what it loaded, and python3.dll
+// holds the versioned runtime: both stay until the process ends.
+void* LoadPythonLibrary(const PythonCandidate& candidate) {
+  return windows::LoadPythonLibrary(candidate);
+}
+
+void* PythonLibrarySymbol(void* library, const char* name) {
+  return windows::PythonLibrarySymbol(library, name);
+}
+
+std::wstring RuntimePath(const std::string& path) {
+  return windows::WideFromUtf8(path);
+}
+
+bool HasStandardLibrary(const std::string& home, int minor) {
+  const auto exists = [](const std::string& file) {
+    return GetFileAttributesW(windows::WideFromUtf8(file).c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  return exists(home + "\\Lib\\encodings\\__init__.py") ||
+         exists(home + "\\python3" + std::to_string(minor) + ".zip");
+}
 
 PythonSearch FindPythonRuntime() {
   try {

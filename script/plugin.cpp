@@ -22,7 +22,7 @@ struct ModuleTables {
 void InitModule(const char* name) {
   script::ScriptModule* module = script::FindModule(name);
   if (module == nullptr || !script::InterpreterUp()) return;
-  if (!module->Create()) PyErr_Print();
+  if (!module->Create()) script::PrintPythonError();
 }
 
 void FiniModule(const char* name) {

@@ -31,7 +31,7 @@ PyObject* HostTextToPython(const char* text, size_t length) {
 
 PyObject* PythonToHostText(PyObject* text) {
   if (!PyUnicode_Check(text)) {
-    PyErr_Format(PyExc_TypeError, "expected str, not %.100s", Py_TYPE(text)->tp_name);
+    PyErr_Format(PyExc_TypeError, "expected str, not %.100s", TypeNameOf(text).c_str());
     return nullptr;
   }
 #if defined(_WIN32)
@@ -45,7 +45,8 @@ const char* HostTextOf(PyObject* text, Py_ssize_t* size) {
   PyObject* bytes = nullptr;
   const char* result = HostTextOf(text, size, &bytes);
   if (bytes != nullptr) {
-    Py_XSETREF(gHeld[gNextHeld], bytes);
+    Py_XDECREF(gHeld[gNextHeld]);
+    gHeld[gNextHeld] = bytes;
     gNextHeld = (gNextHeld + 1) % kHeldTexts;
   }
   return result;
@@ -54,27 +55,51 @@ const char* HostTextOf(PyObject* text, Py_ssize_t* size) {
 const char* HostTextOf(PyObject* text, Py_ssize_t* size, PyObject** held) {
   *held = nullptr;
   if (!PyUnicode_Check(text)) {
-    PyErr_Format(PyExc_TypeError, "expected str, not %.100s", Py_TYPE(text)->tp_name);
+    PyErr_Format(PyExc_TypeError, "expected str, not %.100s", TypeNameOf(text).c_str());
     return nullptr;
   }
-  // Text that needs no re-encoding: the str's own UTF-8 form, cached in it.
-#if defined(_WIN32)
-  const bool own = PyUnicode_IS_ASCII(text);
-#else
-  const bool own = true;
-#endif
-  if (own) {
-    const char* bytes = PyUnicode_AsUTF8AndSize(text, size);
-    if (bytes != nullptr) return bytes;
+  // Text that needs no re-encoding: the str's own UTF-8 form, cached in it
+  // (on Windows only when it is ASCII, which every ANSI code page shares).
+  Py_ssize_t length = 0;
+  const char* own = PyUnicode_AsUTF8AndSize(text, &length);
+  if (own == nullptr) {
     // Lone surrogates: escaped bytes, re-encoded below.
     if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) return nullptr;
     PyErr_Clear();
   }
+#if defined(_WIN32)
+  for (Py_ssize_t i = 0; own != nullptr && i < length; ++i)
+    if (static_cast<unsigned char>(own[i]) >= 0x80) own = nullptr;
+#endif
+  if (own != nullptr) {
+    if (size != nullptr) *size = length;
+    return own;
+  }
   PyObject* bytes = PythonToHostText(text);
   if (bytes == nullptr) return nullptr;
   *held = bytes;
-  if (size != nullptr) *size = PyBytes_GET_SIZE(bytes);
-  return PyBytes_AS_STRING(bytes);
+  char* data = nullptr;
+  if (PyBytes_AsStringAndSize(bytes, &data, &length) < 0) return nullptr;
+  if (size != nullptr) *size = length;
+  return data;
+}
+
+std::string ClassName(PyObject* type) {
+  PyObject *pendingType, *pendingValue, *pendingTraceback;
+  PyErr_Fetch(&pendingType, &pendingValue, &pendingTraceback);
+  std::string name = "?";
+  PyObject* text = PyObject_GetAttrString(type, "__name__");
+  Py_ssize_t length = 0;
+  const char* utf8 =
+      text != nullptr && PyUnicode_Check(text) ? PyUnicode_AsUTF8AndSize(text, &length) : nullptr;
+  if (utf8 != nullptr) name.assign(utf8, size_t(length));
+  Py_XDECREF(text);
+  PyErr_Restore(pendingType, pendingValue, pendingTraceback);
+  return name;
+}
+
+std::string TypeNameOf(PyObject* object) {
+  return ClassName(reinterpret_cast<PyObject*>(Py_TYPE(object)));
 }
 
 void ReleaseHeldTexts() {

@@ -15,10 +15,10 @@
 #ifndef TESSERA_SCRIPT_TEXT_H_
 #define TESSERA_SCRIPT_TEXT_H_
 
-#define PY_SSIZE_T_CLEAN
-#include <Python.h>
+#include "script/python.h"
 
 #include <cstddef>
+#include <string>
 
 namespace script {
 
@@ -46,6 +46,12 @@ const char* HostTextOf(PyObject* text, Py_ssize_t* size);
 // null when nothing was re-encoded) instead of being held here: for lists,
 // which may hold any number of such texts.
 const char* HostTextOf(PyObject* text, Py_ssize_t* size, PyObject** held);
+
+// The name of a class (its __name__, "?" when it has none), and of an
+// object's type ("int", "NoneType", "Walker"): for messages. A pending Python
+// exception stays as it was.
+std::string ClassName(PyObject* type);
+std::string TypeNameOf(PyObject* object);
 
 // Drops the texts that HostTextOf holds (before the interpreter ends).
 void ReleaseHeldTexts();

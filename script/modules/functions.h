@@ -489,13 +489,13 @@ PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
   constexpr Py_ssize_t kCount = Py_ssize_t(sizeof...(A));
   constexpr Py_ssize_t kRequired = (Py_ssize_t(0) + ... + (Arg<A>::kOptional ? 0 : 1));
   std::tuple<typename Arg<A>::Raw...> raw{Arg<A>::Initial()...};
-  const Py_ssize_t given = PyTuple_GET_SIZE(args);
+  const Py_ssize_t given = PyTuple_Size(args);
   // The usual case: every item exactly of its type, read by the fast
   // parser; anything else through PyArg_ParseTuple, with its conversions
   // and messages, and the 32-bit check of its numbers.
   const bool fast =
       given >= kRequired && given <= kCount &&
-      ((Py_ssize_t(I) >= given || Fast<A>(PyTuple_GET_ITEM(args, I), std::get<I>(raw))) && ...);
+      ((Py_ssize_t(I) >= given || Fast<A>(PyTuple_GetItem(args, I), std::get<I>(raw))) && ...);
   if (!fast) {
     raw = std::tuple<typename Arg<A>::Raw...>{Arg<A>::Initial()...};
     void* const targets[] = {Target(std::get<I>(raw))..., nullptr};

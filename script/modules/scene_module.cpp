@@ -182,7 +182,7 @@ bool ConvertSlowly(int slot, const Op& op, PyObject* args, ArgValue* a, StringLi
 }
 
 bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list) {
-  const int given = int(PyTuple_GET_SIZE(args));
+  const int given = int(PyTuple_Size(args));
   static TypeTable& types = SceneModule().types();
   for (int k = 0; k < op.count; ++k) {
     if (op.codes[k] == 'l' && (a[k].l < INT32_MIN || a[k].l > INT32_MAX)) {
@@ -238,10 +238,10 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
 // for; false (no error) for anything else, which is then left to
 // PyArg_ParseTuple with its own conversions and messages.
 bool ParseExact(const Op& op, PyObject* args, ArgValue* a) {
-  const Py_ssize_t n = PyTuple_GET_SIZE(args);
+  const Py_ssize_t n = PyTuple_Size(args);
   if (n < op.required || n > op.count) return false;
   for (Py_ssize_t k = 0; k < n; ++k)
-    if (!ParseExactItem(PyTuple_GET_ITEM(args, k), op.parseCodes[k], a[k])) return false;
+    if (!ParseExactItem(PyTuple_GetItem(args, k), op.parseCodes[k], a[k])) return false;
   return true;
 }
 
@@ -336,7 +336,7 @@ PyObject* GetJustOneFrame() {
 int SetJustOneFrame(PyObject* value) {
   long number;
   if (PyFloat_Check(value)) {
-    const double d = PyFloat_AS_DOUBLE(value);
+    const double d = PyFloat_AsDouble(value);
     number = d >= -2147483648.0 && d <= 2147483647.0 ? long(d) : -1;
     if (number == -1 && d != -1.0) PyErr_SetString(PyExc_OverflowError, "");
   } else {
@@ -359,7 +359,7 @@ int SetPointer(PyObject* value, T** variable, const char* name, const char* nati
     PyErr_Format(PyExc_TypeError, "C variable '%s'(%s)", name, nativeType);
     return -1;
   }
-  const char* text = PyUnicode_AsUTF8(value);
+  const char* text = PyUnicode_AsUTF8AndSize(value, nullptr);
   if (text == nullptr) return -1;
   const TypeTable::Decoded decoded = SceneModule().types().Decode(text, expected);
   // Only a host object that a script was given, as everywhere else.

@@ -519,7 +519,7 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
 }
 
 bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count) {
-  if (PyTuple_GET_SIZE(args) != count) return false;
+  if (PyTuple_Size(args) != count) return false;
   if (format[count] != ':' && format[count] != '\0') return false;
   ParsedItem value;
   for (int k = 0; k < count; ++k) {
@@ -527,7 +527,7 @@ bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, in
     // The binder's codes; "|" (an optional part) leaves the tuple to
     // PyArg_ParseTuple.
     if ((code != 's' && code != 'f' && code != 'l') ||
-        !ParseExactItem(PyTuple_GET_ITEM(args, k), code, value))
+        !ParseExactItem(PyTuple_GetItem(args, k), code, value))
       return false;
     if (code == 's')
       *static_cast<const char**>(targets[k]) = value.s;
@@ -570,14 +570,14 @@ bool StringList::Convert(PyObject* object) {
     PyErr_SetString(PyExc_TypeError, "not a list");
     return false;
   }
-  const Py_ssize_t size = PyList_GET_SIZE(object);
+  const Py_ssize_t size = PyList_Size(object);
   const char** texts = inline_;
   if (size > kInline) {
     heap_.assign(size_t(size) + 1, nullptr);
     texts = heap_.data();
   }
   for (Py_ssize_t i = 0; i < size; ++i) {
-    PyObject* item = PyList_GET_ITEM(object, i);
+    PyObject* item = PyList_GetItem(object, i);
     if (!PyUnicode_Check(item)) {
       PyErr_SetString(PyExc_TypeError, "list must contain strings");
       return false;
@@ -619,7 +619,7 @@ struct VarLink {
 };
 
 const Variable* FindVariable(PyObject* self, PyObject* name) {
-  const char* text = PyUnicode_AsUTF8(name);
+  const char* text = PyUnicode_AsUTF8AndSize(name, nullptr);
   if (text == nullptr) return nullptr;
   for (const Variable& v : *reinterpret_cast<VarLink*>(self)->variables)
     if (std::strcmp(v.name, text) == 0) return &v;
@@ -627,7 +627,7 @@ const Variable* FindVariable(PyObject* self, PyObject* name) {
 }
 
 bool IsSpecialName(PyObject* name) {
-  const char* text = PyUnicode_AsUTF8(name);
+  const char* text = PyUnicode_AsUTF8AndSize(name, nullptr);
   return text != nullptr && text[0] == '_' && text[1] == '_';
 }
 

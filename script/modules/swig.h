@@ -24,8 +24,7 @@
 #ifndef TESSERA_SCRIPT_MODULES_SWIG_H_
 #define TESSERA_SCRIPT_MODULES_SWIG_H_
 
-#define PY_SSIZE_T_CLEAN
-#include <Python.h>
+#include "script/python.h"
 
 #include <climits>
 #include <cstddef>
@@ -188,7 +187,7 @@ inline bool ParseExactItem(PyObject* item, char code, Value& out) {
     }
     case 'f':
       if (!PyFloat_CheckExact(item)) return false;
-      out.f = float(PyFloat_AS_DOUBLE(item));
+      out.f = float(PyFloat_AsDouble(item));
       return true;
     case 'O':
       out.o = item;

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "script/modules/modules.h"
+#include "script/platform.h"
+#include "script/python_runtime.h"
 
 namespace {
 
@@ -21,17 +23,28 @@ using script::TypeTable;
 class PythonEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    PyConfig config;
-    PyConfig_InitIsolatedConfig(&config);
-    PyConfig_SetString(&config, &config.home, SCRIPT_PYTHON_HOME);
-    Py_InitializeFromConfig(&config);
-    PyConfig_Clear(&config);
+    // Through the plug-in's own loader and table.
+    const script::PythonRuntime& runtime = script::LoadPythonRuntime();
+    ASSERT_TRUE(runtime.loaded) << runtime.searched;
+    static const std::wstring home = script::RuntimePath(runtime.home);
+    Py_SetPythonHome(home.c_str());
+    Py_InitializeEx(0);
     for (int i = 0; i < script::kModuleCount; ++i)
       ASSERT_TRUE(script::Modules()[i]->Create()) << script::Modules()[i]->name();
   }
   void TearDown() override { Py_FinalizeEx(); }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PythonEnvironment);
+
+// Runs `text` in __main__; 0, or -1 with the error printed.
+int RunText(const char* text) {
+  PyObject* globals = PyModule_GetDict(PyImport_AddModule("__main__"));
+  script::PyRef code(Py_CompileString(text, "<test>", Py_file_input));
+  script::PyRef result(code ? PyEval_EvalCode(code.get(), globals, globals) : nullptr);
+  if (result) return 0;
+  PyErr_Print();
+  return -1;
+}
 
 // The text of the Python error that is set, cleared.
 std::string TakeError() {
@@ -40,8 +53,7 @@ std::string TakeError() {
   std::string text = "(none)";
   if (value != nullptr) {
     script::PyRef str(PyObject_Str(value));
-    text = std::string(reinterpret_cast<PyTypeObject*>(type)->tp_name) + ": " +
-           PyUnicode_AsUTF8(str.get());
+    text = script::ClassName(type) + ": " + PyUnicode_AsUTF8AndSize(str.get(), nullptr);
   }
   Py_XDECREF(type);
   Py_XDECREF(value);
@@ -208,16 +220,15 @@ TEST(ModuleEquivalenceTest, EachModuleHasItsOwnTable) {
 TEST(ModuleTest, EveryModuleIsImportableAndOnlySceneHasVariables) {
   script::PyRef main(PyImport_AddModule("__main__"));
   Py_INCREF(main.get());
-  ASSERT_EQ(
-      PyRun_SimpleString("import SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, "
-                         "mkRegistryc, ktFlocksc\n"
-                         "names = [m.__name__ for m in (SceneAPIc, mkTypesc, mkUtilc, egBrainc, "
-                         "egGameControllerc, mkRegistryc, ktFlocksc) if hasattr(m, 'cvar')]\n"
-                         "functions = len([n for n in dir(SceneAPIc) if n[0].isupper()])\n"),
-      0);
+  ASSERT_EQ(RunText("import SceneAPIc, mkTypesc, mkUtilc, egBrainc, egGameControllerc, "
+                    "mkRegistryc, ktFlocksc\n"
+                    "names = [m.__name__ for m in (SceneAPIc, mkTypesc, mkUtilc, egBrainc, "
+                    "egGameControllerc, mkRegistryc, ktFlocksc) if hasattr(m, 'cvar')]\n"
+                    "functions = len([n for n in dir(SceneAPIc) if n[0].isupper()])\n"),
+            0);
   PyObject* dict = PyModule_GetDict(main.get());
   script::PyRef names(PyObject_Str(PyDict_GetItemString(dict, "names")));
-  EXPECT_STREQ(PyUnicode_AsUTF8(names.get()), "['SceneAPIc']");
+  EXPECT_STREQ(PyUnicode_AsUTF8AndSize(names.get(), nullptr), "['SceneAPIc']");
   EXPECT_EQ(PyLong_AsLong(PyDict_GetItemString(dict, "functions")), 434);
 }
 
@@ -336,7 +347,7 @@ TEST(StringListTest, ListsOfStrings) {
   EXPECT_EQ(list.texts()[0], nullptr);
 
   script::PyRef many(PyList_New(40));
-  for (int i = 0; i < 40; ++i) PyList_SET_ITEM(many.get(), i, PyUnicode_FromFormat("s%d", i));
+  for (int i = 0; i < 40; ++i) PyList_SetItem(many.get(), i, PyUnicode_FromFormat("s%d", i));
   script::StringList big;
   ASSERT_TRUE(big.Convert(many.get()));
   EXPECT_STREQ(big.texts()[39], "s39");
@@ -348,7 +359,7 @@ TEST(StringListTest, ListsOfStrings) {
   script::PyRef escaped(PyList_New(kEscaped));
   for (int i = 0; i < kEscaped; ++i) {
     const std::string bytes = "t" + std::to_string(i) + "\xff";
-    PyList_SET_ITEM(escaped.get(), i, script::HostTextToPython(bytes.data(), bytes.size()));
+    PyList_SetItem(escaped.get(), i, script::HostTextToPython(bytes.data(), bytes.size()));
   }
   script::StringList held;
   ASSERT_TRUE(held.Convert(escaped.get()));
