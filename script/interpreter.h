@@ -4,13 +4,14 @@
 // through which everything that scripts print reaches the host's message
 // lines.
 //
-// Start-up uses an isolated configuration (no environment variables, no
-// user site directory) in UTF-8 mode on Linux (the host's text encoding),
-// puts the script directory first on the module search path, routes
-// sys.stdout and sys.stderr (tracebacks included) to the display routine,
-// gives scripts no standard input, and creates the seven script modules.
-// An uncaught SystemExit is reported like any other exception: no script
-// ends the host process.
+// Start-up loads the runtime (python_runtime.h), gives the interpreter the
+// found home, starts it through the stable ABI's calls in UTF-8 mode on
+// Linux (the host's text encoding) and without signal handlers, puts the
+// script directory first on the module search path, routes sys.stdout and
+// sys.stderr (tracebacks included) to the display routine, gives scripts no
+// standard input, writes no compiled files, and creates the seven script
+// modules. An uncaught SystemExit is reported like any other exception: no
+// script ends the host process.
 #ifndef TESSERA_SCRIPT_INTERPRETER_H_
 #define TESSERA_SCRIPT_INTERPRETER_H_
 

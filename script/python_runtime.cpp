@@ -22,11 +22,11 @@ const char* const kNames[] = {
 // Fills `api` from `library`; the name of the first entry it lacks, or null.
 const char* Resolve(void* library, ktPythonApi& api) {
   const char* missing = nullptr;
-#define SCRIPT_PYTHON_RESOLVE(name)                                           \
-  if (missing == nullptr) {                                                   \
-    void* address = PythonLibrarySymbol(library, #name);                      \
-    if (address == nullptr) missing = #name;                                  \
-    api.name = reinterpret_cast<decltype(ktPythonApi::name)>(address);        \
+#define SCRIPT_PYTHON_RESOLVE(name)                                    \
+  if (missing == nullptr) {                                            \
+    void* address = PythonLibrarySymbol(library, #name);               \
+    if (address == nullptr) missing = #name;                           \
+    api.name = reinterpret_cast<decltype(ktPythonApi::name)>(address); \
   }
   SCRIPT_PYTHON_FUNCTIONS(SCRIPT_PYTHON_RESOLVE)
   SCRIPT_PYTHON_DATA(SCRIPT_PYTHON_RESOLVE)
