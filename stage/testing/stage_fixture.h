@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,13 +61,16 @@ class StageFixture : public ::testing::Test {
       std::filesystem::create_directories(dir_ / "python");
       std::filesystem::current_path(dir_);
     }
+    held_.emplace();
+    scene_ = stage::SceneDescription();
+    frame_ = 0;
+    first_ = traceFirst_ = 0;
     for (const std::string& path : plugins_) {
       std::string error;
       ASSERT_TRUE(stage_.LoadPlugin(path, &error)) << error;
     }
   }
-  // The plug-ins are unloaded while the game directory is still the current
-  // one: a script's last words may write there.
+  // The plug-ins are unloaded in the game directory that they ran in.
   void TearDown() override {
     if (gameDirectory_.empty()) return;
     stage_.UnloadPlugins();
@@ -175,7 +179,11 @@ class StageFixture : public ::testing::Test {
   // the current directory while the test runs: the game directory.
   std::string gameDirectory_;
 
-  stage::Stage stage_;
+  // SetUp starts on a fresh stage, so that a test may call TearDown() and
+  // SetUp() to begin again. The new stage takes the old one's place, where
+  // stage_ names it.
+  std::optional<stage::Stage> held_{std::in_place};
+  stage::Stage& stage_ = *held_;
   stage::SceneDescription scene_;
   int32_t frame_ = 0;
   size_t first_ = 0;            // the first message line that Said() returns
