@@ -22,10 +22,11 @@
 
 #include "kit/testing/temp_dir.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace hopkintest {
 
-using Lines = std::vector<std::string>;
+using stagetest::Lines;
 
 // The objects of one creature as a scene declares them: a character with
 // its animations and the emitter on its head.
@@ -54,49 +55,34 @@ inline std::string WithoutDigits(const std::string& line) {
   return std::regex_replace(line, digit, "$1?");
 }
 
-class HopkinTest : public ::testing::Test {
+// No plug-in is loaded: the brain class is the test's own, added to the
+// stage's model under its name. Scenes have the frame time 0.1 unless the
+// text sets one first.
+class HopkinTest : public stagetest::StageFixture {
  protected:
+  HopkinTest() : StageFixture({}) { sceneHead_ = "frametime 0.1\n"; }
+
   void SetUp() override {
+    StageFixture::SetUp();
     hopkin_.SetSceneApi(&stage_.api());
     stage_.model().AddBrainClass("cHopkin", &hopkin_);
     stage::SetSceneCalendarTime(1000000000);
   }
 
-  // Builds the scene; the class is prepared by its first brain.
-  void Scene(const std::string& text) {
-    std::vector<std::string> errors;
-    ASSERT_TRUE(stage::ParseScene("frametime 0.1\n" + text, &scene_, &errors)) << errors[0];
-    ASSERT_TRUE(stage_.Build(scene_, &errors)) << errors[0];
-  }
-
-  HopkinBrain* Brain(const std::string& object) {
-    stage::SceneObject* o = stage_.model().FindObject(object);
-    return o != nullptr && o->brain != nullptr ? static_cast<HopkinBrain*>(o->brain->plugin)
-                                               : nullptr;
-  }
-  stage::SceneObject* Object(const std::string& name) { return stage_.model().FindObject(name); }
+  HopkinBrain* Brain(const std::string& object) { return BrainOf<HopkinBrain>(object); }
   void* Handle(const std::string& name) { return Object(name); }
 
-  // Plays the next frame (brains update, behaviours move on).
-  void Frame() { stage_.RunFrame(scene_, frame_++); }
-
-  // Trace lines written from now on.
-  void Mark() { mark_ = stage_.model().trace().lines().size(); }
   // Trace lines since Mark() that call one of `ops`, without random digits.
   Lines Calls(const std::set<std::string>& ops) {
     Lines lines;
     const auto& trace = stage_.model().trace().lines();
-    for (size_t i = mark_; i < trace.size(); ++i) {
+    for (size_t i = traceFirst_; i < trace.size(); ++i) {
       const std::string& line = trace[i];
       const size_t start = line.find(' ') + 1;
       const std::string op = line.substr(start, line.find('(', start) - start);
       if (ops.count(op) != 0) lines.push_back(WithoutDigits(line));
     }
     return lines;
-  }
-  Lines Since() {
-    const auto& trace = stage_.model().trace().lines();
-    return Lines(trace.begin() + mark_, trace.end());
   }
   Lines AnimationCalls() {
     return Calls({"AnimStop", "AnimPlay", "AnimContinuePlay", "SoundEmitterAddSound"});
@@ -128,11 +114,7 @@ class HopkinTest : public ::testing::Test {
     }
   }
 
-  stage::Stage stage_;
   cHopkin hopkin_;  // destroyed before the stage, as a plug-in is unloaded
-  stage::SceneDescription scene_;
-  int32_t frame_ = 0;
-  size_t mark_ = 0;
 };
 
 }  // namespace hopkintest

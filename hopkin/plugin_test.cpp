@@ -10,35 +10,27 @@
 #include "hopkin/hopkin.h"
 #include "kit/testing/raw_slots.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
 using mktest::CallSlot;
-using Lines = std::vector<std::string>;
+using stagetest::Lines;
 
-class HopkinPluginTest : public ::testing::Test {
+// Scenes have the frame time 0.1 unless the text sets one first.
+class HopkinPluginTest : public stagetest::StageFixture {
  protected:
+  HopkinPluginTest() : StageFixture({HOPKIN_PLUGIN_PATH}) { sceneHead_ = "frametime 0.1\n"; }
+
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(stage_.LoadPlugin(HOPKIN_PLUGIN_PATH, &error)) << error;
+    StageFixture::SetUp();
     hopkin_ = static_cast<cHopkin*>(stage_.model().FindBrainClass("cHopkin"));
     ASSERT_NE(hopkin_, nullptr);
   }
 
-  void Scene(const std::string& text) {
-    std::vector<std::string> errors;
-    ASSERT_TRUE(stage::ParseScene("frametime 0.1\n" + text, &scene_, &errors)) << errors[0];
-    ASSERT_TRUE(stage_.Build(scene_, &errors)) << errors[0];
-  }
-  void Frame() { stage_.RunFrame(scene_, frame_++); }
-  HopkinBrain* Brain(const std::string& object) {
-    return static_cast<HopkinBrain*>(stage_.model().FindObject(object)->brain->plugin);
-  }
+  HopkinBrain* Brain(const std::string& object) { return BrainOf<HopkinBrain>(object); }
 
-  stage::Stage stage_;
   cHopkin* hopkin_ = nullptr;
-  stage::SceneDescription scene_;
-  int32_t frame_ = 0;
 };
 
 TEST_F(HopkinPluginTest, LoadsAsTheEngineDoes) {

@@ -104,10 +104,10 @@ TEST_F(HopkinTest, CreatureOwnedElsewhereComputesNothing) {
   EXPECT_EQ(brain->fBoid, nullptr);
   EXPECT_EQ(brain->fLocallyOwned, 0);
   EXPECT_EQ(hopkin_.fFlockListsFilled, 0);
-  EXPECT_EQ(Since(), (Lines{"@1 >Zovezi01.cHopkin.Update(0.1)", "@1 ReservedStatBegin(5)",
-                            "@1 NetGetLocallyOwned(Zovezi01) -> 0", "@1 GetEnable(Zovezi01) -> 1",
-                            "@1 GetDraw(Zovezi01) -> 1", "@1 ReservedStatEnd(5)",
-                            "@1 <Zovezi01.cHopkin.Update() -> 1"}));
+  EXPECT_EQ(Traced(), (Lines{"@1 >Zovezi01.cHopkin.Update(0.1)", "@1 ReservedStatBegin(5)",
+                             "@1 NetGetLocallyOwned(Zovezi01) -> 0", "@1 GetEnable(Zovezi01) -> 1",
+                             "@1 GetDraw(Zovezi01) -> 1", "@1 ReservedStatEnd(5)",
+                             "@1 <Zovezi01.cHopkin.Update() -> 1"}));
   // Mode commands need a creature this machine owns.
   Params(brain, {"leaveflock"});
   EXPECT_EQ(brain->fInFlock, 1);
@@ -119,8 +119,8 @@ TEST_F(HopkinTest, DeactivatedCreatureDoesNothingUntilActivated) {
   Params(brain, {"deactivate"});
   Mark();
   Frame();
-  EXPECT_EQ(Since(), (Lines{"@0 >Zovezi01.cHopkin.Update(0.1)", "@0 ReservedStatBegin(5)",
-                            "@0 ReservedStatEnd(5)", "@0 <Zovezi01.cHopkin.Update() -> 1"}));
+  EXPECT_EQ(Traced(), (Lines{"@0 >Zovezi01.cHopkin.Update(0.1)", "@0 ReservedStatBegin(5)",
+                             "@0 ReservedStatEnd(5)", "@0 <Zovezi01.cHopkin.Update() -> 1"}));
   Params(brain, {"activate"});
   Frame();
   EXPECT_NE(brain->fBoid, nullptr);

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,13 +16,12 @@
 #include "kit/testing/command_rows.h"
 #include "kit/testing/temp_dir.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using stage::Message;
-using stage::MessageKind;
-using Lines = std::vector<std::string>;
+using stagetest::Lines;
 
 std::string Hex(const void* address, const char* type) {
   char text[128];
@@ -32,38 +30,15 @@ std::string Hex(const void* address, const char* type) {
   return text;
 }
 
-class ScriptTest : public ::testing::Test {
+class ScriptTest : public stagetest::StageFixture {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = mktest::MakeTempDir("script");
-    fs::create_directories(dir_ / "python");
-    fs::current_path(dir_);
-    stage_.emplace();
-    std::string error;
-    ASSERT_TRUE(stage_->LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error)) << error;
-  }
-  void TearDown() override {
-    stage_.reset();
-    fs::current_path(home_);
+  ScriptTest() : StageFixture({SCRIPTXCMD_PLUGIN_PATH}) {
+    gameDirectory_ = "script";
+    saidAs_ = stagetest::SaidAs::kLogOrWarning;
   }
 
   void Script(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / "python" / name) << text;
-  }
-
-  void Scene(const std::string& text) {
-    stage::SceneDescription scene;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(stage::ParseScene(text, &scene, &errors)) << errors[0];
-    ASSERT_TRUE(stage_->Build(scene, &errors)) << errors[0];
-  }
-
-  int32_t Run(const std::string& command, const std::vector<std::string>& args,
-              stage::Actor* actor = nullptr, stage::Detector* detector = nullptr) {
-    first_ = stage_->model().messages().size();
-    firstTrace_ = stage_->model().trace().lines().size();
-    return stage_->RunCommand(command, args, actor, detector);
   }
 
   // Runs `text` as the script run.py.
@@ -72,44 +47,24 @@ class ScriptTest : public ::testing::Test {
     return Run("Python", {"run.py"});
   }
 
-  // The message lines since the last Run, as "log: ..." and "warning: ...".
-  Lines Said() {
-    Lines lines;
-    const auto& messages = stage_->model().messages();
-    for (size_t i = first_; i < messages.size(); ++i) {
-      const Message& m = messages[i];
-      lines.push_back((m.kind == MessageKind::kLog ? "log: " : "warning: ") + m.text);
-    }
-    return lines;
-  }
   // The last message line.
   std::string Last() {
-    const auto& messages = stage_->model().messages();
+    const auto& messages = stage_.model().messages();
     return messages.empty() ? "" : messages.back().text;
-  }
-  Lines Traced() {
-    const auto& lines = stage_->model().trace().lines();
-    return Lines(lines.begin() + long(firstTrace_), lines.end());
   }
 
   // Makes a Python brain for `object` from module file `file` through the
   // host's brain-class path; null when PythonMgr refuses.
   egBrainDll* Brain(const std::string& object, const std::string& file) {
-    stage::SceneObject* o = stage_->model().FindObject(object);
-    first_ = stage_->model().messages().size();
-    if (!stage_->model().AttachBrainClass(o, "PythonMgr:" + file)) return nullptr;
-    return stage_->model().hostBrains().back()->plugin;
+    stage::SceneObject* o = stage_.model().FindObject(object);
+    first_ = stage_.model().messages().size();
+    if (!stage_.model().AttachBrainClass(o, "PythonMgr:" + file)) return nullptr;
+    return stage_.model().hostBrains().back()->plugin;
   }
-
-  fs::path home_;
-  fs::path dir_;
-  std::optional<stage::Stage> stage_;
-  size_t first_ = 0;
-  size_t firstTrace_ = 0;
 };
 
 TEST_F(ScriptTest, LoadsAsTheEngineDoes) {
-  const auto& library = *stage_->plugins()[0];
+  const auto& library = *stage_.plugins()[0];
   EXPECT_EQ(library.xcmdNames, (Lines{"Python", "PythonBrain", "BrainParams"}));
   EXPECT_EQ(library.brainClassNames, (Lines{"PythonMgr"}));
   EXPECT_FALSE(library.hasBrainIdent);
@@ -117,7 +72,7 @@ TEST_F(ScriptTest, LoadsAsTheEngineDoes) {
   EXPECT_EQ(library.xcmdMinor, 27);
   EXPECT_EQ(library.brainMajor, 2);
   EXPECT_EQ(library.brainMinor, 27);
-  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(manager->GetClassKind(), 1);
   for (const char* entry :
@@ -145,8 +100,8 @@ TEST_F(ScriptTest, WrongArgumentsAndMissingFiles) {
          "    def Update(self, t): print(cvar.TheActor, cvar.TheDetector)\n"
          "def brain(me): return Spy()\n");
   Scene("object Spy\nactor Walk\ndetector Door\n");
-  stage::Actor* actor = stage_->model().FindActor("Walk");
-  stage::Detector* detector = stage_->model().FindDetector("Door");
+  stage::Actor* actor = stage_.model().FindActor("Walk");
+  stage::Detector* detector = stage_.model().FindDetector("Door");
   EXPECT_EQ(Run("Python", {}, actor, detector), 1);
   EXPECT_EQ(Said(), (Lines{"warning: Python: wrong number of arguments (FILE[,ARGS...])"}));
   // The run had started the interpreter and stored the actor and detector.
@@ -168,7 +123,7 @@ TEST_F(ScriptTest, FilesOutsideTheScriptDirectoryOrNotFilesAreRefused) {
   std::ofstream(dir_ / "outside.py") << "print('ran')\ndef brain(me): return 1\n";
   Script("sub/inner.py", "print('inner')\n");
   Scene("object Zovezi\n");
-  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
   const char* const kRefused[] = {"sub",
                                   "sub.py",
                                   "",
@@ -216,7 +171,7 @@ TEST_F(ScriptTest, OutputIsAssembledIntoLines) {
 }
 
 TEST_F(ScriptTest, OutputIsShownWithMessagesDisabled) {
-  stage_->api().SetMessageEnable(0);
+  stage_.api().SetMessageEnable(0);
   Python("print('shown')\n");
   EXPECT_EQ(Said(), (Lines{"log: shown "}));
   EXPECT_EQ(Traced(), (Lines{"@0 >Python.Run(1, \"run.py\")", "@0 GetMessageEnable() -> 0",
@@ -267,7 +222,7 @@ TEST_F(ScriptTest, ExceptionsAreReportedAndTheHostLives) {
 
 TEST_F(ScriptTest, ModuleVariables) {
   Scene("actor Walk\ndetector Door\n");
-  stage::Actor* actor = stage_->model().FindActor("Walk");
+  stage::Actor* actor = stage_.model().FindActor("Walk");
   const std::string walk = Hex(actor, "_egTrigActor_p");
   Script("run.py",
          "from SceneAPIc import cvar\n"
@@ -378,7 +333,7 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
   egBrainDll* brain = Brain("Zovezi.1", "guard.py");
   ASSERT_NE(brain, nullptr);
   const std::string me = Hex(brain, "_egBrainDll_p");
-  mkSceneObject* rock = stage::Model::ToHandle<mkSceneObject>(stage_->model().FindObject("Rock"));
+  mkSceneObject* rock = stage::Model::ToHandle<mkSceneObject>(stage_.model().FindObject("Rock"));
   const std::string rockText = Hex(rock, "_mkSceneObject_p");
   mkGBehavior* behavior = reinterpret_cast<mkGBehavior*>(uintptr_t(0xbeef0));
 
@@ -420,7 +375,7 @@ TEST_F(ScriptTest, BrainForwardsEveryOperation) {
              "log: ('SetFalling',) ", "log: ('UpdateGoals',) ", "log: ('GetIn',) ",
              "log: Guard "}));
   // Nothing was passed on to the host brain, and Update was bracketed.
-  const Lines& trace = stage_->model().trace().lines();
+  const Lines& trace = stage_.model().trace().lines();
   EXPECT_EQ(
       std::count_if(trace.begin(), trace.end(),
                     [](const std::string& l) { return l.find(".brain.") != std::string::npos; }),
@@ -463,7 +418,7 @@ TEST_F(ScriptTest, FailingMethodsFallBackAndAreSwitchedOffUntilReset) {
   brain->Update(0.5f);
   Python("import broken\nprint(broken.n)\n");
   EXPECT_EQ(Said(), (Lines{"log: {'Update': 2, 'Reset': 1} "}));
-  const Lines& trace = stage_->model().trace().lines();
+  const Lines& trace = stage_.model().trace().lines();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "@0 Zovezi.brain.Update() "), 4);
 }
 
@@ -500,8 +455,8 @@ TEST_F(ScriptTest, BrainFailuresNameTheBrainOnce) {
     ASSERT_TRUE(stage::ParseScene(
         "frames 4\nobject Walker\nbrainclass Walker PythonMgr:walker.py\n", &scene, &errors));
     first_ = 0;
-    ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
-    stage_->UnloadPlugins();
+    ASSERT_TRUE(stage_.Play(scene, &errors)) << errors[0];
+    stage_.UnloadPlugins();
     Lines said;
     for (const std::string& line : Said())
       if (line.find("Error") != std::string::npos || line.find("PythonBrain:") != std::string::npos)
@@ -523,7 +478,7 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
   Script("guard.py", kGuard);
   Script("bad.py", "def brain(me): raise RuntimeError('no')\n");
   Scene("object Zovezi.1\nobject zovezi_1\nobject Other\n");
-  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
   egBrainDll* first = manager->MakeBrain("guard.py", "Zovezi.1");
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(manager->MakeBrain("GUARD.PY", "zovezi.1"), first);
@@ -533,7 +488,7 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
   EXPECT_EQ(Last(), "Python: can't open file './python/nosuch.py'");
   EXPECT_EQ(manager->MakeBrain("bad.py", "Other"), nullptr);
   EXPECT_EQ(Last(), "PythonBrain: Other (bad.py) could not be set up; no brain is made");
-  EXPECT_EQ(stage_->model().messages().end()[-2].text, "RuntimeError: no ");
+  EXPECT_EQ(stage_.model().messages().end()[-2].text, "RuntimeError: no ");
   // Names that are not module names are refused before Python sees them.
   const Lines files = {"x;import os.py", "a\nb.py", "__import__('os').py",
                        "9lives.py",      "a..py",   ".py"};
@@ -550,7 +505,7 @@ TEST_F(ScriptTest, MakeBrainReusesAndRefuses) {
 TEST_F(ScriptTest, ABrainReleasedByTheHostLeavesTheList) {
   Script("guard.py", kGuard);
   Scene("object Zovezi\n");
-  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
   egBrainDll* first = manager->MakeBrain("guard.py", "Zovezi");
   ASSERT_NE(first, nullptr);
   first->AddReference();
@@ -569,7 +524,7 @@ TEST_F(ScriptTest, NamesAndParametersNeverRunCode) {
   Script("guard.py", kGuard);
   const char* evil = "x'); import sys; sys.modules['hacked'] = 1; print('hacked";
   Scene("object Zovezi\n");
-  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
   egBrainDll* brain = manager->MakeBrain("guard.py", evil);
   ASSERT_NE(brain, nullptr);
   const char* params[] = {evil, "'", "\n"};
@@ -585,7 +540,7 @@ TEST_F(ScriptTest, TearDownRemovesTheNameAndLongNamesWork) {
   Script("guard.py", kGuard);
   const std::string longName(1000, 'n');
   Scene("object Zovezi\n");
-  egBrainClassDll* manager = stage_->model().FindBrainClass("PythonMgr");
+  egBrainClassDll* manager = stage_.model().FindBrainClass("PythonMgr");
   egBrainDll* brain = manager->MakeBrain("guard.py", longName.c_str());
   ASSERT_NE(brain, nullptr);
   std::vector<std::string> texts(100, std::string(100, 'p'));
@@ -606,9 +561,9 @@ TEST_F(ScriptTest, CommandsGiveBrainsAndParameters) {
   EXPECT_EQ(Run("PythonBrain", {"Nobody", "guard.py"}), 1);
   EXPECT_EQ(Said(), (Lines{"warning: PythonBrain: Nobody not found (or not physical object)"}));
   EXPECT_EQ(Run("PythonBrain", {"Zovezi", "guard.py"}), 1);
-  ASSERT_EQ(stage_->model().hostBrains().size(), 1u);
-  egBrainDll* brain = stage_->model().hostBrains()[0]->plugin;
-  const std::string address = stage_->model().Label(brain);
+  ASSERT_EQ(stage_.model().hostBrains().size(), 1u);
+  egBrainDll* brain = stage_.model().hostBrains()[0]->plugin;
+  const std::string address = stage_.model().Label(brain);
   EXPECT_EQ(
       Traced(),
       (Lines{"@0 >PythonBrain.Run(2, \"Zovezi\", \"guard.py\")",
@@ -655,8 +610,8 @@ TEST_F(ScriptTest, BrainsAttachedDuringAFrameStartWithTheNextFrame) {
   stage::SceneDescription scene;
   std::vector<std::string> errors;
   ASSERT_TRUE(stage::ParseScene(text, &scene, &errors)) << errors[0];
-  ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
-  const Lines& trace = stage_->model().trace().lines();
+  ASSERT_TRUE(stage_.Play(scene, &errors)) << errors[0];
+  const Lines& trace = stage_.model().trace().lines();
   const struct {
     const char* frame;
     long updates;
@@ -683,8 +638,8 @@ TEST_F(ScriptTest, UnloadDoesNotWaitForScriptThreads) {
       "threading.Thread(target=stop.wait, daemon=True).start()\n"
       "print(threading.active_count())\n");
   EXPECT_EQ(Said(), (Lines{"log: 3 "}));
-  first_ = stage_->model().messages().size();
-  stage_->UnloadPlugins();
+  first_ = stage_.model().messages().size();
+  stage_.UnloadPlugins();
   EXPECT_EQ(
       Said(),
       (Lines{"warning: Python: 2 script threads still running at unload; not waiting for them"}));
@@ -703,7 +658,7 @@ TEST_F(ScriptTest, ClassParametersReachTheBrainsOfTheNamedModule) {
       "brainclass C PythonMgr:other.py\n"
       "at 0 classparams PythonMgr:GUARD.PY alarm loud\nat 0 classparams PythonMgr quiet\n",
       &scene, &errors));
-  ASSERT_TRUE(stage_->Play(scene, &errors)) << errors[0];
+  ASSERT_TRUE(stage_.Play(scene, &errors)) << errors[0];
   Python(
       "import guard, other\n"
       "print([c for c in guard.calls if c[0] == 'SendParams'], "
@@ -744,7 +699,7 @@ TEST(ScriptReloadTest, UnloadAndReloadWithTheInterpreterUp) {
 const std::vector<ktCommandRow> kRows = {SCRIPT_XCMDS(MK_XCMD_ROW_)};
 
 TEST_F(ScriptTest, RowsAreTheNameListAndTheirUsageLines) {
-  mktest::ExpectRowsAgree(kRows, stage_->plugins()[0]->xcmdNames,
+  mktest::ExpectRowsAgree(kRows, stage_.plugins()[0]->xcmdNames,
                           TESSERA_SOURCE_DIR "/docs/python.md",
                           [this](const char* name, int32_t count) {
                             const int32_t result = Run(name, Lines(size_t(count), "Nobody"));

@@ -12,25 +12,13 @@
 #include "stage/ops.h"
 #include "stage/picture.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
 using stage::Model;
 using stage::SceneDescription;
-
-std::unique_ptr<stage::Stage> PlayText(const std::string& text,
-                                       stage::RunPicture* picture = nullptr) {
-  SceneDescription scene;
-  std::vector<std::string> errors;
-  EXPECT_TRUE(stage::ParseScene(text, &scene, &errors)) << (errors.empty() ? "" : errors[0]);
-  auto played = std::make_unique<stage::Stage>();
-  played->enterSceneDirectory = false;
-  stage::Stage* s = played.get();
-  if (picture != nullptr)
-    played->onFrameEnd = [s, picture](int32_t) { picture->Record(s->model()); };
-  EXPECT_TRUE(played->Play(scene, &errors)) << (errors.empty() ? "" : errors[0]);
-  return played;
-}
+using stagetest::PlayText;
 
 std::vector<std::string> Notes(stage::Stage& played) {
   std::vector<std::string> notes;

@@ -12,26 +12,13 @@
 #include "stage/ops.h"
 #include "stage/picture.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
 using stage::Model;
 using stage::SceneDescription;
-
-std::unique_ptr<stage::Stage> PlayText(const std::string& text,
-                                       stage::RunPicture* picture = nullptr) {
-  SceneDescription scene;
-  std::vector<std::string> errors;
-  EXPECT_TRUE(stage::ParseScene(text, &scene, &errors)) << (errors.empty() ? "" : errors[0]);
-  auto played = std::make_unique<stage::Stage>();
-  played->enterSceneDirectory = false;
-  if (picture != nullptr) {
-    stage::Stage* s = played.get();
-    played->onFrameEnd = [s, picture](int32_t) { picture->Record(s->model()); };
-  }
-  EXPECT_TRUE(played->Play(scene, &errors)) << (errors.empty() ? "" : errors[0]);
-  return played;
-}
+using stagetest::PlayText;
 
 mkPoint3 Position(Model& m, const std::string& name) {
   mkPoint3 p{};

@@ -13,6 +13,7 @@
 #include "kit/testing/raw_slots.h"
 #include "stage/ops.h"
 #include "stage/picture.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
@@ -521,16 +522,7 @@ TEST(StageTest, LoadingAMissingPluginFails) {
 
 namespace {
 
-// Plays `text` (no plug-ins) and returns the stage for inspection.
-std::unique_ptr<stage::Stage> PlayText(const std::string& text) {
-  SceneDescription scene;
-  std::vector<std::string> errors;
-  EXPECT_TRUE(stage::ParseScene(text, &scene, &errors)) << (errors.empty() ? "" : errors[0]);
-  auto played = std::make_unique<stage::Stage>();
-  played->enterSceneDirectory = false;
-  EXPECT_TRUE(played->Play(scene, &errors)) << (errors.empty() ? "" : errors[0]);
-  return played;
-}
+using stagetest::PlayText;
 
 TEST(StageMotionTest, BehaviorsLoopUntilToldToFinishAndCarryTheirObject) {
   auto played = PlayText(

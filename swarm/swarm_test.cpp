@@ -2,8 +2,6 @@
 // life run on small scenes, judged by the message lines, the call trace and
 // the records that the commands keep in the stage's contexts.
 #include "swarm/swarm.h"
-#include "kit/testing/command_rows.h"
-#include "swarm/swarm.h"
 
 #include <gtest/gtest.h>
 
@@ -12,70 +10,29 @@
 #include <string>
 #include <vector>
 
+#include "kit/testing/command_rows.h"
 #include "stage/ops.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
-using stage::Message;
 using stage::MessageKind;
-using Lines = std::vector<std::string>;
+using stagetest::Lines;
 
 void* Value(int32_t value) {
   return reinterpret_cast<void*>(intptr_t(value));
 }
 
-class SwarmTest : public ::testing::Test {
+class SwarmTest : public stagetest::StageFixture {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(stage_.LoadPlugin(SWARMXCMD_PLUGIN_PATH, &error)) << error;
-  }
-
-  void Scene(const std::string& text) {
-    stage::SceneDescription scene;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(stage::ParseScene(text, &scene, &errors)) << errors[0];
-    ASSERT_TRUE(stage_.Build(scene, &errors)) << errors[0];
-  }
-
-  int32_t Run(const std::string& command, const std::vector<std::string>& args) {
-    first_ = stage_.model().messages().size();
-    traceFirst_ = stage_.model().trace().lines().size();
-    return stage_.RunCommand(command, args, nullptr, nullptr);
-  }
-
-  // The message lines since the last Run: "log: ...", "warning: ..." and
-  // "actor X" for actors started.
-  Lines Said() {
-    Lines lines;
-    const auto& messages = stage_.model().messages();
-    for (size_t i = first_; i < messages.size(); ++i) {
-      const Message& m = messages[i];
-      lines.push_back((m.kind == MessageKind::kLog       ? "log: "
-                       : m.kind == MessageKind::kWarning ? "warning: "
-                                                         : "") +
-                      m.text);
-    }
-    return lines;
-  }
-
-  // The trace lines since the last Run.
-  Lines Traced() {
-    const auto& lines = stage_.model().trace().lines();
-    return Lines(lines.begin() + long(traceFirst_), lines.end());
-  }
+  SwarmTest() : StageFixture({SWARMXCMD_PLUGIN_PATH}) {}
 
   void* Data(int32_t a, int32_t b, int32_t c) {
     return stage::ActorOps(stage_.model()).XCmdFindContext(Value(a), Value(b), Value(c))->GetData();
   }
   SwarmHeader* Header() { return static_cast<SwarmHeader*>(Data(2001, 2001, 2001)); }
   SwarmRecord* Swarm(int32_t index) { return static_cast<SwarmRecord*>(Data(2002, 2002, index)); }
-  stage::SceneObject* Object(const std::string& name) { return stage_.model().FindObject(name); }
-
-  stage::Stage stage_;
-  size_t first_ = 0;
-  size_t traceFirst_ = 0;
 };
 
 TEST_F(SwarmTest, LoadsAsTheEngineDoes) {

@@ -18,13 +18,13 @@
 
 #include "kit/math/math.h"
 #include "kit/osc/osc.h"
-#include "kit/testing/temp_dir.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
+using stagetest::Lines;
 
 // How a script prints a float ('%.9g' tells every 32-bit float apart).
 std::string F(float value) {
@@ -67,37 +67,22 @@ const char kPrelude[] =
     "    except Exception as e:\n"
     "        print(type(e).__name__ + ': ' + str(e))\n";
 
-class ModulesTest : public ::testing::Test {
+class ModulesTest : public stagetest::StageFixture {
  protected:
+  ModulesTest() : StageFixture({SCRIPTXCMD_PLUGIN_PATH}) { gameDirectory_ = "modules"; }
+
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = mktest::MakeTempDir("modules");
-    fs::create_directories(dir_ / "python");
-    fs::current_path(dir_);
-    std::string error;
-    ASSERT_TRUE(stage_.LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error)) << error;
-    stage::SceneDescription scene;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(
-        stage::ParseScene("object Rock\nobject Stone at 3 4 0\nobject Post at 10 0 0\n"
-                          "object Gate at -10 0 0\n",
-                          &scene, &errors));
-    ASSERT_TRUE(stage_.Build(scene, &errors)) << errors[0];
-  }
-  void TearDown() override {
-    stage_.UnloadPlugins();
-    fs::current_path(home_);
+    StageFixture::SetUp();
+    Scene("object Rock\nobject Stone at 3 4 0\nobject Post at 10 0 0\nobject Gate at -10 0 0\n");
   }
 
   // Runs kPrelude + `text` as a script; returns the lines that it printed.
   Lines Python(const std::string& text) {
     std::ofstream(dir_ / "python" / "run.py") << kPrelude << text;
-    const size_t first = stage_.model().messages().size();
-    firstTrace_ = stage_.model().trace().lines().size();
-    stage_.RunCommand("Python", {"run.py"});
+    Run("Python", {"run.py"});
     Lines lines;
     const auto& messages = stage_.model().messages();
-    for (size_t i = first; i < messages.size(); ++i) {
+    for (size_t i = first_; i < messages.size(); ++i) {
       std::string t = messages[i].text;
       if (!t.empty() && t.back() == ' ') t.pop_back();
       lines.push_back(t);
@@ -109,7 +94,7 @@ class ModulesTest : public ::testing::Test {
   Lines Calls(const std::string& name) {
     Lines calls;
     const auto& lines = stage_.model().trace().lines();
-    for (size_t i = firstTrace_; i < lines.size(); ++i)
+    for (size_t i = traceFirst_; i < lines.size(); ++i)
       if (lines[i].rfind("@0 " + name + "(", 0) == 0) calls.push_back(lines[i].substr(3));
     return calls;
   }
@@ -121,11 +106,6 @@ class ModulesTest : public ::testing::Test {
     EXPECT_EQ(std::sscanf(text.c_str(), "_%llx", &address), 1) << text;
     return reinterpret_cast<T*>(uintptr_t(address));
   }
-
-  stage::Stage stage_;
-  fs::path home_;
-  fs::path dir_;
-  size_t firstTrace_ = 0;
 };
 
 void ExpectMatrix(const mkMatrix44& m, const float (&expected)[4][4], uint32_t flags) {
@@ -671,7 +651,7 @@ TEST_F(ModulesTest, BrainControllerAndRegistry) {
          "        return 0\n"
          "def brain(me): return Pilot(me)\n";
   Python("");
-  firstTrace_ = stage_.model().trace().lines().size();
+  traceFirst_ = stage_.model().trace().lines().size();
   const size_t first = stage_.model().messages().size();
   ASSERT_TRUE(
       stage_.model().AttachBrainClass(stage_.model().FindObject("Rock"), "PythonMgr:pilot.py"));

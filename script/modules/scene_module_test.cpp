@@ -12,14 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "kit/testing/temp_dir.h"
 #include "stage/stage.h"
+#include "stage/testing/stage_fixture.h"
 #include "stage/trace.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
+using stagetest::Lines;
 
 struct Row {
   const char* name;
@@ -86,19 +85,13 @@ std::string TypeString(const std::string& type) {
   return "_" + type + "_p";
 }
 
-class SceneModuleTest : public ::testing::Test {
+class SceneModuleTest : public stagetest::StageFixture {
  protected:
+  SceneModuleTest() : StageFixture({SCRIPTXCMD_PLUGIN_PATH}) { gameDirectory_ = "scene_module"; }
+
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = mktest::MakeTempDir("scene_module");
-    fs::create_directories(dir_ / "python");
-    fs::current_path(dir_);
-    std::string error;
-    ASSERT_TRUE(stage_.LoadPlugin(SCRIPTXCMD_PLUGIN_PATH, &error)) << error;
-    stage::SceneDescription scene;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(stage::ParseScene("object Rock\n", &scene, &errors));
-    ASSERT_TRUE(stage_.Build(scene, &errors)) << errors[0];
+    StageFixture::SetUp();
+    Scene("object Rock\n");
     // Scripts name the rock by the pointer string that the host gave one.
     std::ofstream(dir_ / "python" / "rock.py")
         << "import SceneAPIc\nSceneAPIc.GetSceneObjectByID('Rock')\n";
@@ -109,18 +102,12 @@ class SceneModuleTest : public ::testing::Test {
                       reinterpret_cast<uintptr_t>(stage_.model().FindObject("Rock"))));
     rock_ = text;
   }
-  void TearDown() override {
-    stage_.UnloadPlugins();
-    fs::current_path(home_);
-  }
 
   // Runs `text` as a script; returns the message lines it wrote (the
   // stage's own notes aside).
   Lines Python(const std::string& text) {
     std::ofstream(dir_ / "python" / "run.py") << text;
-    first_ = stage_.model().messages().size();
-    firstTrace_ = stage_.model().trace().lines().size();
-    stage_.RunCommand("Python", {"run.py"});
+    Run("Python", {"run.py"});
     Lines lines;
     const auto& messages = stage_.model().messages();
     for (size_t i = first_; i < messages.size(); ++i)
@@ -132,7 +119,7 @@ class SceneModuleTest : public ::testing::Test {
   Lines Calls() {
     Lines calls;
     const auto& lines = stage_.model().trace().lines();
-    for (size_t i = firstTrace_; i < lines.size(); ++i) {
+    for (size_t i = traceFirst_; i < lines.size(); ++i) {
       const std::string& l = lines[i];
       if (l.rfind("@0 >", 0) == 0 || l.rfind("@0 <", 0) == 0) continue;
       // A printed line: the display routine asks whether messages are on and
@@ -175,12 +162,7 @@ class SceneModuleTest : public ::testing::Test {
     return arg.fallback;
   }
 
-  stage::Stage stage_;
-  fs::path home_;
-  fs::path dir_;
   std::string rock_;
-  size_t first_ = 0;
-  size_t firstTrace_ = 0;
 };
 
 // Whether trace line `line` is the call `expected` (a result or a note may
