@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "script/python.h"
+
 namespace script {
 
 const char kScriptDirectory[] = "./python/";
@@ -20,6 +22,7 @@ namespace {
 // (the stable ABI that the plug-in is compiled for).
 constexpr int kNewestMinor = 40;
 constexpr int kFloorMinor = 10;
+static_assert(kFloorMinor == ((Py_LIMITED_API >> 16) & 0xff), "the floor is the limited API's");
 
 std::string ExecutableFolder() {
   char path[4096];
