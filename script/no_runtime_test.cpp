@@ -42,8 +42,9 @@ TEST(NoRuntimeTest, EveryCommandAndBrainSaysScriptsAreOff) {
   ASSERT_TRUE(stage::ParseScene("object Zovezi.1\n", &scene, &errors)) << errors[0];
   ASSERT_TRUE(stage.Build(scene, &errors)) << errors[0];
 
-  const std::string off = "Python: no Python 3 runtime found (searched SCRIPTXCMD_PYTHON=" +
-                          folder + "); scripts are off";
+  const std::string off =
+      "Python: no Python 3 runtime found (searched SCRIPTXCMD_PYTHON=" + folder +
+      "); scripts are off";
   size_t first = 0;
   const auto said = [&] {
     Lines lines;

@@ -149,18 +149,18 @@ class Arguments {
             return true;
           }
         } else if (const live::Slot* slot = live::Find(address);
-                   slot != nullptr && restLength == slot->length &&
-                   SameBytes(rest, slot->type, slot->length)) {
+                   slot != nullptr && restLength == slot->value.length &&
+                   SameBytes(rest, slot->value.type, slot->value.length)) {
           // An object of a type that the expected one accepts (an
           // influence vector where a velocity vector is expected), named
           // by its own type: the table's answer for that type and the
           // register's entry, the checks of Decode and CheckPointerArgument
           // below.
           TypeConversion convert = nullptr;
-          if (types_.AcceptsNamed(type, slot->type, &convert)) {
+          if (types_.AcceptsNamed(type, slot->value.type, &convert)) {
             void* converted = convert != nullptr ? convert(address) : address;
             if (converted != nullptr &&
-                (converted == address || live::Contains(converted, slot->type))) {
+                (converted == address || live::Contains(converted, slot->value.type))) {
               out = static_cast<T*>(converted);
               return true;
             }

@@ -248,37 +248,10 @@ std::deque<std::string>& TypeNames() {
   return names;
 }
 
-// The slot of `key`, or -1.
-ptrdiff_t Find(uintptr_t key) {
-  if (gTable.slots == nullptr) return -1;
-  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
-    const uintptr_t k = gTable.slots[i].key;
-    if (k == key) return ptrdiff_t(i);
-    if (k == 0) return -1;
-  }
-}
-
-void Rebuild(size_t capacity) {
-  Slot* old = gTable.slots;
-  const size_t oldCount = old != nullptr ? gTable.mask + 1 : 0;
-  Slot* slots = new (std::nothrow) Slot[capacity]();
-  if (slots == nullptr) return;  // the table stays as it is
-  gTable.slots = slots;
-  gTable.mask = capacity - 1;
-  gTable.filled = gTable.used;
-  for (size_t k = 0; k < oldCount; ++k) {
-    const Slot& slot = old[k];
-    if (slot.key == 0 || slot.key == kGone) continue;
-    size_t i = Hash(slot.key) & gTable.mask;
-    while (slots[i].key != 0) i = (i + 1) & gTable.mask;
-    slots[i] = slot;
-  }
-  delete[] old;
-}
-
 }  // namespace
 
-Table gTable = {nullptr, 0, 0, 0, 0};
+Table gTable = {};
+uint64_t gOwnedIds = 0;
 
 namespace {
 
@@ -288,7 +261,7 @@ int Number(const char* type, bool intern) {
   std::deque<std::string>& names = TypeNames();
   int id = 0;
   for (const std::string& name : names) {
-    if (name == type) return (gTable.ownedIds >> id & 1) != 0 ? -1 : id;
+    if (name == type) return (gOwnedIds >> id & 1) != 0 ? -1 : id;
     ++id;
   }
   if (!intern || id >= kMaxTypes || live::IsOwnedType(type)) return -1;
@@ -305,35 +278,19 @@ int TypeId(const char* type) {
 void MarkOwned(const char* type) {
   int id = 0;
   for (const std::string& name : TypeNames()) {
-    if (name == type) gTable.ownedIds |= uint64_t(1) << id;
+    if (name == type) gOwnedIds |= uint64_t(1) << id;
     ++id;
   }
 }
 
 bool Add(const void* address, int typeId) {
-  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (key == 0 || key == kGone || typeId < 0 || (gTable.ownedIds >> typeId & 1) != 0) return false;
-  const ptrdiff_t found = Find(key);
-  if (found >= 0) {
-    gTable.slots[size_t(found)].types |= uint64_t(1) << typeId;
+  if (IsOwnedId(typeId)) return false;
+  const uint64_t bit = uint64_t(1) << typeId;
+  if (Table::Slot* slot = gTable.Find(address)) {
+    slot->value |= bit;
     return true;
   }
-  if (gTable.used >= kMaxObjects) return false;
-  // Keep at most half of the slots filled, growing when the objects need it
-  // and rebuilding at the same size when departed objects fill the rest.
-  const size_t count = gTable.slots != nullptr ? gTable.mask + 1 : 0;
-  if ((gTable.filled + 1) * 2 > count) {
-    size_t capacity = count == 0 ? 64 : count;
-    while ((gTable.used + 1) * 4 > capacity) capacity *= 2;
-    Rebuild(capacity);
-    if (gTable.slots == nullptr || (gTable.filled + 1) * 2 > gTable.mask + 1) return false;
-  }
-  size_t i = Hash(key) & gTable.mask;
-  while (gTable.slots[i].key != 0 && gTable.slots[i].key != kGone) i = (i + 1) & gTable.mask;
-  if (gTable.slots[i].key == 0) ++gTable.filled;
-  gTable.slots[i] = Slot{key, uint64_t(1) << typeId};
-  ++gTable.used;
-  return true;
+  return gTable.used < kMaxObjects && gTable.Add(address, bit) != nullptr;
 }
 
 bool Add(const void* address, const char* type) {
@@ -347,20 +304,11 @@ bool Contains(const void* address, const char* type) {
 }
 
 void Remove(const void* address) {
-  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (key == 0 || key == kGone) return;
-  const ptrdiff_t found = Find(key);
-  if (found < 0) return;
-  gTable.slots[size_t(found)] = Slot{kGone, 0};
-  --gTable.used;
+  if (Table::Slot* slot = gTable.Find(address)) gTable.Remove(slot);
 }
 
 void Clear() {
-  delete[] gTable.slots;
-  gTable.slots = nullptr;
-  gTable.mask = 0;
-  gTable.used = 0;
-  gTable.filled = 0;
+  gTable.Clear();
 }
 
 size_t Size() {
@@ -392,82 +340,34 @@ bool SameType(const char* a, const char* b) {
   return a == b || std::strcmp(a, b) == 0;
 }
 
-// The slot of `key` (not 0, not kGone), or -1.
-ptrdiff_t SlotOf(uintptr_t key) {
-  const Slot* found = Find(reinterpret_cast<const void*>(key));
-  return found != nullptr ? found - gTable.slots : -1;
-}
-
-bool Rebuild(size_t capacity) {
-  live::Slot* old = gTable.slots;
-  const size_t oldCount = old != nullptr ? gTable.mask + 1 : 0;
-  live::Slot* slots = new (std::nothrow) live::Slot[capacity]();
-  if (slots == nullptr) return false;  // the table stays as it is
-  gTable.slots = slots;
-  gTable.mask = capacity - 1;
-  gTable.filled = gTable.used;
-  for (size_t k = 0; k < oldCount; ++k) {
-    const live::Slot& slot = old[k];
-    if (slot.key == 0 || slot.key == kGone) continue;
-    size_t i = Hash(slot.key) & gTable.mask;
-    while (slots[i].key != 0) i = (i + 1) & gTable.mask;
-    slots[i] = slot;
-  }
-  delete[] old;
-  return true;
-}
-
 }  // namespace
 
-Table gTable = {nullptr, 0, 0, 0};
+Table gTable = {};
 
 bool Add(const void* address, const char* type, bool lent) {
-  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (key == 0 || key == kGone || type == nullptr) return false;
+  if (type == nullptr) return false;
   const char* name = Name(type);
-  const live::Slot entry{key, name, std::strlen(name), lent};
-  const ptrdiff_t found = SlotOf(key);
-  if (found >= 0) {
-    gTable.slots[size_t(found)] = entry;
+  const Entry entry{name, std::strlen(name), lent};
+  if (Slot* slot = gTable.Find(address)) {
+    slot->value = entry;
     return true;
   }
-  // At most half of the slots filled: grow when the objects need it,
-  // rebuild at the same size when departed objects fill the rest.
-  const size_t count = gTable.slots != nullptr ? gTable.mask + 1 : 0;
-  if ((gTable.filled + 1) * 2 > count) {
-    size_t capacity = count == 0 ? 64 : count;
-    while ((gTable.used + 1) * 4 > capacity) capacity *= 2;
-    if (!Rebuild(capacity)) return false;
-  }
-  size_t i = Hash(key) & gTable.mask;
-  while (gTable.slots[i].key != 0 && gTable.slots[i].key != kGone) i = (i + 1) & gTable.mask;
-  if (gTable.slots[i].key == 0) ++gTable.filled;
-  gTable.slots[i] = entry;
-  ++gTable.used;
-  return true;
+  return gTable.Add(address, entry) != nullptr;
 }
 
 void Remove(const void* address) {
-  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (key == 0 || key == kGone) return;
-  const ptrdiff_t found = SlotOf(key);
-  if (found < 0) return;
-  gTable.slots[size_t(found)] = live::Slot{kGone, nullptr, 0, false};
-  --gTable.used;
+  if (Slot* slot = gTable.Find(address)) gTable.Remove(slot);
 }
 
 bool Made(const void* address, const char* type) {
-  const live::Slot* slot = Find(address);
-  return slot != nullptr && SameType(slot->type, type) && !slot->lent;
+  const Slot* slot = Find(address);
+  return slot != nullptr && SameType(slot->value.type, type) && !slot->value.lent;
 }
 
 void ForEach(const char* type, void (*visit)(void* object, void* context), void* context) {
-  if (gTable.slots == nullptr) return;
-  for (size_t i = 0; i <= gTable.mask; ++i) {
-    const live::Slot& slot = gTable.slots[i];
-    if (slot.key == 0 || slot.key == kGone || !SameType(slot.type, type)) continue;
-    visit(reinterpret_cast<void*>(slot.key), context);
-  }
+  gTable.ForEach([&](void* object, const Entry& entry) {
+    if (SameType(entry.type, type)) visit(object, context);
+  });
 }
 
 }  // namespace live

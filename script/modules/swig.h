@@ -30,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -294,6 +295,104 @@ class TypeTable {
   int nextNamed_ = 0;
 };
 
+// An open-addressing table from a non-null address to a Value, the form of
+// both registers below, read inline on every call's path: key 0 is an empty
+// slot, kGoneAddress one whose object left. At most half of the slots are
+// filled; it grows by doubling when the objects need it and is rebuilt at
+// its size when departed objects fill the rest, so a steady number of
+// objects needs no allocation between rebuilds. Plain data (zero is an empty
+// table), so that it outlives every object that is destroyed at unload.
+constexpr uintptr_t kGoneAddress = ~uintptr_t(0);
+
+inline size_t AddressHash(uintptr_t key) {
+  uint64_t h = uint64_t(key) >> 3;
+  h ^= h >> 29;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 32;
+  return size_t(h);
+}
+
+template <class Value>
+struct AddressTable {
+  struct Slot {
+    uintptr_t key;
+    Value value;
+  };
+  Slot* slots;
+  size_t mask;    // the slot count minus 1; 0 when there are no slots
+  size_t used;    // slots holding an object
+  size_t filled;  // slots holding an object or kGoneAddress
+
+  // The slot of `address`, or null (also for null and kGoneAddress).
+  Slot* Find(const void* address) const {
+    const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+    if (slots == nullptr || key == 0 || key == kGoneAddress) return nullptr;
+    for (size_t i = AddressHash(key) & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots[i];
+      if (slot.key == key) return &slot;
+      if (slot.key == 0) return nullptr;
+    }
+  }
+
+  // A new slot for `address`, which must not be in the table, holding
+  // `value`; null when the address is null or kGoneAddress or the table
+  // cannot grow (no memory), the table then being as it was.
+  Slot* Add(const void* address, const Value& value) {
+    const uintptr_t key = reinterpret_cast<uintptr_t>(address);
+    if (key == 0 || key == kGoneAddress) return nullptr;
+    const size_t count = slots != nullptr ? mask + 1 : 0;
+    if ((filled + 1) * 2 > count) {
+      size_t capacity = count == 0 ? 64 : count;
+      while ((used + 1) * 4 > capacity) capacity *= 2;
+      if (!Rebuild(capacity)) return nullptr;
+    }
+    size_t i = AddressHash(key) & mask;
+    while (slots[i].key != 0 && slots[i].key != kGoneAddress) i = (i + 1) & mask;
+    if (slots[i].key == 0) ++filled;
+    slots[i] = Slot{key, value};
+    ++used;
+    return &slots[i];
+  }
+
+  // The object of `slot` (one of this table's) leaves.
+  void Remove(Slot* slot) {
+    *slot = Slot{kGoneAddress, Value{}};
+    --used;
+  }
+
+  // Calls `visit(address, value)` for every object, in no fixed order.
+  template <class Visit>
+  void ForEach(Visit visit) const {
+    for (size_t i = 0; slots != nullptr && i <= mask; ++i)
+      if (slots[i].key != 0 && slots[i].key != kGoneAddress)
+        visit(reinterpret_cast<void*>(slots[i].key), slots[i].value);
+  }
+
+  void Clear() {
+    delete[] slots;
+    *this = AddressTable{};
+  }
+
+ private:
+  bool Rebuild(size_t capacity) {
+    Slot* fresh = new (std::nothrow) Slot[capacity]();
+    if (fresh == nullptr) return false;
+    Slot* old = slots;
+    const size_t oldCount = old != nullptr ? mask + 1 : 0;
+    slots = fresh;
+    mask = capacity - 1;
+    filled = used;
+    for (size_t k = 0; k < oldCount; ++k) {
+      if (old[k].key == 0 || old[k].key == kGoneAddress) continue;
+      size_t i = AddressHash(old[k].key) & mask;
+      while (fresh[i].key != 0) i = (i + 1) & mask;
+      fresh[i] = old[k];
+    }
+    delete[] old;
+    return true;
+  }
+};
+
 // The register of objects that the plug-in made and handed to scripts,
 // shared by all modules. A type becomes owned when a module declares it;
 // from then on a decoded non-null address of that type must be registered.
@@ -325,54 +424,29 @@ bool Made(const void* address, const char* type);
 // `visit` must not add or remove objects.
 void ForEach(const char* type, void (*visit)(void* object, void* context), void* context);
 
-// The register, read inline on every call's path: an open-addressing table
-// from address to the register's copy of its type string (key 0 an empty
-// slot, kGone one whose object left), at most half filled. It grows by
-// doubling and is rebuilt at its size when departed objects fill it, so a
-// steady number of objects needs no allocation between rebuilds. Plain
-// data, so that it outlives every object that is destroyed at unload.
-constexpr uintptr_t kGone = ~uintptr_t(0);
-struct Slot {
-  uintptr_t key;
+// The register: address to the register's copy of its type string.
+struct Entry {
   const char* type;  // one of Name()'s copies
   size_t length;     // of `type`
   bool lent;
 };
-struct Table {
-  Slot* slots;
-  size_t mask;    // the slot count minus 1; 0 when there are no slots
-  size_t used;    // slots holding an object
-  size_t filled;  // slots holding an object or kGone
-};
+using Table = AddressTable<Entry>;
+using Slot = Table::Slot;
 extern Table gTable;
-
-inline size_t Hash(uintptr_t key) {
-  uint64_t h = uint64_t(key) >> 3;
-  h ^= h >> 29;
-  h *= 0xbf58476d1ce4e5b9ULL;
-  h ^= h >> 32;
-  return size_t(h);
-}
 
 // The slot of `address`, or null.
 inline const Slot* Find(const void* address) {
-  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (gTable.slots == nullptr || key == 0 || key == kGone) return nullptr;
-  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
-    const Slot& slot = gTable.slots[i];
-    if (slot.key == key) return &slot;
-    if (slot.key == 0) return nullptr;
-  }
+  return gTable.Find(address);
 }
 
 inline bool Contains(const void* address, const char* type) {
   const Slot* slot = Find(address);
-  return slot != nullptr && (slot->type == type || std::strcmp(slot->type, type) == 0);
+  return slot != nullptr && (slot->value.type == type || std::strcmp(slot->value.type, type) == 0);
 }
 
 inline const char* TypeOf(const void* address) {
   const Slot* slot = Find(address);
-  return slot != nullptr ? slot->type : nullptr;
+  return slot != nullptr ? slot->value.type : nullptr;
 }
 }  // namespace live
 
@@ -417,48 +491,22 @@ void Clear();
 // How many objects the register holds.
 size_t Size();
 
-// The table, read inline on every call's path: an open-addressing table
-// from address to the mask of its type numbers (key 0 an empty slot, kGone
-// one whose object left). Plain data, so that it outlives every object that
-// is destroyed at unload.
-constexpr uintptr_t kGone = ~uintptr_t(0);
-struct Slot {
-  uintptr_t key;
-  uint64_t types;
-};
-struct Table {
-  Slot* slots;
-  size_t mask;        // the slot count minus 1; 0 when there are no slots
-  size_t used;        // slots holding an object
-  size_t filled;      // slots holding an object or kGone
-  uint64_t ownedIds;  // type numbers that became owned types
-};
+// The table: address to the mask of its type numbers.
+using Table = AddressTable<uint64_t>;
 extern Table gTable;
-
-inline size_t Hash(uintptr_t key) {
-  uint64_t h = uint64_t(key) >> 3;
-  h ^= h >> 29;
-  h *= 0xbf58476d1ce4e5b9ULL;
-  h ^= h >> 32;
-  return size_t(h);
-}
+// Type numbers that became owned types.
+extern uint64_t gOwnedIds;
 
 // Whether type number `typeId` is none of the host's: -1 (an owned type or
 // a full table of types) or a type that has been declared owned since.
 inline bool IsOwnedId(int typeId) {
-  return typeId < 0 || (gTable.ownedIds >> typeId & 1) != 0;
+  return typeId < 0 || (gOwnedIds >> typeId & 1) != 0;
 }
 
 inline bool Contains(const void* address, int typeId) {
-  const uintptr_t key = reinterpret_cast<uintptr_t>(address);
-  if (typeId < 0 || gTable.slots == nullptr || key == 0 || key == kGone ||
-      (gTable.ownedIds >> typeId & 1) != 0)
-    return false;
-  for (size_t i = Hash(key) & gTable.mask;; i = (i + 1) & gTable.mask) {
-    const Slot& slot = gTable.slots[i];
-    if (slot.key == key) return (slot.types >> typeId & 1) != 0;
-    if (slot.key == 0) return false;
-  }
+  if (IsOwnedId(typeId)) return false;
+  const Table::Slot* slot = gTable.Find(address);
+  return slot != nullptr && (slot->value >> typeId & 1) != 0;
 }
 }  // namespace host
 
