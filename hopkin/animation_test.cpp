@@ -4,11 +4,9 @@
 
 namespace {
 
-using hopkintest::Creature;
-using hopkintest::HopkinTest;
-using hopkintest::kSounds;
-using hopkintest::Lines;
-using hopkintest::WithoutDigits;
+// The creature fixture's names: HopkinTest, Creature, kSounds, Lines,
+// WithoutDigits.
+using namespace hopkintest;
 
 // --- Animation requests and voice --------------------------------------------
 

@@ -5,11 +5,9 @@
 
 namespace {
 
-using hopkintest::Creature;
-using hopkintest::HopkinTest;
-using hopkintest::kSounds;
-using hopkintest::Lines;
-using hopkintest::WithoutDigits;
+// The creature fixture's names: HopkinTest, Creature, kSounds, Lines,
+// WithoutDigits.
+using namespace hopkintest;
 
 const float kPi = 3.14159265f;
 
