@@ -181,7 +181,7 @@ PyObject* PythonScriptBrain::Call(int method, PyObject** args, int count) {
       case 1:
         result = PyObject_CallMethodObjArgs(object, name, args[0], nullptr);
         break;
-      default:
+      default:  // two: no brain operation passes more
         result = PyObject_CallMethodObjArgs(object, name, args[0], args[1], nullptr);
         break;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include <sys/stat.h>
@@ -304,10 +305,15 @@ void PrintPythonError() {
 
 int RunMainFile(std::FILE* file, const char* path) {
   std::string source;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) source.append(buffer, n);
-  const bool read = std::ferror(file) == 0;
+  bool read = true;
+  try {
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) source.append(buffer, n);
+    read = std::ferror(file) == 0;
+  } catch (const std::bad_alloc&) {
+    read = false;
+  }
   std::fclose(file);
   if (!read) {
     PyErr_Format(PyExc_OSError, "can't read file '%s'", path);

@@ -220,6 +220,32 @@ TEST_F(ScriptTest, ExceptionsAreReportedAndTheHostLives) {
   EXPECT_EQ(Said(), (Lines{"log: still here "}));
 }
 
+// A script file as python itself would read and run it: its bytes with their
+// coding declaration and any line ends, __file__ naming it only while it
+// runs, and no bytes that Python source cannot hold.
+TEST_F(ScriptTest, ScriptFilesAreReadAsPythonReadsThem) {
+  const struct {
+    const char* what;
+    std::string source;
+    Lines said;
+  } cases[] = {
+      {"__file__ while it runs", "print(__file__)\n", {"log: ./python/run.py "}},
+      {"Windows line ends", "a = 1\r\nprint(a + 1)\r\n", {"log: 2 "}},
+      {"a coding declaration",
+       "# -*- coding: latin-1 -*-\nprint(len('\xe9t\xe9'), ascii('\xe9'))\n",
+       {"log: 3 '\\xe9' "}},
+      {"no newline at the end", "print('last')", {"log: last "}},
+      {"a NUL byte",
+       std::string("print(1)\n\0\n", 11),
+       {"log: SyntaxError: source code cannot contain null bytes ",
+        "warning: Python: error returned -1"}},
+  };
+  for (const auto& c : cases) {
+    Python(c.source);
+    EXPECT_EQ(Said(), c.said) << c.what;
+  }
+}
+
 TEST_F(ScriptTest, ModuleVariables) {
   Scene("actor Walk\ndetector Door\n");
   stage::Actor* actor = stage_.model().FindActor("Walk");
