@@ -356,6 +356,23 @@ class Model {
   // third value), for readers of the records that the host knows.
   using ContextKey = std::tuple<uintptr_t, uintptr_t, uintptr_t>;
   const std::map<ContextKey, std::unique_ptr<Context>>& contexts() const { return contexts_; }
+  // Record kinds of the object flag and the object variable that commands
+  // keep in a scene object's contexts.
+  static constexpr uintptr_t kFlagRecord = 1001;
+  static constexpr uintptr_t kVariableRecord = 1002;
+  // Calls visit(key, object, kind, value) for each object flag and object
+  // variable kept on a scene object that is in the scene, in key order, with
+  // the record's 32-bit value.
+  template <class Visit>
+  void ForEachObjectRecord(Visit visit) const {
+    for (const auto& [key, context] : contexts_) {
+      const uintptr_t kind = std::get<1>(key);
+      if ((kind != kFlagRecord && kind != kVariableRecord) || std::get<2>(key) != 0) continue;
+      const SceneObject* object = Object(reinterpret_cast<const void*>(std::get<0>(key)));
+      if (object == nullptr || context->size() < 4) continue;
+      visit(key, *object, kind, *static_cast<const int32_t*>(context->GetData()));
+    }
+  }
   std::deque<CommandRun>& actorQueue() { return actorQueue_; }
   // Queues the steps of `actor` for the running frame.
   void QueueActor(Actor* actor, Detector* detector);

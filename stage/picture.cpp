@@ -14,10 +14,6 @@ const char* const kColours[] = {"#1f77b4", "#2ca02c", "#9467bd", "#8c564b", "#e3
                                 "#17becf", "#bcbd22", "#7f7f7f", "#ff7f0e"};
 const char kPlayerColour[] = "#d62728";
 
-// Record kinds of the object flag and object variable that commands keep.
-constexpr uintptr_t kFlagRecord = 1001;
-constexpr uintptr_t kVariableRecord = 1002;
-
 // Coordinates with two decimals; labels in short decimals: 2, 0.5, 1e+03.
 std::string Number(double value) {
   return FixedNumber(value);
@@ -97,30 +93,27 @@ void RunPicture::Record(const Model& model) {
     stride_ *= 2;
   }
   // Flags and variables of scene objects.
-  for (const auto& [key, context] : model.contexts()) {
-    const auto kind = std::get<1>(key);
-    if ((kind != kFlagRecord && kind != kVariableRecord) || std::get<2>(key) != 0) continue;
-    const SceneObject* object = model.Object(reinterpret_cast<const void*>(std::get<0>(key)));
-    if (object == nullptr || context->size() < 4) continue;
-    const int32_t value = *static_cast<const int32_t*>(context->GetData());
-    auto [it, added] = states_.try_emplace(key);
-    State& state = it->second;
-    if (added) {
-      state.object = object->name;
-      state.kind = int32_t(kind);
-      stateOrder_.push_back(key);
-    }
-    const bool same = !state.changes.empty() &&
-                      (kind == kFlagRecord ? (state.changes.back().second != 0) == (value != 0)
-                                           : state.changes.back().second == value);
-    if (same) continue;
-    if (state.changes.size() >= kMaxPoints) {
-      state.full = true;
-      continue;
-    }
-    // The value took effect during the frame that just ended.
-    state.changes.emplace_back(now - model.delta(), value);
-  }
+  model.ForEachObjectRecord(
+      [&](const Model::ContextKey& key, const SceneObject& object, uintptr_t kind, int32_t value) {
+        auto [it, added] = states_.try_emplace(key);
+        State& state = it->second;
+        if (added) {
+          state.object = object.name;
+          state.kind = int32_t(kind);
+          stateOrder_.push_back(key);
+        }
+        const bool same =
+            !state.changes.empty() &&
+            (kind == Model::kFlagRecord ? (state.changes.back().second != 0) == (value != 0)
+                                        : state.changes.back().second == value);
+        if (same) return;
+        if (state.changes.size() >= kMaxPoints) {
+          state.full = true;
+          return;
+        }
+        // The value took effect during the frame that just ended.
+        state.changes.emplace_back(now - model.delta(), value);
+      });
 }
 
 std::string RunPicture::Svg(const Model& model) const {
@@ -303,7 +296,7 @@ std::string RunPicture::Svg(const Model& model) const {
         Text(left, laneTop - 16, "Object flags and variables over time", " font-weight=\"bold\"");
     for (const auto& key : stateOrder_) {
       const State& state = states_.at(key);
-      const bool flag = state.kind == int32_t(kFlagRecord);
+      const bool flag = state.kind == int32_t(Model::kFlagRecord);
       body += Text(left, laneTop + laneHeight / 2 + 4,
                    Escape(state.object) + (flag ? " flag" : " variable"));
       body += Line(x0, laneTop + laneHeight, x1, laneTop + laneHeight, "#dddddd");

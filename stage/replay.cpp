@@ -110,9 +110,6 @@ int32_t Quantise(double value, double unit) {
 
 namespace {
 
-constexpr uintptr_t kFlagRecord = 1001;
-constexpr uintptr_t kVariableRecord = 1002;
-
 // Whether a coordinate goes into the map's bounds: finite, and not so far
 // out that the rest of the map would shrink to a point.
 bool Drawn(double value) {
@@ -193,24 +190,20 @@ void RunReplay::Record(const Model& model) {
   }
   camera_.Add(camera);
   // Flags and variables of scene objects that commands keep.
-  for (const auto& [key, context] : model.contexts()) {
-    const auto kind = std::get<1>(key);
-    if ((kind != kFlagRecord && kind != kVariableRecord) || std::get<2>(key) != 0) continue;
-    const SceneObject* object = model.Object(reinterpret_cast<const void*>(std::get<0>(key)));
-    if (object == nullptr || context->size() < 4) continue;
-    const int32_t value = *static_cast<const int32_t*>(context->GetData());
-    auto [last, added] = lastState_.try_emplace(key, value);
-    if (!added && last->second == value) continue;
-    last->second = value;
-    if (states_.size() >= kMaxStateChanges) {
-      statesFull_ = true;
-      continue;
-    }
-    int32_t index = -1;
-    for (size_t t = 0; t < tracks_.size(); ++t)
-      if (tracks_[t].object == object) index = int32_t(t);
-    if (index >= 0) states_.push_back({frame, index, int32_t(kind), value});
-  }
+  model.ForEachObjectRecord(
+      [&](const Model::ContextKey& key, const SceneObject& object, uintptr_t kind, int32_t value) {
+        auto [last, added] = lastState_.try_emplace(key, value);
+        if (!added && last->second == value) return;
+        last->second = value;
+        if (states_.size() >= kMaxStateChanges) {
+          statesFull_ = true;
+          return;
+        }
+        int32_t index = -1;
+        for (size_t t = 0; t < tracks_.size(); ++t)
+          if (tracks_[t].object == &object) index = int32_t(t);
+        if (index >= 0) states_.push_back({frame, index, int32_t(kind), value});
+      });
 }
 
 bool RunReplay::Admit(Kept* kept, int32_t frame, size_t cost, size_t perFrame, size_t budget) {
