@@ -4,9 +4,6 @@
 // converted for commands, and pointer results read back (which registers
 // gObject as a host object of each type string). The interpreter is started
 // once.
-#define PY_SSIZE_T_CLEAN
-#include <Python.h>
-
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +13,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "script/modules/swig.h"
+#include "script/platform.h"
+#include "script/python_runtime.h"
 
 namespace {
 
@@ -57,14 +56,13 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  PyConfig config;
-  PyConfig_InitIsolatedConfig(&config);
-  PyConfig_SetString(&config, &config.home, SCRIPT_PYTHON_HOME);
-  config.install_signal_handlers = 0;
-  config.write_bytecode = 0;
-  const PyStatus status = Py_InitializeFromConfig(&config);
-  PyConfig_Clear(&config);
-  if (PyStatus_Exception(status)) Py_ExitStatusException(status);
+  // The runtime through the plug-in's own loader and table.
+  const script::PythonRuntime& runtime = script::LoadPythonRuntime();
+  FUZZ_CHECK(runtime.loaded);
+  static const std::wstring home = script::RuntimePath(runtime.home);
+  Py_SetPythonHome(home.c_str());
+  Py_InitializeEx(0);
+  FUZZ_CHECK(Py_IsInitialized());
   gTable = new script::TypeTable;
   script::RegisterScalarEquivalences(*gTable);
   gTable->Register("_mkPoint3", "_mkVector3");
@@ -97,10 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < lines.size(); ++i) {
     PyObject* item =
         !lines[i].empty() && lines[i][0] == '!'
-            ? PyLong_FromSize_t(lines[i].size())
+            ? PyLong_FromSsize_t(Py_ssize_t(lines[i].size()))
             : PyUnicode_DecodeUTF8(lines[i].data(), Py_ssize_t(lines[i].size()), "surrogateescape");
     FUZZ_CHECK(item != nullptr);
-    PyList_SET_ITEM(list.get(), Py_ssize_t(i), item);
+    PyList_SetItem(list.get(), Py_ssize_t(i), item);
   }
   script::StringList strings;
   if (strings.Convert(list.get())) {
@@ -120,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (typeStartsClear) {
     script::PyRef result(script::PointerResult(&gObject, lines[0].c_str()));
     if (result) {
-      const char* text = PyUnicode_AsUTF8(result.get());
+      const char* text = PyUnicode_AsUTF8AndSize(result.get(), nullptr);
       FUZZ_CHECK(text != nullptr);
       const script::TypeTable::Decoded decoded = gTable->Decode(text, lines[0].c_str());
       FUZZ_CHECK(decoded.accepted && decoded.address == &gObject);
