@@ -87,6 +87,8 @@
   X(PySys_GetObject)               \
   X(PySys_SetObject)               \
   X(PyTuple_GetItem)               \
+  X(PyTuple_New)                   \
+  X(PyTuple_SetItem)               \
   X(PyTuple_Size)                  \
   X(PyType_FromSpec)               \
   X(PyUnicode_AsEncodedString)     \
@@ -227,6 +229,8 @@ extern ktPythonApi ktPython;
 #define PySys_GetObject (script::ktPython.PySys_GetObject)
 #define PySys_SetObject (script::ktPython.PySys_SetObject)
 #define PyTuple_GetItem (script::ktPython.PyTuple_GetItem)
+#define PyTuple_New (script::ktPython.PyTuple_New)
+#define PyTuple_SetItem (script::ktPython.PyTuple_SetItem)
 #define PyTuple_Size (script::ktPython.PyTuple_Size)
 #define PyType_FromSpec (script::ktPython.PyType_FromSpec)
 #define PyUnicode_AsEncodedString (script::ktPython.PyUnicode_AsEncodedString)

@@ -504,7 +504,8 @@ KT_FLOCK_ROWS(KT_NAME)
 #undef KT_PARAMETER_NAMES
 #undef KT_NAME
 
-#define KT_DEF(Name, Doc) {#Name, &Bind<native::Name, Name##_name, Types>, METH_VARARGS, Doc},
+#define KT_DEF(Name, Doc) \
+  {#Name, FastFunction(&Bind<native::Name, Name##_name, Types>), METH_FASTCALL, Doc},
 #define KT_PARAMETER_DEFS(Name, Initial) KT_PARAMETER_ROWS(KT_DEF, Name)
 PyMethodDef kFunctions[] = {KT_FLOCK_OBJECT_ROWS(KT_DEF) KT_BOID_PARAMETERS(KT_PARAMETER_DEFS)
                                 KT_FLOCK_ROWS(KT_DEF){nullptr, nullptr, 0, nullptr}};

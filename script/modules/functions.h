@@ -484,22 +484,23 @@ void* Target(Raw& raw) {
 }
 
 template <const char* Name, TypeTable& (*Types)(), class R, class... A, size_t... I>
-PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
+PyObject* Call(R (*fn)(A...), FastArgs args, std::index_sequence<I...>) {
   static const std::string format = Format<A...>(Name);
   constexpr Py_ssize_t kCount = Py_ssize_t(sizeof...(A));
   constexpr Py_ssize_t kRequired = (Py_ssize_t(0) + ... + (Arg<A>::kOptional ? 0 : 1));
   std::tuple<typename Arg<A>::Raw...> raw{Arg<A>::Initial()...};
-  const Py_ssize_t given = PyTuple_Size(args);
+  const Py_ssize_t given = args.count;
   // The usual case: every item exactly of its type, read by the fast
   // parser; anything else through PyArg_ParseTuple, with its conversions
   // and messages, and the 32-bit check of its numbers.
-  const bool fast =
-      given >= kRequired && given <= kCount &&
-      ((Py_ssize_t(I) >= given || Fast<A>(PyTuple_GetItem(args, I), std::get<I>(raw))) && ...);
+  const bool fast = given >= kRequired && given <= kCount &&
+                    ((Py_ssize_t(I) >= given || Fast<A>(args.items[I], std::get<I>(raw))) && ...);
   if (!fast) {
     raw = std::tuple<typename Arg<A>::Raw...>{Arg<A>::Initial()...};
     void* const targets[] = {Target(std::get<I>(raw))..., nullptr};
-    if (!PyArg_ParseTuple(args, format.c_str(), Target(std::get<I>(raw))...) ||
+    // The texts and objects parsed are the caller's, which outlive the tuple.
+    PyRef tuple(ArgumentTuple(args));
+    if (!tuple || !PyArg_ParseTuple(tuple.get(), format.c_str(), Target(std::get<I>(raw))...) ||
         !CheckLongArgs(format.c_str(), targets))
       return nullptr;
   }
@@ -523,10 +524,12 @@ PyObject* Call(R (*fn)(A...), PyObject* args, std::index_sequence<I...>) {
 }  // namespace bind
 
 // The wrapper of one row: native function `Fn`, Python name `Name`, the
-// module's equivalence table from `Types`.
+// module's equivalence table from `Types`. It takes its arguments the fast
+// way: {"Name", FastFunction(&Bind<...>), METH_FASTCALL, doc}.
 template <auto Fn, const char* Name, TypeTable& (*Types)()>
-PyObject* Bind(PyObject*, PyObject* args) {
-  return bind::Call<Name, Types>(Fn, args, std::make_index_sequence<bind::Arity(Fn)>{});
+PyObject* Bind(PyObject*, PyObject* const* items, Py_ssize_t count) {
+  return bind::Call<Name, Types>(Fn, FastArgs{items, count},
+                                 std::make_index_sequence<bind::Arity(Fn)>{});
 }
 
 }  // namespace script

@@ -240,11 +240,11 @@ TypeTable& RegistryTypes() {
 }
 
 #define KT_BRAIN_DEF(Name, Doc) \
-  {#Name, &Bind<native::Name, Name##_name, BrainTypes>, METH_VARARGS, Doc},
+  {#Name, FastFunction(&Bind<native::Name, Name##_name, BrainTypes>), METH_FASTCALL, Doc},
 #define KT_CONTROLLER_DEF(Name, Doc) \
-  {#Name, &Bind<native::Name, Name##_name, ControllerTypes>, METH_VARARGS, Doc},
+  {#Name, FastFunction(&Bind<native::Name, Name##_name, ControllerTypes>), METH_FASTCALL, Doc},
 #define KT_REGISTRY_DEF(Name, Doc) \
-  {#Name, &Bind<native::Name, Name##_name, RegistryTypes>, METH_VARARGS, Doc},
+  {#Name, FastFunction(&Bind<native::Name, Name##_name, RegistryTypes>), METH_FASTCALL, Doc},
 
 PyMethodDef kBrainFunctions[] = {KT_BRAIN_ROWS(KT_BRAIN_DEF){nullptr, nullptr, 0, nullptr}};
 PyMethodDef kControllerFunctions[] = {

@@ -145,10 +145,10 @@ void PrepareAll() {
   gReady = true;
 }
 
-bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list);
+bool ConvertPointersAndList(int slot, const Op& op, FastArgs args, ArgValue* a, StringList& list);
 
-// Parsing with PyArg_ParseTuple, for tuples that ParseExact leaves alone.
-bool ConvertSlowly(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list) {
+// Parsing with PyArg_ParseTuple, for arguments that ParseExact leaves alone.
+bool ConvertSlowly(int slot, const Op& op, FastArgs args, ArgValue* a, StringList& list) {
   void* targets[kMaxArgs] = {};
   for (int k = 0; k < op.count; ++k) {
     a[k] = op.defaults[k];
@@ -171,18 +171,20 @@ bool ConvertSlowly(int slot, const Op& op, PyObject* args, ArgValue* a, StringLi
         break;
     }
   }
-  if (!PyArg_ParseTuple(args, op.parseFormat.c_str(), targets[0], targets[1], targets[2],
-                        targets[3], targets[4], targets[5], targets[6], targets[7], targets[8],
-                        targets[9], targets[10], targets[11], targets[12], targets[13], targets[14],
-                        targets[15]))
+  // The texts and objects parsed are the caller's, which outlive the tuple.
+  PyRef tuple(ArgumentTuple(args));
+  if (!tuple || !PyArg_ParseTuple(tuple.get(), op.parseFormat.c_str(), targets[0], targets[1],
+                                  targets[2], targets[3], targets[4], targets[5], targets[6],
+                                  targets[7], targets[8], targets[9], targets[10], targets[11],
+                                  targets[12], targets[13], targets[14], targets[15]))
     return false;
   for (int k = 0; k < op.count; ++k)
     if (op.codes[k] == 'i') a[k].l = a[k].i;
   return ConvertPointersAndList(slot, op, args, a, list);
 }
 
-bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a, StringList& list) {
-  const int given = int(PyTuple_Size(args));
+bool ConvertPointersAndList(int slot, const Op& op, FastArgs args, ArgValue* a, StringList& list) {
+  const int given = int(args.count);
   static TypeTable& types = SceneModule().types();
   for (int k = 0; k < op.count; ++k) {
     if (op.codes[k] == 'l' && (a[k].l < INT32_MIN || a[k].l > INT32_MAX)) {
@@ -233,21 +235,20 @@ bool ConvertPointersAndList(int slot, const Op& op, PyObject* args, ArgValue* a,
   return true;
 }
 
-// Reads the tuple straight into `a` with the modules' one fast parser
+// Reads the arguments straight into `a` with the modules' one fast parser
 // (ParseExactItem) when every item is exactly of the type that its code asks
 // for; false (no error) for anything else, which is then left to
 // PyArg_ParseTuple with its own conversions and messages.
-bool ParseExact(const Op& op, PyObject* args, ArgValue* a) {
-  const Py_ssize_t n = PyTuple_Size(args);
-  if (n < op.required || n > op.count) return false;
-  for (Py_ssize_t k = 0; k < n; ++k)
-    if (!ParseExactItem(PyTuple_GetItem(args, k), op.parseCodes[k], a[k])) return false;
+bool ParseExact(const Op& op, FastArgs args, ArgValue* a) {
+  if (args.count < op.required || args.count > op.count) return false;
+  for (Py_ssize_t k = 0; k < args.count; ++k)
+    if (!ParseExactItem(args.items[k], op.parseCodes[k], a[k])) return false;
   return true;
 }
 
 // Steps 1 to 3 of every function: parse, decode the pointers, convert the
 // list. False with a Python error set.
-bool ConvertArguments(int slot, PyObject* args, ArgValue* a, StringList& list) {
+bool ConvertArguments(int slot, FastArgs args, ArgValue* a, StringList& list) {
   const Op& op = PreparedOps()[slot];
   for (int k = 0; k < op.count; ++k) a[k] = op.defaults[k];
   if (!ParseExact(op, args, a)) return ConvertSlowly(slot, op, args, a, list);
@@ -306,10 +307,10 @@ PyObject* Call(Ret (egSceneApi::*op)(P...), int slot, const ArgValue* a) {
 }
 
 template <int Slot, auto Op>
-PyObject* Wrap(PyObject*, PyObject* args) {
+PyObject* Wrap(PyObject*, PyObject* const* items, Py_ssize_t count) {
   ArgValue a[kMaxArgs];
   StringList list;
-  if (!ConvertArguments(Slot, args, a, list)) return nullptr;
+  if (!ConvertArguments(Slot, FastArgs{items, count}, a, list)) return nullptr;
   if (gApi == nullptr) {
     PyErr_SetString(PyExc_RuntimeError, "SceneAPIc: no scene interface");
     return nullptr;
@@ -322,7 +323,7 @@ PyObject* Wrap(PyObject*, PyObject* args) {
 
 PyMethodDef kFunctions[] = {
 #define MK_SCENE_OP(Ret, Name, Params, Args, Format, Types, Defaults, Result) \
-  {#Name, &Wrap<kSceneSlot_##Name, &egSceneApi::Name>, METH_VARARGS, nullptr},
+  {#Name, FastFunction(&Wrap<kSceneSlot_##Name, &egSceneApi::Name>), METH_FASTCALL, nullptr},
 #include "kit/host/scene_ops.inc"
     {nullptr, nullptr, 0, nullptr},
 };

@@ -493,6 +493,15 @@ bool StringList::Convert(PyObject* object) {
   return true;
 }
 
+PyObject* ArgumentTuple(FastArgs args) {
+  PyObject* tuple = PyTuple_New(args.count);
+  for (Py_ssize_t i = 0; tuple != nullptr && i < args.count; ++i) {
+    Py_INCREF(args.items[i]);
+    PyTuple_SetItem(tuple, i, args.items[i]);
+  }
+  return tuple;
+}
+
 PyObject* PointerResult(const void* address, const char* type, int hostTypeId) {
   PointerString text;
   if (!EncodePointer(address, type, text)) {

@@ -624,6 +624,23 @@ class PyRef {
   PyObject* object_;
 };
 
+// The positional arguments of a module function called the fast way
+// (METH_FASTCALL): the caller's array, borrowed for the call.
+struct FastArgs {
+  PyObject* const* items;
+  Py_ssize_t count;
+};
+
+// A new tuple of the arguments, for PyArg_ParseTuple on a slow path; null
+// with a Python exception set.
+PyObject* ArgumentTuple(FastArgs args);
+
+// The method table's form of a function that takes its arguments the fast
+// way: {"Name", FastFunction(&F), METH_FASTCALL, doc}.
+inline PyCFunction FastFunction(PyObject* (*function)(PyObject*, PyObject* const*, Py_ssize_t)) {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
 }  // namespace script
 
 #endif  // TESSERA_SCRIPT_MODULES_SWIG_H_

@@ -529,7 +529,8 @@ TYPES_CONVERSION_FN(MovingIntoScene, egMovingSceneObject, mkSceneObject)
 TYPES_ROWS(TYPES_NAME)
 #undef TYPES_NAME
 
-#define TYPES_DEF(Name, Doc) {#Name, &Bind<native::Name, Name##_name, Types>, METH_VARARGS, Doc},
+#define TYPES_DEF(Name, Doc) \
+  {#Name, FastFunction(&Bind<native::Name, Name##_name, Types>), METH_FASTCALL, Doc},
 PyMethodDef kFunctions[] = {TYPES_ROWS(TYPES_DEF){nullptr, nullptr, 0, nullptr}};
 #undef TYPES_DEF
 

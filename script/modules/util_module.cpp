@@ -330,7 +330,8 @@ PyObject* ktVecOscillator_Oscillate(Vec o, float time) {
 KT_UTIL_ROWS(KT_NAME)
 #undef KT_NAME
 
-#define KT_DEF(Name, Doc) {#Name, &Bind<native::Name, Name##_name, Types>, METH_VARARGS, Doc},
+#define KT_DEF(Name, Doc) \
+  {#Name, FastFunction(&Bind<native::Name, Name##_name, Types>), METH_FASTCALL, Doc},
 PyMethodDef kFunctions[] = {KT_UTIL_ROWS(KT_DEF){nullptr, nullptr, 0, nullptr}};
 #undef KT_DEF
 
