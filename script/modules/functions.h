@@ -72,25 +72,9 @@ SCRIPT_TYPE(egPhysicalSceneObject, "egPhysicalSceneObject")
 SCRIPT_TYPE(egCharacter, "egCharacter")
 SCRIPT_TYPE(egMovingSceneObject, "egMovingSceneObject")
 
-// Reads the tuple straight into `targets` when `format` ("ssf:Name") has no
-// optional part, the tuple has one item per code and each item is exactly a
-// str ("s", without an embedded NUL), a float ("f") or an int that fits in
-// 32 bits ("l"); false otherwise, with no error set.
-bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count);
-
 // Every "l" argument of a parsed `format` fits in 32 bits; false with an
 // OverflowError "F: N does not fit in 32 bits" otherwise.
 bool CheckLongArgs(const char* format, void* const* targets);
-
-// PyArg_ParseTuple with the fast path of ParseExactArgs: the same results
-// and, through PyArg_ParseTuple, the same errors; then CheckLongArgs.
-template <class... Out>
-bool ParseArgs(PyObject* args, const char* format, Out*... out) {
-  void* const targets[sizeof...(Out) + 1] = {static_cast<void*>(out)..., nullptr};
-  // The fast path reads only numbers that fit in 32 bits.
-  if (ParseExactArgs(args, format, targets, int(sizeof...(Out)))) return true;
-  return PyArg_ParseTuple(args, format, out...) && CheckLongArgs(format, targets);
-}
 
 // One call's pointer arguments, decoded against `types`.
 class Arguments {
@@ -217,24 +201,6 @@ PyObject* MakeObject(A... args) {
   return result;
 }
 
-// The checks of delete_X: the object must be one that new_X made and that is
-// not freed yet, of exactly type T (not a derived type that an equivalence
-// lets pass). Null with a TypeError set otherwise.
-template <class T>
-T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const char* format) {
-  const char* text = nullptr;
-  if (!ParseArgs(args, format, &text)) return nullptr;
-  T* object = nullptr;
-  if (!Arguments(types, function).Get(1, text, object)) return nullptr;
-  if (!live::Made(object, ScriptType<T>::kName)) {
-    PyErr_Format(PyExc_TypeError, "Type error in argument 1 of %s. Expected %s.", function,
-                 ScriptType<T>::kName);
-    return nullptr;
-  }
-  live::Remove(object);
-  return object;
-}
-
 // --- Rows: one per module function --------------------------------------------
 //
 // A module function is a row: its Python name once, the native function that
@@ -244,8 +210,9 @@ T* ObjectToFree(TypeTable& types, const char* function, PyObject* args, const ch
 //
 // with `native::egBrain_GetFlags` a plain function (or a constexpr pointer to
 // one). Bind derives everything else from the native signature: the format
-// ("s:egBrain_GetFlags"), the parsing (ParseArgs), the decoding of each
-// object argument in order with the checks of Arguments, and the result.
+// ("s:egBrain_GetFlags"), the parsing (the fast parser, else PyArg_ParseTuple
+// with CheckLongArgs), the decoding of each object argument in order with the
+// checks of Arguments, and the result.
 //
 // Parameter types and their codes:
 // - T* an object of type T ("s"; never null: "NULL" is a TypeError);
@@ -361,7 +328,7 @@ template <>
 struct Arg<int32_t> {
   static constexpr char kCode = 'l';
   static constexpr bool kOptional = false;
-  using Raw = long;  // ParseArgs has checked that it fits
+  using Raw = long;  // checked to fit in 32 bits when parsed
   static Raw Initial() { return 0; }
   template <class List>
   static bool Convert(Arguments&, int, Raw raw, int32_t& out, List&) {

@@ -418,27 +418,6 @@ bool CheckPointerArgument(const TypeTable::Decoded& decoded, const char* expecte
   return ok;
 }
 
-bool ParseExactArgs(PyObject* args, const char* format, void* const* targets, int count) {
-  if (PyTuple_Size(args) != count) return false;
-  if (format[count] != ':' && format[count] != '\0') return false;
-  ParsedItem value;
-  for (int k = 0; k < count; ++k) {
-    const char code = format[k];
-    // The binder's codes; "|" (an optional part) leaves the tuple to
-    // PyArg_ParseTuple.
-    if ((code != 's' && code != 'f' && code != 'l') ||
-        !ParseExactItem(PyTuple_GetItem(args, k), code, value))
-      return false;
-    if (code == 's')
-      *static_cast<const char**>(targets[k]) = value.s;
-    else if (code == 'f')
-      *static_cast<float*>(targets[k]) = value.f;
-    else
-      *static_cast<long*>(targets[k]) = value.l;
-  }
-  return true;
-}
-
 void RaiseNotFinite(const char* function, int position) {
   PyErr_Format(PyExc_ValueError, "%s: argument %d is not a finite number", function, position);
 }

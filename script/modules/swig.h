@@ -134,8 +134,8 @@ inline bool DecodeDigits(const char* text, ptrdiff_t size, void** address, const
   return true;
 }
 
-// The one fast parser of the seven modules' argument tuples (the binder's
-// ParseExactArgs and every SceneAPIc function): reads `item` for format code
+// The one fast parser of the seven modules' arguments (the binder's rows and
+// every SceneAPIc function): reads `item` for format code
 // `code` when it is exactly of the type that the code asks for, as
 // PyArg_ParseTuple would convert it:
 // - "s": a str, in the host's encoding (HostTextOf), into `out.s` and its
